@@ -1,0 +1,5 @@
+#include "appfuncs.h"
+
+const luaL_Reg kApplicationFunctions[] = {
+    {nullptr, nullptr},
+};

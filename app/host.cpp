@@ -1,0 +1,35 @@
+// Start-up, registration and the main loop.
+#include "host.h"
+
+#include "report.h"
+
+lua_State* HostNewInterpreter() {
+  lua_State* L = luaL_newstate();
+  if (L == nullptr) return nullptr;
+  // Lua 5.4's io and os libraries stand in for the old input/output library;
+  // the base, package and table libraries are what any current script needs
+  // to run at all. The debug library stays closed.
+  static const luaL_Reg libraries[] = {
+      {LUA_GNAME, luaopen_base},     {LUA_LOADLIBNAME, luaopen_package},
+      {LUA_COLIBNAME, luaopen_coroutine}, {LUA_TABLIBNAME, luaopen_table},
+      {LUA_IOLIBNAME, luaopen_io},   {LUA_OSLIBNAME, luaopen_os},
+      {LUA_STRLIBNAME, luaopen_string}, {LUA_MATHLIBNAME, luaopen_math},
+      {LUA_UTF8LIBNAME, luaopen_utf8},
+  };
+  for (const luaL_Reg& library : libraries) {
+    luaL_requiref(L, library.name, library.func, 1);
+    lua_pop(L, 1);
+  }
+  return L;
+}
+
+int VarkoMain() {
+  lua_State* L = HostNewInterpreter();
+  if (L == nullptr) return 1;
+  RegisterApplicationFunctions(L);
+  script::RunFileIfPresent(L, "varko.lua");
+  // Closing the interpreter collects the script's objects, so files the
+  // script left open are flushed.
+  lua_close(L);
+  return 1;
+}

@@ -1,0 +1,3 @@
+#include "host.h"
+
+int main() { return VarkoMain(); }

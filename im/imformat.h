@@ -1,0 +1,64 @@
+/* What a format driver provides to the registry, and the file record its
+ * open operations make. Only the registry and the drivers include this. */
+#ifndef VARKO_IM_IMFORMAT_H
+#define VARKO_IM_IMFORMAT_H
+
+#include "im.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Made by a driver's open operations and read by the registry core. */
+typedef struct imFile {
+  int width, height;
+  int type;        /* IM_RGB or IM_MAP */
+  int compression; /* 0, 256 or 512 */
+  int pal_count;
+  int planar;      /* RGB stored as three whole planes, read and written with the map-line operations */
+  int plane[3];    /* plane order, normally 0, 1, 2 */
+  /* Row of the image buffer the next line belongs to. The driver starts it at
+   * 0 or height - 1 and steps it after every line (and, when planar, resets
+   * it for every plane), so files stored top-down land bottom-up in memory. */
+  int cur_row;
+  int palette_after; /* writing: the palette is written after the lines */
+  void* data;        /* the driver's own state */
+} imFile;
+
+/* Ten operations in this order. A map-only format leaves the RGB line
+ * operations null. Line operations return IM_ERR_NONE or an error code;
+ * close returns IM_ERR_NONE, or IM_ERR_WRITE when finishing a written file
+ * failed. Every operation must leave no allocation behind on failure. */
+typedef struct imFormat {
+  int id; /* assigned at registration */
+  int (*register_callback)(imCallback callback, int kind);
+  imFile* (*read_open)(const char* file_name, int* error);
+  imFile* (*write_open)(const char* file_name, int width, int height, int type, int compression,
+                        int pal_count, int* error);
+  int (*close)(imFile* file);
+  int (*read_palette)(imFile* file, uint32_t* palette);
+  int (*write_palette)(imFile* file, const uint32_t* palette);
+  int (*read_line_map)(imFile* file, unsigned char* line);
+  int (*write_line_map)(imFile* file, const unsigned char* line);
+  int (*read_line_rgb)(imFile* file, unsigned char* red, unsigned char* green,
+                       unsigned char* blue);
+  int (*write_line_rgb)(imFile* file, const unsigned char* red, const unsigned char* green,
+                        const unsigned char* blue);
+} imFormat;
+
+/* The built-in drivers, one module each. */
+extern imFormat imFormatBMP, imFormatPCX, imFormatGIF, imFormatTIF, imFormatRAS, imFormatSGI,
+    imFormatJPG, imFormatLED, imFormatTGA, imFormatPNG;
+
+/* The global resolution callback, or null; readers report through it and
+ * writers ask it for the resolution to store. */
+imResolutionCallback imGetResolutionCallback(void);
+
+/* Readers refuse images this large before allocating anything. */
+int imValidSize(int width, int height);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
