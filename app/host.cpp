@@ -10,10 +10,10 @@ lua_State* HostNewInterpreter() {
   // the base, package and table libraries are what any current script needs
   // to run at all. The debug library stays closed.
   static const luaL_Reg libraries[] = {
-      {LUA_GNAME, luaopen_base},     {LUA_LOADLIBNAME, luaopen_package},
+      {LUA_GNAME, luaopen_base},          {LUA_LOADLIBNAME, luaopen_package},
       {LUA_COLIBNAME, luaopen_coroutine}, {LUA_TABLIBNAME, luaopen_table},
-      {LUA_IOLIBNAME, luaopen_io},   {LUA_OSLIBNAME, luaopen_os},
-      {LUA_STRLIBNAME, luaopen_string}, {LUA_MATHLIBNAME, luaopen_math},
+      {LUA_IOLIBNAME, luaopen_io},        {LUA_OSLIBNAME, luaopen_os},
+      {LUA_STRLIBNAME, luaopen_string},   {LUA_MATHLIBNAME, luaopen_math},
       {LUA_UTF8LIBNAME, luaopen_utf8},
   };
   for (const luaL_Reg& library : libraries) {
@@ -23,6 +23,9 @@ lua_State* HostNewInterpreter() {
   return L;
 }
 
+// The order is fixed: toolkit and controls; interpreter; image, canvas and
+// toolkit bindings; application functions; the start-up script; the
+// progress callback; the loop; closing the toolkit.
 int VarkoMain() {
   lua_State* L = HostNewInterpreter();
   if (L == nullptr) return 1;
