@@ -54,9 +54,6 @@ extern imFormat imFormatBMP, imFormatPCX, imFormatGIF, imFormatTIF, imFormatRAS,
  * writers ask it for the resolution to store. */
 imResolutionCallback imGetResolutionCallback(void);
 
-/* Readers refuse images this large before allocating anything. */
-int imValidSize(int width, int height);
-
 #ifdef __cplusplus
 }
 #endif
