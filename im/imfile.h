@@ -45,6 +45,8 @@ int imBinFileEndOfFile(const imBinFile* file);
 int64_t imBinFileSize(imBinFile* file);
 void imBinFileSeekTo(imBinFile* file, int64_t position);
 void imBinFileSeekOffset(imBinFile* file, int64_t offset);
+/* As fseek with SEEK_END: the new position is the size plus the offset, so
+ * the last 769 bytes start at imBinFileSeekFrom(file, -769). */
 void imBinFileSeekFrom(imBinFile* file, int64_t offset_from_end);
 int64_t imBinFileTell(imBinFile* file);
 

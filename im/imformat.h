@@ -28,7 +28,12 @@ typedef struct imFile {
 /* Ten operations in this order. A map-only format leaves the RGB line
  * operations null. Line operations return IM_ERR_NONE or an error code;
  * close returns IM_ERR_NONE, or IM_ERR_WRITE when finishing a written file
- * failed. Every operation must leave no allocation behind on failure. */
+ * failed. Every operation must leave no allocation behind on failure.
+ * read_open returns null with the error, except that a driver which knows
+ * the file but answers IM_ERR_TYPE or IM_ERR_COMP may return its record
+ * with the header fields filled: the registry reports them through
+ * imFileFormat and imImageInfo and then calls close. write_open gets the
+ * compression field of the format code: 0, 256 or 512. */
 typedef struct imFormat {
   int id; /* assigned at registration */
   int (*register_callback)(imCallback callback, int kind);
