@@ -82,6 +82,12 @@ struct IupControlClass;  // opaque
 // function of that signature cast to IupCallback.
 typedef int (*IupCallback)(IupElement* self);
 typedef int (*IupIdleCallback)(void);
+// Casts a callback of any documented signature to IupCallback (through the
+// generic function type, so that compilers accept the cast).
+template <typename F>
+inline IupCallback IupAsCallback(F* f) {
+  return reinterpret_cast<IupCallback>(reinterpret_cast<void (*)(void)>(f));
+}
 // BUTTON "ACTION", "ENTERWINDOW_CB", "LEAVEWINDOW_CB", "GETFOCUS_CB",
 // "MAP_CB", "CLOSE_CB": (self)
 // ITEM and TOGGLE "ACTION" (self, state); "SHOW_CB" (self, state);
@@ -207,7 +213,11 @@ const char* IupGetGlobal(const char* name);
 
 // ---- control classes -------------------------------------------------------
 // Operation types; IupSetControlMethod takes any of them cast to IupControlMethod.
-typedef int (*IupControlMethod)(void);
+typedef void (*IupControlMethod)(void);
+template <typename F>
+inline IupControlMethod IupAsControlMethod(F* f) {
+  return reinterpret_cast<IupControlMethod>(f);
+}
 typedef int (*IupSetNaturalSizeMethod)(IupElement* self);
 typedef int (*IupSetCurrentSizeMethod)(IupElement* self, int width, int height);
 typedef int (*IupGetSizeMethod)(IupElement* self, int* width, int* height);
@@ -294,5 +304,8 @@ int IupScanf(const char* format, ...);
 // the predefined dialogs are linked in (keep it in the same file as
 // IupCreateFileDlg so that linking the one links the other).
 void IupFileDlgOpen(void);
+// Shows the version dialog; IupOpen calls it when "IUP_VERSION" is set and
+// the predefined dialogs are linked in.
+void IupVersionShow(void);
 
 #endif

@@ -57,6 +57,12 @@ class Driver {
   virtual void Shutdown() = 0;
   // Releases cached colour brushes (idle close, close of the main dialog).
   virtual void ReleaseBrushes() {}
+  // Platform colours as "%d %d %d" texts.
+  enum class Colour { ButtonFace, Window, DialogBackground, Text, ButtonText };
+  virtual const char* SystemColour(Colour which) = 0;
+  // Called before each idle call; false ends the loop (a driver that can
+  // tell the program would spin for ever on idle alone says so).
+  virtual bool IdleAllowed() { return true; }
 
   // 2. Text metrics of the element's font (never zero).
   virtual void CharSize(IupElement* element, int* char_width, int* char_height) = 0;

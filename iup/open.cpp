@@ -1,0 +1,53 @@
+// Opening and closing the toolkit: the global element and its attributes,
+// the driver, the file dialog class and the version dialog.
+#include <cstdio>
+#include <cstdlib>
+
+#include "iupcore.h"
+
+// Provided by the predefined dialogs when they are linked in.
+void IupFileDlgOpen(void) __attribute__((weak));
+void IupVersionShow(void) __attribute__((weak));
+
+namespace iup {
+namespace {
+
+bool exit_handler_registered = false;
+
+void ShutdownAtExit() {
+  if (GlobalElement() != nullptr && CurrentDriver() != nullptr) CurrentDriver()->Shutdown();
+}
+
+}  // namespace
+}  // namespace iup
+
+int IupOpen(void) {
+  if (iup::GlobalElement() != nullptr) return 0;
+  if (!iup::exit_handler_registered) {
+    std::atexit(iup::ShutdownAtExit);
+    iup::exit_handler_registered = true;
+  }
+  iup::SelectDriver();
+  iup::Driver& driver = iup::Drv();
+  iup::SetGlobalElement(iup::NewElement(IUP_USER, 0));
+  IupSetGlobal("VERSION", "1.8.3");
+  IupSetGlobal("DRIVER", driver.Name());
+  IupSetGlobal("SYSTEM", driver.SystemName());
+  const iup::ScreenMetrics screen = driver.Screen();
+  char size[32];
+  std::snprintf(size, sizeof size, "%dx%d", screen.work_width, screen.work_height);
+  IupSetGlobalCopy("SCREENSIZE", size);
+  IupSetGlobal("WIN_DEFAULTFONT", "MS Sans Serif::8");
+  if (IupFileDlgOpen != nullptr) IupFileDlgOpen();
+  driver.Open();
+  if (std::getenv("IUP_VERSION") != nullptr && IupVersionShow != nullptr) IupVersionShow();
+  return 0;
+}
+
+void IupClose(void) {
+  IupElement* global = iup::GlobalElement();
+  if (global == nullptr) return;
+  if (iup::CurrentDriver() != nullptr) iup::CurrentDriver()->Shutdown();
+  IupDestroy(global);
+  iup::SetGlobalElement(nullptr);
+}
