@@ -1,0 +1,358 @@
+// Canvases from scripts: the driver table and its numbers, the void canvas,
+// creating, activating and killing canvases, contexts and saved states.
+#include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "cddriver.h"
+#include "cdlua_internal.h"
+
+namespace cdlua {
+namespace {
+
+constexpr const char* kCanvasValues = "cdlua.canvases";  // handle -> canvas value (weak)
+constexpr const char* kVoidValue = "cdlua.void";
+
+cdCanvasHandle g_void = nullptr;
+
+// ---- the void canvas: a driver whose every operation does nothing; the
+// wrappers refuse to draw while it is active ----
+int g_void_record = 0;
+void VoidCreate(cdCanvas* cv, void*) {
+  cv->w = cv->h = 1;
+  cv->w_mm = cv->h_mm = 1;
+  cv->xres = cv->yres = 1;
+  cv->bpp = 24;
+  cv->driver_data = &g_void_record;
+}
+void VoidKill(cdCanvas*) {}
+int VoidActivate(cdCanvas*) { return CD_OK; }
+void VoidFill(cdCanvas* cv) {
+  cv->ops.KillCanvas = VoidKill;
+  cv->ops.Activate = VoidActivate;
+}
+cdDriver g_void_driver = {CD_CAP_NONE, VoidCreate, VoidFill, nullptr, nullptr};
+
+// ---- driver data conversions ----
+[[noreturn]] void RaiseData(const char* driver, const char* type) {
+  std::string message = "cdCreateCanvas ";
+  message += driver;
+  message += ": data should be of type ";
+  message += type;
+  message += "!";
+  script::RaiseMessage(std::move(message));
+}
+
+void* StringData(lua_State* L, int idx, const char* driver) {
+  if (!script::HasArg(L, idx) || lua_type(L, idx) != LUA_TSTRING) RaiseData(driver, "string");
+  return const_cast<char*>(lua_tostring(L, idx));
+}
+
+void* UserdataData(lua_State* L, int idx, const char* driver) {
+  if (!script::HasArg(L, idx) || !lua_isuserdata(L, idx)) RaiseData(driver, "userdata");
+  return lua_touserdata(L, idx);
+}
+
+void* ServerImageData(lua_State* L, int idx, const char* driver) {
+  auto* cell = static_cast<ImageCell*>(script::HasArg(L, idx) ? ToKind(L, idx, Kind::Image) : nullptr);
+  if (cell == nullptr || cell->image == nullptr) RaiseData(driver, "image_tag");
+  return cell->image;
+}
+
+// "%dx%d %p %p %p" with " -r%g" when a resolution follows the image; the
+// text is pushed and stays on the stack until the canvas is made.
+void* ImageRGBData(lua_State* L, int idx, const char* driver) {
+  imlua::ImageRGB* image = script::HasArg(L, idx) ? imlua::ToImageRGB(L, idx) : nullptr;
+  if (image == nullptr || !image->live()) RaiseData(driver, "imagergb_tag");
+  char text[160];
+  int used = std::snprintf(text, sizeof text, "%dx%d %p %p %p", image->width, image->height,
+                           static_cast<void*>(image->red()), static_cast<void*>(image->green()),
+                           static_cast<void*>(image->blue()));
+  if (script::HasArg(L, idx + 1)) {
+    double res = Number(L, idx + 1, "cdCreateCanvas", "resolution");
+    std::snprintf(text + used, sizeof text - used, " -r%g", res);
+  }
+  lua_pushstring(L, text);
+  return const_cast<char*>(lua_tostring(L, -1));
+}
+
+void* ElementData(lua_State* L, int idx, const char* driver) {
+  if (!script::HasArg(L, idx) || luaL_testudata(L, idx, "iuplua.element") == nullptr) {
+    RaiseData(driver, "iuplua_tag");
+  }
+  return lua_touserdata(L, idx);
+}
+
+// Drivers not built into this program have no context yet: creating a
+// canvas of one gives nil.
+std::vector<CdluaDriver>& Drivers() {
+  static std::vector<CdluaDriver> drivers = {
+      {"CD_IMAGE", nullptr, ServerImageData},
+      {"CD_IMAGERGB", cdContextImageRGB, ImageRGBData},
+      {"CD_DXF", nullptr, StringData},
+      {"CD_DGN", nullptr, StringData},
+      {"CD_CGM", nullptr, StringData},
+      {"CD_METAFILE", nullptr, StringData},
+      {"CD_PS", nullptr, StringData},
+      {"CD_CLIPBOARD", nullptr, StringData},
+      {"CD_NATIVEWINDOW", nullptr, UserdataData},
+      {"CD_PRINTER", nullptr, StringData},
+      {"CD_WMF", nullptr, StringData},
+      {"CD_EMF", nullptr, StringData},
+  };
+  return drivers;
+}
+
+std::size_t g_opened_drivers = 0;  // how many have their globals
+
+void RememberCanvas(lua_State* L, cdCanvasHandle handle, int value) {
+  lua_getfield(L, LUA_REGISTRYINDEX, kCanvasValues);
+  lua_pushlightuserdata(L, handle);
+  lua_pushvalue(L, value);
+  lua_rawset(L, -3);
+  lua_pop(L, 1);
+}
+
+// ---- functions ----
+int CreateCanvasBody(lua_State* L) {
+  const char* fn = "cdCreateCanvas";
+  if (!script::HasArg(L, 1) || lua_type(L, 1) != LUA_TNUMBER) script::Raise(fn, "invalid driver parameter");
+  double number = lua_tonumber(L, 1);
+  if (number < 0 || number >= DriverCount(L)) script::Raise(fn, "unknown driver");
+  const CdluaDriver* driver = DriverAt(static_cast<int>(number));
+  int top = lua_gettop(L);
+  bool image_rgb = std::string(driver->name) == "CD_IMAGERGB";
+  script::NoArgAt(L, image_rgb ? 4 : 3, fn);
+  void* data = driver->data(L, 2, driver->name);
+  (void)top;
+  cdDriver* context = driver->context != nullptr ? driver->context() : nullptr;
+  if (context == nullptr) {
+    lua_pushnil(L);
+    return 1;
+  }
+  CanvasCell* cell = PushCanvas(L);
+  int value = lua_gettop(L);
+  imlua::ImageRGB* image = image_rgb ? imlua::ToImageRGB(L, 2) : nullptr;
+  if (image != nullptr) {
+    cell->anchor = new (std::nothrow) imlua::PlanesRef(image->planes);
+    if (cell->anchor == nullptr) {
+      lua_pushnil(L);
+      return 1;
+    }
+  }
+  cell->handle = cdCreateCanvas(context, data);
+  if (cell->handle == nullptr) {
+    delete cell->anchor;
+    cell->anchor = nullptr;
+    lua_pushnil(L);
+    return 1;
+  }
+  RememberCanvas(L, cell->handle, value);
+  lua_pushvalue(L, value);
+  return 1;
+}
+
+// Every error leaves the void canvas active: a failed activation never
+// leaves a killed or foreign canvas in use.
+int ActivateBody(lua_State* L) {
+  const char* fn = "cdActivate";
+  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) {
+    ActivateVoid();
+    script::NoArgAt(L, 2, fn);
+    lua_pushinteger(L, CD_OK);
+    return 1;
+  }
+  auto* cell = static_cast<CanvasCell*>(ToKind(L, 1, Kind::Canvas));
+  if (cell == nullptr) {
+    ActivateVoid();
+    script::Raise(fn, "invalid canvas parameter");
+  }
+  if (cell->handle == nullptr) {
+    ActivateVoid();
+    script::Raise(fn, "attempt to activate a killed canvas");
+  }
+  if (script::HasArg(L, 2)) {
+    ActivateVoid();
+    script::Raise(fn, "too many parameters");
+  }
+  int result = cdActivate(cell->handle);
+  if (result == CD_ERROR) ActivateVoid();
+  lua_pushinteger(L, result);
+  return 1;
+}
+
+int ActiveCanvasBody(lua_State* L) {
+  script::NoArgAt(L, 1, "cdActiveCanvas");
+  PushCanvasValue(L, cdActiveCanvas());
+  return 1;
+}
+
+int KillCanvasBody(lua_State* L) {
+  const char* fn = "cdKillCanvas";
+  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) script::Raise(fn, "attempt to kill a NIL canvas");
+  auto* cell = static_cast<CanvasCell*>(ToKind(L, 1, Kind::Canvas));
+  if (cell == nullptr) script::Raise(fn, "invalid canvas parameter");
+  if (cell->handle == nullptr) script::Raise(fn, "attempt to kill a killed canvas");
+  script::NoArgAt(L, 2, fn);
+  if (cell->handle == g_void) script::RaiseMessage("cdKillCanvas: trying to kill the void canvas???");
+  if (cdActiveCanvas() == cell->handle) ActivateVoid();
+  cdKillCanvas(cell->handle);
+  cell->handle = nullptr;
+  delete cell->anchor;
+  cell->anchor = nullptr;
+  return 0;
+}
+
+int GetContextBody(lua_State* L) {
+  const char* fn = "cdGetContext";
+  cdCanvasHandle handle = LiveCanvas(L, 1, fn, "get the context of");
+  script::NoArgAt(L, 2, fn);
+  int number = DriverNumberOf(cdGetContext(handle));
+  if (number < 0) {
+    lua_pushnil(L);
+  } else {
+    lua_pushinteger(L, number);
+  }
+  return 1;
+}
+
+int ContextCapsBody(lua_State* L) {
+  const char* fn = "cdContextCaps";
+  int number = DriverArg(L, 1, fn);
+  script::NoArgAt(L, 2, fn);
+  const CdluaDriver* driver = DriverAt(number);
+  cdDriver* context = driver->context != nullptr ? driver->context() : nullptr;
+  lua_pushinteger(L, static_cast<lua_Integer>(cdContextCaps(context)));
+  return 1;
+}
+
+int SaveStateBody(lua_State* L) {
+  script::NoArgAt(L, 1, "cdSaveState");
+  NeedCanvas(L);
+  StateCell* cell = PushState(L);
+  cell->state = cdSaveState();
+  if (cell->state == nullptr) {
+    lua_pop(L, 1);
+    lua_pushnil(L);
+  }
+  return 1;
+}
+
+int RestoreStateBody(lua_State* L) {
+  const char* fn = "cdRestoreState";
+  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) script::Raise(fn, "attempt to restore a NIL state");
+  auto* cell = static_cast<StateCell*>(ToKind(L, 1, Kind::State));
+  if (cell == nullptr) script::Raise(fn, "invalid state parameter");
+  if (cell->state == nullptr) script::Raise(fn, "attempt to restore a killed state");
+  script::NoArgAt(L, 2, fn);
+  NeedCanvas(L);
+  cdRestoreState(cell->state);  // consumes it
+  cell->state = nullptr;
+  return 0;
+}
+
+const luaL_Reg kFunctions[] = {
+    {"cdCreateCanvas", script::Guarded<CreateCanvasBody>},
+    {"cdActivate", script::Guarded<ActivateBody>},
+    {"wdActivate", script::Guarded<ActivateBody>},
+    {"cdActiveCanvas", script::Guarded<ActiveCanvasBody>},
+    {"cdKillCanvas", script::Guarded<KillCanvasBody>},
+    {"cdGetContext", script::Guarded<GetContextBody>},
+    {"cdContextCaps", script::Guarded<ContextCapsBody>},
+    {"cdSaveState", script::Guarded<SaveStateBody>},
+    {"cdRestoreState", script::Guarded<RestoreStateBody>},
+    {nullptr, nullptr},
+};
+
+void PublishDriver(lua_State* L, std::size_t number) {
+  lua_pushinteger(L, static_cast<lua_Integer>(number));
+  lua_setglobal(L, Drivers()[number].name);
+}
+
+}  // namespace
+
+cdCanvasHandle VoidCanvas() { return g_void; }
+bool VoidActive() { return cdActiveCanvas() == g_void || cdActiveCanvas() == nullptr; }
+void ActivateVoid() {
+  if (g_void == nullptr || cdActivate(g_void) == CD_ERROR) cdActivate(nullptr);
+}
+
+void NeedCanvas(lua_State*) {
+  if (VoidActive()) script::Raise("cdlua", "there is no active canvas");
+}
+
+void PushCanvasValue(lua_State* L, cdCanvasHandle handle) {
+  if (handle == nullptr) {
+    lua_pushnil(L);
+    return;
+  }
+  lua_getfield(L, LUA_REGISTRYINDEX, kCanvasValues);
+  lua_pushlightuserdata(L, handle);
+  lua_rawget(L, -2);
+  lua_remove(L, -2);
+}
+
+int DriverCount(lua_State*) { return static_cast<int>(g_opened_drivers); }
+const CdluaDriver* DriverAt(int number) { return &Drivers()[static_cast<std::size_t>(number)]; }
+
+int DriverNumberOf(cdDriver* context) {
+  if (context == nullptr) return -1;
+  for (std::size_t i = 0; i < g_opened_drivers; ++i) {
+    const CdluaDriver& driver = Drivers()[i];
+    if (driver.context != nullptr && driver.context() == context) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int DriverArg(lua_State* L, int n, const char* fn) {
+  if (!script::HasArg(L, n) || lua_type(L, n) != LUA_TNUMBER) script::Raise(fn, "invalid driver parameter");
+  double number = lua_tonumber(L, n);
+  if (!(number >= 0 && number < DriverCount(L))) script::Raise(fn, "unknown driver");
+  return static_cast<int>(number);
+}
+
+void OpenDrivers(lua_State* L) {
+  // A second interpreter numbers the same drivers again.
+  Drivers().resize(12);
+  g_opened_drivers = Drivers().size();
+  for (std::size_t i = 0; i < g_opened_drivers; ++i) PublishDriver(L, i);
+  lua_newtable(L);
+  lua_newtable(L);
+  lua_pushstring(L, "v");
+  lua_setfield(L, -2, "__mode");
+  lua_setmetatable(L, -2);
+  lua_setfield(L, LUA_REGISTRYINDEX, kCanvasValues);
+}
+
+void RegisterCanvasFunctions(lua_State* L) {
+  Register(L, kFunctions);
+  // The void canvas: its value lives in the registry for the life of the
+  // interpreter; collecting it at close frees the canvas.
+  CanvasCell* cell = PushCanvas(L);
+  g_void = cdCreateCanvas(&g_void_driver, nullptr);
+  cell->handle = g_void;
+  if (g_void != nullptr) RememberCanvas(L, g_void, lua_gettop(L));
+  lua_setfield(L, LUA_REGISTRYINDEX, kVoidValue);
+  ActivateVoid();
+}
+
+// Called from the canvas "gc" method when the void canvas is collected.
+void ForgetVoid() { g_void = nullptr; }
+
+}  // namespace cdlua
+
+int cdlua_adddriver(lua_State* L, const CdluaDriver* driver) {
+  auto& drivers = cdlua::Drivers();
+  drivers.push_back(*driver);
+  cdlua::g_opened_drivers = drivers.size();
+  cdlua::PublishDriver(L, drivers.size() - 1);
+  return static_cast<int>(drivers.size() - 1);
+}
+
+void cdlua_open_iup(lua_State* L) {
+  // The toolkit canvas driver is not built into this program yet: CD_IUP
+  // has its number and creating a canvas of it gives nil.
+  static const CdluaDriver iup = {"CD_IUP", nullptr, cdlua::ElementData};
+  cdlua_adddriver(L, &iup);
+}

@@ -1,0 +1,117 @@
+// Shared between the files of the canvas binding: object kinds, argument
+// checks and the registration tables of each concern.
+#ifndef VARKO_LUA_CDLUA_INTERNAL_H
+#define VARKO_LUA_CDLUA_INTERNAL_H
+
+#include <lua.hpp>
+
+#include <cstdint>
+
+#include "cd.h"
+#include "cdlua.h"
+#include "imlua.h"
+#include "script.h"
+
+namespace cdlua {
+
+// Kinds of this binding (the colour and image kinds are the image binding's).
+enum class Kind { Canvas, Stipple, Pattern, Image, ImageEx, State };
+const char* MetatableName(Kind kind);
+// Creates the kind's metatable with its tag methods; returns its tag number.
+int EnsureKind(lua_State* L, Kind kind);
+void* ToKind(lua_State* L, int idx, Kind kind);
+
+// The cells inside the userdata. Canvas: the handle comes first (read by
+// C++ code through cdlua_tocanvas); the planes of a script image it draws
+// into are held by `anchor` so a kill or collection of the image cannot
+// free them under the canvas.
+struct CanvasCell {
+  cdCanvasHandle handle;
+  imlua::PlanesRef* anchor;
+};
+struct StippleCell {
+  int w, h;
+  long long size;
+  unsigned char* data;  // null once killed
+};
+struct PatternCell {
+  int w, h;
+  long long size;
+  long* data;
+};
+struct ImageCell {
+  cdImage* image;
+};
+struct ImageExCell {
+  cdImageEx* image;
+};
+struct StateCell {
+  cdState* state;
+};
+
+// Push a new cell of the kind (zeroed); may raise Lua's memory error, so
+// call before owning anything.
+CanvasCell* PushCanvas(lua_State* L);
+StippleCell* PushStipple(lua_State* L);
+PatternCell* PushPattern(lua_State* L);
+ImageCell* PushImage(lua_State* L);
+ImageExCell* PushImageEx(lua_State* L);
+StateCell* PushState(lua_State* L);
+
+// ---- argument checks: raise "fn: problem!" ----
+// A number at n or "fn: invalid <what> parameter!".
+double Number(lua_State* L, int n, const char* fn, const char* what);
+int Int(lua_State* L, int n, const char* fn, const char* what);
+const char* String(lua_State* L, int n, const char* fn, const char* what);
+// A colour value at n or "fn: invalid color parameter!".
+long Color(lua_State* L, int n, const char* fn);
+// A colour, or the number CD_QUERY (for setters).
+long ColorOrQuery(lua_State* L, int n, const char* fn);
+void PushColor(lua_State* L, long color);
+// Live objects: nil raises "fn: attempt to <verb> a NIL <noun>!", another
+// kind "fn: invalid <noun> parameter!", a killed one "fn: attempt to <verb>
+// a killed <noun>!".
+cdCanvasHandle LiveCanvas(lua_State* L, int n, const char* fn, const char* verb);
+imlua::ImageRGB* LiveImageRGB(lua_State* L, int n, const char* fn);
+imlua::ImageRGB* LiveImageRGBA(lua_State* L, int n, const char* fn);
+imlua::ImageMap* LiveImageMap(lua_State* L, int n, const char* fn);
+imlua::Palette* LivePalette(lua_State* L, int n, const char* fn);
+StippleCell* LiveStipple(lua_State* L, int n, const char* fn);
+PatternCell* LivePattern(lua_State* L, int n, const char* fn);
+cdImage* LiveImage(lua_State* L, int n, const char* fn);
+cdImageEx* LiveImageEx(lua_State* L, int n, const char* fn);
+
+// Raises "cdlua: there is no active canvas!" while the void canvas is active.
+void NeedCanvas(lua_State* L);
+// True when the void canvas is the active one.
+bool VoidActive();
+// Activates the void canvas (so that something is always active).
+void ActivateVoid();
+cdCanvasHandle VoidCanvas();
+// The void canvas was collected (the interpreter is closing).
+void ForgetVoid();
+
+// Pushes the script value of an active canvas handle, or nil.
+void PushCanvasValue(lua_State* L, cdCanvasHandle handle);
+
+// Driver table access.
+int DriverCount(lua_State* L);
+const CdluaDriver* DriverAt(int number);
+int DriverNumberOf(cdDriver* context);
+// Checks the driver number argument ("fn: invalid driver parameter!",
+// "fn: unknown driver!") and returns its number.
+int DriverArg(lua_State* L, int n, const char* fn);
+
+// Registration of each concern's functions.
+void RegisterCanvasFunctions(lua_State* L);
+void RegisterDrawFunctions(lua_State* L);
+void RegisterImageFunctions(lua_State* L);
+void RegisterWorldFunctions(lua_State* L);
+void RegisterPlayFunctions(lua_State* L);
+void OpenDrivers(lua_State* L);
+
+void Register(lua_State* L, const luaL_Reg* functions);
+
+}  // namespace cdlua
+
+#endif
