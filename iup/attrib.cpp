@@ -39,7 +39,7 @@ void CoreSet(IupElement* e, const char* name, const char* value) {
     if (std::strcmp(name, "SIZE") == 0 || std::strcmp(name, "RASTERSIZE") == 0) {
       if (e->attributes != nullptr)
         e->attributes->Remove(name[0] == 'S' ? "RASTERSIZE" : "SIZE");
-      if (IupGetOwnAttribute(e, "IUPWIN_IS_MAPPING") == nullptr) IupRefresh(e);
+      if (IupGetOwnAttribute(e, "IUPWIN_IS_MAPPING") == nullptr) RelayoutFromOwnSize(e);
       return;
     }
     if (std::strcmp(name, "VISIBLE") == 0) {
@@ -213,15 +213,15 @@ void IupSetAttributePointer(IupElement* e, const char* name, void* pointer) {
 
 void* IupGetAttributePointer(IupElement* e, const char* name) {
   if (e == nullptr || name == nullptr) return nullptr;
+  if (iup::IsMapped(e)) {
+    const iup::DriverValue v = iup::Drv().GetAttribute(e, name);
+    if (v.pointer) return const_cast<char*>(v.value);
+  }
   for (IupElement* up = e; up != nullptr; up = up->parent) {
     if (up->attributes == nullptr) continue;
     if (const iup::AttrEntry* entry = up->attributes->Find(name)) {
       return entry->pointer ? const_cast<char*>(entry->value) : nullptr;
     }
-  }
-  if (iup::IsMapped(e)) {
-    iup::DriverValue v = iup::Drv().GetAttribute(e, name);
-    if (v.pointer) return const_cast<char*>(v.value);
   }
   return nullptr;
 }

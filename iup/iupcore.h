@@ -185,6 +185,9 @@ void CharSize(IupElement* e, int* cw, int* ch);
 void Layout(IupElement* e);       // dialog layout or subtree layout
 void MovePass(IupElement* e, bool mapping);
 void DialogClientResized(IupElement* dialog, int width, int height);
+// Lays a mapped dialog out from its own "SIZE"/"RASTERSIZE" just set, not
+// from its live client size.
+void RelayoutFromOwnSize(IupElement* dialog);
 
 // ---- dialogs and loop ---------------------------------------------------------
 void Unmap(IupElement* e);         // releases native resources of a subtree

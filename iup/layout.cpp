@@ -18,6 +18,7 @@ constexpr int kHorizontal = kHorizontalStrong | kHorizontalWeak;
 constexpr int kVertical = kVerticalStrong | kVerticalWeak;
 
 bool shrink_mode = false;
+bool own_size_first = false;  // a size was just set on a mapped dialog
 
 int TextWidth(IupElement* e, const char* text) {
   return Drv().TextWidth(e, text != nullptr ? text : "");
@@ -550,7 +551,8 @@ void CharSize(IupElement* e, int* cw, int* ch) {
 
 int OwnSize(IupElement* e, int* width, int* height) {
   *width = *height = 0;
-  if (e->kind == IUP_DIALOG && IsMapped(e) && IupGetOwnAttribute(e, "IUPWIN_IS_MAPPING") == nullptr) {
+  if (e->kind == IUP_DIALOG && IsMapped(e) && !own_size_first &&
+      IupGetOwnAttribute(e, "IUPWIN_IS_MAPPING") == nullptr) {
     const DriverValue live = Drv().GetAttribute(e, "RASTERSIZE");
     if (live.value != nullptr && !live.pointer) return ParseSize(e, live.value, false, width, height);
   }
@@ -621,6 +623,13 @@ void DialogClientResized(IupElement* dialog, int width, int height) {
   Layout(dialog);
   if (dialog->first_child != nullptr) MovePass(dialog->first_child, false);
   Drv().Repaint(dialog);
+}
+
+void RelayoutFromOwnSize(IupElement* dialog) {
+  own_size_first = true;
+  Layout(dialog);
+  own_size_first = false;
+  MovePass(dialog, false);
 }
 
 void DialogDecorations(IupElement* dialog, int* width, int* height) {
