@@ -121,11 +121,12 @@ int CreateCanvasBody(lua_State* L) {
   double number = lua_tonumber(L, 1);
   if (number < 0 || number >= DriverCount(L)) script::Raise(fn, "unknown driver");
   const CdluaDriver* driver = DriverAt(static_cast<int>(number));
-  int top = lua_gettop(L);
+  // Only CD_IMAGERGB takes a third value (the resolution). Counted before
+  // the data conversion, which may push a value of its own.
   bool image_rgb = std::string(driver->name) == "CD_IMAGERGB";
-  script::NoArgAt(L, image_rgb ? 4 : 3, fn);
+  bool extra = script::HasArg(L, image_rgb ? 4 : 3);
   void* data = driver->data(L, 2, driver->name);
-  (void)top;
+  if (extra) script::Raise(fn, "too many parameters");
   cdDriver* context = driver->context != nullptr ? driver->context() : nullptr;
   if (context == nullptr) {
     lua_pushnil(L);

@@ -1,0 +1,110 @@
+-- Misuse of the canvas binding: each call and the exact message it raises;
+-- then the binding's globals and the life of canvases around the void canvas.
+dofile("harness.lua")
+
+local image = imCreateImageRGB(4, 4)
+local map = imCreateImageMap(4, 4)
+local killed = cdCreateCanvas(CD_IMAGERGB, imCreateImageRGB(2, 2))
+cdKillCanvas(killed)
+local stipple = cdCreateStipple(2, 3)
+local f = function() return 0 end
+
+check_errors({
+  {"driver not a number", function() cdCreateCanvas("ps", "x") end, "cdCreateCanvas: invalid driver parameter!"},
+  {"driver beyond the table", function() cdCreateCanvas(99, "x") end, "cdCreateCanvas: unknown driver!"},
+  {"negative driver", function() cdCreateCanvas(-1, "x") end, "cdCreateCanvas: unknown driver!"},
+  {"file driver without a string", function() cdCreateCanvas(CD_PS, 3) end, "cdCreateCanvas CD_PS: data should be of type string!"},
+  {"native window without userdata", function() cdCreateCanvas(CD_NATIVEWINDOW, "w") end, "cdCreateCanvas CD_NATIVEWINDOW: data should be of type userdata!"},
+  {"image canvas without an image", function() cdCreateCanvas(CD_IMAGERGB, map) end, "cdCreateCanvas CD_IMAGERGB: data should be of type imagergb_tag!"},
+  {"image canvas on a killed image", function()
+     local i = imCreateImageRGB(2, 2); imKillImageRGB(i); cdCreateCanvas(CD_IMAGERGB, i) end,
+   "cdCreateCanvas CD_IMAGERGB: data should be of type imagergb_tag!"},
+  {"too many for a file driver", function() cdCreateCanvas(CD_PS, "x.ps", 1) end, "cdCreateCanvas: too many parameters!"},
+  {"activate a number", function() cdActivate(3) end, "cdActivate: invalid canvas parameter!"},
+  {"activate a killed canvas", function() cdActivate(killed) end, "cdActivate: attempt to activate a killed canvas!"},
+  {"activate with more", function() cdActivate(nil, 1) end, "cdActivate: too many parameters!"},
+  {"kill nil", function() cdKillCanvas(nil) end, "cdKillCanvas: attempt to kill a NIL canvas!"},
+  {"kill a number", function() cdKillCanvas(1) end, "cdKillCanvas: invalid canvas parameter!"},
+  {"kill twice", function() cdKillCanvas(killed) end, "cdKillCanvas: attempt to kill a killed canvas!"},
+  {"kill with more", function() cdKillCanvas(cdActiveCanvas(), 2) end, "cdKillCanvas: too many parameters!"},
+  {"kill the void canvas", function() cdKillCanvas(cdActiveCanvas()) end, "cdKillCanvas: trying to kill the void canvas???"},
+  {"restore nil", function() cdRestoreState(nil) end, "cdRestoreState: attempt to restore a NIL state!"},
+  {"colour component a string", function() cdEncodeColor("a", 0, 0) end, "cdEncodeColor: invalid color component parameter!"},
+  {"colour component missing", function() cdEncodeColor(1, 2) end, "cdEncodeColor: invalid color component parameter!"},
+  {"colour component 256", function() cdEncodeColor(256, 0, 0) end, "cdEncodeColor: color components values should be in range [0, 255]!"},
+  {"colour component -1", function() cdEncodeColor(0, 0, -1) end, "cdEncodeColor: color components values should be in range [0, 255]!"},
+  {"colour with more", function() cdEncodeColor(0, 0, 0, 0) end, "cdEncodeColor: too many parameters!"},
+  {"pixel at a fraction", function() cdPixel(1.5, 2, CD_RED) end, "cdPixel: pixel coordinates should be integers!"},
+  {"pixel colour a number", function() cdPixel(1, 2, 0xFF0000) end, "cdPixel: invalid color parameter!"},
+  {"negative target region", function() cdPutImageRectRGB(image, 0, 0, -1, 4, 0, 0, 0, 0) end, "cdPutImageRectRGB: target region dimensions should be positive integers!"},
+  {"map without palette", function() cdRGB2Map(image, map, nil) end, "cdRGB2Map: NIL pallete!"},
+  {"get a NIL extended image", function() cdGetImageEx(nil, 0, 0) end, "cdGetImageEx: attempt to get NIL image"},
+  {"matrix not a table", function() cdVectorTextTransform(3) end, "cdVectorTextTransform: invalid table parameter!"},
+  {"matrix with a string", function() cdVectorTextTransform({1, 0, 0, 0, 1, "x"}) end, "cdVectorTextTransform: invalid value!"},
+  {"matrix too short", function() cdVectorTextTransform({1, 0, 0}) end, "cdVectorTextTransform: invalid value!"},
+  {"play an unknown driver", function() cdPlay(99, 0, 1, 0, 1, "f") end, "cdPlay: unknown driver!"},
+  {"play a bad viewport", function() cdPlay(CD_METAFILE, 0, "a", 0, 1, "f") end, "cdPlay: invalid viewport!"},
+  {"play without a file name", function() cdPlay(CD_METAFILE, 0, 1, 0, 1, 7) end, "cdPlay: data should be of type string!"},
+  {"callback driver", function() cdRegisterCallback("x", CD_SIZECB, f) end, "cdRegisterCallback: invalid driver parameter!"},
+  {"callback id", function() cdRegisterCallback(CD_CGM, "x", f) end, "cdRegisterCallback: invalid cb parameter!"},
+  {"callback function", function() cdRegisterCallback(CD_CGM, CD_SIZECB, 3) end, "cdRegisterCallback: invalid func parameter!"},
+  {"zero stipple", function() cdCreateStipple(0, 4) end, "cdCreateStipple: stipple dimensions should be positive integers!"},
+  {"fractional pattern", function() cdCreatePattern(2.5, 4) end, "cdCreatePattern: pattern dimensions should be positive integers!"},
+  {"stipple cell 2", function() stipple[0] = 2 end, "stipple_tag \"settable\": value should belong to {0, 1}!"},
+  {"stipple past its end", function() stipple[6] = 1 end, "stipple_tag \"settable\": index is out of bounds!"},
+  {"stipple read past its end", function() return stipple[-1] end, "stipple_tag \"gettable\": index is out of bounds!"},
+  {"draw on the void canvas", function() cdLine(0, 0, 1, 1) end, "cdlua: there is no active canvas!"},
+  {"set attributes on the void canvas", function() cdForeground(CD_RED) end, "cdlua: there is no active canvas!"},
+  {"vector text on the void canvas", function() cdVectorText(0, 0, "a") end, "cdlua: there is no active canvas!"},
+  {"world line on the void canvas", function() wdLine(0, 0, 1, 1) end, "cdlua: there is no active canvas!"},
+})
+
+-- Globals and values.
+check_eq(CDLUA_INSTALLED, 1, "CDLUA_INSTALLED")
+check_eq(CDLUA_COLOR_TAG, IMLUA_COLOR_TAG, "colours shared with the image binding")
+check_eq(CDLUA_IMAGERGB_TAG, IMLUA_IMAGERGB_TAG, "RGB images shared with the image binding")
+check(CDLUA_CANVAS_TAG ~= CDLUA_STATE_TAG, "own kinds have their own tags")
+check_eq(cdEncodeColor(255, 0, 0), CD_RED, "equal colours are equal values")
+check_eq(cdEncodeColor(1.9, 2, 3), cdEncodeColor(1, 2, 3), "components truncate")
+check_eq(imEncodeColor(0, 128, 128), CD_DARK_CYAN, "image colours are canvas colours")
+local r, g, b = cdDecodeColor(CD_GRAY)
+check_eq(string.format("%d %d %d", r, g, b), "192 192 192", "decode")
+check_eq(cdRed(CD_MAGENTA) + cdGreen(CD_MAGENTA) + cdBlue(CD_MAGENTA), 510, "components")
+check_eq(cdVersion(), "CDLua 1.3, 4.0", "version")
+local drivers = {"CD_IMAGE", "CD_IMAGERGB", "CD_DXF", "CD_DGN", "CD_CGM", "CD_METAFILE", "CD_PS",
+                 "CD_CLIPBOARD", "CD_NATIVEWINDOW", "CD_PRINTER", "CD_WMF", "CD_EMF", "CD_IUP"}
+for number, name in ipairs(drivers) do check_eq(_G[name], number - 1, name) end
+check_eq(CD_CGMBEGMTFCB, 6, "callback numbers")
+check_eq(cdCreateCanvas(CD_DXF, "drawing.dxf"), nil, "a driver not built in gives nil")
+check_eq(cdRegisterCallback(CD_METAFILE, CD_SIZECB, f), CD_ERROR, "no callbacks without the driver")
+check_eq(cdContextCaps(CD_PS), 0, "no capabilities without the driver")
+
+-- Canvases around the void canvas.
+check_eq(cdActivate(nil), CD_OK, "nil activates the void canvas")
+local a = cdCreateCanvas(CD_IMAGERGB, imCreateImageRGB(3, 3))
+local void = cdActiveCanvas()
+check(void ~= nil and void ~= a, "the void canvas stays active after creating one")
+cdActivate(a)
+check_eq(cdGetContext(a), CD_IMAGERGB, "context of a canvas is its driver number")
+local state = cdSaveState()
+cdRestoreState(state)
+check_error(function() cdRestoreState(state) end, "cdRestoreState: attempt to restore a killed state!", "a state is restored once")
+check_error(function() cdActivate(killed) end, "cdActivate: attempt to activate a killed canvas!")
+check_eq(cdActiveCanvas(), void, "a failed activation leaves the void canvas active")
+cdActivate(a)
+cdKillCanvas(a)
+check_eq(cdActiveCanvas(), void, "killing the active canvas activates the void canvas")
+check_error(function() cdKillCanvas(a) end, "cdKillCanvas: attempt to kill a killed canvas!")
+
+-- Stipples and patterns as tables of cells.
+stipple[5] = 1
+check_eq(stipple[5] + stipple[0], 1, "stipple cells start at 0")
+local pattern = cdCreatePattern(2, 2)
+pattern[3] = CD_BLUE
+check_eq(pattern[3], CD_BLUE, "pattern cells hold colours")
+check_eq(pattern[0], CD_BLACK, "patterns start black")
+check_error(function() pattern[0] = 5 end, "pattern_tag \"settable\": value should be of type color_tag!")
+cdKillStipple(stipple)
+check_error(function() cdKillStipple(stipple) end, "cdKillStipple: attempt to kill a killed stipple!")
+
+finish()
