@@ -232,6 +232,10 @@ int IupMap(IupElement* e) {
   return 0;
 }
 
+void IupMapDefault(IupElement* e, IupElement* dialog) {
+  if (e != nullptr && !IsMapped(e)) MapNative(e, dialog);
+}
+
 int IupShowXY(IupElement* e, int x, int y) {
   if (e == nullptr) return 1;
   const int serial = e->serial;

@@ -269,6 +269,9 @@ void IupGetCharSize(IupElement* element, int* char_width, int* char_height);
 
 // ---- mapping, showing, popup ---------------------------------------------------
 int IupMap(IupElement* element);
+// The native mapping of an element by its kind, for class "MAP" operations
+// that add to it (dialog: the element's dialog).
+void IupMapDefault(IupElement* element, IupElement* dialog);
 int IupShow(IupElement* element);
 int IupShowXY(IupElement* element, int x, int y);
 int IupHide(IupElement* element);

@@ -48,6 +48,12 @@ const char* AttrTable::Get(const char* name) const {
 
 void AttrTable::Set(const char* name, const char* value, bool copy, bool pointer) {
   const char* stored = value;
+  if (!copy && !pointer) {
+    // storing the text the entry already owns (read back and set again)
+    // keeps it owned instead of freeing it under the caller
+    const AttrEntry* same = Find(name);
+    if (same != nullptr && same->owned && same->value == value) return;
+  }
   if (copy && !pointer) {
     char* dup = strdup(value);
     if (dup == nullptr) return;  // the pair is silently not stored

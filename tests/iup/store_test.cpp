@@ -82,6 +82,11 @@ TEST_F(Toolkit, CopiesOwnTheirValueAndPlainSetsDoNot) {
   std::strcpy(text, "later");
   EXPECT_STREQ(IupGetAttribute(e, "PLAIN"), "later");
   EXPECT_STREQ(IupGetAttribute(e, "COPY"), "first");
+  // setting an owned value again by its own pointer keeps it alive
+  IupSetAttribute(e, "COPY", IupGetAttribute(e, "COPY"));
+  EXPECT_STREQ(IupGetAttribute(e, "COPY"), "first");
+  IupSetAttributeCopy(e, "COPY", IupGetAttribute(e, "COPY"));
+  EXPECT_STREQ(IupGetAttribute(e, "COPY"), "first");
   // the formatted copy grows for any length
   const std::string big(5000, 'z');
   IupSetAttributeCopyF(e, "BIG", "<%s>", big.c_str());
