@@ -307,8 +307,5 @@ int IupScanf(const char* format, ...);
 // the predefined dialogs are linked in (keep it in the same file as
 // IupCreateFileDlg so that linking the one links the other).
 void IupFileDlgOpen(void);
-// Shows the version dialog; IupOpen calls it when "IUP_VERSION" is set and
-// the predefined dialogs are linked in.
-void IupVersionShow(void);
 
 #endif

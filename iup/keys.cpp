@@ -1,5 +1,6 @@
 // Key names and codes, key dispatch from the focused element through its
 // ancestors, the dialog's own keys (default buttons, Tab), and focus.
+// (IupMessage lives with the predefined dialogs.)
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -123,8 +124,3 @@ IupElement* IupSetFocus(IupElement* e) {
 }
 
 IupElement* IupGetFocus(void) { return iup::Drv().GetFocus(); }
-
-void IupMessage(const char* title, const char* text) {
-  iup::Drv().MessageBox(iup::Drv().ActiveDialog(), title != nullptr ? title : "",
-                        text != nullptr ? text : "");
-}

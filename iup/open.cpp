@@ -1,5 +1,5 @@
 // Opening and closing the toolkit: the global element and its attributes,
-// the driver, the file dialog class and the version dialog.
+// the driver and the file dialog class.
 #include <cstdio>
 #include <cstdlib>
 
@@ -7,7 +7,6 @@
 
 // Provided by the predefined dialogs when they are linked in.
 void IupFileDlgOpen(void) __attribute__((weak));
-void IupVersionShow(void) __attribute__((weak));
 
 namespace iup {
 namespace {
@@ -40,7 +39,7 @@ int IupOpen(void) {
   IupSetGlobal("WIN_DEFAULTFONT", "MS Sans Serif::8");
   if (IupFileDlgOpen != nullptr) IupFileDlgOpen();
   driver.Open();
-  if (std::getenv("IUP_VERSION") != nullptr && IupVersionShow != nullptr) IupVersionShow();
+  // the version dialog ("IUP_VERSION") is shown by the host right after IupOpen
   return 0;
 }
 
