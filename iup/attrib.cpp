@@ -46,6 +46,13 @@ void CoreSet(IupElement* e, const char* name, const char* value) {
       ApplyVisible(e, value);
       return;
     }
+    if (std::strcmp(name, "MENU") == 0) {
+      // a new menu bar: map it, and the window grows by the bar
+      IupElement* menu = IupGetHandle(value);
+      if (menu != nullptr && menu->kind == IUP_MENU && !IsMapped(menu)) IupMap(menu);
+      if (IupGetOwnAttribute(e, "IUPWIN_IS_MAPPING") == nullptr) MovePass(e, false);
+      return;
+    }
   }
   if (std::strcmp(name, "FONT") == 0 || std::strcmp(name, "WINFONT") == 0) {
     IupElement* dialog = IupGetDialog(e);

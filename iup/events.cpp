@@ -109,7 +109,13 @@ void FocusChanged(IupElement* lost, IupElement* gained) {
   if (gained == nullptr || !IsAlive(gained_serial, gained)) return;
   if (IupElement* dialog = IupGetDialog(gained))
     IupSetAttributePointer(dialog, "LASTFOCUS_IUPWIN", gained);
-  if (IupCallback cb = FindCallback(gained, "GETFOCUS_CB")) cb(gained);
+  switch (gained->kind) {
+    case IUP_CANVAS: case IUP_TEXT: case IUP_MULTILINE: case IUP_DIALOG:
+      if (IupCallback cb = FindCallback(gained, "GETFOCUS_CB")) cb(gained);
+      break;
+    default:
+      break;  // other kinds report losing the focus only
+  }
 }
 
 void CloseBox(IupElement* dialog) {

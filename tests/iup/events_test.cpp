@@ -180,6 +180,7 @@ TEST_F(Toolkit, MenuItemsAndContextMenus) {
   IupSetAttribute(dialog, "MENU", "t_bar");
   IupShow(dialog);
   Log().clear();
+  EXPECT_TRUE(hl::Exists(open));  // the menu bar is mapped with its dialog
   hl::ChooseItem(open);
   hl::ChooseItem(grid);
   hl::DeliverNow();
@@ -227,4 +228,33 @@ TEST_F(Toolkit, MessageBoxesAndInactiveElements) {
   IupSetAttribute(button, "ACTIVE", nullptr);
   IupSetAttribute(dialog, "ACTIVE", "YES");
   EXPECT_STREQ(IupGetAttribute(button, "ACTIVE"), "YES");
+}
+
+TEST_F(Toolkit, MenuBarSetOnAMappedDialogIsMappedAndAddsItsHeight) {
+  IupElement* item = IupCreateItem("Open", nullptr);
+  IupElement* bar = Own(IupCreateMenu(item, nullptr));
+  IupSetHandle("t_late_bar", bar);
+  IupElement* dialog = Own(IupCreateDialog(IupCreateFill()));
+  IupSetAttribute(dialog, "RASTERSIZE", "100x50");
+  IupShowXY(dialog, 0, 0);
+  EXPECT_FALSE(hl::Exists(item));
+  IupSetAttribute(dialog, "MENU", "t_late_bar");
+  EXPECT_TRUE(hl::Exists(item));
+  int dw = 0, dh = 0;
+  iup::DialogDecorations(dialog, &dw, &dh);
+  EXPECT_EQ(dh, 20 + 2 * 4 + 20);
+}
+
+TEST_F(Toolkit, ElementsAppendedToAMappedBoxAreMappedAtOnce) {
+  IupElement* box = IupCreateVbox(IupCreateLabel("a"), nullptr);
+  IupElement* dialog = Own(IupCreateDialog(box));
+  IupShow(dialog);
+  IupElement* button = IupCreateButton("OK", nullptr);
+  IupAppend(box, button);
+  EXPECT_TRUE(hl::Exists(button));
+  EXPECT_EQ(IupGetCurrentWidth(button), 24);
+  EXPECT_TRUE(hl::Visible(button));
+  IupDetach(button);
+  EXPECT_FALSE(hl::Exists(button));
+  IupDestroy(button);
 }

@@ -237,8 +237,8 @@ TEST_F(Toolkit, FocusMovesWithTabAndCallsFocusCallbacks) {
   hl::TypeKey(K_sTAB);
   hl::DeliverNow();
   EXPECT_EQ(IupGetFocus(), button);
-  EXPECT_EQ(Log(), "get CANVAS;kill CANVAS>BUTTON;get BUTTON;kill BUTTON>TEXT;get TEXT;"
-                   "kill TEXT>BUTTON;get BUTTON;");
+  // a button has no GETFOCUS_CB of its own kind, even an inherited one
+  EXPECT_EQ(Log(), "get CANVAS;kill CANVAS>BUTTON;kill BUTTON>TEXT;get TEXT;kill TEXT>BUTTON;");
   EXPECT_EQ(IupGetAttributePointer(dialog, "LASTFOCUS_IUPWIN"), button);
   EXPECT_EQ(IupSetFocus(text), button);
 }
