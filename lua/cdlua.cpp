@@ -151,7 +151,7 @@ int OpenBody(lua_State* L) {
   RegisterImageFunctions(L);
   RegisterPlayFunctions(L);
   OpenDrivers(L);
-  ActivateVoid();
+  OpenVoidCanvas(L);
   for (const Constant& c : kConstants) SetInt(L, c.name, c.value);
   lua_pushnumber(L, CD_MM2PT);
   lua_setglobal(L, "CD_MM2PT");

@@ -318,16 +318,19 @@ void OpenDrivers(lua_State* L) {
   Drivers().resize(12);
   g_opened_drivers = Drivers().size();
   for (std::size_t i = 0; i < g_opened_drivers; ++i) PublishDriver(L, i);
+}
+
+void RegisterCanvasFunctions(lua_State* L) {
   lua_newtable(L);
   lua_newtable(L);
   lua_pushstring(L, "v");
   lua_setfield(L, -2, "__mode");
   lua_setmetatable(L, -2);
   lua_setfield(L, LUA_REGISTRYINDEX, kCanvasValues);
+  Register(L, kFunctions);
 }
 
-void RegisterCanvasFunctions(lua_State* L) {
-  Register(L, kFunctions);
+void OpenVoidCanvas(lua_State* L) {
   // The void canvas: its value lives in the registry for the life of the
   // interpreter; collecting it at close frees the canvas.
   CanvasCell* cell = PushCanvas(L);

@@ -109,6 +109,8 @@ void RegisterImageFunctions(lua_State* L);
 void RegisterWorldFunctions(lua_State* L);
 void RegisterPlayFunctions(lua_State* L);
 void OpenDrivers(lua_State* L);
+// Creates and activates the void canvas.
+void OpenVoidCanvas(lua_State* L);
 
 void Register(lua_State* L, const luaL_Reg* functions);
 
