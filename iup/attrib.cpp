@@ -37,8 +37,7 @@ void CoreSet(IupElement* e, const char* name, const char* value) {
   if (!IsMapped(e)) return;
   if (e->kind == IUP_DIALOG) {
     if (std::strcmp(name, "SIZE") == 0 || std::strcmp(name, "RASTERSIZE") == 0) {
-      if (e->attributes != nullptr)
-        e->attributes->Remove(name[0] == 'S' ? "RASTERSIZE" : "SIZE");
+      if (e->attributes != nullptr) e->attributes->Remove(name[0] == 'S' ? "RASTERSIZE" : "SIZE");
       if (IupGetOwnAttribute(e, "IUPWIN_IS_MAPPING") == nullptr) RelayoutFromOwnSize(e);
       return;
     }
@@ -88,18 +87,23 @@ const char* NativeDefault(IupElement* e, const char* name) {
     const char* value;
   };
   static const Default defaults[] = {
-      {"ACTIVE", "YES"}, {"POSX", "0.0"},     {"POSY", "0.0"},      {"MULTIPLE", "NO"},
-      {"CURSOR", "ARROW"}, {"NC", "32767"},   {"DROPDOWN", "NO"},   {"VERTICAL", "NO"},
-      {"MIN", "0.0"},    {"XMIN", "0.0"},     {"YMIN", "0.0"},      {"MAX", "1.0"},
-      {"XMAX", "1.0"},   {"YMAX", "1.0"},     {"BORDER", "YES"},    {"DX", "0.1"},
-      {"DY", "0.1"},     {"SCROLLBAR", "NO"},
+      {"ACTIVE", "YES"},   {"POSX", "0.0"},     {"POSY", "0.0"},    {"MULTIPLE", "NO"},
+      {"CURSOR", "ARROW"}, {"NC", "32767"},     {"DROPDOWN", "NO"}, {"VERTICAL", "NO"},
+      {"MIN", "0.0"},      {"XMIN", "0.0"},     {"YMIN", "0.0"},    {"MAX", "1.0"},
+      {"XMAX", "1.0"},     {"YMAX", "1.0"},     {"BORDER", "YES"},  {"DX", "0.1"},
+      {"DY", "0.1"},       {"SCROLLBAR", "NO"},
   };
   for (const Default& d : defaults)
     if (EqualNoCase(name, d.name)) return d.value;
   if (EqualNoCase(name, "EXPAND")) {
     switch (e->kind) {
-      case IUP_CANVAS: case IUP_FILL: case IUP_FRAME: case IUP_HBOX: case IUP_RADIO:
-      case IUP_VBOX: case IUP_ZBOX:
+      case IUP_CANVAS:
+      case IUP_FILL:
+      case IUP_FRAME:
+      case IUP_HBOX:
+      case IUP_RADIO:
+      case IUP_VBOX:
+      case IUP_ZBOX:
         return "YES";
       default:
         return "NO";
@@ -107,11 +111,17 @@ const char* NativeDefault(IupElement* e, const char* name) {
   }
   if (EqualNoCase(name, "BGCOLOR")) {
     switch (e->kind) {
-      case IUP_IMAGE: case IUP_BUTTON:
+      case IUP_IMAGE:
+      case IUP_BUTTON:
         return Drv().SystemColour(Driver::Colour::ButtonFace);
-      case IUP_CANVAS: case IUP_LIST: case IUP_TEXT: case IUP_MULTILINE:
+      case IUP_CANVAS:
+      case IUP_LIST:
+      case IUP_TEXT:
+      case IUP_MULTILINE:
         return Drv().SystemColour(Driver::Colour::Window);
-      case IUP_DIALOG: case IUP_FRAME: case IUP_LABEL:
+      case IUP_DIALOG:
+      case IUP_FRAME:
+      case IUP_LABEL:
         return Drv().SystemColour(Driver::Colour::DialogBackground);
       default:
         return nullptr;
@@ -130,7 +140,8 @@ std::string& FormatBuffer() {
 bool EqualNoCase(const char* a, const char* b) {
   if (a == nullptr || b == nullptr) return false;
   for (; *a != '\0' && *b != '\0'; ++a, ++b)
-    if (std::toupper(static_cast<unsigned char>(*a)) != std::toupper(static_cast<unsigned char>(*b)))
+    if (std::toupper(static_cast<unsigned char>(*a)) !=
+        std::toupper(static_cast<unsigned char>(*b)))
       return false;
   return *a == *b;
 }
@@ -153,8 +164,10 @@ void StoreOwn(IupElement* e, const char* name, const char* value, bool copy) {
 
 void PassOn(IupElement* e, const char* name, const char* value) {
   if (e->control_class != nullptr) {
-    if (e->control_class->set_attr != nullptr) e->control_class->set_attr(e, name, value);
-    else Drv().SetAttribute(e, name, value);
+    if (e->control_class->set_attr != nullptr)
+      e->control_class->set_attr(e, name, value);
+    else
+      Drv().SetAttribute(e, name, value);
     return;
   }
   const int serial = e->serial;
@@ -168,8 +181,12 @@ void PassOn(IupElement* e, const char* name, const char* value) {
   if (IsMapped(e) && !NoDescent(name)) Propagate(e, name, value);
 }
 
-IupElement* GlobalElement() { return global_element; }
-void SetGlobalElement(IupElement* e) { global_element = e; }
+IupElement* GlobalElement() {
+  return global_element;
+}
+void SetGlobalElement(IupElement* e) {
+  global_element = e;
+}
 
 }  // namespace iup
 
@@ -249,8 +266,10 @@ const char* IupGetAttribute(IupElement* e, const char* name) {
   if (std::strcmp(name, "TYPENAME") == 0)
     return cls != nullptr ? cls->name.c_str() : iup::KindName(e->kind);
   const char* value = nullptr;
-  if (cls != nullptr && cls->get_attr != nullptr) value = cls->get_attr(e, name);
-  else value = iup::Drv().GetAttribute(e, name).value;
+  if (cls != nullptr && cls->get_attr != nullptr)
+    value = cls->get_attr(e, name);
+  else
+    value = iup::Drv().GetAttribute(e, name).value;
   if (value != nullptr) return value;
   for (IupElement* up = e; up != nullptr; up = up->parent)
     if (up->attributes != nullptr)

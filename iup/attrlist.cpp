@@ -61,8 +61,10 @@ void IupSetAttributeList(IupElement* e, const char* text) {
     const iup::Token t = lexer.Next(&word);
     if (t == iup::Token::String) {
       // words are interned, so values set this way are never freed
-      if (after_equal || name != nullptr) value = IupInternName(word.c_str());
-      else name = IupInternName(word.c_str());
+      if (after_equal || name != nullptr)
+        value = IupInternName(word.c_str());
+      else
+        name = IupInternName(word.c_str());
     } else if (t == iup::Token::Equal) {
       if (name != nullptr) after_equal = true;
     } else {

@@ -21,7 +21,9 @@ std::string Upper(const char* name) {
   return s;
 }
 
-IupElement* DefaultCreate(IupControlClass*, void**) { return IupCreateCanvas(""); }
+IupElement* DefaultCreate(IupControlClass*, void**) {
+  return IupCreateCanvas("");
+}
 
 template <typename T>
 void Assign(T& slot, IupControlMethod operation) {
@@ -48,17 +50,21 @@ int IupSetControlMethod(IupControlClass* cls, const char* method, IupControlMeth
     void (*assign)(IupControlClass*, IupControlMethod);
   };
   static const Slot slots[] = {
-      {"SETNATURALSIZE", [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->set_natural_size, m); }},
-      {"SETCURRENTSIZE", [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->set_current_size, m); }},
+      {"SETNATURALSIZE",
+       [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->set_natural_size, m); }},
+      {"SETCURRENTSIZE",
+       [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->set_current_size, m); }},
       {"GETSIZE", [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->get_size, m); }},
-      {"SETPOSITION", [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->set_position, m); }},
+      {"SETPOSITION",
+       [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->set_position, m); }},
       {"CREATE", [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->create, m); }},
       {"DESTROY", [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->destroy, m); }},
       {"MAP", [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->map, m); }},
       {"UNMAP", [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->unmap, m); }},
       {"SETATTR", [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->set_attr, m); }},
       {"GETATTR", [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->get_attr, m); }},
-      {"GETDEFAULTATTR", [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->get_default_attr, m); }},
+      {"GETDEFAULTATTR",
+       [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->get_default_attr, m); }},
       {"POPUP", [](IupControlClass* c, IupControlMethod m) { iup::Assign(c->popup, m); }},
   };
   for (const Slot& slot : slots) {
@@ -87,6 +93,12 @@ IupControlClass* IupLookupControlClass(const char* name) {
   return iup::Classes().Get(iup::Upper(name).c_str());
 }
 
-IupControlClass* IupGetControlClass(IupElement* e) { return e == nullptr ? nullptr : e->control_class; }
-const char* IupGetClassName(IupControlClass* cls) { return cls == nullptr ? nullptr : cls->name.c_str(); }
-const char* IupGetClassFormat(IupControlClass* cls) { return cls == nullptr ? nullptr : cls->format; }
+IupControlClass* IupGetControlClass(IupElement* e) {
+  return e == nullptr ? nullptr : e->control_class;
+}
+const char* IupGetClassName(IupControlClass* cls) {
+  return cls == nullptr ? nullptr : cls->name.c_str();
+}
+const char* IupGetClassFormat(IupControlClass* cls) {
+  return cls == nullptr ? nullptr : cls->format;
+}

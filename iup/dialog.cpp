@@ -95,10 +95,14 @@ void MapSubtree(IupElement* e) {
 
 int PlacePosition(int requested, int screen, int window) {
   switch (requested) {
-    case IUP_CENTER: return (screen - window) / 2;
-    case IUP_LEFT: return 0;
-    case IUP_RIGHT: return screen - window;
-    default: return requested;
+    case IUP_CENTER:
+      return (screen - window) / 2;
+    case IUP_LEFT:
+      return 0;
+    case IUP_RIGHT:
+      return screen - window;
+    default:
+      return requested;
   }
 }
 
@@ -108,7 +112,9 @@ PopupLevel* Innermost() {
   return nullptr;
 }
 
-bool OwnInactive(IupElement* e) { return ReadBool(IupGetOwnAttribute(e, "ACTIVE")) == 0; }
+bool OwnInactive(IupElement* e) {
+  return ReadBool(IupGetOwnAttribute(e, "ACTIVE")) == 0;
+}
 
 void LeaveLevel(PopupLevel* level) {
   if (level == nullptr || level->left) return;
@@ -125,14 +131,18 @@ void LeaveLevel(PopupLevel* level) {
 
 }  // namespace
 
-bool PopupActive() { return Innermost() != nullptr; }
+bool PopupActive() {
+  return Innermost() != nullptr;
+}
 
 bool IsPopupDialog(IupElement* dialog) {
   for (auto& level : popup_stack)
     if (level->dialog == dialog && !level->left) return true;
   return false;
 }
-int VisibleDialogs() { return visible_count; }
+int VisibleDialogs() {
+  return visible_count;
+}
 
 void Unmap(IupElement* e) {
   for (IupElement* c = e->first_child; c != nullptr; c = c->brother)
@@ -142,8 +152,7 @@ void Unmap(IupElement* e) {
     IupElement* menu = IupGetHandle(IupGetAttribute(e, "MENU"));
     if (menu != nullptr && menu->kind == IUP_MENU && IsMapped(menu)) Unmap(menu);
   }
-  if (e->control_class != nullptr && e->control_class->unmap != nullptr)
-    e->control_class->unmap(e);
+  if (e->control_class != nullptr && e->control_class->unmap != nullptr) e->control_class->unmap(e);
   if (IupElement* dialog = IupGetDialog(e)) {
     if (dialog->attributes != nullptr &&
         IupGetAttributePointer(dialog, "LASTFOCUS_IUPWIN") == static_cast<void*>(e))
@@ -253,8 +262,7 @@ int IupShowXY(IupElement* e, int x, int y) {
     e->shown = true;
     ++visible_count;
   }
-  if (IupCallback cb = FindCallback(e, "SHOW_CB"))
-    As<IupCallbackI>(cb)(e, IUP_SHOW);
+  if (IupCallback cb = FindCallback(e, "SHOW_CB")) As<IupCallbackI>(cb)(e, IUP_SHOW);
   return 0;
 }
 
@@ -315,8 +323,7 @@ int IupPopup(IupElement* e, int x, int y) {
       ++visible_count;
     }
     if (IsAlive(serial, e))
-      if (IupCallback cb = FindCallback(e, "SHOW_CB"))
-        As<IupCallbackI>(cb)(e, IUP_SHOW);
+      if (IupCallback cb = FindCallback(e, "SHOW_CB")) As<IupCallbackI>(cb)(e, IUP_SHOW);
     RunLoop(&level->dialog);
   }
   if (level->dialog != nullptr && IsAlive(serial, e) && e->shown) {
@@ -327,8 +334,10 @@ int IupPopup(IupElement* e, int x, int y) {
   LeaveLevel(level);
   // the level is the last one: nested popups have returned before this one
   IupElement* reactivate = nullptr;
-  if (popup_stack.size() >= 2) reactivate = popup_stack[popup_stack.size() - 2]->dialog;
-  else reactivate = level->previous_active;
+  if (popup_stack.size() >= 2)
+    reactivate = popup_stack[popup_stack.size() - 2]->dialog;
+  else
+    reactivate = level->previous_active;
   popup_stack.pop_back();
   if (reactivate != nullptr && IsMapped(reactivate)) Drv().Activate(reactivate);
   return 0;
@@ -338,8 +347,10 @@ namespace iup {
 
 void CloseProcedure(IupElement* source) {
   const int serial = source != nullptr ? source->serial : 0;
-  if (PopupLevel* level = Innermost()) LeaveLevel(level);
-  else Drv().ReleaseBrushes();
+  if (PopupLevel* level = Innermost())
+    LeaveLevel(level);
+  else
+    Drv().ReleaseBrushes();
   PostQuit();
   if (source != nullptr && IsAlive(serial, source)) IupHide(IupGetDialog(source));
 }

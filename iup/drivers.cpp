@@ -31,6 +31,8 @@ Driver& Drv() {
   return *Slot();
 }
 
-Driver* CurrentDriver() { return Slot().get(); }
+Driver* CurrentDriver() {
+  return Slot().get();
+}
 
 }  // namespace iup

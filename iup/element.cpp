@@ -26,9 +26,9 @@ std::vector<IupElement*>& DialogList() {
 }
 
 const char* const kKindNames[] = {
-    "UNKNOWN", "COLOR", "IMAGE",  "BUTTON", "CANVAS",   "DIALOG",    "FILL",  "FRAME",
-    "HBOX",    "ITEM",  "SEPARATOR", "SUBMENU", "KEYACTION", "LABEL", "LIST", "MENU",
-    "RADIO",   "TEXT",  "TOGGLE", "VBOX",   "ZBOX",     "MULTILINE", "USER"};
+    "UNKNOWN", "COLOR", "IMAGE",     "BUTTON",  "CANVAS",    "DIALOG",    "FILL", "FRAME",
+    "HBOX",    "ITEM",  "SEPARATOR", "SUBMENU", "KEYACTION", "LABEL",     "LIST", "MENU",
+    "RADIO",   "TEXT",  "TOGGLE",    "VBOX",    "ZBOX",      "MULTILINE", "USER"};
 
 void LinkLast(IupElement* parent, IupElement* child) {
   child->parent = parent;
@@ -91,11 +91,17 @@ const char* KindName(int kind) {
   return kind >= 0 && kind <= IUP_USER ? kKindNames[kind] : kKindNames[0];
 }
 
-bool IsMapped(const IupElement* e) { return e != nullptr && e->native != nullptr; }
+bool IsMapped(const IupElement* e) {
+  return e != nullptr && e->native != nullptr;
+}
 
-bool IsAlive(int serial, const IupElement* e) { return IupFromSerial(serial) == e && e != nullptr; }
+bool IsAlive(int serial, const IupElement* e) {
+  return IupFromSerial(serial) == e && e != nullptr;
+}
 
-const std::vector<IupElement*>& Dialogs() { return DialogList(); }
+const std::vector<IupElement*>& Dialogs() {
+  return DialogList();
+}
 
 bool IsBoxKind(int kind) {
   return kind == IUP_HBOX || kind == IUP_VBOX || kind == IUP_ZBOX || kind == IUP_FILL ||
@@ -104,9 +110,19 @@ bool IsBoxKind(int kind) {
 
 bool HasNativeObject(int kind) {
   switch (kind) {
-    case IUP_BUTTON: case IUP_CANVAS: case IUP_DIALOG: case IUP_FRAME: case IUP_ITEM:
-    case IUP_SEPARATOR: case IUP_SUBMENU: case IUP_LABEL: case IUP_LIST: case IUP_MENU:
-    case IUP_TEXT: case IUP_TOGGLE: case IUP_MULTILINE:
+    case IUP_BUTTON:
+    case IUP_CANVAS:
+    case IUP_DIALOG:
+    case IUP_FRAME:
+    case IUP_ITEM:
+    case IUP_SEPARATOR:
+    case IUP_SUBMENU:
+    case IUP_LABEL:
+    case IUP_LIST:
+    case IUP_MENU:
+    case IUP_TEXT:
+    case IUP_TOGGLE:
+    case IUP_MULTILINE:
       return true;
     default:
       return false;
@@ -124,11 +140,21 @@ IupElement* IupFromSerial(int serial) {
   return index < slots.size() ? slots[index] : nullptr;
 }
 
-int IupGetSerial(IupElement* e) { return e == nullptr ? 0 : e->serial; }
-int IupGetKind(IupElement* e) { return e == nullptr ? IUP_UNKNOWN : e->kind; }
-IupElement* IupGetParent(IupElement* e) { return e == nullptr ? nullptr : e->parent; }
-IupElement* IupGetChild(IupElement* e) { return e == nullptr ? nullptr : e->first_child; }
-IupElement* IupGetBrother(IupElement* e) { return e == nullptr ? nullptr : e->brother; }
+int IupGetSerial(IupElement* e) {
+  return e == nullptr ? 0 : e->serial;
+}
+int IupGetKind(IupElement* e) {
+  return e == nullptr ? IUP_UNKNOWN : e->kind;
+}
+IupElement* IupGetParent(IupElement* e) {
+  return e == nullptr ? nullptr : e->parent;
+}
+IupElement* IupGetChild(IupElement* e) {
+  return e == nullptr ? nullptr : e->first_child;
+}
+IupElement* IupGetBrother(IupElement* e) {
+  return e == nullptr ? nullptr : e->brother;
+}
 
 IupElement* IupNewColor(unsigned red, unsigned green, unsigned blue) {
   IupElement* e = NewElement(IUP_COLOR, 5);
@@ -146,8 +172,10 @@ IupElement* IupCreateImage(int width, int height, const unsigned char* pixels) {
   IupSetAttributeCopyF(e, "WIDTH", "%d", width);
   IupSetAttributeCopyF(e, "HEIGHT", "%d", height);
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-  if (pixels != nullptr) e->pixels.assign(pixels, pixels + count);
-  else e->pixels.assign(count, 0);
+  if (pixels != nullptr)
+    e->pixels.assign(pixels, pixels + count);
+  else
+    e->pixels.assign(count, 0);
   e->data = e->pixels.data();
   return e;
 }
@@ -188,8 +216,12 @@ IupElement* IupCreateDialog(IupElement* child) {
   return e;
 }
 
-IupElement* IupCreateFrame(IupElement* child) { return iup::WithChild(IUP_FRAME, child); }
-IupElement* IupCreateRadio(IupElement* child) { return iup::WithChild(IUP_RADIO, child); }
+IupElement* IupCreateFrame(IupElement* child) {
+  return iup::WithChild(IUP_FRAME, child);
+}
+IupElement* IupCreateRadio(IupElement* child) {
+  return iup::WithChild(IUP_RADIO, child);
+}
 
 IupElement* IupCreateSubmenu(const char* title, IupElement* menu) {
   IupElement* e = iup::WithChild(IUP_SUBMENU, menu);
@@ -197,9 +229,15 @@ IupElement* IupCreateSubmenu(const char* title, IupElement* menu) {
   return e;
 }
 
-IupElement* IupCreateFill(void) { return NewElement(IUP_FILL, 1); }
-IupElement* IupCreateSeparator(void) { return NewElement(IUP_SEPARATOR, 1); }
-IupElement* IupCreateUser(void) { return NewElement(IUP_USER, 0); }
+IupElement* IupCreateFill(void) {
+  return NewElement(IUP_FILL, 1);
+}
+IupElement* IupCreateSeparator(void) {
+  return NewElement(IUP_SEPARATOR, 1);
+}
+IupElement* IupCreateUser(void) {
+  return NewElement(IUP_USER, 0);
+}
 
 IupElement* IupNewKeyAction(void* user) {
   IupElement* e = NewElement(IUP_KEYACTION, 5);
@@ -207,15 +245,15 @@ IupElement* IupNewKeyAction(void* user) {
   return e;
 }
 
-#define VARKO_IUP_LIST_CONSTRUCTOR(fn, kind)              \
-  IupElement* fn(IupElement* first, ...) {                \
-    va_list args;                                         \
-    va_start(args, first);                                \
-    IupElement* e = iup::WithChildList(kind, first, args); \
-    va_end(args);                                         \
-    return e;                                             \
-  }                                                       \
-  IupElement* fn##v(IupElement* const* children, int count) { \
+#define VARKO_IUP_LIST_CONSTRUCTOR(fn, kind)                                   \
+  IupElement* fn(IupElement* first, ...) {                                     \
+    va_list args;                                                              \
+    va_start(args, first);                                                     \
+    IupElement* e = iup::WithChildList(kind, first, args);                     \
+    va_end(args);                                                              \
+    return e;                                                                  \
+  }                                                                            \
+  IupElement* fn##v(IupElement* const* children, int count) {                  \
     return iup::WithChildren(kind, children, children == nullptr ? 0 : count); \
   }
 VARKO_IUP_LIST_CONSTRUCTOR(IupCreateHbox, IUP_HBOX)
@@ -227,7 +265,11 @@ VARKO_IUP_LIST_CONSTRUCTOR(IupCreateMenu, IUP_MENU)
 IupElement* IupAppend(IupElement* parent, IupElement* child) {
   if (parent == nullptr || child == nullptr || parent == child) return nullptr;
   switch (parent->kind) {
-    case IUP_HBOX: case IUP_MENU: case IUP_VBOX: case IUP_ZBOX: case IUP_USER:
+    case IUP_HBOX:
+    case IUP_MENU:
+    case IUP_VBOX:
+    case IUP_ZBOX:
+    case IUP_USER:
       break;
     default:
       return nullptr;
@@ -316,8 +358,12 @@ int CollectNames(const char** names, int max, bool dialogs_only) {
 }
 }  // namespace
 
-int IupGetAllNames(const char** names, int max) { return CollectNames(names, max, false); }
-int IupGetAllDialogs(const char** names, int max) { return CollectNames(names, max, true); }
+int IupGetAllNames(const char** names, int max) {
+  return CollectNames(names, max, false);
+}
+int IupGetAllDialogs(const char** names, int max) {
+  return CollectNames(names, max, true);
+}
 
 // ---- action names ------------------------------------------------------------
 
@@ -338,7 +384,9 @@ IupCallback IupFindAction(const char* name) {
   return cb;
 }
 
-const char* IupCurrentActionName(void) { return last_action_name; }
+const char* IupCurrentActionName(void) {
+  return last_action_name;
+}
 
 IupIdleCallback IupSetIdle(IupIdleCallback idle) {
   return iup::As<IupIdleCallback>(IupBindAction("iup-idle", IupAsCallback(idle)));
@@ -346,27 +394,45 @@ IupIdleCallback IupSetIdle(IupIdleCallback idle) {
 
 // ---- accessors for class implementers ------------------------------------------
 
-int IupGetNaturalWidth(IupElement* e) { return e == nullptr ? 0 : e->natural_width; }
-int IupGetNaturalHeight(IupElement* e) { return e == nullptr ? 0 : e->natural_height; }
+int IupGetNaturalWidth(IupElement* e) {
+  return e == nullptr ? 0 : e->natural_width;
+}
+int IupGetNaturalHeight(IupElement* e) {
+  return e == nullptr ? 0 : e->natural_height;
+}
 void IupSetNaturalSize(IupElement* e, int w, int h) {
   if (e != nullptr) e->natural_width = w, e->natural_height = h;
 }
-int IupGetCurrentWidth(IupElement* e) { return e == nullptr ? 0 : e->current_width; }
-int IupGetCurrentHeight(IupElement* e) { return e == nullptr ? 0 : e->current_height; }
+int IupGetCurrentWidth(IupElement* e) {
+  return e == nullptr ? 0 : e->current_width;
+}
+int IupGetCurrentHeight(IupElement* e) {
+  return e == nullptr ? 0 : e->current_height;
+}
 void IupSetCurrentSize(IupElement* e, int w, int h) {
   if (e != nullptr) e->current_width = w, e->current_height = h;
 }
-int IupGetX(IupElement* e) { return e == nullptr ? 0 : e->x; }
-int IupGetY(IupElement* e) { return e == nullptr ? 0 : e->y; }
+int IupGetX(IupElement* e) {
+  return e == nullptr ? 0 : e->x;
+}
+int IupGetY(IupElement* e) {
+  return e == nullptr ? 0 : e->y;
+}
 void IupSetPosition(IupElement* e, int x, int y) {
   if (e != nullptr) e->x = x, e->y = y;
 }
-void* IupGetNativeHandle(IupElement* e) { return e == nullptr ? nullptr : e->native; }
+void* IupGetNativeHandle(IupElement* e) {
+  return e == nullptr ? nullptr : e->native;
+}
 void IupSetNativeHandle(IupElement* e, void* handle) {
   if (e != nullptr) e->native = handle;
 }
-void* IupGetData(IupElement* e) { return e == nullptr ? nullptr : e->data; }
+void* IupGetData(IupElement* e) {
+  return e == nullptr ? nullptr : e->data;
+}
 void IupSetData(IupElement* e, void* data) {
   if (e != nullptr) e->data = data;
 }
-int IupGetExpandFlags(IupElement* e) { return e == nullptr ? 0 : e->expand; }
+int IupGetExpandFlags(IupElement* e) {
+  return e == nullptr ? 0 : e->expand;
+}

@@ -53,8 +53,7 @@ void ListItem(IupElement* list, int item, int state) {
   const char* text = IupGetAttribute(list, name);
   std::string copy = text != nullptr ? text : "";
   if (IupCallback cb = FindCallback(list, "ACTION"))
-    AfterCallback(As<IupListCallback>(cb)(list, copy.data(), item, state), serial,
-                  list);
+    AfterCallback(As<IupListCallback>(cb)(list, copy.data(), item, state), serial, list);
 }
 
 void CanvasRedraw(IupElement* canvas, void* paint_context) {
@@ -64,7 +63,7 @@ void CanvasRedraw(IupElement* canvas, void* paint_context) {
   if (cb == nullptr) return;
   IupSetAttributePointer(canvas, "HDC_WMPAINT", paint_context);
   As<IupRedrawCallback>(cb)(canvas, IupGetAttributeReal(canvas, "POSX"),
-                                          IupGetAttributeReal(canvas, "POSY"));
+                            IupGetAttributeReal(canvas, "POSY"));
   if (IsAlive(serial, canvas)) IupSetAttributePointer(canvas, "HDC_WMPAINT", nullptr);
 }
 
@@ -73,8 +72,8 @@ void CanvasButton(IupElement* canvas, int button, int pressed, int x, int y, con
   const int serial = canvas->serial;
   std::string s = status != nullptr ? status : "     ";
   if (IupCallback cb = FindCallback(canvas, "BUTTON_CB"))
-    AfterCallback(As<IupButtonCallback>(cb)(canvas, button, pressed, x, y, s.data()),
-                  serial, canvas);
+    AfterCallback(As<IupButtonCallback>(cb)(canvas, button, pressed, x, y, s.data()), serial,
+                  canvas);
 }
 
 void CanvasMotion(IupElement* canvas, int x, int y, const char* status) {
@@ -93,7 +92,8 @@ void CanvasResize(IupElement* canvas, int width, int height) {
 void CanvasEnter(IupElement* canvas) {
   if (canvas == nullptr) return;
   const int serial = canvas->serial;
-  if (IupCallback cb = FindCallback(canvas, "ENTERWINDOW_CB")) AfterCallback(cb(canvas), serial, canvas);
+  if (IupCallback cb = FindCallback(canvas, "ENTERWINDOW_CB"))
+    AfterCallback(cb(canvas), serial, canvas);
 }
 
 void CanvasLeave(IupElement* canvas) {
@@ -110,7 +110,10 @@ void FocusChanged(IupElement* lost, IupElement* gained) {
   if (IupElement* dialog = IupGetDialog(gained))
     IupSetAttributePointer(dialog, "LASTFOCUS_IUPWIN", gained);
   switch (gained->kind) {
-    case IUP_CANVAS: case IUP_TEXT: case IUP_MULTILINE: case IUP_DIALOG:
+    case IUP_CANVAS:
+    case IUP_TEXT:
+    case IUP_MULTILINE:
+    case IUP_DIALOG:
       if (IupCallback cb = FindCallback(gained, "GETFOCUS_CB")) cb(gained);
       break;
     default:
@@ -128,8 +131,10 @@ void CloseBox(IupElement* dialog) {
     if (r == IUP_CLOSE) CloseProcedure(nullptr);
     return;
   }
-  if (r == IUP_CLOSE || IsPopupDialog(dialog)) CloseProcedure(dialog);
-  else IupHide(dialog);
+  if (r == IUP_CLOSE || IsPopupDialog(dialog))
+    CloseProcedure(dialog);
+  else
+    IupHide(dialog);
 }
 
 void ShowState(IupElement* dialog, int state) {

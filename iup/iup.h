@@ -55,7 +55,7 @@ inline constexpr int IUP_SBUP = 1;
 inline constexpr int IUP_SBDN = 2;
 inline constexpr int IUP_SBPGUP = 3;
 inline constexpr int IUP_SBPGDN = 4;
-inline constexpr int IUP_SBPOSV = 5;   // vertical scrolling ended
+inline constexpr int IUP_SBPOSV = 5;  // vertical scrolling ended
 inline constexpr int IUP_SBPGLEFT = 6;
 inline constexpr int IUP_SBPGRIGHT = 7;
 inline constexpr int IUP_SBLEFT = 8;
@@ -111,8 +111,7 @@ typedef int (*IupScrollCallback)(IupElement* self, int operation, float posx, fl
 // "KILLFOCUS_CB" (self, element receiving the focus or null)
 typedef int (*IupKillFocusCallback)(IupElement* self, IupElement* next);
 // "DROPFILES_CB" (self, file name, files still to come, x, y)
-typedef int (*IupDropFilesCallback)(IupElement* self, char* file, int remaining, int x,
-                                    int y);
+typedef int (*IupDropFilesCallback)(IupElement* self, char* file, int remaining, int x, int y);
 
 // ---- start and end -------------------------------------------------------
 int IupOpen(void);
@@ -297,8 +296,8 @@ const char* IupKeyName(int code);
 int IupKeyCode(const char* name);
 
 // ---- predefined dialogs (built over this interface) --------------------------
-int IupAlarm(const char* title, const char* message, const char* button1,
-             const char* button2, const char* button3);
+int IupAlarm(const char* title, const char* message, const char* button1, const char* button2,
+             const char* button3);
 int IupListDialog(int type, const char* title, int size, const char** items, int selected,
                   int max_col, int max_lin, int* marks);
 int IupGetFile(char* filename);  // filename: in/out buffer of 256 characters

@@ -23,10 +23,10 @@ bool SameName(const char* a, const char* b);
 // A chained hash table with a fixed bucket count: new entries go to the
 // head of their bucket; iteration is in bucket order.
 struct AttrEntry {
-  const char* name = nullptr;   // from the name pool
+  const char* name = nullptr;  // from the name pool
   const char* value = nullptr;
-  bool owned = false;           // value was allocated by the table
-  bool pointer = false;         // value is an opaque pointer, never text
+  bool owned = false;    // value was allocated by the table
+  bool pointer = false;  // value is an opaque pointer, never text
   AttrEntry* next = nullptr;
 };
 
@@ -139,8 +139,8 @@ struct IupElement {
   IupElement* first_child = nullptr;
   IupElement* parent = nullptr;
   // core bookkeeping
-  bool shown = false;  // a dialog counted in the visible-dialog count
-  bool driver_object = false;  // native handle made by Driver::Create
+  bool shown = false;                 // a dialog counted in the visible-dialog count
+  bool driver_object = false;         // native handle made by Driver::Create
   std::vector<unsigned char> pixels;  // IMAGE pixel indices (data points here)
 };
 
@@ -158,7 +158,7 @@ const char* KindName(int kind);
 bool IsMapped(const IupElement* e);
 bool IsAlive(int serial, const IupElement* e);  // still the same live element
 const std::vector<IupElement*>& Dialogs();      // newest first
-bool IsBoxKind(int kind);     // HBOX VBOX ZBOX FILL RADIO: share the dialog's handle
+bool IsBoxKind(int kind);  // HBOX VBOX ZBOX FILL RADIO: share the dialog's handle
 bool HasNativeObject(int kind);
 
 // ---- attributes ------------------------------------------------------------
@@ -182,7 +182,7 @@ void ReleaseDriver();
 
 // ---- layout ------------------------------------------------------------------
 void CharSize(IupElement* e, int* cw, int* ch);
-void Layout(IupElement* e);       // dialog layout or subtree layout
+void Layout(IupElement* e);  // dialog layout or subtree layout
 void MovePass(IupElement* e, bool mapping);
 void DialogClientResized(IupElement* dialog, int width, int height);
 // Lays a mapped dialog out from its own "SIZE"/"RASTERSIZE" just set, not
@@ -190,7 +190,7 @@ void DialogClientResized(IupElement* dialog, int width, int height);
 void RelayoutFromOwnSize(IupElement* dialog);
 
 // ---- dialogs and loop ---------------------------------------------------------
-void Unmap(IupElement* e);         // releases native resources of a subtree
+void Unmap(IupElement* e);              // releases native resources of a subtree
 void ForgetDialog(IupElement* dialog);  // out of the shown list, popup stack, count
 void CloseProcedure(IupElement* source);
 void PostQuit();

@@ -156,8 +156,7 @@ void ToggleChanged(IupElement* toggle, int state, IupElement* previous);
 void ListItem(IupElement* list, int item, int state);
 void CanvasRedraw(IupElement* canvas, void* paint_context);
 // status: the five- or six-character status text.
-void CanvasButton(IupElement* canvas, int button, int pressed, int x, int y,
-                  const char* status);
+void CanvasButton(IupElement* canvas, int button, int pressed, int x, int y, const char* status);
 void CanvasMotion(IupElement* canvas, int x, int y, const char* status);
 void CanvasResize(IupElement* canvas, int width, int height);
 void CanvasEnter(IupElement* canvas);
@@ -177,10 +176,10 @@ int DropFile(IupElement* element, const char* file, int remaining, int x, int y)
 // Scrollbar arithmetic of a canvas: ["XMIN","XMAX"] onto native 1..30000.
 struct Scrollbar {
   double min = 0, max = 1, page = 0.1, pos = 0;
-  int NativePage() const;                 // thumb size, 1..30000
-  int NativePosition() const;             // from pos, within 1..30000-page
-  double FromNative(int native) const;    // min + native*(max-min)/30000
-  int Clamp(int native) const;            // within 1..30000-page
+  int NativePage() const;                     // thumb size, 1..30000
+  int NativePosition() const;                 // from pos, within 1..30000-page
+  double FromNative(int native) const;        // min + native*(max-min)/30000
+  int Clamp(int native) const;                // within 1..30000-page
   int Step(int native, int operation) const;  // new native position of a line/page step
 };
 Scrollbar CanvasScrollbar(IupElement* canvas, bool horizontal);

@@ -28,7 +28,11 @@ namespace iup {
 bool IsFocusable(IupElement* e) {
   if (e == nullptr || !IsMapped(e)) return false;
   switch (e->kind) {
-    case IUP_BUTTON: case IUP_CANVAS: case IUP_LIST: case IUP_TEXT: case IUP_MULTILINE:
+    case IUP_BUTTON:
+    case IUP_CANVAS:
+    case IUP_LIST:
+    case IUP_TEXT:
+    case IUP_MULTILINE:
     case IUP_TOGGLE:
       break;
     default:
@@ -63,8 +67,10 @@ KeyOutcome Key(IupElement* focused, int code) {
   }
   if (r == IUP_CLOSE) {
     if (IsAlive(serial, focused)) {
-      if (IupElement* dialog = IupGetDialog(focused)) CloseBox(dialog);
-      else CloseProcedure(focused);
+      if (IupElement* dialog = IupGetDialog(focused))
+        CloseBox(dialog);
+      else
+        CloseProcedure(focused);
     } else {
       CloseProcedure(nullptr);
     }
@@ -105,9 +111,12 @@ bool DialogKey(IupElement* focused, int code) {
     size_t at = 0;
     while (at < order.size() && order[at] != focused) ++at;
     size_t next;
-    if (at == order.size()) next = code == K_TAB ? 0 : order.size() - 1;
-    else if (code == K_TAB) next = (at + 1) % order.size();
-    else next = (at + order.size() - 1) % order.size();
+    if (at == order.size())
+      next = code == K_TAB ? 0 : order.size() - 1;
+    else if (code == K_TAB)
+      next = (at + 1) % order.size();
+    else
+      next = (at + order.size() - 1) % order.size();
     IupSetFocus(order[next]);
     return true;
   }
@@ -123,4 +132,6 @@ IupElement* IupSetFocus(IupElement* e) {
   return previous;
 }
 
-IupElement* IupGetFocus(void) { return iup::Drv().GetFocus(); }
+IupElement* IupGetFocus(void) {
+  return iup::Drv().GetFocus();
+}

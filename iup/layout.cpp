@@ -81,7 +81,9 @@ void Margins(IupElement* e, int* mx, int* my) {
   if (m != nullptr && std::sscanf(m, "%dx%d", mx, my) < 1) *mx = *my = 0;
 }
 
-int Gap(IupElement* e) { return IupGetAttributeInt(e, "GAP"); }
+int Gap(IupElement* e) {
+  return IupGetAttributeInt(e, "GAP");
+}
 
 int ExpandFlags(IupElement* e) {
   const char* v = IupGetAttribute(e, "EXPAND");
@@ -109,7 +111,9 @@ void LeafOwn(IupElement* e, int* w, int* h, bool* has_w, bool* has_h) {
   *has_h = (given & 2) != 0 && *h > 0;
 }
 
-bool FrameTitled(IupElement* frame) { return IupGetOwnAttribute(frame, "TITLE") != nullptr; }
+bool FrameTitled(IupElement* frame) {
+  return IupGetOwnAttribute(frame, "TITLE") != nullptr;
+}
 
 // Multiline text: lines split at newline or backslash-n; "\\" counts once.
 void MultilineMetrics(const char* text, int* lines, int* longest) {
@@ -272,8 +276,8 @@ void ContainerNatural(IupElement* e) {
     case IUP_FRAME: {
       IupElement* c = e->first_child;
       e->natural_width = std::max(ow, (c != nullptr ? c->natural_width : 0) + 4);
-      e->natural_height = std::max(oh, (c != nullptr ? c->natural_height : 0) + 4) +
-                          (FrameTitled(e) ? ch : 0);
+      e->natural_height =
+          std::max(oh, (c != nullptr ? c->natural_height : 0) + 4) + (FrameTitled(e) ? ch : 0);
       e->expand &= children_expand;
       break;
     }
@@ -344,15 +348,21 @@ int Natural(IupElement* e) {
       cls->set_natural_size(e);
     } else {
       int w = 0, h = 0;
-      if (cls->get_size != nullptr) cls->get_size(e, &w, &h);
-      else CanvasRule(e, &w, &h);
+      if (cls->get_size != nullptr)
+        cls->get_size(e, &w, &h);
+      else
+        CanvasRule(e, &w, &h);
       e->natural_width = w;
       e->natural_height = h;
     }
     return e->expand;
   }
   switch (e->kind) {
-    case IUP_FRAME: case IUP_RADIO: case IUP_HBOX: case IUP_VBOX: case IUP_ZBOX:
+    case IUP_FRAME:
+    case IUP_RADIO:
+    case IUP_HBOX:
+    case IUP_VBOX:
+    case IUP_ZBOX:
     case IUP_DIALOG:
       ContainerNatural(e);
       break;
@@ -363,8 +373,12 @@ int Natural(IupElement* e) {
   return e->expand;
 }
 
-bool ExpandsH(const IupElement* e) { return (e->expand & kHorizontal) != 0; }
-bool ExpandsV(const IupElement* e) { return (e->expand & kVertical) != 0; }
+bool ExpandsH(const IupElement* e) {
+  return (e->expand & kHorizontal) != 0;
+}
+bool ExpandsV(const IupElement* e) {
+  return (e->expand & kVertical) != 0;
+}
 
 void Current(IupElement* e, int w, int h);
 
@@ -376,21 +390,25 @@ void ShareBox(IupElement* box) {
   int sum = 0;
   for (IupElement* c = box->first_child; c != nullptr; c = c->brother)
     sum += horizontal ? c->natural_width : c->natural_height;
-  const int free = (horizontal ? box->current_width - 2 * mx : box->current_height - 2 * my) -
-                   sum - gap * (n - 1);
+  const int free = (horizontal ? box->current_width - 2 * mx : box->current_height - 2 * my) - sum -
+                   gap * (n - 1);
   const int strong = horizontal ? kHorizontalStrong : kVerticalStrong;
   const int weak = horizontal ? kHorizontalWeak : kVerticalWeak;
   int bit = 0;
-  if ((box->expand & strong) != 0) bit = strong;
-  else if ((box->expand & weak) != 0) bit = weak;
+  if ((box->expand & strong) != 0)
+    bit = strong;
+  else if ((box->expand & weak) != 0)
+    bit = weak;
   int sharing = 0;
   if (bit != 0)
     for (IupElement* c = box->first_child; c != nullptr; c = c->brother)
       if ((c->expand & bit) != 0) ++sharing;
   for (IupElement* c = box->first_child; c != nullptr; c = c->brother) {
     const int extra = sharing > 0 && (c->expand & bit) != 0 ? free / sharing : 0;
-    if (horizontal) Current(c, c->natural_width + extra, box->current_height - 2 * my);
-    else Current(c, box->current_width - 2 * mx, c->natural_height + extra);
+    if (horizontal)
+      Current(c, c->natural_width + extra, box->current_height - 2 * my);
+    else
+      Current(c, box->current_width - 2 * mx, c->natural_height + extra);
   }
 }
 
@@ -402,8 +420,14 @@ void Current(IupElement* e, int w, int h) {
     }
   }
   switch (e->kind) {
-    case IUP_BUTTON: case IUP_CANVAS: case IUP_FILL: case IUP_LABEL: case IUP_LIST:
-    case IUP_TEXT: case IUP_TOGGLE: case IUP_MULTILINE:
+    case IUP_BUTTON:
+    case IUP_CANVAS:
+    case IUP_FILL:
+    case IUP_LABEL:
+    case IUP_LIST:
+    case IUP_TEXT:
+    case IUP_TOGGLE:
+    case IUP_MULTILINE:
       e->current_width = ExpandsH(e) ? w : e->natural_width;
       e->current_height = ExpandsV(e) ? h : e->natural_height;
       break;
@@ -412,7 +436,9 @@ void Current(IupElement* e, int w, int h) {
       e->current_height = shrink_mode ? h : std::max(e->natural_height, h);
       if (e->first_child != nullptr) Current(e->first_child, e->current_width, e->current_height);
       break;
-    case IUP_HBOX: case IUP_VBOX: case IUP_ZBOX:
+    case IUP_HBOX:
+    case IUP_VBOX:
+    case IUP_ZBOX:
       if (!shrink_mode) {
         e->current_width = std::max(e->natural_width, ExpandsH(e) ? w : 0);
         e->current_height = std::max(e->natural_height, ExpandsV(e) ? h : 0);
@@ -459,8 +485,9 @@ void Current(IupElement* e, int w, int h) {
 int CrossOffset(const char* alignment, int free, bool vertical_box) {
   if (alignment == nullptr) return 0;
   if (std::strcmp(alignment, "ACENTER") == 0) return free / 2;
-  if (vertical_box ? (std::strcmp(alignment, "ARIGHT") == 0 || std::strcmp(alignment, "EAST") == 0)
-                   : (std::strcmp(alignment, "ABOTTOM") == 0 || std::strcmp(alignment, "SOUTH") == 0))
+  if (vertical_box
+          ? (std::strcmp(alignment, "ARIGHT") == 0 || std::strcmp(alignment, "EAST") == 0)
+          : (std::strcmp(alignment, "ABOTTOM") == 0 || std::strcmp(alignment, "SOUTH") == 0))
     return free;
   return 0;
 }
@@ -470,11 +497,10 @@ void ZboxOffset(const char* a, int W, int H, int* dx, int* dy) {
     const char* name;
     int fx, fy;  // 0 start, 1 centre, 2 end
   };
-  static const Place places[] = {{"ACENTER", 1, 1}, {"NORTH", 1, 0}, {"ATOP", 1, 0},
-                                 {"SOUTH", 1, 2},   {"ABOTTOM", 1, 2}, {"WEST", 0, 1},
-                                 {"ALEFT", 0, 1},   {"EAST", 2, 1},  {"ARIGHT", 2, 1},
-                                 {"NE", 2, 0},      {"SE", 2, 2},    {"NW", 0, 0},
-                                 {"SW", 0, 2}};
+  static const Place places[] = {
+      {"ACENTER", 1, 1}, {"NORTH", 1, 0}, {"ATOP", 1, 0}, {"SOUTH", 1, 2},  {"ABOTTOM", 1, 2},
+      {"WEST", 0, 1},    {"ALEFT", 0, 1}, {"EAST", 2, 1}, {"ARIGHT", 2, 1}, {"NE", 2, 0},
+      {"SE", 2, 2},      {"NW", 0, 0},    {"SW", 0, 2}};
   int fx = 1, fy = 1;
   for (const Place& p : places)
     if (a != nullptr && std::strcmp(a, p.name) == 0) fx = p.fx, fy = p.fy;
@@ -554,7 +580,8 @@ int OwnSize(IupElement* e, int* width, int* height) {
   if (e->kind == IUP_DIALOG && IsMapped(e) && !own_size_first &&
       IupGetOwnAttribute(e, "IUPWIN_IS_MAPPING") == nullptr) {
     const DriverValue live = Drv().GetAttribute(e, "RASTERSIZE");
-    if (live.value != nullptr && !live.pointer) return ParseSize(e, live.value, false, width, height);
+    if (live.value != nullptr && !live.pointer)
+      return ParseSize(e, live.value, false, width, height);
   }
   if (const char* raster = IupGetOwnAttribute(e, "RASTERSIZE"))
     return ParseSize(e, raster, false, width, height);
@@ -598,7 +625,11 @@ void MovePass(IupElement* e, bool mapping) {
         return;
       }
       [[fallthrough]];
-    case IUP_BUTTON: case IUP_LABEL: case IUP_TEXT: case IUP_TOGGLE: case IUP_MULTILINE:
+    case IUP_BUTTON:
+    case IUP_LABEL:
+    case IUP_TEXT:
+    case IUP_TOGGLE:
+    case IUP_MULTILINE:
     case IUP_CANVAS:
       if (e->driver_object) Drv().Move(e, e->x, e->y, e->current_width, e->current_height);
       if (mapping && e->kind == IUP_CANVAS)
@@ -638,14 +669,19 @@ void DialogDecorations(IupElement* dialog, int* width, int* height) {
   const ScreenMetrics m = Drv().Screen();
   auto on = [&](const char* name) { return ReadBool(IupGetAttribute(dialog, name)) != 0; };
   const bool resize = on("RESIZE");
-  const bool caption = on("MAXBOX") || on("MINBOX") || on("MENUBOX") ||
-                       IupGetAttribute(dialog, "TITLE") != nullptr;
+  const bool caption =
+      on("MAXBOX") || on("MINBOX") || on("MENUBOX") || IupGetAttribute(dialog, "TITLE") != nullptr;
   const bool border = ReadBool(IupGetAttribute(dialog, "BORDER")) == 1;
   const bool toolbox = ReadBool(IupGetAttribute(dialog, "TOOLBOX")) == 1 &&
                        IupGetAttribute(dialog, "PARENTDIALOG") != nullptr;
-  *width = resize ? 2 * m.sizing_frame_w : caption ? 2 * m.dialog_frame_w : border ? 2 * m.border_w : 0;
+  *width = resize    ? 2 * m.sizing_frame_w
+           : caption ? 2 * m.dialog_frame_w
+           : border  ? 2 * m.border_w
+                     : 0;
   *height = (caption ? (toolbox ? m.small_caption : m.caption) : 0) +
-            2 * (resize ? m.sizing_frame_h : !caption ? m.border_h : m.dialog_frame_h) +
+            2 * (resize     ? m.sizing_frame_h
+                 : !caption ? m.border_h
+                            : m.dialog_frame_h) +
             (IupGetAttribute(dialog, "MENU") != nullptr ? m.menu_bar : 0);
 }
 

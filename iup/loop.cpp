@@ -18,8 +18,10 @@ bool loop_running = false;
 }  // namespace
 
 void PostQuit() {
-  if (!frames.empty()) frames.back()->quit = true;
-  else pending_quit = true;
+  if (!frames.empty())
+    frames.back()->quit = true;
+  else
+    pending_quit = true;
 }
 
 StepReport Step(bool blocking) {
@@ -80,4 +82,6 @@ int IupFlush(void) {
   return r == iup::StepReport::End ? IUP_CLOSE : IUP_DEFAULT;
 }
 
-void IupExitLoop(void) { iup::PostQuit(); }
+void IupExitLoop(void) {
+  iup::PostQuit();
+}

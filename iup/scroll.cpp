@@ -40,11 +40,20 @@ int Scrollbar::Step(int native, int operation) const {
   const int page_step = NativePage();
   const int line_step = std::max(1, page_step / 10);
   switch (operation) {
-    case IUP_SBUP: case IUP_SBLEFT: return Clamp(native - line_step);
-    case IUP_SBDN: case IUP_SBRIGHT: return Clamp(native + line_step);
-    case IUP_SBPGUP: case IUP_SBPGLEFT: return Clamp(native - page_step);
-    case IUP_SBPGDN: case IUP_SBPGRIGHT: return Clamp(native + page_step);
-    default: return Clamp(native);
+    case IUP_SBUP:
+    case IUP_SBLEFT:
+      return Clamp(native - line_step);
+    case IUP_SBDN:
+    case IUP_SBRIGHT:
+      return Clamp(native + line_step);
+    case IUP_SBPGUP:
+    case IUP_SBPGLEFT:
+      return Clamp(native - page_step);
+    case IUP_SBPGDN:
+    case IUP_SBPGRIGHT:
+      return Clamp(native + page_step);
+    default:
+      return Clamp(native);
   }
 }
 

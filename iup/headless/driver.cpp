@@ -14,7 +14,9 @@
 namespace iup::headless {
 namespace {
 
-bool IsEdit(int kind) { return kind == IUP_TEXT || kind == IUP_MULTILINE; }
+bool IsEdit(int kind) {
+  return kind == IUP_TEXT || kind == IUP_MULTILINE;
+}
 
 std::string Own(IupElement* e, const char* name) {
   const char* v = IupGetOwnAttribute(e, name);
@@ -36,7 +38,8 @@ void SetListValue(Widget* w, const char* value) {
     return;
   }
   const long n = std::strtol(value, nullptr, 10);
-  if (n >= 1 && static_cast<size_t>(n) <= w->items.size()) w->marks[static_cast<size_t>(n - 1)] = true;
+  if (n >= 1 && static_cast<size_t>(n) <= w->items.size())
+    w->marks[static_cast<size_t>(n - 1)] = true;
 }
 
 // MULTILINE "line,column" (from 1) to an offset and back.
@@ -93,9 +96,13 @@ class HeadlessDriver final : public Driver {
 
   const char* SystemColour(Colour which) override {
     switch (which) {
-      case Colour::Window: return "255 255 255";
-      case Colour::Text: case Colour::ButtonText: return "0 0 0";
-      default: return "192 192 192";
+      case Colour::Window:
+        return "255 255 255";
+      case Colour::Text:
+      case Colour::ButtonText:
+        return "0 0 0";
+      default:
+        return "192 192 192";
     }
   }
 
@@ -168,7 +175,8 @@ class HeadlessDriver final : public Driver {
     if (w == nullptr) return;
     const bool resized = w->width != width || w->height != height;
     w->x = x, w->y = y, w->width = width, w->height = height;
-    if (resized && IupGetKind(e) == IUP_CANVAS && IupGetAttribute(e, "IUPWIN_IS_MAPPING") == nullptr)
+    if (resized && IupGetKind(e) == IUP_CANVAS &&
+        IupGetAttribute(e, "IUPWIN_IS_MAPPING") == nullptr)
       event::CanvasResize(e, width, height);
   }
 
@@ -318,8 +326,8 @@ class HeadlessDriver final : public Driver {
   int Alarm(const char* title, const char* message, const char*, const char*,
             const char*) override {
     if (S().alarm_answers.empty()) return 0;
-    S().last_message = std::string(title != nullptr ? title : "") + ": " +
-                       (message != nullptr ? message : "");
+    S().last_message =
+        std::string(title != nullptr ? title : "") + ": " + (message != nullptr ? message : "");
     const int answer = S().alarm_answers.front();
     S().alarm_answers.pop_front();
     return answer;
@@ -389,7 +397,11 @@ class HeadlessDriver final : public Driver {
     const bool edit = IsEdit(w->kind);
     if (std::strcmp(name, "ACTIVE") == 0) {
       switch (w->kind) {
-        case IUP_BUTTON: case IUP_CANVAS: case IUP_LIST: case IUP_TEXT: case IUP_TOGGLE:
+        case IUP_BUTTON:
+        case IUP_CANVAS:
+        case IUP_LIST:
+        case IUP_TEXT:
+        case IUP_TOGGLE:
         case IUP_MULTILINE:
           return w->enabled ? "YES" : "NO";
         default:
@@ -428,12 +440,13 @@ class HeadlessDriver final : public Driver {
     if (edit && std::strcmp(name, "SELECTION") == 0) {
       if (w->sel_start == w->sel_end) return nullptr;
       if (w->kind == IUP_TEXT)
-        return Answer(name, std::to_string(w->sel_start + 1) + ":" + std::to_string(w->sel_end + 1));
+        return Answer(name,
+                      std::to_string(w->sel_start + 1) + ":" + std::to_string(w->sel_end + 1));
       int l1, c1, l2, c2;
       LineColumn(w->text, w->sel_start, &l1, &c1);
       LineColumn(w->text, w->sel_end, &l2, &c2);
-      return Answer(name, std::to_string(l1) + "," + std::to_string(c1) + ":" +
-                              std::to_string(l2) + "," + std::to_string(c2));
+      return Answer(name, std::to_string(l1) + "," + std::to_string(c1) + ":" + std::to_string(l2) +
+                              "," + std::to_string(c2));
     }
     if (edit && std::strcmp(name, "SELECTEDTEXT") == 0) {
       return Answer(name, w->text.substr(static_cast<size_t>(w->sel_start),
@@ -453,7 +466,8 @@ class HeadlessDriver final : public Driver {
       std::snprintf(text, sizeof text, "%" PRIuPTR, reinterpret_cast<std::uintptr_t>(w));
       return Answer(name, text);
     }
-    if (std::strcmp(name, "DROPDOWN") == 0 && w->kind == IUP_LIST) return w->dropdown ? "YES" : "NO";
+    if (std::strcmp(name, "DROPDOWN") == 0 && w->kind == IUP_LIST)
+      return w->dropdown ? "YES" : "NO";
     if (std::strcmp(name, "FGCOLOR") == 0) {
       for (IupElement* up = e; up != nullptr; up = IupGetParent(up))
         if (const char* v = IupGetOwnAttribute(up, "FGCOLOR")) return v;
@@ -478,7 +492,9 @@ Widget* Find(IupElement* e) {
   return it == S().widgets.end() ? nullptr : it->second.get();
 }
 
-std::unique_ptr<Driver> NewDriver() { return std::make_unique<HeadlessDriver>(); }
+std::unique_ptr<Driver> NewDriver() {
+  return std::make_unique<HeadlessDriver>();
+}
 
 void Note(const std::string& line) {
   S().transcript += line + "\n";

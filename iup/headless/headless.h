@@ -27,14 +27,14 @@ struct Widget {
   bool multiple = false, dropdown = false;
   int checked = 0;
   bool enabled = true, visible = true;
-  int x = 0, y = 0, width = 0, height = 0;   // client area of dialogs
+  int x = 0, y = 0, width = 0, height = 0;                              // client area of dialogs
   int screen_x = 0, screen_y = 0, window_width = 0, window_height = 0;  // dialogs
 };
 
 struct State {
   std::map<IupElement*, std::unique_ptr<Widget>> widgets;
   std::deque<std::function<void()>> events;
-  std::vector<int> paints;  // serials of canvases to repaint
+  std::vector<int> paints;                      // serials of canvases to repaint
   std::deque<int> alarm_answers, menu_answers;  // menu: serial, 0 dismissed
   int message_answers = 0;
   std::deque<std::pair<bool, std::string>> file_answers;  // picked?, path

@@ -43,7 +43,9 @@ std::string Status(int modifiers, int buttons_down, bool double_click) {
   return s;
 }
 
-int ButtonBit(int button) { return button == '1' ? 1 : button == '2' ? 2 : button == '3' ? 4 : 0; }
+int ButtonBit(int button) {
+  return button == '1' ? 1 : button == '2' ? 2 : button == '3' ? 4 : 0;
+}
 
 IupElement* RadioOf(IupElement* toggle) {
   for (IupElement* up = IupGetParent(toggle); up != nullptr; up = IupGetParent(up))
@@ -62,8 +64,10 @@ IupElement* CheckedIn(IupElement* e) {
 void Mouse(IupElement* canvas, int button, int pressed, int x, int y, int modifiers, bool dbl) {
   QueueReachable(canvas, "mouse button", [=](IupElement* c) {
     const int bit = ButtonBit(button);
-    if (pressed) S().buttons_down |= bit;
-    else S().buttons_down &= ~bit;
+    if (pressed)
+      S().buttons_down |= bit;
+    else
+      S().buttons_down &= ~bit;
     event::CanvasButton(c, button, pressed, x, y, Status(modifiers, S().buttons_down, dbl).c_str());
   });
 }
@@ -157,8 +161,12 @@ void TypeKey(int code) {
   S().events.emplace_back([code] { DeliverKey(code); });
 }
 
-void PressEnter() { TypeKey(K_CR); }
-void PressEscape() { TypeKey(K_ESC); }
+void PressEnter() {
+  TypeKey(K_CR);
+}
+void PressEscape() {
+  TypeKey(K_ESC);
+}
 
 void CloseBox(IupElement* dialog) {
   Queue(dialog, [](IupElement* d) {
@@ -209,7 +217,8 @@ void MouseLeave(IupElement* canvas) {
 }
 
 void Scroll(IupElement* canvas, int operation, int native) {
-  QueueReachable(canvas, "scroll", [=](IupElement* c) { event::CanvasScroll(c, operation, native); });
+  QueueReachable(canvas, "scroll",
+                 [=](IupElement* c) { event::CanvasScroll(c, operation, native); });
 }
 
 void Repaint(IupElement* canvas) {
@@ -237,18 +246,30 @@ void PostQuit() {
   S().events.emplace_back([] { IupExitLoop(); });
 }
 
-void AnswerMessage() { ++S().message_answers; }
-void AnswerFile(const char* path) { S().file_answers.emplace_back(true, path != nullptr ? path : ""); }
-void CancelFile() { S().file_answers.emplace_back(false, ""); }
-void AnswerAlarm(int button) { S().alarm_answers.push_back(button); }
-void AnswerMenu(IupElement* item) { S().menu_answers.push_back(IupGetSerial(item)); }
+void AnswerMessage() {
+  ++S().message_answers;
+}
+void AnswerFile(const char* path) {
+  S().file_answers.emplace_back(true, path != nullptr ? path : "");
+}
+void CancelFile() {
+  S().file_answers.emplace_back(false, "");
+}
+void AnswerAlarm(int button) {
+  S().alarm_answers.push_back(button);
+}
+void AnswerMenu(IupElement* item) {
+  S().menu_answers.push_back(IupGetSerial(item));
+}
 
 void DeliverNow() {
   while (CurrentDriver() != nullptr && CurrentDriver()->DeliverOne()) {
   }
 }
 
-int Pending() { return static_cast<int>(S().events.size()); }
+int Pending() {
+  return static_cast<int>(S().events.size());
+}
 
 void Reset() {
   State& s = S();
@@ -265,12 +286,22 @@ void Reset() {
   s.idle_calls = 0;
 }
 
-void SetIdleLimit(int calls) { S().idle_limit = calls < 1 ? 1 : calls; }
-const std::string& Transcript() { return S().transcript; }
-void SetClipboard(const char* text) { S().clipboard = text != nullptr ? text : ""; }
-const std::string& Clipboard() { return S().clipboard; }
+void SetIdleLimit(int calls) {
+  S().idle_limit = calls < 1 ? 1 : calls;
+}
+const std::string& Transcript() {
+  return S().transcript;
+}
+void SetClipboard(const char* text) {
+  S().clipboard = text != nullptr ? text : "";
+}
+const std::string& Clipboard() {
+  return S().clipboard;
+}
 
-bool Exists(IupElement* e) { return Find(e) != nullptr; }
+bool Exists(IupElement* e) {
+  return Find(e) != nullptr;
+}
 
 bool Visible(IupElement* e) {
   if (!Exists(e)) return false;
@@ -355,8 +386,14 @@ void Rect(IupElement* e, int* x, int* y, int* width, int* height) {
   *height = w != nullptr ? w->height : 0;
 }
 
-const std::string& LastMessage() { return S().last_message; }
-IupElement* Focused() { return S().focus; }
-IupElement* Active() { return S().active; }
+const std::string& LastMessage() {
+  return S().last_message;
+}
+IupElement* Focused() {
+  return S().focus;
+}
+IupElement* Active() {
+  return S().active;
+}
 
 }  // namespace iup::headless

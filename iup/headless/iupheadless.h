@@ -25,14 +25,14 @@ inline constexpr int kShift = 1;
 inline constexpr int kCtrl = 2;
 
 // ---- events (queued; each element is looked up again at delivery) --------
-void Click(IupElement* button);           // a BUTTON press
-void ChooseItem(IupElement* item);        // a menu ITEM chosen
-void ClickToggle(IupElement* toggle);     // a TOGGLE clicked (radio rules apply)
+void Click(IupElement* button);        // a BUTTON press
+void ChooseItem(IupElement* item);     // a menu ITEM chosen
+void ClickToggle(IupElement* toggle);  // a TOGGLE clicked (radio rules apply)
 // Single selection: select item (from 1). MULTIPLE list: flip the mark of item.
 void SelectListItem(IupElement* list, int item);
-void Focus(IupElement* element);          // the user gives the element the focus
-void TypeText(const char* text);          // each byte a typed key to the focus
-void TypeKey(int code);                   // one key code to the focus
+void Focus(IupElement* element);  // the user gives the element the focus
+void TypeText(const char* text);  // each byte a typed key to the focus
+void TypeKey(int code);           // one key code to the focus
 void PressEnter();
 void PressEscape();
 void CloseBox(IupElement* dialog);
@@ -56,10 +56,10 @@ void DropFiles(IupElement* element, const char* const* files, int count, int x, 
 void PostQuit();
 
 // ---- answers for native dialogs (first in, first out) -----------------------
-void AnswerMessage();                        // the next message box is confirmed
-void AnswerFile(const char* path);           // the next file chooser picks path
-void CancelFile();                           // the next file chooser is cancelled
-void AnswerAlarm(int button);                // the next alarm answers 1, 2 or 3
+void AnswerMessage();               // the next message box is confirmed
+void AnswerFile(const char* path);  // the next file chooser picks path
+void CancelFile();                  // the next file chooser is cancelled
+void AnswerAlarm(int button);       // the next alarm answers 1, 2 or 3
 // The next context menu chooses item (null: dismissed).
 void AnswerMenu(IupElement* item);
 
@@ -77,8 +77,8 @@ void SetClipboard(const char* text);
 const std::string& Clipboard();
 
 // ---- widget model (what the user would see) -----------------------------------
-bool Exists(IupElement* element);      // has a native object now
-bool Visible(IupElement* element);     // itself and every ancestor shown
+bool Exists(IupElement* element);   // has a native object now
+bool Visible(IupElement* element);  // itself and every ancestor shown
 bool Enabled(IupElement* element);
 std::string Text(IupElement* element);  // TEXT/MULTILINE text, titles otherwise
 int Caret(IupElement* element);         // 0-based caret offset in the text
@@ -86,7 +86,7 @@ int SelectionStart(IupElement* element);
 int SelectionEnd(IupElement* element);  // equal to start: nothing selected
 void SetCaret(IupElement* element, int offset);
 void SetSelection(IupElement* element, int start, int end);
-int ToggleState(IupElement* toggle);     // 1 checked, 0 not
+int ToggleState(IupElement* toggle);  // 1 checked, 0 not
 int ListCount(IupElement* list);
 std::string ListItemText(IupElement* list, int item);  // item from 1
 bool ListSelected(IupElement* list, int item);

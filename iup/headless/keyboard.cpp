@@ -32,7 +32,8 @@ bool Proposed(const Widget& w, int code, Edit* out) {
   if (code == K_BS || code == K_DEL) {
     out->text = w.text;
     if (has_selection) {
-      out->text.erase(static_cast<size_t>(w.sel_start), static_cast<size_t>(w.sel_end - w.sel_start));
+      out->text.erase(static_cast<size_t>(w.sel_start),
+                      static_cast<size_t>(w.sel_end - w.sel_start));
       out->caret = w.sel_start;
       return true;
     }
@@ -82,11 +83,20 @@ bool MoveCaret(Widget* w, int code) {
   int caret = w->caret;
   const int size = static_cast<int>(w->text.size());
   switch (code) {
-    case K_LEFT: caret = std::max(0, caret - 1); break;
-    case K_RIGHT: caret = std::min(size, caret + 1); break;
-    case K_HOME: caret = 0; break;
-    case K_END: caret = size; break;
-    default: return false;
+    case K_LEFT:
+      caret = std::max(0, caret - 1);
+      break;
+    case K_RIGHT:
+      caret = std::min(size, caret + 1);
+      break;
+    case K_HOME:
+      caret = 0;
+      break;
+    case K_END:
+      caret = size;
+      break;
+    default:
+      return false;
   }
   w->caret = w->sel_start = w->sel_end = caret;
   return true;
@@ -115,8 +125,8 @@ bool EditKey(IupElement* e, int code) {
     return true;
   }
   Edit edit;
-  if (!Proposed(*w, code, &edit)) return code != K_TAB && code != K_sTAB && code != K_ESC &&
-                                             code != K_CR;
+  if (!Proposed(*w, code, &edit))
+    return code != K_TAB && code != K_sTAB && code != K_ESC && code != K_CR;
   if (!Fits(*w, edit)) return true;  // the control refuses: more than "NC"
   const event::TextOutcome r = event::TextEdit(e, code, edit.text);
   if (IupFromSerial(serial) != e || (w = Find(e)) == nullptr) return true;

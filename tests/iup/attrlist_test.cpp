@@ -7,7 +7,8 @@
 namespace {
 
 // Own attributes as name -> value (pairs are compared whole).
-std::map<std::string, std::string> OwnAttributes(IupElement* e, const std::vector<std::string>& names) {
+std::map<std::string, std::string> OwnAttributes(IupElement* e,
+                                                 const std::vector<std::string>& names) {
   std::map<std::string, std::string> out;
   for (const std::string& n : names)
     if (const char* v = IupGetOwnAttribute(e, n.c_str())) out[n] = v;
@@ -21,8 +22,8 @@ TEST_F(Toolkit, AttributeListParser) {
     const char* list;
     std::map<std::string, std::string> expected;
   };
-  const std::vector<std::string> names = {"A", "B", "C", "RASTERSIZE", "BORDER", "EXPAND",
-                                          "TITLE", "\xC9POCA", "N\xE3O", "K"};
+  const std::vector<std::string> names = {"A",      "B",     "C",        "RASTERSIZE", "BORDER",
+                                          "EXPAND", "TITLE", "\xC9POCA", "N\xE3O",     "K"};
   const Case cases[] = {
       {"RASTERSIZE=10x20,BORDER = NO,EXPAND = NO",
        {{"RASTERSIZE", "10x20"}, {"BORDER", "NO"}, {"EXPAND", "NO"}}},

@@ -139,7 +139,8 @@ int OnScroll(IupElement*, int op, float posx, float posy) {
 TEST_F(Toolkit, ScrollbarArithmetic) {
   IupBindAction("t_scroll", IupAsCallback(OnScroll));
   IupElement* canvas = IupCreateCanvas(nullptr);
-  IupSetAttributeList(canvas, "SCROLLBAR=YES,XMIN=0,XMAX=100,DX=10,YMIN=0,YMAX=0,SCROLL_CB=t_scroll");
+  IupSetAttributeList(canvas,
+                      "SCROLLBAR=YES,XMIN=0,XMAX=100,DX=10,YMIN=0,YMAX=0,SCROLL_CB=t_scroll");
   IupElement* dialog = Own(IupCreateDialog(canvas));
   IupShow(dialog);
   const iup::Scrollbar h = iup::CanvasScrollbar(canvas, true);
@@ -153,10 +154,10 @@ TEST_F(Toolkit, ScrollbarArithmetic) {
   EXPECT_EQ(v.NativePage(), 30000);
   EXPECT_EQ(v.NativePosition(), 1);
   scrolls.clear();
-  hl::Scroll(canvas, IUP_SBRIGHT);  // line step from native 1: not stored
-  hl::Scroll(canvas, IUP_SBDRAGH, 15000);      // drag: stored first
+  hl::Scroll(canvas, IUP_SBRIGHT);         // line step from native 1: not stored
+  hl::Scroll(canvas, IUP_SBDRAGH, 15000);  // drag: stored first
   hl::Scroll(canvas, IUP_SBPGRIGHT);
-  hl::Scroll(canvas, IUP_SBDRAGH, 29999);      // beyond the last page
+  hl::Scroll(canvas, IUP_SBDRAGH, 29999);  // beyond the last page
   hl::DeliverNow();
   EXPECT_EQ(scrolls, "9:1.003,0;11:50,0;7:60,0;11:90,0;");
   EXPECT_FLOAT_EQ(IupGetAttributeReal(canvas, "POSX"), 90.0f);
@@ -174,7 +175,8 @@ TEST_F(Toolkit, MenuItemsAndContextMenus) {
   IupElement* open = IupCreateItem("Open", "t_item");
   IupElement* grid = IupCreateItem("Grid", "t_item");
   IupSetAttribute(grid, "VALUE", "ON");
-  IupElement* bar = Own(IupCreateMenu(IupCreateSubmenu("File", IupCreateMenu(open, grid, nullptr)), nullptr));
+  IupElement* bar =
+      Own(IupCreateMenu(IupCreateSubmenu("File", IupCreateMenu(open, grid, nullptr)), nullptr));
   IupSetHandle("t_bar", bar);
   IupElement* dialog = Own(IupCreateDialog(IupCreateFill()));
   IupSetAttribute(dialog, "MENU", "t_bar");
@@ -191,7 +193,7 @@ TEST_F(Toolkit, MenuItemsAndContextMenus) {
   hl::AnswerMenu(again);
   Log().clear();
   EXPECT_EQ(IupPopup(context, IUP_MOUSEPOS, IUP_MOUSEPOS), 0);
-  EXPECT_EQ(Log(), "Again:0;");  // the item ran before IupPopup returned
+  EXPECT_EQ(Log(), "Again:0;");           // the item ran before IupPopup returned
   EXPECT_EQ(IupPopup(context, 1, 1), 0);  // no answer: dismissed
   EXPECT_EQ(Log(), "Again:0;");
 }

@@ -28,9 +28,9 @@ TEST_F(Toolkit, KeyNamesAndCodes) {
     int code;
     const char* name;
   };
-  const Case cases[] = {{K_cS, "K_cS"},  {9, "K_TAB"},       {50, "K_2"},    {13, "K_CR"},
+  const Case cases[] = {{K_cS, "K_cS"},   {9, "K_TAB"},       {50, "K_2"},      {13, "K_CR"},
                         {K_F11, "K_F11"}, {K_mTAB, "K_mTAB"}, {K_sPGDN, "K_3"}, {32, "K_SP"},
-                        {97, "K_a"},     {200, "\xC8"}};
+                        {97, "K_a"},      {200, "\xC8"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.code);
     EXPECT_STREQ(IupKeyName(c.code), c.name);
@@ -48,7 +48,7 @@ TEST_F(Toolkit, KeysGoUpThroughAncestors) {
   struct Case {
     const char* text_handler;  // attribute on the text, or null
     int text_result;
-    const char* box_handler;   // attribute on the box between, or null
+    const char* box_handler;  // attribute on the box between, or null
     int box_result;
     int dialog_result;
     const char* log;

@@ -166,8 +166,8 @@ TEST_F(Toolkit, AlignmentInBoxes) {
   // the wide label is 6 x 10 + 1 = 61 wide, the narrow one 7: 54 to spare;
   // in an HBOX a 26-high button beside a 13-high label: 13 to spare
   const Case cases[] = {
-      {IUP_VBOX, "ACENTER", 27}, {IUP_VBOX, "acenter", 0}, {IUP_VBOX, "ARIGHT", 54},
-      {IUP_VBOX, "EAST", 54},    {IUP_VBOX, "ALEFT", 0},   {IUP_VBOX, nullptr, 0},
+      {IUP_VBOX, "ACENTER", 27}, {IUP_VBOX, "acenter", 0},  {IUP_VBOX, "ARIGHT", 54},
+      {IUP_VBOX, "EAST", 54},    {IUP_VBOX, "ALEFT", 0},    {IUP_VBOX, nullptr, 0},
       {IUP_HBOX, "ACENTER", 6},  {IUP_HBOX, "ABOTTOM", 13}, {IUP_HBOX, "SOUTH", 13},
       {IUP_HBOX, "ATOP", 0},
   };
@@ -191,9 +191,9 @@ TEST_F(Toolkit, ZboxAlignment) {
     int x, y;
   };
   // a 19 x 13 label in a 100 x 50 zbox: 81 and 37 to spare
-  const Case cases[] = {{nullptr, 40, 18}, {"SE", 81, 37}, {"NW", 0, 0},   {"NORTH", 40, 0},
+  const Case cases[] = {{nullptr, 40, 18},   {"SE", 81, 37},  {"NW", 0, 0},     {"NORTH", 40, 0},
                         {"ABOTTOM", 40, 37}, {"WEST", 0, 18}, {"EAST", 81, 18}, {"NE", 81, 0},
-                        {"SW", 0, 37}, {"se", 40, 18}};
+                        {"SW", 0, 37},       {"se", 40, 18}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.alignment != nullptr ? c.alignment : "-");
     IupElement* label = IupCreateLabel("abc");
@@ -225,7 +225,8 @@ TEST_F(Toolkit, UserResizeGrowsExpandingCanvas) {
   IupBindAction("t_resize", IupAsCallback(OnResize));
   IupElement* canvas = Sized(IupCreateCanvas(nullptr), "50x40");
   IupSetAttribute(canvas, "RESIZE_CB", "t_resize");
-  IupElement* dialog = Own(IupCreateDialog(IupCreateVbox(canvas, IupCreateButton("OK", nullptr), nullptr)));
+  IupElement* dialog =
+      Own(IupCreateDialog(IupCreateVbox(canvas, IupCreateButton("OK", nullptr), nullptr)));
   IupShow(dialog);
   EXPECT_EQ(Geometry(canvas), (Box{0, 0, 50, 40}));
   resize_w = resize_h = 0;

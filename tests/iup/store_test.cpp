@@ -36,19 +36,32 @@ TEST_F(Toolkit, DefaultsDependOnTheKind) {
   IupElement* label = Own(IupCreateLabel("l"));
   IupElement* fill = Own(IupCreateFill());
   const Case cases[] = {
-      {button, "EXPAND", "NO"},      {hbox, "EXPAND", "YES"},        {canvas, "EXPAND", "YES"},
-      {label, "EXPAND", "NO"},       {fill, "EXPAND", "YES"},        {button, "expand", "NO"},
-      {button, "ACTIVE", "YES"},     {canvas, "NC", "32767"},        {canvas, "XMAX", "1.0"},
-      {canvas, "DX", "0.1"},         {canvas, "SCROLLBAR", "NO"},    {canvas, "CURSOR", "ARROW"},
-      {button, "BGCOLOR", "192 192 192"}, {canvas, "BGCOLOR", "255 255 255"},
-      {hbox, "BGCOLOR", nullptr},    {button, "TITLEX", nullptr},    {hbox, "TYPENAME", "HBOX"},
+      {button, "EXPAND", "NO"},
+      {hbox, "EXPAND", "YES"},
+      {canvas, "EXPAND", "YES"},
+      {label, "EXPAND", "NO"},
+      {fill, "EXPAND", "YES"},
+      {button, "expand", "NO"},
+      {button, "ACTIVE", "YES"},
+      {canvas, "NC", "32767"},
+      {canvas, "XMAX", "1.0"},
+      {canvas, "DX", "0.1"},
+      {canvas, "SCROLLBAR", "NO"},
+      {canvas, "CURSOR", "ARROW"},
+      {button, "BGCOLOR", "192 192 192"},
+      {canvas, "BGCOLOR", "255 255 255"},
+      {hbox, "BGCOLOR", nullptr},
+      {button, "TITLEX", nullptr},
+      {hbox, "TYPENAME", "HBOX"},
       {canvas, "TYPENAME", "CANVAS"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const char* got = IupGetAttribute(c.element, c.name);
-    if (c.expected == nullptr) EXPECT_EQ(got, nullptr);
-    else EXPECT_STREQ(got, c.expected);
+    if (c.expected == nullptr)
+      EXPECT_EQ(got, nullptr);
+    else
+      EXPECT_STREQ(got, c.expected);
   }
 }
 
@@ -59,8 +72,8 @@ TEST_F(Toolkit, TypedReaders) {
     int as_int;
     int as_bool;
   };
-  const Case cases[] = {{"yes", 0, 1},  {"YES", 1, 1},  {"ON", 1, 1},   {"on", 0, 1},
-                        {"Off", 0, 0},  {"NO", 0, 0},   {"12abc", 12, -1}, {" 7", 7, -1},
+  const Case cases[] = {{"yes", 0, 1},  {"YES", 1, 1},    {"ON", 1, 1},      {"on", 0, 1},
+                        {"Off", 0, 0},  {"NO", 0, 0},     {"12abc", 12, -1}, {" 7", 7, -1},
                         {"-3", -3, -1}, {"maybe", 0, -1}, {nullptr, 0, -1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value != nullptr ? c.value : "(unset)");
@@ -171,8 +184,12 @@ TEST_F(Toolkit, HandleNamesAreKeptAndUnboundOnDestroy) {
 }
 
 namespace {
-int Fallback(IupElement*) { return 7; }
-int Idle() { return IUP_DEFAULT; }
+int Fallback(IupElement*) {
+  return 7;
+}
+int Idle() {
+  return IUP_DEFAULT;
+}
 }  // namespace
 
 TEST_F(Toolkit, ActionLookupFallsBackToIupDefault) {
