@@ -52,13 +52,8 @@ void OpenKinds(lua_State* L) {
     }
     SetInt(L, entry.ours, imlua::EnsureKind(L, entry.kind));
   }
+  // The image binding has no extended images: that kind is always ours.
   for (const OwnKind& entry : kOwnKinds) SetInt(L, entry.ours, EnsureKind(L, entry.kind));
-  // The extended image is the image binding's when it has one.
-  if (image_first) {
-    lua_getglobal(L, "IMLUA_IMAGEEX_TAG");
-    if (lua_isinteger(L, -1)) lua_setglobal(L, "CDLUA_IMAGEEX_TAG");
-    else lua_pop(L, 1);
-  }
 }
 
 struct Constant {
