@@ -260,3 +260,25 @@ TEST_F(Toolkit, ElementsAppendedToAMappedBoxAreMappedAtOnce) {
   EXPECT_FALSE(hl::Exists(button));
   IupDestroy(button);
 }
+
+namespace {
+std::string drops;
+int OnDrop(IupElement*, char* file, int remaining, int x, int y) {
+  drops += std::string(file) + ":" + std::to_string(remaining) + "@" + std::to_string(x) + "," +
+           std::to_string(y) + ";";
+  return drops.size() > 20 ? IUP_IGNORE : IUP_DEFAULT;
+}
+}  // namespace
+
+TEST_F(Toolkit, DroppedFilesComeOneByOneWhileTheCallbackAgrees) {
+  IupBindAction("t_drop", IupAsCallback(OnDrop));
+  IupElement* canvas = IupCreateCanvas(nullptr);
+  IupSetAttribute(canvas, "DROPFILES_CB", "t_drop");
+  IupElement* dialog = Own(IupCreateDialog(canvas));
+  IupShow(dialog);
+  const char* files[] = {"first.bmp", "second.gif", "third.tif"};
+  drops.clear();
+  hl::DropFiles(canvas, files, 3, 4, 5);
+  hl::DeliverNow();
+  EXPECT_EQ(drops, "first.bmp:2@4,5;second.gif:1@4,5;");  // the second answer stops the series
+}

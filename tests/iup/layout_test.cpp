@@ -265,3 +265,56 @@ TEST_F(Toolkit, SizeOnAMappedDialogLaysItOutAgain) {
   EXPECT_STREQ(IupGetAttribute(dialog, "RASTERSIZE"), "100x50");
   EXPECT_STREQ(IupGetAttribute(dialog, "SIZE"), "66x30");
 }
+
+namespace {
+std::string class_calls;
+int ClassNatural(IupElement* self) {
+  class_calls += "natural;";
+  IupSetNaturalSize(self, 30, 20);
+  return 0;
+}
+int ClassCurrent(IupElement* self, int w, int h) {
+  class_calls += "current " + std::to_string(w) + "x" + std::to_string(h) + ";";
+  IupSetCurrentSize(self, w / 2, h);
+  return 0;
+}
+int ClassPosition(IupElement* self, int x, int y) {
+  class_calls += "position " + std::to_string(x) + "," + std::to_string(y) + " stored " +
+                 std::to_string(IupGetX(self)) + ";";
+  return 0;
+}
+}  // namespace
+
+TEST_F(Toolkit, ControlClassesTakePartInTheLayout) {
+  IupControlClass* cls = IupNewControlClass("sizer", nullptr);
+  IupSetControlMethod(cls, "SETNATURALSIZE", IupAsControlMethod(ClassNatural));
+  IupSetControlMethod(cls, "SETCURRENTSIZE", IupAsControlMethod(ClassCurrent));
+  IupSetControlMethod(cls, "SETPOSITION", IupAsControlMethod(ClassPosition));
+  IupElement* control = IupNewFromControlClass(cls, nullptr);
+  IupElement* label = IupCreateLabel("abc");
+  IupElement* dialog = Own(IupCreateDialog(IupCreateHbox(label, control, nullptr)));
+  IupSetAttribute(dialog, "RASTERSIZE", "100x40");
+  class_calls.clear();
+  IupMap(dialog);
+  // the control expands (a canvas by default): it is offered all the spare width
+  EXPECT_EQ(class_calls, "natural;current 81x40;position 19,0 stored 19;");
+  EXPECT_EQ(Geometry(control), (Box{19, 0, 40, 40}));
+  EXPECT_EQ(IupGetExpandFlags(control), 0xF0);
+
+  // without the operations a class element sizes like a canvas
+  IupElement* plain = IupNewFromControlClass(IupNewControlClass("plain", nullptr), nullptr);
+  IupSetAttribute(plain, "SIZE", "8x16");
+  IupSetAttribute(plain, "EXPAND", "NO");
+  IupElement* second = Own(IupCreateDialog(plain));
+  IupMap(second);
+  EXPECT_EQ(Geometry(plain), (Box{0, 0, 12, 26}));
+}
+
+TEST_F(Toolkit, ShowKeepsAMappedDialogWhereItIs) {
+  IupElement* dialog = Own(IupCreateDialog(IupCreateFill()));
+  IupShowXY(dialog, 30, 40);
+  IupHide(dialog);
+  IupShow(dialog);
+  EXPECT_STREQ(IupGetAttribute(dialog, "X"), "30");
+  EXPECT_STREQ(IupGetAttribute(dialog, "Y"), "40");
+}
