@@ -2,7 +2,9 @@
 // their table of twelve operations and the registry of named classes.
 #include <cctype>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "iupcore.h"
 
@@ -36,7 +38,9 @@ void Assign(T& slot, IupControlMethod operation) {
 IupControlClass* IupNewControlClass(const char* name, const char* format) {
   if (name == nullptr) return nullptr;
   // classes live until the process ends: elements keep pointers to them
-  auto* cls = new IupControlClass;
+  static auto* all = new std::vector<std::unique_ptr<IupControlClass>>;
+  all->push_back(std::make_unique<IupControlClass>());
+  IupControlClass* cls = all->back().get();
   cls->name = name;
   cls->format = format;
   cls->create = iup::DefaultCreate;
