@@ -37,7 +37,9 @@ struct State {
   int line_spacing = 1;
 };
 
-void FreeState(void* state) { delete static_cast<State*>(state); }
+void FreeState(void* state) {
+  delete static_cast<State*>(state);
+}
 
 // The built-in font and the defaults; the matrix setting is kept.
 void Reset(State& st) {
@@ -196,13 +198,19 @@ template <typename Pen>
 void DrawLine(const State& st, int alignment, Pen pen, const char* s, std::size_t n) {
   const Font& font = *st.font;
   switch (alignment) {
-    case CD_NORTH: case CD_NORTH_EAST: case CD_NORTH_WEST:
+    case CD_NORTH:
+    case CD_NORTH_EAST:
+    case CD_NORTH_WEST:
       pen.Move(st, 0, -font.top * st.scale_y);
       break;
-    case CD_SOUTH: case CD_SOUTH_EAST: case CD_SOUTH_WEST:
+    case CD_SOUTH:
+    case CD_SOUTH_EAST:
+    case CD_SOUTH_WEST:
       pen.Move(st, 0, -font.bottom * st.scale_y);
       break;
-    case CD_EAST: case CD_WEST: case CD_CENTER:
+    case CD_EAST:
+    case CD_WEST:
+    case CD_CENTER:
       pen.Move(st, 0, -(font.cap + font.bottom) / 2.0 * st.scale_y);
       break;
     default:
@@ -210,10 +218,16 @@ void DrawLine(const State& st, int alignment, Pen pen, const char* s, std::size_
   }
   double width = static_cast<double>(TextWidth(st, s, n)) * st.scale_x;
   switch (alignment) {
-    case CD_EAST: case CD_NORTH_EAST: case CD_SOUTH_EAST: case CD_BASE_RIGHT:
+    case CD_EAST:
+    case CD_NORTH_EAST:
+    case CD_SOUTH_EAST:
+    case CD_BASE_RIGHT:
       pen.Move(st, -width, 0);
       break;
-    case CD_WEST: case CD_NORTH_WEST: case CD_SOUTH_WEST: case CD_BASE_LEFT:
+    case CD_WEST:
+    case CD_NORTH_WEST:
+    case CD_SOUTH_WEST:
+    case CD_BASE_LEFT:
       break;
     default:
       pen.Move(st, -width / 2, 0);
@@ -226,8 +240,12 @@ void DrawLine(const State& st, int alignment, Pen pen, const char* s, std::size_
   }
 }
 
-bool IsNorth(int a) { return a == CD_NORTH || a == CD_NORTH_EAST || a == CD_NORTH_WEST; }
-bool IsSouth(int a) { return a == CD_SOUTH || a == CD_SOUTH_EAST || a == CD_SOUTH_WEST; }
+bool IsNorth(int a) {
+  return a == CD_NORTH || a == CD_NORTH_EAST || a == CD_NORTH_WEST;
+}
+bool IsSouth(int a) {
+  return a == CD_SOUTH || a == CD_SOUTH_EAST || a == CD_SOUTH_WEST;
+}
 
 template <typename Pen>
 void DrawLines(const State& st, int alignment, Pen pen, const char* s) {
@@ -261,8 +279,12 @@ using cdvt::State;
 
 extern "C" {
 
-const char* cdVectorFont(const char* file) { return cdvt::VectorFont(file); }
-const char* wdVectorFont(const char* file) { return cdvt::VectorFont(file); }
+const char* cdVectorFont(const char* file) {
+  return cdvt::VectorFont(file);
+}
+const char* wdVectorFont(const char* file) {
+  return cdvt::VectorFont(file);
+}
 
 void cdVectorTextDirection(int x1, int y1, int x2, int y2) {
   cdCanvas* cv = nullptr;

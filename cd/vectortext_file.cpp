@@ -63,7 +63,9 @@ bool ReadMetrics(Cursor& in, Font& font) {
          in.ReadInt(&font.bottom);
 }
 
-bool FitsSignedByte(int v) { return v >= -128 && v <= 127; }
+bool FitsSignedByte(int v) {
+  return v >= -128 && v <= 127;
+}
 
 // One stroke record; false when it is cut short or out of range.
 bool ReadStroke(Cursor& in, Stroke* stroke) {

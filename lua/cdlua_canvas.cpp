@@ -27,7 +27,9 @@ void VoidCreate(cdCanvas* cv, void*) {
   cv->driver_data = &g_void_record;
 }
 void VoidKill(cdCanvas*) {}
-int VoidActivate(cdCanvas*) { return CD_OK; }
+int VoidActivate(cdCanvas*) {
+  return CD_OK;
+}
 void VoidFill(cdCanvas* cv) {
   cv->ops.KillCanvas = VoidKill;
   cv->ops.Activate = VoidActivate;
@@ -55,7 +57,8 @@ void* UserdataData(lua_State* L, int idx, const char* driver) {
 }
 
 void* ServerImageData(lua_State* L, int idx, const char* driver) {
-  auto* cell = static_cast<ImageCell*>(script::HasArg(L, idx) ? ToKind(L, idx, Kind::Image) : nullptr);
+  auto* cell =
+      static_cast<ImageCell*>(script::HasArg(L, idx) ? ToKind(L, idx, Kind::Image) : nullptr);
   if (cell == nullptr || cell->image == nullptr) RaiseData(driver, "image_tag");
   return cell->image;
 }
@@ -117,7 +120,8 @@ void RememberCanvas(lua_State* L, cdCanvasHandle handle, int value) {
 // ---- functions ----
 int CreateCanvasBody(lua_State* L) {
   const char* fn = "cdCreateCanvas";
-  if (!script::HasArg(L, 1) || lua_type(L, 1) != LUA_TNUMBER) script::Raise(fn, "invalid driver parameter");
+  if (!script::HasArg(L, 1) || lua_type(L, 1) != LUA_TNUMBER)
+    script::Raise(fn, "invalid driver parameter");
   double number = lua_tonumber(L, 1);
   if (number < 0 || number >= DriverCount(L)) script::Raise(fn, "unknown driver");
   const CdluaDriver* driver = DriverAt(static_cast<int>(number));
@@ -196,7 +200,8 @@ int KillCanvasBody(lua_State* L) {
   if (cell == nullptr) script::Raise(fn, "invalid canvas parameter");
   if (cell->handle == nullptr) script::Raise(fn, "attempt to kill a killed canvas");
   script::NoArgAt(L, 2, fn);
-  if (cell->handle == g_void) script::RaiseMessage("cdKillCanvas: trying to kill the void canvas???");
+  if (cell->handle == g_void)
+    script::RaiseMessage("cdKillCanvas: trying to kill the void canvas???");
   if (cdActiveCanvas() == cell->handle) ActivateVoid();
   cdKillCanvas(cell->handle);
   cell->handle = nullptr;
@@ -273,8 +278,12 @@ void PublishDriver(lua_State* L, std::size_t number) {
 
 }  // namespace
 
-cdCanvasHandle VoidCanvas() { return g_void; }
-bool VoidActive() { return cdActiveCanvas() == g_void || cdActiveCanvas() == nullptr; }
+cdCanvasHandle VoidCanvas() {
+  return g_void;
+}
+bool VoidActive() {
+  return cdActiveCanvas() == g_void || cdActiveCanvas() == nullptr;
+}
 void ActivateVoid() {
   if (g_void == nullptr || cdActivate(g_void) == CD_ERROR) cdActivate(nullptr);
 }
@@ -294,8 +303,12 @@ void PushCanvasValue(lua_State* L, cdCanvasHandle handle) {
   lua_remove(L, -2);
 }
 
-int DriverCount(lua_State*) { return static_cast<int>(g_opened_drivers); }
-const CdluaDriver* DriverAt(int number) { return &Drivers()[static_cast<std::size_t>(number)]; }
+int DriverCount(lua_State*) {
+  return static_cast<int>(g_opened_drivers);
+}
+const CdluaDriver* DriverAt(int number) {
+  return &Drivers()[static_cast<std::size_t>(number)];
+}
 
 int DriverNumberOf(cdDriver* context) {
   if (context == nullptr) return -1;
@@ -307,7 +320,8 @@ int DriverNumberOf(cdDriver* context) {
 }
 
 int DriverArg(lua_State* L, int n, const char* fn) {
-  if (!script::HasArg(L, n) || lua_type(L, n) != LUA_TNUMBER) script::Raise(fn, "invalid driver parameter");
+  if (!script::HasArg(L, n) || lua_type(L, n) != LUA_TNUMBER)
+    script::Raise(fn, "invalid driver parameter");
   double number = lua_tonumber(L, n);
   if (!(number >= 0 && number < DriverCount(L))) script::Raise(fn, "unknown driver");
   return static_cast<int>(number);
@@ -342,7 +356,9 @@ void OpenVoidCanvas(lua_State* L) {
 }
 
 // Called from the canvas "gc" method when the void canvas is collected.
-void ForgetVoid() { g_void = nullptr; }
+void ForgetVoid() {
+  g_void = nullptr;
+}
 
 }  // namespace cdlua
 

@@ -23,7 +23,8 @@ int EncodeColorBody(lua_State* L) {
       script::Raise(fn, "invalid color component parameter");
     }
     double v = lua_tonumber(L, i + 1);
-    if (!(v >= 0 && v <= 255)) script::Raise(fn, "color components values should be in range [0, 255]");
+    if (!(v >= 0 && v <= 255))
+      script::Raise(fn, "color components values should be in range [0, 255]");
     c[i] = static_cast<int>(v);
   }
   NoArgAt(L, 4, fn);
@@ -63,8 +64,12 @@ int ColorSetterBody(lua_State* L, const char* fn) {
   PushColor(L, Setter(color));
   return 1;
 }
-int ForegroundBody(lua_State* L) { return ColorSetterBody<cdForeground>(L, "cdForeground"); }
-int BackgroundBody(lua_State* L) { return ColorSetterBody<cdBackground>(L, "cdBackground"); }
+int ForegroundBody(lua_State* L) {
+  return ColorSetterBody<cdForeground>(L, "cdForeground");
+}
+int BackgroundBody(lua_State* L) {
+  return ColorSetterBody<cdBackground>(L, "cdBackground");
+}
 
 // ---- int setters: one number in, the previous value out ----
 struct IntSetter {
@@ -73,12 +78,18 @@ struct IntSetter {
   int (*setter)(int);
 };
 const IntSetter kIntSetters[] = {
-    {"cdBackOpacity", "opacity", cdBackOpacity},   {"cdWriteMode", "mode", cdWriteMode},
-    {"cdLineStyle", "style", cdLineStyle},         {"cdLineWidth", "width", cdLineWidth},
-    {"cdInteriorStyle", "style", cdInteriorStyle}, {"cdHatch", "style", cdHatch},
-    {"cdTextAlignment", "alignment", cdTextAlignment}, {"cdMarkType", "type", cdMarkType},
-    {"cdMarkSize", "size", cdMarkSize},            {"cdClip", "mode", cdClip},
-    {"wdClip", "mode", cdClip},                    {"cdSimulate", "mode", cdSimulate},
+    {"cdBackOpacity", "opacity", cdBackOpacity},
+    {"cdWriteMode", "mode", cdWriteMode},
+    {"cdLineStyle", "style", cdLineStyle},
+    {"cdLineWidth", "width", cdLineWidth},
+    {"cdInteriorStyle", "style", cdInteriorStyle},
+    {"cdHatch", "style", cdHatch},
+    {"cdTextAlignment", "alignment", cdTextAlignment},
+    {"cdMarkType", "type", cdMarkType},
+    {"cdMarkSize", "size", cdMarkSize},
+    {"cdClip", "mode", cdClip},
+    {"wdClip", "mode", cdClip},
+    {"cdSimulate", "mode", cdSimulate},
     {"cdVectorCharSize", "size", cdVectorCharSize},
 };
 template <int I>
@@ -340,7 +351,8 @@ int PixelBody(lua_State* L) {
   const char* fn = "cdPixel";
   double x = Number(L, 1, fn, "x");
   double y = Number(L, 2, fn, "y");
-  if (x != std::trunc(x) || y != std::trunc(y)) script::Raise(fn, "pixel coordinates should be integers");
+  if (x != std::trunc(x) || y != std::trunc(y))
+    script::Raise(fn, "pixel coordinates should be integers");
   long color = Color(L, 3, fn);
   NoArgAt(L, 4, fn);
   NeedCanvas(L);
@@ -363,7 +375,9 @@ struct FourInts {
   void (*draw)(int, int, int, int);
 };
 const FourInts kFourInts[] = {
-    {"cdLine", cdLine}, {"cdRect", cdRect}, {"cdBox", cdBox},
+    {"cdLine", cdLine},
+    {"cdRect", cdRect},
+    {"cdBox", cdBox},
 };
 template <int I>
 int FourIntsBody(lua_State* L) {
@@ -389,8 +403,12 @@ int ArcLikeBody(lua_State* L, const char* fn) {
   Draw(xc, yc, w, h, a1, a2);
   return 0;
 }
-int ArcBody(lua_State* L) { return ArcLikeBody<cdArc>(L, "cdArc"); }
-int SectorBody(lua_State* L) { return ArcLikeBody<cdSector>(L, "cdSector"); }
+int ArcBody(lua_State* L) {
+  return ArcLikeBody<cdArc>(L, "cdArc");
+}
+int SectorBody(lua_State* L) {
+  return ArcLikeBody<cdSector>(L, "cdSector");
+}
 
 template <void (*Draw)(int, int, const char*)>
 int TextLikeBody(lua_State* L, const char* fn) {
@@ -402,8 +420,12 @@ int TextLikeBody(lua_State* L, const char* fn) {
   Draw(x, y, s);
   return 0;
 }
-int TextBody(lua_State* L) { return TextLikeBody<cdText>(L, "cdText"); }
-int VectorTextBody(lua_State* L) { return TextLikeBody<cdVectorText>(L, "cdVectorText"); }
+int TextBody(lua_State* L) {
+  return TextLikeBody<cdText>(L, "cdText");
+}
+int VectorTextBody(lua_State* L) {
+  return TextLikeBody<cdVectorText>(L, "cdVectorText");
+}
 int MultiLineVectorTextBody(lua_State* L) {
   return TextLikeBody<cdMultiLineVectorText>(L, "cdMultiLineVectorText");
 }
@@ -659,6 +681,8 @@ const luaL_Reg kFunctions[] = {
 
 }  // namespace
 
-void RegisterDrawFunctions(lua_State* L) { Register(L, kFunctions); }
+void RegisterDrawFunctions(lua_State* L) {
+  Register(L, kFunctions);
+}
 
 }  // namespace cdlua

@@ -105,7 +105,8 @@ int CreatePaletteBody(lua_State* L) {
   NoArgAt(L, 2, fn);
   imlua::Palette* palette = imlua::PushPalette(L, static_cast<int>(n));
   if (palette != nullptr) {
-    std::memset(palette->colors.get(), 0, sizeof(uint32_t) * static_cast<std::size_t>(palette->size));
+    std::memset(palette->colors.get(), 0,
+                sizeof(uint32_t) * static_cast<std::size_t>(palette->size));
   }
   return 1;
 }
@@ -188,7 +189,8 @@ int CreateImageBody(lua_State* L) {
 
 int KillImageBody(lua_State* L) {
   const char* fn = "cdKillImage";
-  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) script::RaiseMessage("cdKillImage: attempt to kill a NIL image");
+  if (!script::HasArg(L, 1) || lua_isnil(L, 1))
+    script::RaiseMessage("cdKillImage: attempt to kill a NIL image");
   auto* cell = static_cast<ImageCell*>(ToKind(L, 1, Kind::Image));
   if (cell == nullptr) script::Raise(fn, "invalid image parameter");
   if (cell->image == nullptr) script::RaiseMessage("cdKillImage: attempt to kill a killed image");
@@ -253,7 +255,8 @@ void SourceRect(lua_State* L, int n, const char* fn, int v[4]) {
 // A palette as the canvas library's 256-entry colour table.
 std::vector<long> ColorTable(const imlua::Palette* palette) {
   std::vector<long> colors(256, 0);
-  for (int i = 0; i < palette->size && i < 256; ++i) colors[static_cast<std::size_t>(i)] = palette->colors[i];
+  for (int i = 0; i < palette->size && i < 256; ++i)
+    colors[static_cast<std::size_t>(i)] = palette->colors[i];
   return colors;
 }
 
@@ -277,8 +280,8 @@ int PutImageRectRGBBody(lua_State* L) {
   SourceRect(L, 6, fn, r);
   NoArgAt(L, 10, fn);
   NeedCanvas(L);
-  cdPutImageRectRGB(image->width, image->height, image->red(), image->green(), image->blue(),
-                    t[0], t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
+  cdPutImageRectRGB(image->width, image->height, image->red(), image->green(), image->blue(), t[0],
+                    t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
   return 0;
 }
 
@@ -330,8 +333,8 @@ int PutImageRectMapBody(lua_State* L) {
   NoArgAt(L, 11, fn);
   NeedCanvas(L);
   std::vector<long> colors = ColorTable(palette);
-  cdPutImageRectMap(map->width, map->height, map->data.get(), colors.data(), t[0], t[1], t[2],
-                    t[3], r[0], r[1], r[2], r[3]);
+  cdPutImageRectMap(map->width, map->height, map->data.get(), colors.data(), t[0], t[1], t[2], t[3],
+                    r[0], r[1], r[2], r[3]);
   return 0;
 }
 
@@ -360,7 +363,8 @@ int RGB2MapBody(lua_State* L) {
   std::vector<long> colors(256, 0);
   cdRGB2Map(image->width, image->height, image->red(), image->green(), image->blue(),
             map->data.get(), count, colors.data());
-  for (int i = 0; i < count; ++i) palette->colors[i] = static_cast<uint32_t>(colors[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < count; ++i)
+    palette->colors[i] = static_cast<uint32_t>(colors[static_cast<std::size_t>(i)]);
   return 0;
 }
 
@@ -458,7 +462,8 @@ int RGB2MapExBody(lua_State* L) {
   cdImageEx* map = ImageExArg(L, 2, fn, "cdRGB2MapEx: attempt to use NIL image");
   NoArgAt(L, 3, fn);
   if (rgb->type != CD_RGB || map->type != CD_MAP) script::Raise(fn, "inconsistent image types");
-  if (rgb->w != map->w || rgb->h != map->h) script::Raise(fn, "images have incompatible dimensions");
+  if (rgb->w != map->w || rgb->h != map->h)
+    script::Raise(fn, "images have incompatible dimensions");
   cdRGB2MapEx(rgb, map);
   return 0;
 }
@@ -501,6 +506,8 @@ const luaL_Reg kFunctions[] = {
 
 }  // namespace
 
-void RegisterImageFunctions(lua_State* L) { Register(L, kFunctions); }
+void RegisterImageFunctions(lua_State* L) {
+  Register(L, kFunctions);
+}
 
 }  // namespace cdlua

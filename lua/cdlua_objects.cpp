@@ -42,18 +42,21 @@ long long TagIndex(lua_State* L, long long size, const char* tag, const char* me
 // ---- stipple ----
 int StippleGetBody(lua_State* L) {
   auto* cell = static_cast<StippleCell*>(ToKind(L, 1, Kind::Stipple));
-  if (cell == nullptr || cell->data == nullptr) RaiseTag("stipple_tag", "gettable", "invalid stipple_tag object");
+  if (cell == nullptr || cell->data == nullptr)
+    RaiseTag("stipple_tag", "gettable", "invalid stipple_tag object");
   long long i = TagIndex(L, cell->size, "stipple_tag", "gettable");
   lua_pushinteger(L, cell->data[i]);
   return 1;
 }
 int StippleSetBody(lua_State* L) {
   auto* cell = static_cast<StippleCell*>(ToKind(L, 1, Kind::Stipple));
-  if (cell == nullptr || cell->data == nullptr) RaiseTag("stipple_tag", "settable", "invalid stipple_tag object");
+  if (cell == nullptr || cell->data == nullptr)
+    RaiseTag("stipple_tag", "settable", "invalid stipple_tag object");
   if (!lua_isnumber(L, 2)) RaiseTag("stipple_tag", "settable", "index should be a number");
   if (!lua_isnumber(L, 3)) RaiseTag("stipple_tag", "settable", "value should be a number");
   double value = lua_tonumber(L, 3);
-  if (value != 0 && value != 1) RaiseTag("stipple_tag", "settable", "value should belong to {0, 1}");
+  if (value != 0 && value != 1)
+    RaiseTag("stipple_tag", "settable", "value should belong to {0, 1}");
   long long i = TagIndex(L, cell->size, "stipple_tag", "settable");
   cell->data[i] = static_cast<unsigned char>(value);
   return 0;
@@ -69,17 +72,20 @@ int StippleGcBody(lua_State* L) {
 // ---- pattern ----
 int PatternGetBody(lua_State* L) {
   auto* cell = static_cast<PatternCell*>(ToKind(L, 1, Kind::Pattern));
-  if (cell == nullptr || cell->data == nullptr) RaiseTag("pattern_tag", "gettable", "invalid pattern_tag object");
+  if (cell == nullptr || cell->data == nullptr)
+    RaiseTag("pattern_tag", "gettable", "invalid pattern_tag object");
   long long i = TagIndex(L, cell->size, "pattern_tag", "gettable");
   PushColor(L, cell->data[i]);
   return 1;
 }
 int PatternSetBody(lua_State* L) {
   auto* cell = static_cast<PatternCell*>(ToKind(L, 1, Kind::Pattern));
-  if (cell == nullptr || cell->data == nullptr) RaiseTag("pattern_tag", "settable", "invalid pattern_tag object");
+  if (cell == nullptr || cell->data == nullptr)
+    RaiseTag("pattern_tag", "settable", "invalid pattern_tag object");
   if (!lua_isnumber(L, 2)) RaiseTag("pattern_tag", "settable", "index should be a number");
   uint32_t color = 0;
-  if (!imlua::ToColor(L, 3, &color)) RaiseTag("pattern_tag", "settable", "value should be of type color_tag");
+  if (!imlua::ToColor(L, 3, &color))
+    RaiseTag("pattern_tag", "settable", "value should be of type color_tag");
   long long i = TagIndex(L, cell->size, "pattern_tag", "settable");
   cell->data[i] = static_cast<long>(color);
   return 0;
@@ -182,8 +188,8 @@ void* PushCell(lua_State* L, Kind kind) {
 
 // nil, another kind, killed: the three messages of every object argument.
 template <typename T>
-T* LiveObject(lua_State* L, int n, const char* fn, const char* verb, const char* noun,
-              T* record, bool live) {
+T* LiveObject(lua_State* L, int n, const char* fn, const char* verb, const char* noun, T* record,
+              bool live) {
   if (!script::HasArg(L, n) || lua_isnil(L, n)) RaiseObject(fn, verb, " a NIL ", noun);
   if (record == nullptr) RaiseInvalid(fn, noun);
   if (!live) RaiseObject(fn, verb, " a killed ", noun);
@@ -192,7 +198,9 @@ T* LiveObject(lua_State* L, int n, const char* fn, const char* verb, const char*
 
 }  // namespace
 
-const char* MetatableName(Kind kind) { return Info(kind).metatable; }
+const char* MetatableName(Kind kind) {
+  return Info(kind).metatable;
+}
 
 int EnsureKind(lua_State* L, Kind kind) {
   const KindInfo& info = Info(kind);
@@ -224,12 +232,24 @@ void* ToKind(lua_State* L, int idx, Kind kind) {
   return luaL_testudata(L, idx, Info(kind).metatable);
 }
 
-CanvasCell* PushCanvas(lua_State* L) { return static_cast<CanvasCell*>(PushCell(L, Kind::Canvas)); }
-StippleCell* PushStipple(lua_State* L) { return static_cast<StippleCell*>(PushCell(L, Kind::Stipple)); }
-PatternCell* PushPattern(lua_State* L) { return static_cast<PatternCell*>(PushCell(L, Kind::Pattern)); }
-ImageCell* PushImage(lua_State* L) { return static_cast<ImageCell*>(PushCell(L, Kind::Image)); }
-ImageExCell* PushImageEx(lua_State* L) { return static_cast<ImageExCell*>(PushCell(L, Kind::ImageEx)); }
-StateCell* PushState(lua_State* L) { return static_cast<StateCell*>(PushCell(L, Kind::State)); }
+CanvasCell* PushCanvas(lua_State* L) {
+  return static_cast<CanvasCell*>(PushCell(L, Kind::Canvas));
+}
+StippleCell* PushStipple(lua_State* L) {
+  return static_cast<StippleCell*>(PushCell(L, Kind::Stipple));
+}
+PatternCell* PushPattern(lua_State* L) {
+  return static_cast<PatternCell*>(PushCell(L, Kind::Pattern));
+}
+ImageCell* PushImage(lua_State* L) {
+  return static_cast<ImageCell*>(PushCell(L, Kind::Image));
+}
+ImageExCell* PushImageEx(lua_State* L) {
+  return static_cast<ImageExCell*>(PushCell(L, Kind::ImageEx));
+}
+StateCell* PushState(lua_State* L) {
+  return static_cast<StateCell*>(PushCell(L, Kind::State));
+}
 
 double Number(lua_State* L, int n, const char* fn, const char* what) {
   if (!script::HasArg(L, n) || lua_type(L, n) != LUA_TNUMBER) RaiseInvalid(fn, what);
@@ -258,11 +278,15 @@ long ColorOrQuery(lua_State* L, int n, const char* fn) {
   return Color(L, n, fn);
 }
 
-void PushColor(lua_State* L, long color) { imlua::PushColor(L, static_cast<uint32_t>(color)); }
+void PushColor(lua_State* L, long color) {
+  imlua::PushColor(L, static_cast<uint32_t>(color));
+}
 
 cdCanvasHandle LiveCanvas(lua_State* L, int n, const char* fn, const char* verb) {
-  auto* cell = static_cast<CanvasCell*>(script::HasArg(L, n) ? ToKind(L, n, Kind::Canvas) : nullptr);
-  return LiveObject(L, n, fn, verb, "canvas", cell, cell != nullptr && cell->handle != nullptr)->handle;
+  auto* cell =
+      static_cast<CanvasCell*>(script::HasArg(L, n) ? ToKind(L, n, Kind::Canvas) : nullptr);
+  return LiveObject(L, n, fn, verb, "canvas", cell, cell != nullptr && cell->handle != nullptr)
+      ->handle;
 }
 
 imlua::ImageRGB* LiveImageRGB(lua_State* L, int n, const char* fn) {
@@ -286,23 +310,28 @@ imlua::Palette* LivePalette(lua_State* L, int n, const char* fn) {
 }
 
 StippleCell* LiveStipple(lua_State* L, int n, const char* fn) {
-  auto* cell = static_cast<StippleCell*>(script::HasArg(L, n) ? ToKind(L, n, Kind::Stipple) : nullptr);
+  auto* cell =
+      static_cast<StippleCell*>(script::HasArg(L, n) ? ToKind(L, n, Kind::Stipple) : nullptr);
   return LiveObject(L, n, fn, "use", "stipple", cell, cell != nullptr && cell->data != nullptr);
 }
 
 PatternCell* LivePattern(lua_State* L, int n, const char* fn) {
-  auto* cell = static_cast<PatternCell*>(script::HasArg(L, n) ? ToKind(L, n, Kind::Pattern) : nullptr);
+  auto* cell =
+      static_cast<PatternCell*>(script::HasArg(L, n) ? ToKind(L, n, Kind::Pattern) : nullptr);
   return LiveObject(L, n, fn, "use", "pattern", cell, cell != nullptr && cell->data != nullptr);
 }
 
 cdImage* LiveImage(lua_State* L, int n, const char* fn) {
   auto* cell = static_cast<ImageCell*>(script::HasArg(L, n) ? ToKind(L, n, Kind::Image) : nullptr);
-  return LiveObject(L, n, fn, "use", "image", cell, cell != nullptr && cell->image != nullptr)->image;
+  return LiveObject(L, n, fn, "use", "image", cell, cell != nullptr && cell->image != nullptr)
+      ->image;
 }
 
 cdImageEx* LiveImageEx(lua_State* L, int n, const char* fn) {
-  auto* cell = static_cast<ImageExCell*>(script::HasArg(L, n) ? ToKind(L, n, Kind::ImageEx) : nullptr);
-  return LiveObject(L, n, fn, "use", "imageex", cell, cell != nullptr && cell->image != nullptr)->image;
+  auto* cell =
+      static_cast<ImageExCell*>(script::HasArg(L, n) ? ToKind(L, n, Kind::ImageEx) : nullptr);
+  return LiveObject(L, n, fn, "use", "imageex", cell, cell != nullptr && cell->image != nullptr)
+      ->image;
 }
 
 void Register(lua_State* L, const luaL_Reg* functions) {

@@ -14,8 +14,15 @@ constexpr const char* kCallbacks = "cdlua.callbacks";  // driver * 16 + cb -> fu
 
 // Fixed numbers of the drivers that play (their place in the driver table).
 enum { kCgm = 4, kMetafile = 5, kClipboard = 7, kWmf = 10, kEmf = 11 };
-enum { kSize = 0, kCounter = 1, kScaleMode = 2, kVdcExtent = 3, kBeginPicture = 4,
-       kBeginPictureBody = 5, kBeginMetafile = 6 };
+enum {
+  kSize = 0,
+  kCounter = 1,
+  kScaleMode = 2,
+  kVdcExtent = 3,
+  kBeginPicture = 4,
+  kBeginPictureBody = 5,
+  kBeginMetafile = 6
+};
 
 lua_State* g_L = nullptr;
 std::string g_pending;  // a bad callback result, raised after the play
@@ -38,7 +45,8 @@ bool Call(lua_State* L, int nargs, int nresults, const char* cb_name, int* resul
     return false;
   }
   if (!lua_isnumber(L, -nresults)) {
-    if (g_pending.empty()) g_pending = std::string("cdPlay: ") + cb_name + ": invalid return value!";
+    if (g_pending.empty())
+      g_pending = std::string("cdPlay: ") + cb_name + ": invalid return value!";
     lua_pop(L, nresults);
     *result = CDPLAY_ABORT;
     return false;
@@ -85,7 +93,8 @@ int ScaleModeAdapter(void*, short mode, short* draw_mode, double* factor) {
 
 int BeginPictureAdapter(void*, char* name) {
   lua_State* L = g_L;
-  if (L == nullptr || !lua_checkstack(L, 8) || !PushCallback(L, kCgm, kBeginPicture)) return CDPLAY_GO;
+  if (L == nullptr || !lua_checkstack(L, 8) || !PushCallback(L, kCgm, kBeginPicture))
+    return CDPLAY_GO;
   lua_pushinteger(L, kCgm);
   lua_pushstring(L, name != nullptr ? name : "");
   int result = CDPLAY_ABORT;
@@ -93,9 +102,8 @@ int BeginPictureAdapter(void*, char* name) {
   return result;
 }
 
-int BeginPictureBodyAdapter(void*, double a, double b, double sx, double sy, double mx,
-                            double my, int draw_mode, double vxmin, double vymin, double vxmax,
-                            double vymax) {
+int BeginPictureBodyAdapter(void*, double a, double b, double sx, double sy, double mx, double my,
+                            int draw_mode, double vxmin, double vymin, double vxmax, double vymax) {
   lua_State* L = g_L;
   if (L == nullptr || !lua_checkstack(L, 16) || !PushCallback(L, kCgm, kBeginPictureBody)) {
     return CDPLAY_GO;
@@ -130,7 +138,8 @@ bool TakeFour(lua_State* L, const char* cb_name, T* out[4]) {
 
 int VdcExtentAdapter(void*, short type, double* x1, double* y1, double* x2, double* y2) {
   lua_State* L = g_L;
-  if (L == nullptr || !lua_checkstack(L, 12) || !PushCallback(L, kCgm, kVdcExtent)) return CDPLAY_GO;
+  if (L == nullptr || !lua_checkstack(L, 12) || !PushCallback(L, kCgm, kVdcExtent))
+    return CDPLAY_GO;
   lua_pushinteger(L, kCgm);
   lua_pushinteger(L, type);
   for (double* v : {x1, y1, x2, y2}) lua_pushnumber(L, v != nullptr ? *v : 0);
@@ -144,7 +153,8 @@ int VdcExtentAdapter(void*, short type, double* x1, double* y1, double* x2, doub
 
 int BeginMetafileAdapter(void*, int* xmin, int* ymin, int* xmax, int* ymax) {
   lua_State* L = g_L;
-  if (L == nullptr || !lua_checkstack(L, 12) || !PushCallback(L, kCgm, kBeginMetafile)) return CDPLAY_GO;
+  if (L == nullptr || !lua_checkstack(L, 12) || !PushCallback(L, kCgm, kBeginMetafile))
+    return CDPLAY_GO;
   lua_pushinteger(L, kCgm);
   int result = CDPLAY_ABORT;
   if (!Call(L, 1, 5, "CD_CGMBEGMTFCB", &result)) return result;
@@ -164,23 +174,36 @@ cdCallback AsCallback(F* f) {
 cdCallback Adapter(int driver, int cb) {
   if (cb == kSize) {
     switch (driver) {
-      case kMetafile: return AsCallback(SizeAdapter<kMetafile>);
-      case kWmf: return AsCallback(SizeAdapter<kWmf>);
-      case kEmf: return AsCallback(SizeAdapter<kEmf>);
-      case kClipboard: return AsCallback(SizeAdapter<kClipboard>);
-      case kCgm: return AsCallback(SizeAdapter<kCgm>);
-      default: return nullptr;
+      case kMetafile:
+        return AsCallback(SizeAdapter<kMetafile>);
+      case kWmf:
+        return AsCallback(SizeAdapter<kWmf>);
+      case kEmf:
+        return AsCallback(SizeAdapter<kEmf>);
+      case kClipboard:
+        return AsCallback(SizeAdapter<kClipboard>);
+      case kCgm:
+        return AsCallback(SizeAdapter<kCgm>);
+      default:
+        return nullptr;
     }
   }
   if (driver != kCgm) return nullptr;
   switch (cb) {
-    case kCounter: return AsCallback(CounterAdapter);
-    case kScaleMode: return AsCallback(ScaleModeAdapter);
-    case kVdcExtent: return AsCallback(VdcExtentAdapter);
-    case kBeginPicture: return AsCallback(BeginPictureAdapter);
-    case kBeginPictureBody: return AsCallback(BeginPictureBodyAdapter);
-    case kBeginMetafile: return AsCallback(BeginMetafileAdapter);
-    default: return nullptr;
+    case kCounter:
+      return AsCallback(CounterAdapter);
+    case kScaleMode:
+      return AsCallback(ScaleModeAdapter);
+    case kVdcExtent:
+      return AsCallback(VdcExtentAdapter);
+    case kBeginPicture:
+      return AsCallback(BeginPictureAdapter);
+    case kBeginPictureBody:
+      return AsCallback(BeginPictureBodyAdapter);
+    case kBeginMetafile:
+      return AsCallback(BeginMetafileAdapter);
+    default:
+      return nullptr;
   }
 }
 
@@ -192,7 +215,8 @@ cdDriver* ContextOf(int number) {
 int RegisterCallbackBody(lua_State* L) {
   const char* fn = "cdRegisterCallback";
   int driver = DriverArg(L, 1, fn);
-  if (!script::HasArg(L, 2) || lua_type(L, 2) != LUA_TNUMBER) script::Raise(fn, "invalid cb parameter");
+  if (!script::HasArg(L, 2) || lua_type(L, 2) != LUA_TNUMBER)
+    script::Raise(fn, "invalid cb parameter");
   int cb = script::TruncateToInt(lua_tonumber(L, 2));
   if (!script::HasArg(L, 3) || !(lua_isfunction(L, 3) || lua_isnil(L, 3))) {
     script::Raise(fn, "invalid func parameter");
@@ -218,10 +242,12 @@ int PlayBody(lua_State* L) {
   int driver = DriverArg(L, 1, fn);
   int bounds[4];
   for (int i = 0; i < 4; ++i) {
-    if (!script::HasArg(L, 2 + i) || lua_type(L, 2 + i) != LUA_TNUMBER) script::Raise(fn, "invalid viewport");
+    if (!script::HasArg(L, 2 + i) || lua_type(L, 2 + i) != LUA_TNUMBER)
+      script::Raise(fn, "invalid viewport");
     bounds[i] = script::TruncateToInt(lua_tonumber(L, 2 + i));
   }
-  if (!script::HasArg(L, 6) || lua_type(L, 6) != LUA_TSTRING) script::Raise(fn, "data should be of type string");
+  if (!script::HasArg(L, 6) || lua_type(L, 6) != LUA_TSTRING)
+    script::Raise(fn, "data should be of type string");
   script::NoArgAt(L, 7, fn);
   NeedCanvas(L);
   cdDriver* context = ContextOf(driver);

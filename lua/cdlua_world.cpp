@@ -150,7 +150,9 @@ struct FourDoubles {
   const char* name;
   void (*draw)(double, double, double, double);
 };
-const FourDoubles kFourDoubles[] = {{"wdLine", wdLine}, {"wdRect", wdRect}, {"wdBox", wdBox},
+const FourDoubles kFourDoubles[] = {{"wdLine", wdLine},
+                                    {"wdRect", wdRect},
+                                    {"wdBox", wdBox},
                                     {"wdVectorTextDirection", wdVectorTextDirection}};
 template <int I>
 int FourDoublesBody(lua_State* L) {
@@ -172,8 +174,12 @@ int ArcLikeBody(lua_State* L, const char* fn) {
   Draw(v[0], v[1], v[2], v[3], v[4], v[5]);
   return 0;
 }
-int ArcBody(lua_State* L) { return ArcLikeBody<wdArc>(L, "wdArc"); }
-int SectorBody(lua_State* L) { return ArcLikeBody<wdSector>(L, "wdSector"); }
+int ArcBody(lua_State* L) {
+  return ArcLikeBody<wdArc>(L, "wdArc");
+}
+int SectorBody(lua_State* L) {
+  return ArcLikeBody<wdSector>(L, "wdSector");
+}
 
 template <void (*Draw)(double, double, const char*)>
 int TextLikeBody(lua_State* L, const char* fn) {
@@ -185,8 +191,12 @@ int TextLikeBody(lua_State* L, const char* fn) {
   Draw(v[0], v[1], s);
   return 0;
 }
-int TextBody(lua_State* L) { return TextLikeBody<wdText>(L, "wdText"); }
-int VectorTextBody(lua_State* L) { return TextLikeBody<wdVectorText>(L, "wdVectorText"); }
+int TextBody(lua_State* L) {
+  return TextLikeBody<wdText>(L, "wdText");
+}
+int VectorTextBody(lua_State* L) {
+  return TextLikeBody<wdVectorText>(L, "wdVectorText");
+}
 int MultiLineVectorTextBody(lua_State* L) {
   return TextLikeBody<wdMultiLineVectorText>(L, "wdMultiLineVectorText");
 }
@@ -200,8 +210,12 @@ int DoubleSetterBody(lua_State* L, const char* fn, const char* what) {
   lua_pushnumber(L, Setter(v));
   return 1;
 }
-int LineWidthBody(lua_State* L) { return DoubleSetterBody<wdLineWidth>(L, "wdLineWidth", "width"); }
-int MarkSizeBody(lua_State* L) { return DoubleSetterBody<wdMarkSize>(L, "wdMarkSize", "size"); }
+int LineWidthBody(lua_State* L) {
+  return DoubleSetterBody<wdLineWidth>(L, "wdLineWidth", "width");
+}
+int MarkSizeBody(lua_State* L) {
+  return DoubleSetterBody<wdMarkSize>(L, "wdMarkSize", "size");
+}
 int VectorCharSizeBody(lua_State* L) {
   return DoubleSetterBody<wdVectorCharSize>(L, "wdVectorCharSize", "size");
 }
@@ -319,8 +333,8 @@ int PutImageRectRGBBody(lua_State* L) {
   SourceRect(L, 6, fn, r);
   NoArgAt(L, 10, fn);
   NeedCanvas(L);
-  wdPutImageRectRGB(image->width, image->height, image->red(), image->green(), image->blue(),
-                    t[0], t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
+  wdPutImageRectRGB(image->width, image->height, image->red(), image->green(), image->blue(), t[0],
+                    t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
   return 0;
 }
 
@@ -349,9 +363,10 @@ int PutImageRectMapBody(lua_State* L) {
   NoArgAt(L, 11, fn);
   NeedCanvas(L);
   std::vector<long> colors(256, 0);
-  for (int i = 0; i < palette->size && i < 256; ++i) colors[static_cast<std::size_t>(i)] = palette->colors[i];
-  wdPutImageRectMap(map->width, map->height, map->data.get(), colors.data(), t[0], t[1], t[2],
-                    t[3], r[0], r[1], r[2], r[3]);
+  for (int i = 0; i < palette->size && i < 256; ++i)
+    colors[static_cast<std::size_t>(i)] = palette->colors[i];
+  wdPutImageRectMap(map->width, map->height, map->data.get(), colors.data(), t[0], t[1], t[2], t[3],
+                    r[0], r[1], r[2], r[3]);
   return 0;
 }
 
@@ -370,7 +385,8 @@ int PutImageRectBody(lua_State* L) {
 
 int PutImageExBody(lua_State* L) {
   const char* fn = "wdPutImageEx";
-  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) script::RaiseMessage("wdPutImageEx: attempt to put NIL image");
+  if (!script::HasArg(L, 1) || lua_isnil(L, 1))
+    script::RaiseMessage("wdPutImageEx: attempt to put NIL image");
   cdImageEx* image = LiveImageEx(L, 1, fn);
   double t[4];
   WorldTarget(L, 2, fn, t);
@@ -396,7 +412,8 @@ int HardcopyBody(lua_State* L) {
   int driver = DriverArg(L, 1, fn);
   const CdluaDriver* entry = DriverAt(driver);
   cdCanvasHandle canvas = LiveCanvas(L, 3, fn, "use");
-  if (!script::HasArg(L, 4) || !lua_isfunction(L, 4)) script::Raise(fn, "invalid draw function parameter");
+  if (!script::HasArg(L, 4) || !lua_isfunction(L, 4))
+    script::Raise(fn, "invalid draw function parameter");
   NoArgAt(L, 5, fn);
   if (g_hardcopy_L != nullptr) script::Raise(fn, "a hardcopy is already in progress");
   void* data = entry->data(L, 2, entry->name);
@@ -460,6 +477,8 @@ const luaL_Reg kFunctions[] = {
 
 }  // namespace
 
-void RegisterWorldFunctions(lua_State* L) { Register(L, kFunctions); }
+void RegisterWorldFunctions(lua_State* L) {
+  Register(L, kFunctions);
+}
 
 }  // namespace cdlua

@@ -37,10 +37,11 @@ TEST(BuiltinFont, MetricsAndTheRowsGivenForIt) {
 }
 
 TEST(BuiltinFont, PrintableWidthsAndCoverage) {
-  const int widths[95] = {12, 6,  14, 18, 17, 21, 22, 6,  10, 11, 13, 22, 6,  22, 6,  14, 17, 14, 17, 17,
-                          17, 17, 16, 17, 17, 17, 6,  6,  20, 22, 20, 15, 24, 19, 17, 19, 17, 15, 14, 18,
-                          18, 4,  14, 17, 13, 20, 18, 19, 17, 19, 17, 17, 15, 18, 17, 22, 17, 17, 17, 7,
-                          14, 8,  19, 17, 6,  16, 15, 15, 16, 15, 10, 16, 15, 7,  9,  13, 4,  26, 15, 16,
+  const int widths[95] = {12, 6,  14, 18, 17, 21, 22, 6,  10, 11, 13, 22, 6,  22, 6,  14,
+                          17, 14, 17, 17, 17, 17, 16, 17, 17, 17, 6,  6,  20, 22, 20, 15,
+                          24, 19, 17, 19, 17, 15, 14, 18, 18, 4,  14, 17, 13, 20, 18, 19,
+                          17, 19, 17, 17, 15, 18, 17, 22, 17, 17, 17, 7,  14, 8,  19, 17,
+                          6,  16, 15, 15, 16, 15, 10, 16, 15, 7,  9,  13, 4,  26, 15, 16,
                           15, 16, 9,  14, 10, 15, 14, 19, 14, 15, 14, 10, 4,  9,  14};
   const Font& font = cdvt::BuiltinFont();
   for (int code = 32; code <= 126; ++code) {
@@ -95,8 +96,10 @@ TEST(FontFile, LayoutsThatRead) {
       {"no name line", "28 28 14 -7\n65 19 9 0\n", "Unknown", 19},
       {"metrics over several lines", "Spread\n28\n28\n14\n-7\n65 5 2 0", "Spread", 5},
       {"a name starting with a digit", "3D lines\n28 28 14 -7\n65 7 3 0\n", "3D lines", 7},
-      {"garbage after the last record ends the font", "F\n28 28 14 -7\n65 9 4 0\nend of font\n", "F", 9},
-      {"a record cut before its four numbers ends the font", "F\n28 28 14 -7\n65 9 4 0\n66 3", "F", 9},
+      {"garbage after the last record ends the font", "F\n28 28 14 -7\n65 9 4 0\nend of font\n",
+       "F", 9},
+      {"a record cut before its four numbers ends the font", "F\n28 28 14 -7\n65 9 4 0\n66 3", "F",
+       9},
   };
   for (const Case& c : cases) {
     std::optional<Font> font = ParseFont(c.text);

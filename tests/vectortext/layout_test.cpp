@@ -34,7 +34,9 @@ void RecPoly(cdCanvas*, int mode, cdPoint* points, int n) {
   g_drawn.push_back({mode, std::vector<cdPoint>(points, points + n)});
 }
 void RecKill(cdCanvas*) {}
-int RecActivate(cdCanvas*) { return CD_OK; }
+int RecActivate(cdCanvas*) {
+  return CD_OK;
+}
 void RecFill(cdCanvas* cv) {
   cv->ops.Poly = RecPoly;
   cv->ops.KillCanvas = RecKill;
@@ -46,7 +48,8 @@ std::string Text(const std::vector<Polyline>& lines) {
   std::string text;
   for (const Polyline& line : lines) {
     if (!text.empty()) text += " |";
-    for (const cdPoint& p : line.points) text += " " + std::to_string(p.x) + "," + std::to_string(p.y);
+    for (const cdPoint& p : line.points)
+      text += " " + std::to_string(p.x) + "," + std::to_string(p.y);
   }
   return text;
 }
@@ -121,8 +124,7 @@ TEST_F(VectorText, GlyphsAtTheAlignments) {
   };
   // "I" is 5 units wide (4 + spacing); cap + bottom = 21, half of it 10.5.
   const Case cases[] = {
-      {CD_BASE_LEFT, " 100,71 100,50"},
-      {CD_BASE_RIGHT, " 95,71 95,50"},
+      {CD_BASE_LEFT, " 100,71 100,50"},  {CD_BASE_RIGHT, " 95,71 95,50"},
       {CD_BASE_CENTER, " 98,71 98,50"},   // -2.5 truncated to -2
       {CD_NORTH, " 98,43 98,22"},         // cell top at y
       {CD_SOUTH_WEST, " 100,78 100,57"},  // the lowest point at y
