@@ -1,0 +1,251 @@
+// ZSoft PCX files: maps of 1, 4 or 8 bits in one or more bit planes and
+// 24-bit RGB in three planes, plain or RLE; written as version 5 with 8 bits
+// per plane (1 plane for maps, 3 for RGB), the 256-colour palette at the end.
+#include "imcodec.h"
+
+namespace {
+
+using namespace imcodec;
+
+struct PcxFile : CodecFile {
+  int version = 0, bits = 0, planes = 0, stride = 0;
+  bool rle = false;
+  unsigned char header_palette[48] = {};
+  std::vector<unsigned char> scan;  // one scan line: planes * stride bytes
+  bool Finish() override { return true; }
+};
+
+const uint32_t kEgaPalette[16] = {0x000000, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA0000, 0xAA00AA,
+                                  0xAA5500, 0xAAAAAA, 0x555555, 0x5555FF, 0x55FF55, 0x55FFFF,
+                                  0xFF5555, 0xFF55FF, 0xFFFF55, 0xFFFFFF};
+
+int ReadHeader(PcxFile* f) {
+  unsigned char h[128];
+  if (!f->in->Read(h, sizeof h)) return IM_ERR_FORMAT;
+  // more than the manufacturer byte: version, encoding and bits must be known values
+  int version = h[1], encoding = h[2], bits = h[3];
+  if (h[0] != 10 || (version != 0 && version != 2 && version != 3 && version != 4 && version != 5) ||
+      encoding > 1 || (bits != 1 && bits != 2 && bits != 4 && bits != 8))
+    return IM_ERR_FORMAT;
+  int xmin = Le16(h + 4), ymin = Le16(h + 6), xmax = Le16(h + 8), ymax = Le16(h + 10);
+  int width = xmax - xmin + 1, height = ymax - ymin + 1;
+  if (width <= 0 || height <= 0) return IM_ERR_FORMAT;
+  f->rec.width = width, f->rec.height = height;
+  f->version = version, f->bits = bits, f->planes = h[65], f->stride = Le16(h + 66);
+  f->rle = encoding == 1;
+  f->rec.compression = f->rle ? 256 : 0;
+  std::memcpy(f->header_palette, h + 16, 48);
+  int depth = bits * f->planes;
+  if (depth == 24 && bits == 8) {
+    f->rec.type = IM_RGB;
+  } else if (depth == 1 || depth == 4 || depth == 8) {
+    f->rec.type = IM_MAP;
+    f->rec.pal_count = 1 << depth;
+  } else {
+    return IM_ERR_TYPE;
+  }
+  if (static_cast<int64_t>(f->stride) * 8 < static_cast<int64_t>(width) * bits) return IM_ERR_READ;
+  int dpi_x = Le16(h + 12), dpi_y = Le16(h + 14);
+  if (dpi_x > 0 && dpi_y > 0) ReportResolution(f->name.c_str(), dpi_x, dpi_y, 1);
+  if (!Allocate(f->scan, static_cast<size_t>(f->stride) * static_cast<size_t>(f->planes)))
+    return IM_ERR_READ;
+  f->rec.cur_row = height - 1;
+  return IM_ERR_NONE;
+}
+
+imFile* ReadOpen(const char* file_name, int* error) {
+  auto f = OpenRead<PcxFile>(file_name, IM_LITTLEENDIAN, error);
+  if (!f) return nullptr;
+  int e = ReadHeader(f.get());
+  if (e == IM_ERR_TYPE) return Refuse(std::move(f), e, error);
+  *error = e;
+  return e == IM_ERR_NONE ? Release(std::move(f)) : nullptr;
+}
+
+int ReadPalette(imFile* rec, uint32_t* palette) {
+  PcxFile* f = Of<PcxFile>(rec);
+  if (rec->pal_count == 256) {
+    Reader& in = *f->in;
+    int64_t here = in.Tell();
+    unsigned char p[769];
+    bool found = f->version == 5 && in.Size() >= 128 + 769 && in.Seek(in.Size() - 769) &&
+                 in.Read(p, sizeof p) && p[0] == 12;
+    for (int i = 0; i < 256; ++i)
+      palette[i] = found ? Rgb(p[1 + 3 * i], p[2 + 3 * i], p[3 + 3 * i]) : Rgb(i, i, i);
+    return in.Seek(here) ? IM_ERR_NONE : IM_ERR_READ;
+  }
+  const unsigned char* hp = f->header_palette;
+  if (f->version == 3 && rec->pal_count == 16) {
+    std::memcpy(palette, kEgaPalette, sizeof kEgaPalette);
+  } else {
+    for (int i = 0; i < rec->pal_count; ++i) palette[i] = Rgb(hp[3 * i], hp[3 * i + 1], hp[3 * i + 2]);
+    if (rec->pal_count == 2 && palette[0] == palette[1]) palette[0] = 0, palette[1] = 0xFFFFFF;
+  }
+  return IM_ERR_NONE;
+}
+
+// Decodes one whole scan line; a run may not reach past it.
+int ReadScan(PcxFile* f) {
+  unsigned char* out = f->scan.data();
+  const size_t total = f->scan.size();
+  Reader& in = *f->in;
+  if (!f->rle) return in.Read(out, total) ? IM_ERR_NONE : IM_ERR_READ;
+  size_t x = 0;
+  while (x < total) {
+    size_t avail = in.Available();
+    if (avail == 0) return IM_ERR_READ;
+    const unsigned char* s = in.Data();
+    size_t i = 0;
+    while (i < avail && x < total) {
+      unsigned char c = s[i];
+      if (c < 0xC0) {
+        out[x++] = c;
+        i++;
+        continue;
+      }
+      if (i + 1 >= avail) break;  // the value byte is in the next block
+      size_t n = c & 0x3F;
+      if (n > total - x) return IM_ERR_READ;
+      std::memset(out + x, s[i + 1], n);
+      x += n;
+      i += 2;
+    }
+    in.Consume(i);
+    if (x < total && i + 1 >= avail && i < avail) {
+      int c = in.Get(), v = in.Get();
+      if (v < 0) return IM_ERR_READ;
+      size_t n = static_cast<size_t>(c & 0x3F);
+      if (n > total - x) return IM_ERR_READ;
+      std::memset(out + x, v, n);
+      x += n;
+    }
+  }
+  return IM_ERR_NONE;
+}
+
+int ReadLineMap(imFile* rec, unsigned char* line) {
+  PcxFile* f = Of<PcxFile>(rec);
+  if (ReadScan(f) != IM_ERR_NONE) return IM_ERR_READ;
+  const unsigned char* s = f->scan.data();
+  const int width = rec->width;
+  if (f->bits == 8 && f->planes == 1) {
+    std::memcpy(line, s, static_cast<size_t>(width));
+  } else {
+    const int bits = f->bits, per_byte = 8 / bits, mask = (1 << bits) - 1;
+    std::memset(line, 0, static_cast<size_t>(width));
+    for (int p = 0; p < f->planes; ++p) {
+      const unsigned char* plane = s + static_cast<size_t>(p) * static_cast<size_t>(f->stride);
+      for (int x = 0; x < width; ++x) {
+        int shift = 8 - bits * (x % per_byte + 1);
+        line[x] = static_cast<unsigned char>(line[x] | (((plane[x / per_byte] >> shift) & mask) << (p * bits)));
+      }
+    }
+  }
+  f->StepRow(true);
+  return IM_ERR_NONE;
+}
+
+int ReadLineRgb(imFile* rec, unsigned char* red, unsigned char* green, unsigned char* blue) {
+  PcxFile* f = Of<PcxFile>(rec);
+  if (ReadScan(f) != IM_ERR_NONE) return IM_ERR_READ;
+  const size_t w = static_cast<size_t>(rec->width), stride = static_cast<size_t>(f->stride);
+  std::memcpy(red, f->scan.data(), w);
+  std::memcpy(green, f->scan.data() + stride, w);
+  std::memcpy(blue, f->scan.data() + 2 * stride, w);
+  f->StepRow(true);
+  return IM_ERR_NONE;
+}
+
+// ---- writing ----
+
+imFile* WriteOpen(const char* file_name, int width, int height, int type, int compression,
+                  int pal_count, int* error) {
+  if (!SizeOk(width, height) || width > 65535 || height > 65535 ||
+      (type != IM_RGB && type != IM_MAP) || (type == IM_MAP && !PalCountOk(pal_count))) {
+    *error = IM_ERR_TYPE;
+    return nullptr;
+  }
+  auto f = OpenWrite<PcxFile>(file_name, IM_LITTLEENDIAN, error);
+  if (!f) return nullptr;
+  f->rec.width = width, f->rec.height = height, f->rec.type = type;
+  f->rec.pal_count = type == IM_MAP ? pal_count : 0;
+  f->rec.palette_after = 1;
+  f->rec.cur_row = height - 1;
+  f->rle = compression != 0;
+  f->rec.compression = f->rle ? 256 : 0;
+  f->planes = type == IM_MAP ? 1 : 3;
+  f->stride = (width + 1) & ~1;
+  // a run-length line can grow to twice its size
+  if (!Allocate(f->scan, static_cast<size_t>(f->stride) * 3 * 2)) {
+    *error = IM_ERR_WRITE;
+    return nullptr;
+  }
+  double xres = 72, yres = 72;
+  int unit = 1;
+  if (AskResolution(file_name, &xres, &yres, &unit) && unit == 2) xres *= 2.54, yres *= 2.54;
+  if (unit == 0) xres = yres = 72;
+  unsigned char h[128] = {10, 5, static_cast<unsigned char>(f->rle ? 1 : 0), 8};
+  PutLe16(h + 8, static_cast<unsigned>(width - 1));
+  PutLe16(h + 10, static_cast<unsigned>(height - 1));
+  PutLe16(h + 12, static_cast<unsigned>(xres + 0.5) & 0xFFFF);
+  PutLe16(h + 14, static_cast<unsigned>(yres + 0.5) & 0xFFFF);
+  h[65] = static_cast<unsigned char>(f->planes);
+  PutLe16(h + 66, static_cast<unsigned>(f->stride));
+  PutLe16(h + 68, 1);
+  f->out->Write(h, sizeof h);
+  return Release(std::move(f));
+}
+
+void WritePlane(PcxFile* f, const unsigned char* data) {
+  const int width = f->rec.width, stride = f->stride;
+  Writer& out = *f->out;
+  if (!f->rle) {
+    out.Write(data, static_cast<size_t>(width));
+    if (stride > width) out.Put(0);
+    return;
+  }
+  int x = 0;
+  while (x < stride) {
+    unsigned char v = x < width ? data[x] : 0;
+    int n = 1;
+    while (n < 63 && x + n < stride && (x + n < width ? data[x + n] : 0) == v) n++;
+    if (n > 1 || v >= 0xC0) out.Put(static_cast<unsigned char>(0xC0 | n));
+    out.Put(v);
+    x += n;
+  }
+}
+
+int WriteLineMap(imFile* rec, const unsigned char* line) {
+  PcxFile* f = Of<PcxFile>(rec);
+  WritePlane(f, line);
+  f->StepRow(true);
+  return f->out->Failed() ? IM_ERR_WRITE : IM_ERR_NONE;
+}
+
+int WriteLineRgb(imFile* rec, const unsigned char* red, const unsigned char* green,
+                 const unsigned char* blue) {
+  PcxFile* f = Of<PcxFile>(rec);
+  WritePlane(f, red);
+  WritePlane(f, green);
+  WritePlane(f, blue);
+  f->StepRow(true);
+  return f->out->Failed() ? IM_ERR_WRITE : IM_ERR_NONE;
+}
+
+int WritePalette(imFile* rec, const uint32_t* palette) {
+  PcxFile* f = Of<PcxFile>(rec);
+  unsigned char p[769] = {12};
+  for (int i = 0; i < rec->pal_count; ++i) {
+    p[1 + 3 * i] = Red(palette[i]), p[2 + 3 * i] = Green(palette[i]), p[3 + 3 * i] = Blue(palette[i]);
+  }
+  f->out->Write(p, sizeof p);
+  return f->out->Failed() ? IM_ERR_WRITE : IM_ERR_NONE;
+}
+
+int RegisterCallback(imCallback, int) { return 0; }
+
+}  // namespace
+
+imFormat imFormatPCX = {0,           RegisterCallback, ReadOpen,     WriteOpen,
+                        Close,       ReadPalette,      WritePalette, ReadLineMap,
+                        WriteLineMap, ReadLineRgb,     WriteLineRgb};
