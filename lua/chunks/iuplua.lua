@@ -305,6 +305,10 @@ IUPTEXT = plain_class(function() return IupCreateText() end, "text_action")
 IUPMULTILINE = plain_class(function() return IupCreateMultiLine() end, "multiline_action")
 IUPCANVAS = plain_class(function() return IupCreateCanvas() end, "canvas_action")
 IUPLIST = plain_class(function() return IupCreateList() end, "list_action")
+-- Positional strings are the items "1", "2", ...
+IUPLIST.after = function(object, definition)
+  for i, item in ipairs(definition) do IupSetAttribute(object.handle, tostring(i), attribute_text(item)) end
+end
 IUPFILL = plain_class(function() return IupCreateFill() end, nil)
 IUPSEPARATOR = plain_class(function() return IupCreateSeparator() end, nil)
 IUPFILEDLG = plain_class(function() return IupCreateFileDlg() end, nil)
