@@ -1,6 +1,11 @@
 // Start-up, registration and the main loop.
 #include "host.h"
 
+#include <cstdlib>
+
+#include "iup.h"
+#include "iuplua.h"
+#include "predial.h"
 #include "report.h"
 
 lua_State* HostNewInterpreter() {
@@ -27,10 +32,18 @@ lua_State* HostNewInterpreter() {
 // toolkit bindings; application functions; the start-up script; the
 // progress callback; the loop; closing the toolkit.
 int VarkoMain() {
+  IupOpen();
+  if (std::getenv("IUP_VERSION") != nullptr) IupVersionDialog();
   lua_State* L = HostNewInterpreter();
-  if (L == nullptr) return 1;
+  if (L == nullptr) {
+    IupClose();
+    return 1;
+  }
+  iuplua_open(L);
   RegisterApplicationFunctions(L);
   script::RunFileIfPresent(L, "varko.lua");
+  IupMainLoop();
+  IupClose();
   // Closing the interpreter collects the script's objects, so files the
   // script left open are flushed.
   lua_close(L);
