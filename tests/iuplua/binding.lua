@@ -1,5 +1,6 @@
 -- The binding's C functions and the object layer: messages, identity,
 -- attribute text, constants and key names.
+dofile("harness.lua")
 
 -- Wrong arguments: the exact message each call raises.
 local box = IupCreateVbox()

@@ -1,5 +1,6 @@
 -- Trampoline rules: results, errors, keys, arguments, idle.
 
+dofile("harness.lua")
 -- A popup driven by events queued before it runs.
 local presses = 0
 local result = nil

@@ -1,5 +1,6 @@
 -- The predefined dialogs in English, driven from the idle function while
 -- their popups run.
+dofile("harness.lua")
 
 -- Runs fn (which pops a dialog up) while the idle function performs one
 -- step per call; returns fn's results.

@@ -1,5 +1,6 @@
 -- The predefined dialogs without "IUP_INGLES": Portuguese texts (Latin-1).
 local seen = {}
+dofile("harness.lua")
 IupSetIdle(function()
   local ok, cancel = IupGetHandle("IupListOkButton"), IupGetHandle("IupListCancelButton")
   if ok then

@@ -3,10 +3,11 @@
 // The same scripts also run under the real program (lua.iuplua.*).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <filesystem>
 #include <string>
 
 #include "iup.h"
@@ -29,8 +30,16 @@ int CapturePrint(lua_State* L) {
   return 0;
 }
 
-// Runs harness.lua and the script; returns everything they printed.
+// Runs the script in a new folder beside harness.lua, as the real program
+// would; returns everything it printed.
 std::string RunScript(const char* script, bool english) {
+  namespace fs = std::filesystem;
+  char pattern[] = "/tmp/iuplua-test-XXXXXX";
+  fs::path dir = mkdtemp(pattern);
+  std::string source = VARKO_SOURCE_DIR;
+  fs::copy_file(source + "/tests/lua/harness.lua", dir / "harness.lua");
+  fs::path previous = fs::current_path();
+  fs::current_path(dir);
   setenv("IUP_DRIVER", "headless", 1);
   if (english) setenv("IUP_INGLES", "1", 1);
   else unsetenv("IUP_INGLES");
@@ -40,18 +49,18 @@ std::string RunScript(const char* script, bool english) {
   iuplua_open(L);
   lua_register(L, "print", CapturePrint);
   g_output.clear();
-  std::string dir = VARKO_SOURCE_DIR;
-  for (std::string file : {dir + "/tests/lua/harness.lua", dir + "/tests/iuplua/" + script}) {
-    if (luaL_loadfile(L, file.c_str()) != LUA_OK) {
-      g_output += lua_tostring(L, -1);
-      lua_pop(L, 1);
-      continue;
-    }
+  std::string file = source + "/tests/iuplua/" + script;
+  if (luaL_loadfile(L, file.c_str()) != LUA_OK) {
+    g_output += lua_tostring(L, -1);
+    lua_pop(L, 1);
+  } else {
     script::ReportingCall(L, 0, 0);
   }
   IupMainLoop();
   IupClose();
   lua_close(L);
+  fs::current_path(previous);
+  fs::remove_all(dir);
   return g_output;
 }
 

@@ -1,5 +1,6 @@
 -- A dialog built with the script layer's constructors (menu, text field,
 -- list, radio, buttons) driven through iuptest until it closes.
+dofile("harness.lua")
 local log = {}
 local function note(text) log[#log + 1] = text end
 
