@@ -39,7 +39,8 @@ int IupAlarm(const char* title, const char* message, const char* button1, const 
   std::string text = message;
   for (size_t start = 0;;) {
     size_t end = text.find('\n', start);
-    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string line =
+        text.substr(start, end == std::string::npos ? std::string::npos : end - start);
     IupElement* label = IupCreateLabel(nullptr);
     IupSetAttributeCopy(label, "TITLE", line.c_str());
     labels.push_back(label);

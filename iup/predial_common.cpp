@@ -7,9 +7,15 @@
 
 namespace iup::predial {
 
-bool English() { return std::getenv("IUP_INGLES") != nullptr; }
-const char* ConfirmText() { return English() ? "Ok" : "Confirma"; }
-const char* CancelText() { return English() ? "Cancel" : "Cancela"; }
+bool English() {
+  return std::getenv("IUP_INGLES") != nullptr;
+}
+const char* ConfirmText() {
+  return English() ? "Ok" : "Confirma";
+}
+const char* CancelText() {
+  return English() ? "Cancel" : "Cancela";
+}
 
 int& Result() {
   static int result = 0;
@@ -22,7 +28,9 @@ IupElement* Pad() {
   return fill;
 }
 
-IupElement* Spring() { return IupCreateFill(); }
+IupElement* Spring() {
+  return IupCreateFill();
+}
 
 namespace {
 
@@ -51,13 +59,15 @@ IupElement* Vbox(std::initializer_list<IupElement*> children) {
 }
 
 void FixedDialogAttributes(IupElement* dialog) {
-  for (const char* name : {"MENUBOX", "MINBOX", "MAXBOX", "RESIZE"}) IupSetAttribute(dialog, name, "NO");
+  for (const char* name : {"MENUBOX", "MINBOX", "MAXBOX", "RESIZE"})
+    IupSetAttribute(dialog, name, "NO");
   IupSetAttribute(dialog, "BORDER", "YES");
 }
 
 IupElement* FramedDialog(IupElement* content, IupElement* buttons) {
   IupElement* column = Vbox({Spring(), Pad(), content, Spring(), Pad(), buttons, Spring(), Pad()});
-  IupElement* dialog = IupCreateDialog(IupCreateFrame(Hbox({Spring(), Pad(), column, Spring(), Pad()})));
+  IupElement* dialog =
+      IupCreateDialog(IupCreateFrame(Hbox({Spring(), Pad(), column, Spring(), Pad()})));
   FixedDialogAttributes(dialog);
   return dialog;
 }

@@ -45,7 +45,9 @@ int FilterKey(IupElement* field, int key) {
 
 // The field's "ACTION" sees Enter and Escape as characters; arrows and Tab
 // only reach key callbacks, so the filter serves as both.
-int TextAction(IupElement* field, int key, char*) { return FilterKey(field, key); }
+int TextAction(IupElement* field, int key, char*) {
+  return FilterKey(field, key);
+}
 
 IupElement* EntryButton(const char* title, const char* action, const char* handle,
                         IupCallback callback) {
@@ -80,8 +82,8 @@ int DataEntry(const std::string& title, const std::vector<int>& max_chars,
     IupAppend(rows, Hbox({label, Spring(), text}));
     fields.push_back(text);
   }
-  IupElement* ok = EntryButton(ConfirmText(), "iup_cb_ok", "IupDataEntryOkButton",
-                               AsCallback(OkButton));
+  IupElement* ok =
+      EntryButton(ConfirmText(), "iup_cb_ok", "IupDataEntryOkButton", AsCallback(OkButton));
   IupElement* cancel = EntryButton(CancelText(), "iup_cb_cancel", "IupDataEntryCancelButton",
                                    AsCallback(CancelButton));
   IupElement* dialog = FramedDialog(rows, Hbox({Spring(), ok, Spring(), cancel, Spring()}));

@@ -54,7 +54,8 @@ int FileDialogPopup(IupElement* self, int, int) {
     std::string pairs = ext;
     size_t bar = pairs.find('|');
     request.filter_info = pairs.substr(0, bar);
-    if (bar != std::string::npos) request.filter = pairs.substr(bar + 1, pairs.find('|', bar + 1) - bar - 1);
+    if (bar != std::string::npos)
+      request.filter = pairs.substr(bar + 1, pairs.find('|', bar + 1) - bar - 1);
   } else if (const char* filter = IupGetAttribute(self, "FILTER"); filter && *filter) {
     request.filter = filter;
     const char* info = IupGetAttribute(self, "FILTERINFO");

@@ -26,7 +26,9 @@ LastSelection& Last() {
   return last;
 }
 
-int OkButton(IupElement*) { return IUP_CLOSE; }
+int OkButton(IupElement*) {
+  return IUP_CLOSE;
+}
 
 int CancelButton(IupElement*) {
   Result() = -1;
@@ -64,10 +66,9 @@ int IupListDialog(int type, const char* title, int size, const char** items, int
   }
   IupSetAttribute(list, IupInternName(std::to_string(size + 1).c_str()), nullptr);
 
-  IupElement* ok = ListButton(ConfirmText(), "iup_cb_ok", "IupListOkButton",
-                              AsCallback(OkButton));
-  IupElement* cancel = ListButton(CancelText(), "iup_cb_cancela", "IupListCancelButton",
-                                  AsCallback(CancelButton));
+  IupElement* ok = ListButton(ConfirmText(), "iup_cb_ok", "IupListOkButton", AsCallback(OkButton));
+  IupElement* cancel =
+      ListButton(CancelText(), "iup_cb_cancela", "IupListCancelButton", AsCallback(CancelButton));
   IupElement* row = Hbox({Spring(), ok, Spring(), cancel, Spring()});
 
   std::string initial_marks;

@@ -10,7 +10,9 @@ void IupMessage(const char* title, const char* text) {
 
 namespace {
 
-int VersionOk(IupElement*) { return IUP_CLOSE; }
+int VersionOk(IupElement*) {
+  return IUP_CLOSE;
+}
 
 }  // namespace
 

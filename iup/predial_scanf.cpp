@@ -24,8 +24,12 @@ std::string Printf(const std::string& conversion, T value) {
   return text;
 }
 
-bool IsFloating(char type) { return std::strchr("efgEG", type) != nullptr; }
-bool IsInteger(char type) { return std::strchr("diouxX", type) != nullptr; }
+bool IsFloating(char type) {
+  return std::strchr("efgEG", type) != nullptr;
+}
+bool IsInteger(char type) {
+  return std::strchr("diouxX", type) != nullptr;
+}
 
 // A conversion we format ourselves: '%', flags, width, precision, size and
 // one letter, nothing after it. Anything else could read arguments that
@@ -62,7 +66,8 @@ ScanfFormat ParseScanfFormat(const char* format) {
   bool usable = true;
   for (size_t n = 0; n < count; ++n) {
     end = text.find('\n', start);
-    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string line =
+        text.substr(start, end == std::string::npos ? std::string::npos : end - start);
     start = end == std::string::npos ? text.size() : end + 1;
     ScanfField field;
     // label, '%', max characters, '.', visible width, conversion
@@ -75,7 +80,8 @@ ScanfFormat ParseScanfFormat(const char* format) {
       if (after != p && *after == '.') {
         const char* q = after + 1;
         long width = std::strtol(q, &after, 10);
-        if (after != q && *after == '%' && max >= 0 && max < 100000 && width >= 0 && width < 100000) {
+        if (after != q && *after == '%' && max >= 0 && max < 100000 && width >= 0 &&
+            width < 100000) {
           field.max_chars = static_cast<int>(max);
           field.width = static_cast<int>(width);
           field.conversion = after;
@@ -89,7 +95,9 @@ ScanfFormat ParseScanfFormat(const char* format) {
   return result;
 }
 
-std::string FormatDouble(const ScanfField& field, double value) { return Printf(field.conversion, value); }
+std::string FormatDouble(const ScanfField& field, double value) {
+  return Printf(field.conversion, value);
+}
 std::string FormatLongDouble(const ScanfField& field, long double value) {
   return Printf(field.conversion, value);
 }
@@ -137,17 +145,23 @@ bool ReadBack(const ScanfField& field, const std::string& text, void* target) {
   if (std::strchr("efgEG", field.type)) {
     double value = 0;
     if (std::sscanf(text.c_str(), "%lg %c", &value, &extra) != 1) return false;
-    if (field.size == 'L') *static_cast<long double*>(target) = value;
-    else if (field.size == 'l') *static_cast<double*>(target) = value;
-    else *static_cast<float*>(target) = static_cast<float>(value);
+    if (field.size == 'L')
+      *static_cast<long double*>(target) = value;
+    else if (field.size == 'l')
+      *static_cast<double*>(target) = value;
+    else
+      *static_cast<float*>(target) = static_cast<float>(value);
     return true;
   }
   long value = 0;
   const char* scan = field.type == 'd' || field.type == 'u' ? "%ld %c" : "%li %c";
   if (std::sscanf(text.c_str(), scan, &value, &extra) != 1) return false;
-  if (field.size == 'l') *static_cast<long*>(target) = value;
-  else if (field.size == 'h') *static_cast<short*>(target) = static_cast<short>(value);
-  else *static_cast<int*>(target) = static_cast<int>(value);
+  if (field.size == 'l')
+    *static_cast<long*>(target) = value;
+  else if (field.size == 'h')
+    *static_cast<short*>(target) = static_cast<short>(value);
+  else
+    *static_cast<int*>(target) = static_cast<int>(value);
   return true;
 }
 
@@ -170,9 +184,12 @@ int IupScanf(const char* format, ...) {
     } else if (field.type == 's') {
       texts.push_back(FormatString(field, static_cast<const char*>(target)));
     } else if (std::strchr("efgEG", field.type)) {
-      if (field.size == 'L') texts.push_back(FormatLongDouble(field, *static_cast<long double*>(target)));
-      else if (field.size == 'l') texts.push_back(FormatDouble(field, *static_cast<double*>(target)));
-      else texts.push_back(FormatDouble(field, *static_cast<float*>(target)));
+      if (field.size == 'L')
+        texts.push_back(FormatLongDouble(field, *static_cast<long double*>(target)));
+      else if (field.size == 'l')
+        texts.push_back(FormatDouble(field, *static_cast<double*>(target)));
+      else
+        texts.push_back(FormatDouble(field, *static_cast<float*>(target)));
     } else if (field.size == 'l') {
       texts.push_back(FormatInt(field, *static_cast<long*>(target)));
     } else if (field.size == 'h') {

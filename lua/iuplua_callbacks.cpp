@@ -25,7 +25,8 @@ int HandleError(lua_State* L) {
     lua_pop(L, 1);
   }
   const char* message = lua_tostring(L, 1);
-  if (message == nullptr) message = lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, 1));
+  if (message == nullptr)
+    message = lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, 1));
   luaL_traceback(L, L, message, 1);
   return 1;
 }
@@ -90,11 +91,14 @@ int PushInts(lua_State* L, void* data) {
   return ints->count;
 }
 
-int Trampoline(const char* function, IupElement* element, Ints ints = {{}, 0}, int on_error = IUP_IGNORE) {
+int Trampoline(const char* function, IupElement* element, Ints ints = {{}, 0},
+               int on_error = IUP_IGNORE) {
   return CallScript(function, element, PushInts, &ints, on_error);
 }
 
-int GetFocusCb(IupElement* e) { return Trampoline("default_getfocus", e); }
+int GetFocusCb(IupElement* e) {
+  return Trampoline("default_getfocus", e);
+}
 
 int PushElementArg(lua_State* L, void* data) {
   PushElement(L, static_cast<IupElement*>(data));
@@ -104,18 +108,27 @@ int KillFocusCb(IupElement* e, IupElement* next) {
   return CallScript("default_killfocus", e, PushElementArg, next, IUP_IGNORE);
 }
 
-int KeyCb(IupElement* e, int key) { return Trampoline("default_k_any", e, {{key}, 1}, IUP_CONTINUE); }
+int KeyCb(IupElement* e, int key) {
+  return Trampoline("default_k_any", e, {{key}, 1}, IUP_CONTINUE);
+}
 
 // A button carries no state; toggles and items carry theirs.
 int ButtonCb(IupElement* e, int state) {
   int kind = IupGetKind(e);
-  if (kind == IUP_TOGGLE || kind == IUP_ITEM) return Trampoline("BUTTON_default_action", e, {{state}, 1});
+  if (kind == IUP_TOGGLE || kind == IUP_ITEM)
+    return Trampoline("BUTTON_default_action", e, {{state}, 1});
   return Trampoline("BUTTON_default_action", e);
 }
 
-int CloseCb(IupElement* e) { return Trampoline("default_CLOSE_action", e); }
-int ShowCb(IupElement* e, int state) { return Trampoline("default_SHOWCB_action", e, {{state}, 1}); }
-int MapCb(IupElement* e) { return Trampoline("default_MAPCB_action", e); }
+int CloseCb(IupElement* e) {
+  return Trampoline("default_CLOSE_action", e);
+}
+int ShowCb(IupElement* e, int state) {
+  return Trampoline("default_SHOWCB_action", e, {{state}, 1});
+}
+int MapCb(IupElement* e) {
+  return Trampoline("default_MAPCB_action", e);
+}
 
 struct Floats {
   double x, y;
@@ -150,9 +163,15 @@ int CanvasMotionCb(IupElement* e, int x, int y, char* status) {
   Mouse m{{x, y}, 2, status};
   return CallScript("default_motion", e, PushMouse, &m, IUP_IGNORE);
 }
-int CanvasResizeCb(IupElement* e, int w, int h) { return Trampoline("default_resize", e, {{w, h}, 2}); }
-int EnterCb(IupElement* e) { return Trampoline("default_enterwindow", e); }
-int LeaveCb(IupElement* e) { return Trampoline("default_leavewindow", e); }
+int CanvasResizeCb(IupElement* e, int w, int h) {
+  return Trampoline("default_resize", e, {{w, h}, 2});
+}
+int EnterCb(IupElement* e) {
+  return Trampoline("default_enterwindow", e);
+}
+int LeaveCb(IupElement* e) {
+  return Trampoline("default_leavewindow", e);
+}
 
 struct ListEvent {
   const char* text;
@@ -171,7 +190,9 @@ int ListCb(IupElement* e, char* text, int item, int state) {
 }
 
 // The new text of an edit is not passed: only the key code.
-int TextCb(IupElement* e, int key, char*) { return Trampoline("TEXT_default_action", e, {{key}, 1}); }
+int TextCb(IupElement* e, int key, char*) {
+  return Trampoline("TEXT_default_action", e, {{key}, 1});
+}
 int MultiLineCb(IupElement* e, int key, char*) {
   return Trampoline("MULTILINE_default_action", e, {{key}, 1});
 }
@@ -243,7 +264,9 @@ int SetErrorMethod(lua_State* L) {
 
 }  // namespace
 
-lua_State* State() { return g_state; }
+lua_State* State() {
+  return g_state;
+}
 
 int CallScript(const char* function, IupElement* element, int (*push_args)(lua_State*, void*),
                void* data, int on_error) {
@@ -257,22 +280,14 @@ void RegisterCallbackFunctions(lua_State* L) {
     const char* name;
     IupCallback callback;
   } actions[] = {
-      {"iuplua_getfocus", AsCallback(GetFocusCb)},
-      {"iuplua_killfocus", AsCallback(KillFocusCb)},
-      {"iuplua_k_any", AsCallback(KeyCb)},
-      {"button_action", AsCallback(ButtonCb)},
-      {"dialog_close", AsCallback(CloseCb)},
-      {"dialog_showcb", AsCallback(ShowCb)},
-      {"dialog_mapcb", AsCallback(MapCb)},
-      {"canvas_action", AsCallback(CanvasActionCb)},
-      {"canvas_button", AsCallback(CanvasButtonCb)},
-      {"canvas_resize", AsCallback(CanvasResizeCb)},
-      {"canvas_motion", AsCallback(CanvasMotionCb)},
-      {"canvas_enterwindow", AsCallback(EnterCb)},
-      {"canvas_leavewindow", AsCallback(LeaveCb)},
-      {"list_action", AsCallback(ListCb)},
-      {"text_action", AsCallback(TextCb)},
-      {"multiline_action", AsCallback(MultiLineCb)},
+      {"iuplua_getfocus", AsCallback(GetFocusCb)},   {"iuplua_killfocus", AsCallback(KillFocusCb)},
+      {"iuplua_k_any", AsCallback(KeyCb)},           {"button_action", AsCallback(ButtonCb)},
+      {"dialog_close", AsCallback(CloseCb)},         {"dialog_showcb", AsCallback(ShowCb)},
+      {"dialog_mapcb", AsCallback(MapCb)},           {"canvas_action", AsCallback(CanvasActionCb)},
+      {"canvas_button", AsCallback(CanvasButtonCb)}, {"canvas_resize", AsCallback(CanvasResizeCb)},
+      {"canvas_motion", AsCallback(CanvasMotionCb)}, {"canvas_enterwindow", AsCallback(EnterCb)},
+      {"canvas_leavewindow", AsCallback(LeaveCb)},   {"list_action", AsCallback(ListCb)},
+      {"text_action", AsCallback(TextCb)},           {"multiline_action", AsCallback(MultiLineCb)},
   };
   for (const auto& action : actions) IupBindAction(action.name, action.callback);
   using script::Guarded;

@@ -10,7 +10,8 @@
 namespace iuplua {
 
 // "Name: incorrect arguments to function" (the binding's wording, no '!').
-[[noreturn]] inline void Incorrect(const char* name, const char* text = ": incorrect arguments to function") {
+[[noreturn]] inline void Incorrect(const char* name,
+                                   const char* text = ": incorrect arguments to function") {
   script::RaiseMessage(std::string(name) + text);
 }
 

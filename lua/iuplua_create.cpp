@@ -29,8 +29,12 @@ int Titled(lua_State* L, const char* name) {
   return Push(L, element);
 }
 
-int CreateButton(lua_State* L) { return Titled<IupCreateButton>(L, "IupCreateButton"); }
-int CreateToggle(lua_State* L) { return Titled<IupCreateToggle>(L, "IupCreateToggle"); }
+int CreateButton(lua_State* L) {
+  return Titled<IupCreateButton>(L, "IupCreateButton");
+}
+int CreateToggle(lua_State* L) {
+  return Titled<IupCreateToggle>(L, "IupCreateToggle");
+}
 int CreateItem(lua_State* L) {
   int type = lua_type(L, 1);
   if (type != LUA_TNONE && type != LUA_TNIL && type != LUA_TSTRING && type != LUA_TNUMBER)
@@ -71,7 +75,9 @@ int CreateCanvas(lua_State* L) {
   return Push(L, canvas);
 }
 
-int CreateList(lua_State* L) { return Push(L, IupCreateList("list_action")); }
+int CreateList(lua_State* L) {
+  return Push(L, IupCreateList("list_action"));
+}
 
 int CreateLabel(lua_State* L) {
   std::string title;
@@ -79,8 +85,12 @@ int CreateLabel(lua_State* L) {
   return Push(L, IupCreateLabel(has_title ? title.c_str() : nullptr));
 }
 
-int CreateFrame(lua_State* L) { return Push(L, IupCreateFrame(ElementArg(L, 1, "IupCreateFrame"))); }
-int CreateRadio(lua_State* L) { return Push(L, IupCreateRadio(ElementArg(L, 1, "IupCreateRadio"))); }
+int CreateFrame(lua_State* L) {
+  return Push(L, IupCreateFrame(ElementArg(L, 1, "IupCreateFrame")));
+}
+int CreateRadio(lua_State* L) {
+  return Push(L, IupCreateRadio(ElementArg(L, 1, "IupCreateRadio")));
+}
 
 int CreateSubmenu(lua_State* L) {
   std::string title;
@@ -89,20 +99,37 @@ int CreateSubmenu(lua_State* L) {
   return Push(L, IupCreateSubmenu(has_title ? title.c_str() : nullptr, menu));
 }
 
-int CreateHbox(lua_State* L) { return Push(L, IupCreateHboxv(nullptr, 0)); }
-int CreateVbox(lua_State* L) { return Push(L, IupCreateVboxv(nullptr, 0)); }
-int CreateZbox(lua_State* L) { return Push(L, IupCreateZboxv(nullptr, 0)); }
-int CreateMenu(lua_State* L) { return Push(L, IupCreateMenuv(nullptr, 0)); }
-int CreateFill(lua_State* L) { return Push(L, IupCreateFill()); }
-int CreateSeparator(lua_State* L) { return Push(L, IupCreateSeparator()); }
-int CreateUser(lua_State* L) { return Push(L, IupCreateUser()); }
-int CreateFileDlg(lua_State* L) { return Push(L, IupCreateFileDlg()); }
+int CreateHbox(lua_State* L) {
+  return Push(L, IupCreateHboxv(nullptr, 0));
+}
+int CreateVbox(lua_State* L) {
+  return Push(L, IupCreateVboxv(nullptr, 0));
+}
+int CreateZbox(lua_State* L) {
+  return Push(L, IupCreateZboxv(nullptr, 0));
+}
+int CreateMenu(lua_State* L) {
+  return Push(L, IupCreateMenuv(nullptr, 0));
+}
+int CreateFill(lua_State* L) {
+  return Push(L, IupCreateFill());
+}
+int CreateSeparator(lua_State* L) {
+  return Push(L, IupCreateSeparator());
+}
+int CreateUser(lua_State* L) {
+  return Push(L, IupCreateUser());
+}
+int CreateFileDlg(lua_State* L) {
+  return Push(L, IupCreateFileDlg());
+}
 
 // width, height, then height rows of width pixel indices.
 int CreateImage(lua_State* L) {
   const char* name = "IupCreateImage";
   int width = NumberArg(L, 1, name), height = NumberArg(L, 2, name);
-  if (!lua_istable(L, 3) || width < 0 || height < 0 || width > 4096 || height > 4096) Incorrect(name);
+  if (!lua_istable(L, 3) || width < 0 || height < 0 || width > 4096 || height > 4096)
+    Incorrect(name);
   std::vector<unsigned char> pixels(static_cast<size_t>(width) * height);
   for (int row = 0; row < height; ++row) {
     script::StackMark mark(L);
@@ -124,26 +151,16 @@ int CreateImage(lua_State* L) {
 void RegisterConstructors(lua_State* L) {
   using script::Guarded;
   static const luaL_Reg functions[] = {
-      {"IupCreateDialog", Guarded<CreateDialog>},
-      {"IupCreateButton", Guarded<CreateButton>},
-      {"IupCreateToggle", Guarded<CreateToggle>},
-      {"IupCreateItem", Guarded<CreateItem>},
-      {"IupCreateText", Guarded<CreateText>},
-      {"IupCreateMultiLine", Guarded<CreateMultiLine>},
-      {"IupCreateCanvas", Guarded<CreateCanvas>},
-      {"IupCreateList", Guarded<CreateList>},
-      {"IupCreateLabel", Guarded<CreateLabel>},
-      {"IupCreateFrame", Guarded<CreateFrame>},
-      {"IupCreateRadio", Guarded<CreateRadio>},
-      {"IupCreateSubmenu", Guarded<CreateSubmenu>},
-      {"IupCreateHbox", Guarded<CreateHbox>},
-      {"IupCreateVbox", Guarded<CreateVbox>},
-      {"IupCreateZbox", Guarded<CreateZbox>},
-      {"IupCreateMenu", Guarded<CreateMenu>},
-      {"IupCreateFill", Guarded<CreateFill>},
-      {"IupCreateSeparator", Guarded<CreateSeparator>},
-      {"IupCreateUser", Guarded<CreateUser>},
-      {"IupCreateFileDlg", Guarded<CreateFileDlg>},
+      {"IupCreateDialog", Guarded<CreateDialog>}, {"IupCreateButton", Guarded<CreateButton>},
+      {"IupCreateToggle", Guarded<CreateToggle>}, {"IupCreateItem", Guarded<CreateItem>},
+      {"IupCreateText", Guarded<CreateText>},     {"IupCreateMultiLine", Guarded<CreateMultiLine>},
+      {"IupCreateCanvas", Guarded<CreateCanvas>}, {"IupCreateList", Guarded<CreateList>},
+      {"IupCreateLabel", Guarded<CreateLabel>},   {"IupCreateFrame", Guarded<CreateFrame>},
+      {"IupCreateRadio", Guarded<CreateRadio>},   {"IupCreateSubmenu", Guarded<CreateSubmenu>},
+      {"IupCreateHbox", Guarded<CreateHbox>},     {"IupCreateVbox", Guarded<CreateVbox>},
+      {"IupCreateZbox", Guarded<CreateZbox>},     {"IupCreateMenu", Guarded<CreateMenu>},
+      {"IupCreateFill", Guarded<CreateFill>},     {"IupCreateSeparator", Guarded<CreateSeparator>},
+      {"IupCreateUser", Guarded<CreateUser>},     {"IupCreateFileDlg", Guarded<CreateFileDlg>},
       {"IupCreateImage", Guarded<CreateImage>},
   };
   for (const luaL_Reg& f : functions) lua_register(L, f.name, f.func);

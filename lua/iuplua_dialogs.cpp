@@ -60,7 +60,8 @@ int ListDialog(lua_State* L) {
   int result = IupListDialog(type, t, size, items.data(), selected, max_col, max_lin, marks.data());
   lua_pushinteger(L, result);
   lua_pushvalue(L, 8);
-  for (int i = 1; i <= size; ++i) script::SetNumberElement(L, lua_gettop(L), i, marks[static_cast<size_t>(i - 1)]);
+  for (int i = 1; i <= size; ++i)
+    script::SetNumberElement(L, lua_gettop(L), i, marks[static_cast<size_t>(i - 1)]);
   return 2;
 }
 
@@ -98,8 +99,10 @@ int Scanf(lua_State* L) {
     } else {
       if (!lua_isnoneornil(L, n) && !lua_isnumber(L, n)) Incorrect(name);
       double value = lua_tonumber(L, n);
-      if (std::strchr("efgEG", field.type)) texts.push_back(FormatDouble(field, value));
-      else texts.push_back(FormatInt(field, static_cast<long>(value)));
+      if (std::strchr("efgEG", field.type))
+        texts.push_back(FormatDouble(field, value));
+      else
+        texts.push_back(FormatInt(field, static_cast<long>(value)));
     }
   }
   int result = ScanfDialog(format, texts);
@@ -113,10 +116,11 @@ int Scanf(lua_State* L) {
         continue;
       }
       char* end = nullptr;
-      double value = std::strchr("efgEG", field.type) ? std::strtod(text.c_str(), &end)
-                                                      : static_cast<double>(std::strtol(
-                                                            text.c_str(), &end,
-                                                            field.type == 'd' || field.type == 'u' ? 10 : 0));
+      double value =
+          std::strchr("efgEG", field.type)
+              ? std::strtod(text.c_str(), &end)
+              : static_cast<double>(std::strtol(text.c_str(), &end,
+                                                field.type == 'd' || field.type == 'u' ? 10 : 0));
       while (end && *end == ' ') ++end;
       if (end == text.c_str() || (end && *end != '\0')) {
         lua_settop(L, count + 1);  // the variables as they were
@@ -124,8 +128,10 @@ int Scanf(lua_State* L) {
         lua_replace(L, 1);
         return count + 1;
       }
-      if (std::strchr("efgEG", field.type)) lua_pushnumber(L, value);
-      else lua_pushinteger(L, static_cast<lua_Integer>(value));
+      if (std::strchr("efgEG", field.type))
+        lua_pushnumber(L, value);
+      else
+        lua_pushinteger(L, static_cast<lua_Integer>(value));
     }
     lua_pushinteger(L, result);
     lua_insert(L, -count - 1);

@@ -22,8 +22,10 @@ int GetAttribute(lua_State* L) {
     return 1;
   }
   const char* value = IupGetAttribute(element, name.c_str());
-  if (value == nullptr) lua_pushnil(L);
-  else lua_pushstring(L, value);
+  if (value == nullptr)
+    lua_pushnil(L);
+  else
+    lua_pushstring(L, value);
   return 1;
 }
 
@@ -57,8 +59,10 @@ int GetDialog(lua_State* L) {
 
 int GetName(lua_State* L) {
   const char* name = IupGetName(ElementArg(L, 1, "IupGetName"));
-  if (name) lua_pushstring(L, name);
-  else lua_pushnil(L);
+  if (name)
+    lua_pushstring(L, name);
+  else
+    lua_pushnil(L);
   return 1;
 }
 
@@ -97,8 +101,12 @@ int Map(lua_State* L) {
   return 1;
 }
 
-int Show(lua_State* L) { return ElementNumber<IupShow>(L, "IupShow"); }
-int Hide(lua_State* L) { return ElementNumber<IupHide>(L, "IupHide"); }
+int Show(lua_State* L) {
+  return ElementNumber<IupShow>(L, "IupShow");
+}
+int Hide(lua_State* L) {
+  return ElementNumber<IupHide>(L, "IupHide");
+}
 
 int ShowXY(lua_State* L) {
   IupElement* element = ElementArg(L, 1, "IupShow");
@@ -136,14 +144,20 @@ int AllNames(lua_State* L, int (*collect)(const char**, int), const char* name) 
   return 1;
 }
 
-int GetAllNames(lua_State* L) { return AllNames(L, IupGetAllNames, "IupGetAllNames"); }
-int GetAllDialogs(lua_State* L) { return AllNames(L, IupGetAllDialogs, "IupGetAllDialogs"); }
+int GetAllNames(lua_State* L) {
+  return AllNames(L, IupGetAllNames, "IupGetAllNames");
+}
+int GetAllDialogs(lua_State* L) {
+  return AllNames(L, IupGetAllDialogs, "IupGetAllDialogs");
+}
 
 int GetGlobal(lua_State* L) {
   std::string name = NameArg(L, 1, "IupGetGlobal");
   const char* value = IupGetGlobal(name.c_str());
-  if (value) lua_pushstring(L, value);
-  else lua_pushnil(L);
+  if (value)
+    lua_pushstring(L, value);
+  else
+    lua_pushnil(L);
   return 1;
 }
 
@@ -160,7 +174,9 @@ int Open(lua_State* L) {
   return 1;
 }
 
-int Close(lua_State*) { return 0; }  // the host closes the toolkit after the loop
+int Close(lua_State*) {
+  return 0;
+}  // the host closes the toolkit after the loop
 
 int MainLoop(lua_State* L) {
   lua_pushinteger(L, IupMainLoop());

@@ -11,8 +11,12 @@ namespace {
 
 namespace hl = iup::headless;
 
-IupElement* El(lua_State* L, int n) { return ElementArg(L, n, "iuptest"); }
-int Int(lua_State* L, int n) { return lua_isnoneornil(L, n) ? 0 : NumberArg(L, n, "iuptest"); }
+IupElement* El(lua_State* L, int n) {
+  return ElementArg(L, n, "iuptest");
+}
+int Int(lua_State* L, int n) {
+  return lua_isnoneornil(L, n) ? 0 : NumberArg(L, n, "iuptest");
+}
 
 // A mouse button as '1', '2', '3' or the numbers 1 to 3.
 int MouseButton(lua_State* L, int n) {
@@ -31,23 +35,59 @@ int Modifiers(lua_State* L, int n) {
   return Int(L, n);
 }
 
-int Click(lua_State* L) { hl::Click(El(L, 1)); return 0; }
-int Choose(lua_State* L) { hl::ChooseItem(El(L, 1)); return 0; }
-int Toggle(lua_State* L) { hl::ClickToggle(El(L, 1)); return 0; }
-int Select(lua_State* L) { hl::SelectListItem(El(L, 1), Int(L, 2)); return 0; }
-int Focus(lua_State* L) { hl::Focus(El(L, 1)); return 0; }
+int Click(lua_State* L) {
+  hl::Click(El(L, 1));
+  return 0;
+}
+int Choose(lua_State* L) {
+  hl::ChooseItem(El(L, 1));
+  return 0;
+}
+int Toggle(lua_State* L) {
+  hl::ClickToggle(El(L, 1));
+  return 0;
+}
+int Select(lua_State* L) {
+  hl::SelectListItem(El(L, 1), Int(L, 2));
+  return 0;
+}
+int Focus(lua_State* L) {
+  hl::Focus(El(L, 1));
+  return 0;
+}
 int Type(lua_State* L) {
   std::string text = NameArg(L, 1, "iuptest");
   hl::TypeText(text.c_str());
   return 0;
 }
-int Key(lua_State* L) { hl::TypeKey(Int(L, 1)); return 0; }
-int Enter(lua_State*) { hl::PressEnter(); return 0; }
-int Esc(lua_State*) { hl::PressEscape(); return 0; }
-int CloseBox(lua_State* L) { hl::CloseBox(El(L, 1)); return 0; }
-int Minimize(lua_State* L) { hl::Minimize(El(L, 1)); return 0; }
-int Restore(lua_State* L) { hl::Restore(El(L, 1)); return 0; }
-int Resize(lua_State* L) { hl::Resize(El(L, 1), Int(L, 2), Int(L, 3)); return 0; }
+int Key(lua_State* L) {
+  hl::TypeKey(Int(L, 1));
+  return 0;
+}
+int Enter(lua_State*) {
+  hl::PressEnter();
+  return 0;
+}
+int Esc(lua_State*) {
+  hl::PressEscape();
+  return 0;
+}
+int CloseBox(lua_State* L) {
+  hl::CloseBox(El(L, 1));
+  return 0;
+}
+int Minimize(lua_State* L) {
+  hl::Minimize(El(L, 1));
+  return 0;
+}
+int Restore(lua_State* L) {
+  hl::Restore(El(L, 1));
+  return 0;
+}
+int Resize(lua_State* L) {
+  hl::Resize(El(L, 1), Int(L, 2), Int(L, 3));
+  return 0;
+}
 int Press(lua_State* L) {
   hl::MousePress(El(L, 1), MouseButton(L, 2), Int(L, 3), Int(L, 4), Modifiers(L, 5));
   return 0;
@@ -60,11 +100,26 @@ int DoubleClick(lua_State* L) {
   hl::MouseDoubleClick(El(L, 1), MouseButton(L, 2), Int(L, 3), Int(L, 4), Modifiers(L, 5));
   return 0;
 }
-int Motion(lua_State* L) { hl::MouseMotion(El(L, 1), Int(L, 2), Int(L, 3), Modifiers(L, 4)); return 0; }
-int MouseEnter(lua_State* L) { hl::MouseEnter(El(L, 1)); return 0; }
-int MouseLeave(lua_State* L) { hl::MouseLeave(El(L, 1)); return 0; }
-int Scroll(lua_State* L) { hl::Scroll(El(L, 1), Int(L, 2), Int(L, 3)); return 0; }
-int Repaint(lua_State* L) { hl::Repaint(El(L, 1)); return 0; }
+int Motion(lua_State* L) {
+  hl::MouseMotion(El(L, 1), Int(L, 2), Int(L, 3), Modifiers(L, 4));
+  return 0;
+}
+int MouseEnter(lua_State* L) {
+  hl::MouseEnter(El(L, 1));
+  return 0;
+}
+int MouseLeave(lua_State* L) {
+  hl::MouseLeave(El(L, 1));
+  return 0;
+}
+int Scroll(lua_State* L) {
+  hl::Scroll(El(L, 1), Int(L, 2), Int(L, 3));
+  return 0;
+}
+int Repaint(lua_State* L) {
+  hl::Repaint(El(L, 1));
+  return 0;
+}
 int Drop(lua_State* L) {
   IupElement* element = El(L, 1);
   if (!lua_istable(L, 2)) Incorrect("iuptest");
@@ -80,57 +135,135 @@ int Drop(lua_State* L) {
   hl::DropFiles(element, names.data(), static_cast<int>(names.size()), Int(L, 3), Int(L, 4));
   return 0;
 }
-int Quit(lua_State*) { hl::PostQuit(); return 0; }
+int Quit(lua_State*) {
+  hl::PostQuit();
+  return 0;
+}
 
-int AnswerMessage(lua_State*) { hl::AnswerMessage(); return 0; }
+int AnswerMessage(lua_State*) {
+  hl::AnswerMessage();
+  return 0;
+}
 int AnswerFile(lua_State* L) {
   std::string path = NameArg(L, 1, "iuptest");
   hl::AnswerFile(path.c_str());
   return 0;
 }
-int CancelFile(lua_State*) { hl::CancelFile(); return 0; }
-int AnswerAlarm(lua_State* L) { hl::AnswerAlarm(Int(L, 1)); return 0; }
-int AnswerMenu(lua_State* L) { hl::AnswerMenu(OptionalElementArg(L, 1, "iuptest")); return 0; }
+int CancelFile(lua_State*) {
+  hl::CancelFile();
+  return 0;
+}
+int AnswerAlarm(lua_State* L) {
+  hl::AnswerAlarm(Int(L, 1));
+  return 0;
+}
+int AnswerMenu(lua_State* L) {
+  hl::AnswerMenu(OptionalElementArg(L, 1, "iuptest"));
+  return 0;
+}
 
-int Deliver(lua_State*) { hl::DeliverNow(); return 0; }
-int Pending(lua_State* L) { lua_pushinteger(L, hl::Pending()); return 1; }
-int Reset(lua_State*) { hl::Reset(); return 0; }
-int IdleLimit(lua_State* L) { hl::SetIdleLimit(Int(L, 1)); return 0; }
-int Step(lua_State* L) { lua_pushinteger(L, IupLoopStep()); return 1; }
-int Transcript(lua_State* L) { lua_pushstring(L, hl::Transcript().c_str()); return 1; }
-int LastMessage(lua_State* L) { lua_pushstring(L, hl::LastMessage().c_str()); return 1; }
+int Deliver(lua_State*) {
+  hl::DeliverNow();
+  return 0;
+}
+int Pending(lua_State* L) {
+  lua_pushinteger(L, hl::Pending());
+  return 1;
+}
+int Reset(lua_State*) {
+  hl::Reset();
+  return 0;
+}
+int IdleLimit(lua_State* L) {
+  hl::SetIdleLimit(Int(L, 1));
+  return 0;
+}
+int Step(lua_State* L) {
+  lua_pushinteger(L, IupLoopStep());
+  return 1;
+}
+int Transcript(lua_State* L) {
+  lua_pushstring(L, hl::Transcript().c_str());
+  return 1;
+}
+int LastMessage(lua_State* L) {
+  lua_pushstring(L, hl::LastMessage().c_str());
+  return 1;
+}
 int SetClipboard(lua_State* L) {
   std::string text = NameArg(L, 1, "iuptest");
   hl::SetClipboard(text.c_str());
   return 0;
 }
-int Clipboard(lua_State* L) { lua_pushstring(L, hl::Clipboard().c_str()); return 1; }
+int Clipboard(lua_State* L) {
+  lua_pushstring(L, hl::Clipboard().c_str());
+  return 1;
+}
 
-int Exists(lua_State* L) { lua_pushboolean(L, hl::Exists(El(L, 1))); return 1; }
-int Visible(lua_State* L) { lua_pushboolean(L, hl::Visible(El(L, 1))); return 1; }
-int Enabled(lua_State* L) { lua_pushboolean(L, hl::Enabled(El(L, 1))); return 1; }
-int Text(lua_State* L) { lua_pushstring(L, hl::Text(El(L, 1)).c_str()); return 1; }
-int Caret(lua_State* L) { lua_pushinteger(L, hl::Caret(El(L, 1))); return 1; }
-int SetCaret(lua_State* L) { hl::SetCaret(El(L, 1), Int(L, 2)); return 0; }
+int Exists(lua_State* L) {
+  lua_pushboolean(L, hl::Exists(El(L, 1)));
+  return 1;
+}
+int Visible(lua_State* L) {
+  lua_pushboolean(L, hl::Visible(El(L, 1)));
+  return 1;
+}
+int Enabled(lua_State* L) {
+  lua_pushboolean(L, hl::Enabled(El(L, 1)));
+  return 1;
+}
+int Text(lua_State* L) {
+  lua_pushstring(L, hl::Text(El(L, 1)).c_str());
+  return 1;
+}
+int Caret(lua_State* L) {
+  lua_pushinteger(L, hl::Caret(El(L, 1)));
+  return 1;
+}
+int SetCaret(lua_State* L) {
+  hl::SetCaret(El(L, 1), Int(L, 2));
+  return 0;
+}
 int Selection(lua_State* L) {
   IupElement* e = El(L, 1);
   lua_pushinteger(L, hl::SelectionStart(e));
   lua_pushinteger(L, hl::SelectionEnd(e));
   return 2;
 }
-int SetSelection(lua_State* L) { hl::SetSelection(El(L, 1), Int(L, 2), Int(L, 3)); return 0; }
-int ToggleState(lua_State* L) { lua_pushinteger(L, hl::ToggleState(El(L, 1))); return 1; }
-int ListCount(lua_State* L) { lua_pushinteger(L, hl::ListCount(El(L, 1))); return 1; }
-int ListItem(lua_State* L) { lua_pushstring(L, hl::ListItemText(El(L, 1), Int(L, 2)).c_str()); return 1; }
-int ListSelected(lua_State* L) { lua_pushboolean(L, hl::ListSelected(El(L, 1), Int(L, 2))); return 1; }
+int SetSelection(lua_State* L) {
+  hl::SetSelection(El(L, 1), Int(L, 2), Int(L, 3));
+  return 0;
+}
+int ToggleState(lua_State* L) {
+  lua_pushinteger(L, hl::ToggleState(El(L, 1)));
+  return 1;
+}
+int ListCount(lua_State* L) {
+  lua_pushinteger(L, hl::ListCount(El(L, 1)));
+  return 1;
+}
+int ListItem(lua_State* L) {
+  lua_pushstring(L, hl::ListItemText(El(L, 1), Int(L, 2)).c_str());
+  return 1;
+}
+int ListSelected(lua_State* L) {
+  lua_pushboolean(L, hl::ListSelected(El(L, 1), Int(L, 2)));
+  return 1;
+}
 int Rect(lua_State* L) {
   int x = 0, y = 0, w = 0, h = 0;
   hl::Rect(El(L, 1), &x, &y, &w, &h);
   for (int v : {x, y, w, h}) lua_pushinteger(L, v);
   return 4;
 }
-int Focused(lua_State* L) { PushElement(L, hl::Focused()); return 1; }
-int Active(lua_State* L) { PushElement(L, hl::Active()); return 1; }
+int Focused(lua_State* L) {
+  PushElement(L, hl::Focused());
+  return 1;
+}
+int Active(lua_State* L) {
+  PushElement(L, hl::Active());
+  return 1;
+}
 
 }  // namespace
 

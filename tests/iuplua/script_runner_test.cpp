@@ -41,8 +41,10 @@ std::string RunScript(const char* script, bool english) {
   fs::path previous = fs::current_path();
   fs::current_path(dir);
   setenv("IUP_DRIVER", "headless", 1);
-  if (english) setenv("IUP_INGLES", "1", 1);
-  else unsetenv("IUP_INGLES");
+  if (english)
+    setenv("IUP_INGLES", "1", 1);
+  else
+    unsetenv("IUP_INGLES");
   IupOpen();
   lua_State* L = luaL_newstate();
   luaL_openlibs(L);
@@ -69,10 +71,20 @@ void ExpectClean(const std::string& output) {
   EXPECT_EQ(output.find("FAIL"), std::string::npos) << output;
 }
 
-TEST(IupluaScripts, Binding) { ExpectClean(RunScript("binding.lua", true)); }
-TEST(IupluaScripts, Callbacks) { ExpectClean(RunScript("callbacks.lua", true)); }
-TEST(IupluaScripts, WholeDialog) { ExpectClean(RunScript("whole_dialog.lua", true)); }
-TEST(IupluaScripts, PredefinedDialogsEnglish) { ExpectClean(RunScript("predial_en.lua", true)); }
-TEST(IupluaScripts, PredefinedDialogsPortuguese) { ExpectClean(RunScript("predial_pt.lua", false)); }
+TEST(IupluaScripts, Binding) {
+  ExpectClean(RunScript("binding.lua", true));
+}
+TEST(IupluaScripts, Callbacks) {
+  ExpectClean(RunScript("callbacks.lua", true));
+}
+TEST(IupluaScripts, WholeDialog) {
+  ExpectClean(RunScript("whole_dialog.lua", true));
+}
+TEST(IupluaScripts, PredefinedDialogsEnglish) {
+  ExpectClean(RunScript("predial_en.lua", true));
+}
+TEST(IupluaScripts, PredefinedDialogsPortuguese) {
+  ExpectClean(RunScript("predial_pt.lua", false));
+}
 
 }  // namespace
