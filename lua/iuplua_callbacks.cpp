@@ -228,7 +228,7 @@ std::string ErrorPlace(lua_State* L) {
     if (!lua_getinfo(L, "nSl", &ar)) break;
     if (std::strcmp(ar.what, "C") == 0) continue;
     if (std::strcmp(ar.what, "main") == 0) return std::string("\nmain of ") + ar.short_src;
-    if (ar.name != nullptr) {
+    if (ar.name != nullptr && std::strcmp(ar.name, "?") != 0) {
       if (ar.namewhat != nullptr && std::strcmp(ar.namewhat, "metamethod") == 0)
         return std::string("\ntag ") + ar.name;
       return std::string("\nfunction ") + ar.name;

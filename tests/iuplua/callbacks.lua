@@ -102,4 +102,13 @@ iuptest.reset()
 iuptest.answer_message()
 IupNewError()
 check(iuptest.transcript():find("(no messsage)", 1, true) ~= nil, "missing message: " .. iuptest.transcript())
+
+-- The place is cut to 200 characters; the message stays whole.
+iuptest.reset()
+iuptest.answer_message()
+local long_name = string.rep("f", 300)
+_G[long_name] = function() IupNewError(string.rep("m", 250)) end
+load(long_name .. "()")()
+local place = iuptest.transcript():match(string.rep("m", 250) .. "(\nfunction f+)")
+check(place ~= nil and #place == 200, "place bounded to 200 characters: " .. tostring(place and #place))
 finish()

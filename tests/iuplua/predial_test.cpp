@@ -113,4 +113,25 @@ TEST_F(Predial, DataEntryHandsBackNewCopies) {
   std::free(values[1]);
 }
 
+TEST_F(Predial, VersionDialogFollowsTheLanguage) {
+  std::string title, version;
+  During({[&] {
+    IupElement* dialog = IupGetDialog(IupGetFocus());
+    title = IupGetAttribute(dialog, "TITLE");
+    IupElement* line = IupGetBrother(IupGetChild(IupGetChild(dialog)));
+    version = IupGetAttribute(line, "TITLE");
+    hl::Click(IupGetFocus());
+  }});
+  IupVersionDialog();
+  EXPECT_EQ(title, "IUP/Windows Version");
+  EXPECT_EQ(version, "version 1.8.3");
+  unsetenv("IUP_INGLES");
+  During({[&] {
+    title = IupGetAttribute(IupGetDialog(IupGetFocus()), "TITLE");
+    hl::Click(IupGetFocus());
+  }});
+  IupVersionDialog();
+  EXPECT_EQ(title, "Vers\xe3o do IUP/Windows");
+}
+
 }  // namespace
