@@ -138,9 +138,9 @@ function WIDGET:set(field, value)
   local lower = string.lower(field)
   if lower == "action" then
     local t = type(value)
-    if t == "function" or (t == "string" and self.action_is_method) then
+    if t == "function" or (t == "string" and self._action_is_method) then
       rawset(self, "action", value)
-      if self.action_name then IupSetAttribute(self.handle, "ACTION", self.action_name) end
+      if self._action_name then IupSetAttribute(self.handle, "ACTION", self._action_name) end
     elseif t == "string" then
       IupSetAttribute(self.handle, "ACTION", value)
     else
@@ -182,7 +182,7 @@ local function construct(class_table, definition, constructor_name)
   if type(definition) ~= "table" then
     error("parameter 1 of '" .. constructor_name .. "' has wrong value or is not initialized", 3)
   end
-  local element = class_table.create(definition, constructor_name)
+  local element = class_table._create(definition, constructor_name)
   if element == nil then error("Internal table inconsistency", 3) end
   local object = setmetatable({ parent = class_table, handle = element }, object_meta)
   tab_handle[element] = object
@@ -196,11 +196,11 @@ local function construct(class_table, definition, constructor_name)
   end
   IupSetHandle(name, element)
   for field, value in pairs(definition) do
-    if type(field) == "string" and not construction_fields[field] and not class_table.consumed[field] then
+    if type(field) == "string" and not construction_fields[field] and not class_table._consumed[field] then
       object:set(field, value)
     end
   end
-  if class_table.after then class_table.after(object, definition) end
+  if class_table._after then class_table._after(object, definition) end
   return element
 end
 
@@ -234,8 +234,8 @@ end
 
 local function box_class(create_box)
   return class(COMPOSITION, {
-    consumed = {},
-    create = function(definition, constructor_name)
+    _consumed = {},
+    _create = function(definition, constructor_name)
       local list = children(definition, constructor_name)
       local box = create_box()
       for _, child in ipairs(list) do iupappend(box, child) end
@@ -253,22 +253,22 @@ IUPZBOX = box_class(function() return IupCreateZbox() end)
 IUPUSER = box_class(function() return IupCreateUser() end)
 
 IUPDIALOG = class(COMPOSITION, {
-  consumed = no_fields,
-  create = function(definition, constructor_name)
+  _consumed = no_fields,
+  _create = function(definition, constructor_name)
     return IupCreateDialog(single_child(definition, constructor_name))
   end,
 })
 
 IUPFRAME = class(COMPOSITION, {
-  consumed = no_fields,
-  create = function(definition, constructor_name)
+  _consumed = no_fields,
+  _create = function(definition, constructor_name)
     return IupCreateFrame(single_child(definition, constructor_name))
   end,
 })
 
 IUPRADIO = class(COMPOSITION, {
-  consumed = no_fields,
-  create = function(definition, constructor_name)
+  _consumed = no_fields,
+  _create = function(definition, constructor_name)
     return IupCreateRadio(single_child(definition, constructor_name))
   end,
 })
@@ -277,10 +277,10 @@ IUPRADIO = class(COMPOSITION, {
 -- binding's "button_action".
 local function titled_class(create, action_name)
   return class(WIDGET, {
-    consumed = title_field,
-    action_is_method = true,
-    action_name = action_name,
-    create = function(definition, constructor_name)
+    _consumed = title_field,
+    _action_is_method = true,
+    _action_name = action_name,
+    _create = function(definition, constructor_name)
       return create(check_string_option(definition, "title", constructor_name))
     end,
   })
@@ -290,14 +290,14 @@ IUPBUTTON = titled_class(function(title) return IupCreateButton(title) end, "but
 IUPTOGGLE = titled_class(function(title) return IupCreateToggle(title) end, "button_action")
 IUPITEM = titled_class(function(title) return IupCreateItem(title) end, "button_action")
 IUPLABEL = titled_class(function(title) return IupCreateLabel(title) end, nil)
-IUPLABEL.action_is_method = nil
+IUPLABEL._action_is_method = nil
 
 local function plain_class(create, action_name)
   return class(WIDGET, {
-    consumed = no_fields,
-    action_is_method = action_name ~= nil,
-    action_name = action_name,
-    create = function() return create() end,
+    _consumed = no_fields,
+    _action_is_method = action_name ~= nil,
+    _action_name = action_name,
+    _create = function() return create() end,
   })
 end
 
@@ -306,7 +306,7 @@ IUPMULTILINE = plain_class(function() return IupCreateMultiLine() end, "multilin
 IUPCANVAS = plain_class(function() return IupCreateCanvas() end, "canvas_action")
 IUPLIST = plain_class(function() return IupCreateList() end, "list_action")
 -- Positional strings are the items "1", "2", ...
-IUPLIST.after = function(object, definition)
+IUPLIST._after = function(object, definition)
   for i, item in ipairs(definition) do IupSetAttribute(object.handle, tostring(i), attribute_text(item)) end
 end
 IUPFILL = plain_class(function() return IupCreateFill() end, nil)
@@ -340,8 +340,8 @@ local function menu_entry(entry, position)
 end
 
 IUPMENU = class(COMPOSITION, {
-  consumed = no_fields,
-  create = function(definition)
+  _consumed = no_fields,
+  _create = function(definition)
     local list = {}
     for i, entry in ipairs(definition) do list[i] = menu_entry(entry, i) end
     local menu = IupCreateMenu()
@@ -351,8 +351,8 @@ IUPMENU = class(COMPOSITION, {
 })
 
 IUPSUBMENU = class(COMPOSITION, {
-  consumed = title_field,
-  create = function(definition, constructor_name)
+  _consumed = title_field,
+  _create = function(definition, constructor_name)
     local menu = single_child(definition, constructor_name)
     return IupCreateSubmenu(check_string_option(definition, "title", constructor_name), menu)
   end,
@@ -361,8 +361,8 @@ IUPSUBMENU = class(COMPOSITION, {
 -- Image rows: a table of rows, each a table of pixel indices; width and
 -- height, when given, must match.
 IUPIMAGE = class(WIDGET, {
-  consumed = { width = true, height = true, colors = true },
-  create = function(definition)
+  _consumed = { width = true, height = true, colors = true },
+  _create = function(definition)
     local height = #definition
     local width = type(definition[1]) == "table" and #definition[1] or 0
     if (definition.width and truncate(definition.width) ~= width)
@@ -377,7 +377,7 @@ IUPIMAGE = class(WIDGET, {
     end
     return IupCreateImage(width, height, definition)
   end,
-  after = function(object, definition)
+  _after = function(object, definition)
     if type(definition.colors) == "table" then
       for index, colour in pairs(definition.colors) do
         IupSetAttribute(object.handle, attribute_text(index), attribute_text(colour))
