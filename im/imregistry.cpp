@@ -21,15 +21,15 @@ imResolutionCallback resolution_callback = nullptr;
 // The nine built-in drivers keep codes 0-8 in this order; a slot whose
 // module is not built yet stays empty so the codes never move.
 imFormat* const kBuiltIn[] = {
-    nullptr,        // BMP
-    nullptr,        // PCX
-    nullptr,        // GIF
-    nullptr,        // TIF
-    nullptr,        // RAS
-    nullptr,        // SGI
-    nullptr,        // JPG
-    nullptr,        // LED
-    nullptr,        // TGA
+    &imFormatBMP,
+    &imFormatPCX,
+    &imFormatGIF,
+    &imFormatTIF,
+    &imFormatRAS,
+    &imFormatSGI,
+    &imFormatJPG,
+    &imFormatLED,
+    &imFormatTGA,
 };
 
 int Append(imFormat* driver) {
@@ -43,6 +43,7 @@ void EnsureRegistered() {
   if (registered) return;
   registered = true;
   for (imFormat* driver : kBuiltIn) Append(driver);
+  Append(&imFormatPNG);
 }
 
 imFormat* DriverOf(int id) {

@@ -1,0 +1,376 @@
+// JPEG driver through libjpeg, with source and destination managers over
+// the file layer. libjpeg's errors longjmp back to the jump point of the
+// function that called it; those functions own no C++ object. Warnings
+// (corrupt data, a premature end) are treated as errors too, so a damaged
+// file never loads as success.
+#include <cstdio>  // jpeglib.h needs FILE
+#include <jpeglib.h>
+
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+
+#include "imfile.h"
+#include "imformat.h"
+
+namespace imjpg {
+namespace {
+
+constexpr size_t kBufferSize = 65536;
+
+struct ErrorManager {
+  jpeg_error_mgr pub;
+  jmp_buf jump;
+};
+
+struct State {
+  int writing;
+  imBinFile* bin;
+  ErrorManager error;
+  jpeg_decompress_struct in;
+  jpeg_compress_struct out;
+  jpeg_source_mgr source;
+  jpeg_destination_mgr destination;
+  int cmyk, ycck;
+  unsigned char* row;
+  unsigned char gray[256];  // luminance of each palette entry when writing a map
+  unsigned char buffer[kBufferSize];
+};
+
+void ErrorExit(j_common_ptr info) { longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
+void EmitMessage(j_common_ptr info, int level) {
+  if (level < 0) ErrorExit(info);
+}
+void OutputMessage(j_common_ptr) {}
+
+State* Of(j_common_ptr info) { return static_cast<State*>(info->client_data); }
+
+void InitSource(j_decompress_ptr) {}
+boolean FillInput(j_decompress_ptr info) {
+  State* s = Of(reinterpret_cast<j_common_ptr>(info));
+  size_t n = 0;
+  int64_t left = imBinFileSize(s->bin) - imBinFileTell(s->bin);
+  size_t want = left < static_cast<int64_t>(kBufferSize) ? static_cast<size_t>(left > 0 ? left : 0) : kBufferSize;
+  if (want > 0) n = imBinFileRead(s->bin, s->buffer, want, 1);
+  if (n == 0) ErrorExit(reinterpret_cast<j_common_ptr>(info));  // truncated
+  s->source.next_input_byte = s->buffer;
+  s->source.bytes_in_buffer = n;
+  return TRUE;
+}
+void SkipInput(j_decompress_ptr info, long count) {
+  State* s = Of(reinterpret_cast<j_common_ptr>(info));
+  while (count > 0) {
+    if (s->source.bytes_in_buffer == 0) FillInput(info);
+    size_t step = static_cast<size_t>(count) < s->source.bytes_in_buffer ? static_cast<size_t>(count)
+                                                                          : s->source.bytes_in_buffer;
+    s->source.next_input_byte += step;
+    s->source.bytes_in_buffer -= step;
+    count -= static_cast<long>(step);
+  }
+}
+void TermSource(j_decompress_ptr) {}
+
+void InitDestination(j_compress_ptr info) {
+  State* s = Of(reinterpret_cast<j_common_ptr>(info));
+  s->destination.next_output_byte = s->buffer;
+  s->destination.free_in_buffer = kBufferSize;
+}
+boolean EmptyOutput(j_compress_ptr info) {
+  State* s = Of(reinterpret_cast<j_common_ptr>(info));
+  if (imBinFileWrite(s->bin, s->buffer, kBufferSize, 1) != kBufferSize)
+    ErrorExit(reinterpret_cast<j_common_ptr>(info));
+  InitDestination(info);
+  return TRUE;
+}
+void TermDestination(j_compress_ptr info) {
+  State* s = Of(reinterpret_cast<j_common_ptr>(info));
+  size_t n = kBufferSize - s->destination.free_in_buffer;
+  if (n > 0 && imBinFileWrite(s->bin, s->buffer, n, 1) != n) ErrorExit(reinterpret_cast<j_common_ptr>(info));
+}
+
+imFile* NewRecord(State* s) {
+  imFile* file = static_cast<imFile*>(std::calloc(1, sizeof(imFile)));
+  if (file == nullptr) return nullptr;
+  file->plane[1] = 1;
+  file->plane[2] = 2;
+  file->data = s;
+  return file;
+}
+
+State* NewState(imBinFile* bin, int writing) {
+  State* s = static_cast<State*>(std::calloc(1, sizeof(State)));
+  if (s == nullptr) return nullptr;
+  s->bin = bin;
+  s->writing = writing;
+  jpeg_std_error(&s->error.pub);
+  s->error.pub.error_exit = ErrorExit;
+  s->error.pub.emit_message = EmitMessage;
+  s->error.pub.output_message = OutputMessage;
+  return s;
+}
+
+void Release(State* s, bool created) {
+  if (created) {
+    if (s->writing) jpeg_destroy_compress(&s->out);
+    else jpeg_destroy_decompress(&s->in);
+  }
+  if (s->bin != nullptr) imBinFileClose(s->bin);
+  std::free(s->row);
+  std::free(s);
+}
+
+int StartRead(State* s, imFile* file, const char* file_name) {
+  if (setjmp(s->error.jump)) return IM_ERR_READ;
+  jpeg_decompress_struct* in = &s->in;
+  in->err = &s->error.pub;
+  in->client_data = s;
+  jpeg_create_decompress(in);
+  s->source.init_source = InitSource;
+  s->source.fill_input_buffer = FillInput;
+  s->source.skip_input_data = SkipInput;
+  s->source.resync_to_restart = jpeg_resync_to_restart;
+  s->source.term_source = TermSource;
+  in->src = &s->source;
+  jpeg_read_header(in, TRUE);
+  if (!imValidSize(static_cast<int>(in->image_width), static_cast<int>(in->image_height))) return IM_ERR_TYPE;
+  switch (in->jpeg_color_space) {
+    case JCS_GRAYSCALE: file->type = IM_MAP; file->pal_count = 256; break;
+    case JCS_YCbCr: case JCS_RGB: file->type = IM_RGB; in->out_color_space = JCS_RGB; break;
+    case JCS_CMYK: case JCS_YCCK:
+      file->type = IM_RGB;
+      s->cmyk = 1;
+      s->ycck = in->jpeg_color_space == JCS_YCCK;
+      in->out_color_space = JCS_CMYK;
+      break;
+    default: return IM_ERR_TYPE;
+  }
+  file->width = static_cast<int>(in->image_width);
+  file->height = static_cast<int>(in->image_height);
+  file->compression = 256;
+  file->cur_row = file->height - 1;  // JPEG rows run top-down
+  jpeg_start_decompress(in);
+  s->row = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(in->output_width) * in->output_components));
+  if (s->row == nullptr) return IM_ERR_READ;
+  imResolutionCallback callback = imGetResolutionCallback();
+  if (callback != nullptr && in->saw_JFIF_marker && (in->density_unit == 1 || in->density_unit == 2)) {
+    double x = in->X_density, y = in->Y_density;
+    int unit = in->density_unit;
+    callback(file_name, &x, &y, &unit);
+  }
+  return IM_ERR_NONE;
+}
+
+imFile* ReadOpen(const char* file_name, int* error) {
+  imBinFile* bin = imBinFileOpen(file_name, IM_BIGENDIAN);
+  if (bin == nullptr) {
+    *error = IM_ERR_OPEN;
+    return nullptr;
+  }
+  unsigned char magic[3];
+  if (imBinFileRead(bin, magic, 3, 1) != 3 || magic[0] != 0xFF || magic[1] != 0xD8 || magic[2] != 0xFF) {
+    imBinFileClose(bin);
+    *error = IM_ERR_FORMAT;
+    return nullptr;
+  }
+  imBinFileSeekTo(bin, 0);
+  State* s = NewState(bin, 0);
+  imFile* file = s ? NewRecord(s) : nullptr;
+  if (file == nullptr) {
+    std::free(s);
+    imBinFileClose(bin);
+    *error = IM_ERR_READ;
+    return nullptr;
+  }
+  *error = StartRead(s, file, file_name);
+  if (*error != IM_ERR_NONE) {
+    Release(s, true);
+    std::free(file);
+    return nullptr;
+  }
+  return file;
+}
+
+int ReadRow(State* s, imFile* file) {
+  if (setjmp(s->error.jump)) return IM_ERR_READ;
+  if (s->in.output_scanline >= s->in.output_height) return IM_ERR_READ;
+  JSAMPROW rows[1] = {s->row};
+  if (jpeg_read_scanlines(&s->in, rows, 1) != 1) return IM_ERR_READ;
+  --file->cur_row;
+  return IM_ERR_NONE;
+}
+
+int ReadLineMap(imFile* file, unsigned char* line) {
+  State* s = static_cast<State*>(file->data);
+  if (file->type != IM_MAP) return IM_ERR_TYPE;
+  int error = ReadRow(s, file);
+  if (error == IM_ERR_NONE) std::memcpy(line, s->row, static_cast<size_t>(file->width));
+  return error;
+}
+
+int ReadLineRGB(imFile* file, unsigned char* red, unsigned char* green, unsigned char* blue) {
+  State* s = static_cast<State*>(file->data);
+  if (file->type != IM_RGB) return IM_ERR_TYPE;
+  int error = ReadRow(s, file);
+  if (error != IM_ERR_NONE) return error;
+  const unsigned char* p = s->row;
+  for (int x = 0; x < file->width; ++x) {
+    if (!s->cmyk) {
+      red[x] = p[3 * x];
+      green[x] = p[3 * x + 1];
+      blue[x] = p[3 * x + 2];
+      continue;
+    }
+    int c = p[4 * x], m = p[4 * x + 1], y = p[4 * x + 2], k = p[4 * x + 3];
+    if (s->ycck) {  // stored inverted
+      c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k;
+    }
+    red[x] = static_cast<unsigned char>((255 - c) * (255 - k) / 255);
+    green[x] = static_cast<unsigned char>((255 - m) * (255 - k) / 255);
+    blue[x] = static_cast<unsigned char>((255 - y) * (255 - k) / 255);
+  }
+  return IM_ERR_NONE;
+}
+
+int ReadPalette(imFile*, uint32_t* palette) {
+  for (int i = 0; i < 256; ++i) palette[i] = imEncodeColor(i, i, i);
+  return IM_ERR_NONE;
+}
+
+// ---- writing ----
+
+int StartWrite(State* s, imFile* file, const char* file_name) {
+  if (setjmp(s->error.jump)) return IM_ERR_WRITE;
+  jpeg_compress_struct* out = &s->out;
+  out->err = &s->error.pub;
+  out->client_data = s;
+  jpeg_create_compress(out);
+  s->destination.init_destination = InitDestination;
+  s->destination.empty_output_buffer = EmptyOutput;
+  s->destination.term_destination = TermDestination;
+  out->dest = &s->destination;
+  out->image_width = static_cast<JDIMENSION>(file->width);
+  out->image_height = static_cast<JDIMENSION>(file->height);
+  out->input_components = file->type == IM_MAP ? 1 : 3;
+  out->in_color_space = file->type == IM_MAP ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(out);
+  jpeg_set_quality(out, 100, TRUE);
+  imResolutionCallback callback = imGetResolutionCallback();
+  double x = 0, y = 0;
+  int unit = 0;
+  if (callback != nullptr && callback(file_name, &x, &y, &unit) == 0 && (unit == 1 || unit == 2)) {
+    out->density_unit = static_cast<UINT8>(unit);
+    out->X_density = static_cast<UINT16>(x < 0 ? 0 : x > 65535 ? 65535 : x + 0.5);
+    out->Y_density = static_cast<UINT16>(y < 0 ? 0 : y > 65535 ? 65535 : y + 0.5);
+  }
+  jpeg_start_compress(out, TRUE);
+  return IM_ERR_NONE;
+}
+
+imFile* WriteOpen(const char* file_name, int width, int height, int type, int, int pal_count,
+                  int* error) {
+  if (!imValidSize(width, height) || width > 65500 || height > 65500 || (type != IM_MAP && type != IM_RGB) ||
+      (type == IM_MAP && (pal_count < 1 || pal_count > 256))) {
+    *error = IM_ERR_TYPE;
+    return nullptr;
+  }
+  imBinFile* bin = imBinFileNew(file_name, IM_BIGENDIAN);
+  if (bin == nullptr) {
+    *error = IM_ERR_OPEN;
+    return nullptr;
+  }
+  State* s = NewState(bin, 1);
+  imFile* file = s ? NewRecord(s) : nullptr;
+  if (s) s->row = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(width) * 3));
+  if (file == nullptr || s->row == nullptr) {
+    if (s) Release(s, false); else imBinFileClose(bin);
+    std::free(file);
+    *error = IM_ERR_WRITE;
+    return nullptr;
+  }
+  file->width = width;
+  file->height = height;
+  file->type = type;
+  file->pal_count = type == IM_MAP ? pal_count : 0;
+  file->compression = 256;
+  file->cur_row = height - 1;
+  *error = StartWrite(s, file, file_name);
+  if (*error != IM_ERR_NONE) {
+    Release(s, true);
+    std::free(file);
+    return nullptr;
+  }
+  return file;
+}
+
+int WritePalette(imFile* file, const uint32_t* palette) {
+  State* s = static_cast<State*>(file->data);
+  for (int i = 0; i < file->pal_count; ++i) {
+    unsigned char r, g, b;
+    imDecodeColor(palette[i], &r, &g, &b);
+    s->gray[i] = static_cast<unsigned char>((30 * r + 59 * g + 11 * b) / 100);
+  }
+  return IM_ERR_NONE;
+}
+
+int WriteRow(State* s, imFile* file) {
+  if (setjmp(s->error.jump)) return IM_ERR_WRITE;
+  if (s->out.next_scanline >= s->out.image_height) return IM_ERR_WRITE;
+  JSAMPROW rows[1] = {s->row};
+  if (jpeg_write_scanlines(&s->out, rows, 1) != 1) return IM_ERR_WRITE;
+  --file->cur_row;
+  return IM_ERR_NONE;
+}
+
+int WriteLineMap(imFile* file, const unsigned char* line) {
+  State* s = static_cast<State*>(file->data);
+  if (file->type != IM_MAP) return IM_ERR_TYPE;
+  for (int x = 0; x < file->width; ++x) s->row[x] = s->gray[line[x]];
+  return WriteRow(s, file);
+}
+
+int WriteLineRGB(imFile* file, const unsigned char* red, const unsigned char* green,
+                 const unsigned char* blue) {
+  State* s = static_cast<State*>(file->data);
+  if (file->type != IM_RGB) return IM_ERR_TYPE;
+  for (int x = 0; x < file->width; ++x) {
+    s->row[3 * x] = red[x];
+    s->row[3 * x + 1] = green[x];
+    s->row[3 * x + 2] = blue[x];
+  }
+  return WriteRow(s, file);
+}
+
+int FinishWrite(State* s) {
+  if (setjmp(s->error.jump)) return IM_ERR_WRITE;
+  if (s->out.next_scanline < s->out.image_height) return IM_ERR_WRITE;
+  jpeg_finish_compress(&s->out);
+  return IM_ERR_NONE;
+}
+
+int Close(imFile* file) {
+  State* s = static_cast<State*>(file->data);
+  int result = s->writing ? FinishWrite(s) : IM_ERR_NONE;
+  imBinFile* bin = s->bin;
+  s->bin = nullptr;
+  if (bin != nullptr && imBinFileClose(bin) != 0 && s->writing) result = IM_ERR_WRITE;
+  Release(s, true);
+  std::free(file);
+  return result;
+}
+
+int RegisterCallback(imCallback, int) { return 0; }
+
+}  // namespace
+}  // namespace imjpg
+
+imFormat imFormatJPG = {0,
+                        imjpg::RegisterCallback,
+                        imjpg::ReadOpen,
+                        imjpg::WriteOpen,
+                        imjpg::Close,
+                        imjpg::ReadPalette,
+                        imjpg::WritePalette,
+                        imjpg::ReadLineMap,
+                        imjpg::WriteLineMap,
+                        imjpg::ReadLineRGB,
+                        imjpg::WriteLineRGB};

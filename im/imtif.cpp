@@ -1,0 +1,362 @@
+// TIFF driver through libtiff, whose client procedures read and write over
+// the file layer. libtiff's messages are silenced; every failure comes back
+// as an error code.
+#include <tiffio.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "imfile.h"
+#include "imformat.h"
+
+namespace imtif {
+namespace {
+
+struct State {
+  TIFF* tiff;
+  imBinFile* bin;
+  int writing;
+  int bits;       // 1, 4 or 8 when reading
+  int samples;
+  int line;       // next file line, top first
+  unsigned char* buffer;
+  uint32_t palette[256];
+  int pal_count;
+  int close_error;
+};
+
+tmsize_t ReadProc(thandle_t h, void* data, tmsize_t size) {
+  return static_cast<tmsize_t>(imBinFileRead(static_cast<State*>(h)->bin, data, size, 1));
+}
+tmsize_t WriteProc(thandle_t h, void* data, tmsize_t size) {
+  return static_cast<tmsize_t>(imBinFileWrite(static_cast<State*>(h)->bin, data, size, 1));
+}
+toff_t SeekProc(thandle_t h, toff_t offset, int whence) {
+  imBinFile* bin = static_cast<State*>(h)->bin;
+  if (whence == SEEK_SET) imBinFileSeekTo(bin, static_cast<int64_t>(offset));
+  else if (whence == SEEK_CUR) imBinFileSeekOffset(bin, static_cast<int64_t>(offset));
+  else imBinFileSeekFrom(bin, static_cast<int64_t>(offset));
+  if (imBinFileError(bin)) return static_cast<toff_t>(-1);
+  return static_cast<toff_t>(imBinFileTell(bin));
+}
+int CloseProc(thandle_t h) {
+  State* s = static_cast<State*>(h);
+  if (s->bin != nullptr && imBinFileClose(s->bin) != 0) s->close_error = 1;
+  s->bin = nullptr;
+  return 0;
+}
+toff_t SizeProc(thandle_t h) {
+  return static_cast<toff_t>(imBinFileSize(static_cast<State*>(h)->bin));
+}
+int MapProc(thandle_t, void**, toff_t*) { return 0; }
+void UnmapProc(thandle_t, void*, toff_t) {}
+
+void Silence() {
+  TIFFSetErrorHandler(nullptr);
+  TIFFSetWarningHandler(nullptr);
+}
+
+void Release(State* s) {
+  if (s->tiff != nullptr) TIFFClose(s->tiff);  // closes the file through CloseProc
+  else if (s->bin != nullptr) imBinFileClose(s->bin);
+  std::free(s->buffer);
+  std::free(s);
+}
+
+imFile* NewRecord(State* s) {
+  imFile* file = static_cast<imFile*>(std::calloc(1, sizeof(imFile)));
+  if (file == nullptr) return nullptr;
+  file->plane[1] = 1;
+  file->plane[2] = 2;
+  file->data = s;
+  return file;
+}
+
+int ReadPhotometric(State* s, imFile* file, uint16_t photometric) {
+  const int levels = 1 << s->bits;
+  if (s->samples == 3) {
+    if (s->bits != 8 || photometric != PHOTOMETRIC_RGB) return IM_ERR_TYPE;
+    file->type = IM_RGB;
+    return IM_ERR_NONE;
+  }
+  if (s->samples != 1) return IM_ERR_TYPE;
+  file->type = IM_MAP;
+  s->pal_count = levels;
+  if (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE) {
+    for (int i = 0; i < levels; ++i) {
+      int v = i * 255 / (levels - 1);
+      if (photometric == PHOTOMETRIC_MINISWHITE) v = 255 - v;
+      s->palette[i] = imEncodeColor(v, v, v);
+    }
+    return IM_ERR_NONE;
+  }
+  if (photometric != PHOTOMETRIC_PALETTE || s->bits == 1) return IM_ERR_TYPE;
+  uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
+  if (!TIFFGetField(s->tiff, TIFFTAG_COLORMAP, &r, &g, &b)) return IM_ERR_READ;
+  // old writers stored 8-bit values in the 16-bit colour map
+  bool eight_bit = true;
+  for (int i = 0; i < levels; ++i)
+    if (r[i] > 255 || g[i] > 255 || b[i] > 255) eight_bit = false;
+  const int shift = eight_bit ? 0 : 8;
+  for (int i = 0; i < levels; ++i)
+    s->palette[i] = imEncodeColor(r[i] >> shift, g[i] >> shift, b[i] >> shift);
+  return IM_ERR_NONE;
+}
+
+int ReadHeader(State* s, imFile* file, const char* file_name) {
+  uint32_t width = 0, height = 0;
+  uint16_t bits = 1, samples = 1, format = SAMPLEFORMAT_UINT, config = PLANARCONFIG_CONTIG;
+  uint16_t photometric = 0, compression = COMPRESSION_NONE;
+  TIFF* t = s->tiff;
+  if (!TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(t, TIFFTAG_IMAGELENGTH, &height) ||
+      !TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &photometric))
+    return IM_ERR_READ;
+  TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
+  TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLEFORMAT, &format);
+  TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &config);
+  TIFFGetFieldDefaulted(t, TIFFTAG_COMPRESSION, &compression);
+  if (width > 0x7fffffff || height > 0x7fffffff ||
+      !imValidSize(static_cast<int>(width), static_cast<int>(height)))
+    return IM_ERR_TYPE;
+  file->width = static_cast<int>(width);
+  file->height = static_cast<int>(height);
+  file->cur_row = file->height - 1;  // TIFF rows run top-down
+  file->compression = compression == COMPRESSION_NONE ? 0 : compression == COMPRESSION_LZW ? 256 : 512;
+  s->bits = bits;
+  s->samples = samples;
+  if (format != SAMPLEFORMAT_UINT || TIFFIsTiled(t) || (samples > 1 && config != PLANARCONFIG_CONTIG) ||
+      (bits != 1 && bits != 4 && bits != 8))
+    return IM_ERR_TYPE;
+  int error = ReadPhotometric(s, file, photometric);
+  if (error != IM_ERR_NONE) return error;
+  file->pal_count = file->type == IM_MAP ? s->pal_count : 0;
+  if (!TIFFIsCODECConfigured(compression)) return IM_ERR_COMP;
+  tmsize_t line = TIFFScanlineSize(t);
+  if (line <= 0 || static_cast<long long>(line) * 8 < static_cast<long long>(width) * bits * samples)
+    return IM_ERR_READ;
+  s->buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(line)));
+  if (s->buffer == nullptr) return IM_ERR_READ;
+  imResolutionCallback callback = imGetResolutionCallback();
+  float xres = 0, yres = 0;
+  uint16_t unit = RESUNIT_NONE;
+  if (callback != nullptr && TIFFGetField(t, TIFFTAG_XRESOLUTION, &xres) &&
+      TIFFGetField(t, TIFFTAG_YRESOLUTION, &yres)) {
+    TIFFGetFieldDefaulted(t, TIFFTAG_RESOLUTIONUNIT, &unit);
+    double x = xres, y = yres;
+    int im_unit = unit == RESUNIT_INCH ? 1 : unit == RESUNIT_CENTIMETER ? 2 : 0;
+    callback(file_name, &x, &y, &im_unit);
+  }
+  return IM_ERR_NONE;
+}
+
+imFile* ReadOpen(const char* file_name, int* error) {
+  Silence();
+  imBinFile* bin = imBinFileOpen(file_name, IM_LITTLEENDIAN);
+  if (bin == nullptr) {
+    *error = IM_ERR_OPEN;
+    return nullptr;
+  }
+  unsigned char magic[4];
+  bool tiff = imBinFileRead(bin, magic, 4, 1) == 4 &&
+              ((magic[0] == 'I' && magic[1] == 'I' && (magic[2] == 42 || magic[2] == 43) && magic[3] == 0) ||
+               (magic[0] == 'M' && magic[1] == 'M' && magic[2] == 0 && (magic[3] == 42 || magic[3] == 43)));
+  if (!tiff) {
+    imBinFileClose(bin);
+    *error = IM_ERR_FORMAT;
+    return nullptr;
+  }
+  imBinFileSeekTo(bin, 0);
+  State* s = static_cast<State*>(std::calloc(1, sizeof(State)));
+  imFile* file = s ? NewRecord(s) : nullptr;
+  if (file == nullptr) {
+    std::free(s);
+    imBinFileClose(bin);
+    *error = IM_ERR_READ;
+    return nullptr;
+  }
+  s->bin = bin;
+  s->tiff = TIFFClientOpen(file_name, "rm", s, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
+                           MapProc, UnmapProc);
+  *error = s->tiff == nullptr ? IM_ERR_READ : ReadHeader(s, file, file_name);
+  if (*error != IM_ERR_NONE) {
+    Release(s);
+    std::free(file);
+    return nullptr;
+  }
+  return file;
+}
+
+int ReadScanline(State* s, imFile* file) {
+  if (s->line >= file->height) return IM_ERR_READ;
+  if (TIFFReadScanline(s->tiff, s->buffer, static_cast<uint32_t>(s->line), 0) < 0) return IM_ERR_READ;
+  ++s->line;
+  --file->cur_row;
+  return IM_ERR_NONE;
+}
+
+int ReadLineMap(imFile* file, unsigned char* line) {
+  State* s = static_cast<State*>(file->data);
+  if (file->type != IM_MAP) return IM_ERR_TYPE;
+  int error = ReadScanline(s, file);
+  if (error != IM_ERR_NONE) return error;
+  const unsigned char* in = s->buffer;
+  for (int x = 0; x < file->width; ++x) {
+    if (s->bits == 8) line[x] = in[x];
+    else if (s->bits == 4) line[x] = (in[x / 2] >> (x % 2 ? 0 : 4)) & 15;
+    else line[x] = (in[x / 8] >> (7 - x % 8)) & 1;
+  }
+  return IM_ERR_NONE;
+}
+
+int ReadLineRGB(imFile* file, unsigned char* red, unsigned char* green, unsigned char* blue) {
+  State* s = static_cast<State*>(file->data);
+  if (file->type != IM_RGB) return IM_ERR_TYPE;
+  int error = ReadScanline(s, file);
+  if (error != IM_ERR_NONE) return error;
+  for (int x = 0; x < file->width; ++x) {
+    red[x] = s->buffer[3 * x];
+    green[x] = s->buffer[3 * x + 1];
+    blue[x] = s->buffer[3 * x + 2];
+  }
+  return IM_ERR_NONE;
+}
+
+int ReadPalette(imFile* file, uint32_t* palette) {
+  State* s = static_cast<State*>(file->data);
+  std::memcpy(palette, s->palette, sizeof(uint32_t) * s->pal_count);
+  return IM_ERR_NONE;
+}
+
+// ---- writing ----
+
+imFile* WriteOpen(const char* file_name, int width, int height, int type, int compression,
+                  int pal_count, int* error) {
+  Silence();
+  if (!imValidSize(width, height) || (type != IM_MAP && type != IM_RGB) ||
+      (type == IM_MAP && (pal_count < 1 || pal_count > 256))) {
+    *error = IM_ERR_TYPE;
+    return nullptr;
+  }
+  imBinFile* bin = imBinFileNew(file_name, IM_LITTLEENDIAN);
+  if (bin == nullptr) {
+    *error = IM_ERR_OPEN;
+    return nullptr;
+  }
+  State* s = static_cast<State*>(std::calloc(1, sizeof(State)));
+  imFile* file = s ? NewRecord(s) : nullptr;
+  const int samples = type == IM_MAP ? 1 : 3;
+  if (s != nullptr) s->buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(width) * samples));
+  if (file == nullptr || s->buffer == nullptr) {
+    if (s) std::free(s->buffer);
+    std::free(s);
+    std::free(file);
+    imBinFileClose(bin);
+    *error = IM_ERR_WRITE;
+    return nullptr;
+  }
+  s->bin = bin;
+  s->writing = 1;
+  s->samples = samples;
+  s->pal_count = pal_count;
+  file->width = width;
+  file->height = height;
+  file->type = type;
+  file->pal_count = type == IM_MAP ? pal_count : 0;
+  file->compression = compression == 0 ? 0 : 256;
+  file->cur_row = height - 1;
+  s->tiff = TIFFClientOpen(file_name, "wm", s, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
+                           MapProc, UnmapProc);
+  TIFF* t = s->tiff;
+  bool ok = t != nullptr && TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(width)) &&
+            TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(height)) &&
+            TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8) && TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, samples) &&
+            TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+            TIFFSetField(t, TIFFTAG_PHOTOMETRIC, type == IM_MAP ? PHOTOMETRIC_PALETTE : PHOTOMETRIC_RGB) &&
+            TIFFSetField(t, TIFFTAG_COMPRESSION, compression == 0 ? COMPRESSION_NONE : COMPRESSION_LZW) &&
+            TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
+  imResolutionCallback callback = imGetResolutionCallback();
+  double xres = 0, yres = 0;
+  int unit = 0;
+  if (ok && callback != nullptr && callback(file_name, &xres, &yres, &unit) == 0 && unit != 0)
+    ok = TIFFSetField(t, TIFFTAG_XRESOLUTION, static_cast<float>(xres)) &&
+         TIFFSetField(t, TIFFTAG_YRESOLUTION, static_cast<float>(yres)) &&
+         TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, unit == 1 ? RESUNIT_INCH : RESUNIT_CENTIMETER);
+  if (!ok) {
+    Release(s);
+    std::free(file);
+    *error = IM_ERR_WRITE;
+    return nullptr;
+  }
+  return file;
+}
+
+int WritePalette(imFile* file, const uint32_t* palette) {
+  State* s = static_cast<State*>(file->data);
+  uint16_t r[256] = {}, g[256] = {}, b[256] = {};
+  for (int i = 0; i < s->pal_count; ++i) {
+    unsigned char cr, cg, cb;
+    imDecodeColor(palette[i], &cr, &cg, &cb);
+    r[i] = static_cast<uint16_t>(cr * 257);
+    g[i] = static_cast<uint16_t>(cg * 257);
+    b[i] = static_cast<uint16_t>(cb * 257);
+  }
+  return TIFFSetField(s->tiff, TIFFTAG_COLORMAP, r, g, b) ? IM_ERR_NONE : IM_ERR_WRITE;
+}
+
+int WriteScanline(State* s, imFile* file) {
+  if (s->line >= file->height) return IM_ERR_WRITE;
+  if (TIFFWriteScanline(s->tiff, s->buffer, static_cast<uint32_t>(s->line), 0) < 0) return IM_ERR_WRITE;
+  ++s->line;
+  --file->cur_row;
+  return IM_ERR_NONE;
+}
+
+int WriteLineMap(imFile* file, const unsigned char* line) {
+  State* s = static_cast<State*>(file->data);
+  if (file->type != IM_MAP) return IM_ERR_TYPE;
+  std::memcpy(s->buffer, line, static_cast<size_t>(file->width));
+  return WriteScanline(s, file);
+}
+
+int WriteLineRGB(imFile* file, const unsigned char* red, const unsigned char* green,
+                 const unsigned char* blue) {
+  State* s = static_cast<State*>(file->data);
+  if (file->type != IM_RGB) return IM_ERR_TYPE;
+  for (int x = 0; x < file->width; ++x) {
+    s->buffer[3 * x] = red[x];
+    s->buffer[3 * x + 1] = green[x];
+    s->buffer[3 * x + 2] = blue[x];
+  }
+  return WriteScanline(s, file);
+}
+
+int Close(imFile* file) {
+  State* s = static_cast<State*>(file->data);
+  int result = IM_ERR_NONE;
+  if (s->writing && (s->line != file->height || !TIFFFlush(s->tiff))) result = IM_ERR_WRITE;
+  TIFFClose(s->tiff);
+  s->tiff = nullptr;
+  if (s->writing && s->close_error) result = IM_ERR_WRITE;
+  std::free(s->buffer);
+  std::free(s);
+  std::free(file);
+  return result;
+}
+
+int RegisterCallback(imCallback, int) { return 0; }
+
+}  // namespace
+}  // namespace imtif
+
+imFormat imFormatTIF = {0,
+                        imtif::RegisterCallback,
+                        imtif::ReadOpen,
+                        imtif::WriteOpen,
+                        imtif::Close,
+                        imtif::ReadPalette,
+                        imtif::WritePalette,
+                        imtif::ReadLineMap,
+                        imtif::WriteLineMap,
+                        imtif::ReadLineRGB,
+                        imtif::WriteLineRGB};
