@@ -93,7 +93,7 @@ int ReadHeader(BmpFile* f) {
   if (compression == 3) after_palette += 12;
   if (f->data_offset < after_palette) f->data_offset = after_palette;
   f->stride = (width * b + 31) / 32 * 4;
-  if (!Allocate(f->row, static_cast<size_t>(f->stride))) return IM_ERR_READ;
+  if (!Allocate(f->row, static_cast<size_t>(f->stride) * 2)) return IM_ERR_READ;
   f->rec.cur_row = f->top_down ? f->rec.height - 1 : 0;
   return IM_ERR_NONE;
 }
@@ -128,9 +128,13 @@ bool SeekData(BmpFile* f) {
 }
 
 // One RLE line into line (indices, zero where the stream skips pixels).
-int ReadRleLine(BmpFile* f, unsigned char* line) {
-  const int width = f->rec.width;
+// Runs may cover the padding up to the stored line length (some writers
+// encode it), never more.
+int ReadRleLine(BmpFile* f, unsigned char* out) {
+  const int width = static_cast<int>(f->rle == 8 ? f->stride : 2 * f->stride);
+  unsigned char* line = f->row.data();
   std::memset(line, 0, static_cast<size_t>(width));
+  std::memset(out, 0, static_cast<size_t>(f->rec.width));
   if (f->ended) return IM_ERR_NONE;
   if (f->skip_rows > 0) {
     f->skip_rows--;
@@ -142,6 +146,7 @@ int ReadRleLine(BmpFile* f, unsigned char* line) {
   for (;;) {
     int n = in.Get(), c = in.Get();
     if (n < 0 || c < 0) return IM_ERR_READ;
+    if (n == 0 && c <= 1) std::memcpy(out, line, static_cast<size_t>(f->rec.width));
     if (n > 0) {
       if (n > width - x) return IM_ERR_READ;
       if (f->rle == 8) {
@@ -160,6 +165,7 @@ int ReadRleLine(BmpFile* f, unsigned char* line) {
       if (dx < 0 || dy < 0 || dx > width - x) return IM_ERR_READ;
       x += dx;
       if (dy > 0) {
+        std::memcpy(out, line, static_cast<size_t>(f->rec.width));
         f->skip_rows = dy - 1;
         f->start_x = x;
         return IM_ERR_NONE;
@@ -187,7 +193,7 @@ int ReadLineMap(imFile* rec, unsigned char* line) {
     int e = ReadRleLine(f, line);
     if (e != IM_ERR_NONE) return e;
   } else {
-    if (!f->in->Read(f->row.data(), f->row.size())) return IM_ERR_READ;
+    if (!f->in->Read(f->row.data(), static_cast<size_t>(f->stride))) return IM_ERR_READ;
     const unsigned char* s = f->row.data();
     const int width = rec->width;
     if (f->bits == 8) {
@@ -221,7 +227,7 @@ struct Field {
 
 int ReadLineRgb(imFile* rec, unsigned char* red, unsigned char* green, unsigned char* blue) {
   BmpFile* f = Of<BmpFile>(rec);
-  if (!SeekData(f) || !f->in->Read(f->row.data(), f->row.size())) return IM_ERR_READ;
+  if (!SeekData(f) || !f->in->Read(f->row.data(), static_cast<size_t>(f->stride))) return IM_ERR_READ;
   const unsigned char* s = f->row.data();
   const int width = rec->width;
   if (f->bits == 24) {
