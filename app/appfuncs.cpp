@@ -1,5 +1,30 @@
+// The application's script functions in their registration order.
 #include "appfuncs.h"
 
+#include "analysis.h"
+#include "combined.h"
+#include "extradata.h"
+#include "project.h"
+#include "script.h"
+#include "utility.h"
+
+using script::Guarded;
+
 const luaL_Reg kApplicationFunctions[] = {
+    // MyIupFileDialog and iup_getcolor come first, with the dialogs work.
+    {"MyImageMapAccess", Guarded<route::MyImageMapAccess>},
+    {"CopyTable", Guarded<route::CopyTable>},
+    {"GenerateCombinedTheme", Guarded<route::GenerateCombinedTheme>},
+    {"InitializeCopyTable", Guarded<route::InitializeCopyTable>},
+    {"CopyTable", Guarded<route::CopyTable>},
+    {"CopyPaths", Guarded<route::CopyPaths>},
+    {"DestroyPaths", Guarded<route::DestroyPaths>},
+    {"DestroyTable", Guarded<route::DestroyTable>},
+    {"PathAnalysis", Guarded<route::PathAnalysis>},
+    {"MinimumPath", Guarded<route::MinimumPath>},
+    {"MySystem", Guarded<route::MySystem>},
+    {"SegDist", Guarded<route::SegDist>},
+    {"ReadExtraData", Guarded<route::ReadExtraData>},
+    // XYGraphic comes last, with the XY graphic window.
     {nullptr, nullptr},
 };

@@ -1,0 +1,154 @@
+// GenerateCombinedTheme: two passes over the raster, row-major, rows split
+// across the cores. Each pixel sums its themes in project order, so the
+// doubles come out the same whatever the split.
+#include "combined.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "gauge.h"
+#include "project.h"
+#include "utility.h"
+
+namespace route {
+
+namespace {
+
+constexpr double kCeiling = 100000.0;
+
+struct ThemeTable {
+  const unsigned char* pixels;
+  int width;
+  bool impassable[256];
+  double product[256];
+};
+
+void RowSums(const std::vector<ThemeTable>& tables, int row, int width, double* sums) {
+  std::fill(sums, sums + width, 0.0);
+  for (const ThemeTable& t : tables) {
+    const unsigned char* line = t.pixels + static_cast<std::ptrdiff_t>(row) * t.width;
+    for (int x = 0; x < width; ++x) {
+      const unsigned char v = line[x];
+      double s = t.impassable[v] ? kCeiling : sums[x] + t.product[v];
+      sums[x] = s >= kCeiling ? kCeiling : s;
+    }
+  }
+}
+
+template <typename Work>
+void SplitRows(int height, unsigned threads, Work&& work) {
+  threads = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(std::max(height, 1))));
+  std::vector<std::thread> pool;
+  const int per = (height + static_cast<int>(threads) - 1) / static_cast<int>(threads);
+  for (unsigned k = 1; k < threads; ++k) {
+    const int begin = static_cast<int>(k) * per, end = std::min(height, begin + per);
+    if (begin < end) pool.emplace_back([&work, k, begin, end] { work(k, begin, end); });
+  }
+  work(0u, 0, std::min(height, per));
+  for (std::thread& t : pool) t.join();
+}
+
+unsigned char Quantise(double s, double minValue, double maxValue) {
+  if (!(s < kCeiling)) return 255;
+  if (maxValue == minValue) return 0;
+  const double q = (s - minValue) * 254 / (maxValue - minValue);
+  if (!(q >= 0)) return 0;
+  return q >= 254 ? 254 : static_cast<unsigned char>(q);
+}
+
+}  // namespace
+
+Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int height, unsigned char* out,
+                       unsigned threads) {
+  std::vector<ThemeTable> tables;
+  for (const OverlayTheme& theme : themes) {
+    ThemeTable t{theme.image.data, theme.image.width, {}, {}};
+    for (int v = 0; v < 256; ++v) {
+      t.impassable[v] = theme.weight > 0 && theme.classWeight[v] >= kCeiling;
+      t.product[v] = theme.weight * theme.classWeight[v];
+    }
+    tables.push_back(t);
+  }
+  const unsigned count = std::max(1u, threads);
+  std::vector<double> mins(count, kCeiling), maxs(count, 0.0);
+  SplitRows(height, count, [&](unsigned k, int begin, int end) {
+    std::vector<double> sums(static_cast<std::size_t>(width));
+    double lo = kCeiling, hi = 0.0;
+    for (int y = begin; y < end; ++y) {
+      RowSums(tables, y, width, sums.data());
+      for (double s : sums) {
+        if (s < lo) lo = s;
+        if (s > hi && s < kCeiling) hi = s;
+      }
+    }
+    mins[k] = lo;
+    maxs[k] = hi;
+  });
+  Overlay result;
+  result.minValue = *std::min_element(mins.begin(), mins.end());
+  result.maxValue = *std::max_element(maxs.begin(), maxs.end());
+  result.scale = (result.maxValue - result.minValue) / 254;
+  GaugeSet(0.5);
+  SplitRows(height, count, [&](unsigned, int begin, int end) {
+    std::vector<double> sums(static_cast<std::size_t>(width));
+    for (int y = begin; y < end; ++y) {
+      RowSums(tables, y, width, sums.data());
+      unsigned char* line = out + static_cast<std::ptrdiff_t>(y) * width;
+      for (int x = 0; x < width; ++x) line[x] = Quantise(sums[static_cast<std::size_t>(x)], result.minValue, result.maxValue);
+    }
+  });
+  return result;
+}
+
+int GenerateCombinedTheme(lua_State* L) {
+  using namespace script;
+  RouteState& state = State();
+  const ProjectCopy& project = NeedProject("GenerateCombinedTheme");
+  std::vector<OverlayTheme> themes;
+  for (int t = 1; t <= project.numThemes; ++t) {
+    const ThemeRecord& record = project.themes[static_cast<std::size_t>(t - 1)];
+    if (record.numClasses == 0) continue;
+    OverlayTheme theme;
+    theme.image = NeedThemeImage(L, "GenerateCombinedTheme", t);
+    theme.weight = record.weight;
+    for (int v = 0; v < 256; ++v) {
+      theme.classWeight[v] = record.classes[static_cast<std::size_t>(record.classOfIndex[static_cast<std::size_t>(v)] - 1)].weight;
+    }
+    themes.push_back(theme);
+  }
+  if (project.slopeDataFormat == 0 || project.slopeDataFormat == 1) state.cost.slopeMode = project.slopeDataFormat;
+  SelectSlopeData(state);
+  state.cost.pixelSizeX = state.cost.pixelSizeY = static_cast<float>(project.sx);
+  Value varko = GetGlobal(L, "Varko");
+  Value project_table = GetField(L, varko, "Project");
+  Value combined = GetField(L, project_table, "CombinedTheme");
+  Value image_table = GetField(L, combined, "Image");
+  auto image = ReadImageRef(L, image_table);
+  if (!image) Raise("GenerateCombinedTheme", "the combined theme has no live image map");
+  for (const OverlayTheme& theme : themes) {
+    if (theme.image.width != image->width || theme.image.height != image->height) {
+      Raise("GenerateCombinedTheme", "the combined theme image is not the size of the themes");
+    }
+  }
+  if (!state.colorScaleApplied) {
+    if (ApplyDefaultColorScale(L, *image)) state.colorScaleApplied = true;
+  }
+  GaugeOpen("Generating Combined Theme");
+  GaugeShow();
+  const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+  const Overlay overlay = ComputeOverlay(themes, image->width, image->height, image->data, threads);
+  CombinedResult result;
+  result.costs.assign(image->data, image->data + static_cast<std::ptrdiff_t>(image->width) * image->height);
+  result.width = image->width;
+  result.height = image->height;
+  result.minValue = overlay.minValue;
+  result.scale = overlay.scale;
+  state.combined = std::move(result);
+  SetNumberField(L, combined, "minValue", overlay.minValue);
+  SetNumberField(L, combined, "maxValue", overlay.maxValue);
+  GaugeSet(1.0);
+  GaugeClose();
+  return 0;
+}
+
+}  // namespace route

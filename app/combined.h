@@ -1,0 +1,34 @@
+// The combined theme: the weighted overlay of all themes, quantised to bytes.
+#ifndef VARKO_APP_COMBINED_H
+#define VARKO_APP_COMBINED_H
+
+#include <vector>
+
+#include "costmodel.h"
+#include "script.h"
+
+namespace route {
+
+// One theme as the overlay sees it: its pixels and, per pixel value, the
+// class weight (already looked up through classOfIndex).
+struct OverlayTheme {
+  ByteGrid image;
+  double weight = 0;
+  double classWeight[256] = {};
+};
+
+struct Overlay {
+  double minValue = 0, maxValue = 0, scale = 0;
+};
+
+// Quantises the overlay of the themes, in their order per pixel, into out
+// (width x height bytes). The rows are split across `threads` threads; the
+// result does not depend on their number.
+Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int height, unsigned char* out,
+                       unsigned threads);
+
+int GenerateCombinedTheme(lua_State* L);
+
+}  // namespace route
+
+#endif

@@ -1,0 +1,66 @@
+// Cell costs and segment walks over the combined cost grid.
+#include "costmodel.h"
+
+namespace route {
+
+float Calibrate(float a, float b, float c, float d, float e) { return d + (a - b) * (e - d) / (c - b); }
+
+float SlopeFactor(const CostContext& ctx, int col, int row) {
+  float slope;
+  if (ctx.slopeMode == 0) {
+    if (!ctx.slopeImage.Inside(col, row)) return 1.0f;
+    const Calibration& k = ctx.slopeCalibration;
+    slope = Calibrate(static_cast<float>(ctx.slopeImage.At(col, row)), k.rawLow, k.rawHigh, k.valueLow,
+                      k.valueHigh);
+  } else if (ctx.slopeMode == 1) {
+    if (!ctx.slopeGrid.Inside(col, row)) return 1.0f;
+    slope = static_cast<float>(ctx.slopeGrid.At(col, row));
+  } else {
+    return 1.0f;
+  }
+  if (!(slope >= 0.0f) || slope >= 90.0f) slope = 0.0f;
+  const float t = static_cast<float>(std::tan(slope * 0.01745329251994));
+  return static_cast<float>(std::sqrt(t * t + 1.0f));
+}
+
+float CellCost(const CostContext& ctx, int col, int row, float length, float* acc) {
+  if (acc != nullptr && ctx.classGrid.Inside(col, row)) acc[ctx.classGrid.At(col, row)] += length;
+  if (!ctx.costGrid.Inside(col, row)) return kImpassable;
+  const unsigned char v = ctx.costGrid.At(col, row);
+  if (v == 255) return kImpassable;
+  return static_cast<float>((v * ctx.costScale + ctx.costOffset) * length);
+}
+
+float SegmentCost(const CostContext& ctx, int x0, int y0, int x1, int y1, float* acc) {
+  float total = 0.0f;
+  WalkSegment(ctx, x0, y0, x1, y1, [&](int col, int row, double len, float, float) {
+    const float l = static_cast<float>(len * SlopeFactor(ctx, col, row));
+    float cc = CellCost(ctx, col, row, l, acc);
+    if (cc < 0.0f) cc = 0.0f;
+    if (cc < kImpassable && total < kImpassable) {
+      total = total + cc;
+    } else {
+      total = kImpassable;
+    }
+  });
+  return total;
+}
+
+float PathCost(const CostContext& ctx, const std::vector<Point>& points, float* acc) {
+  float total = 0.0f;
+  for (std::size_t k = 1; k < points.size(); ++k) {
+    total = total + SegmentCost(ctx, points[k - 1].x, points[k - 1].y, points[k].x, points[k].y, acc);
+    if (total > kImpassable) total = kImpassable;
+  }
+  return total;
+}
+
+float SegmentLength(const CostContext& ctx, int x0, int y0, int x1, int y1) {
+  float total = 0.0f;
+  WalkSegment(ctx, x0, y0, x1, y1, [&](int col, int row, double len, float, float) {
+    total = total + static_cast<float>(len * SlopeFactor(ctx, col, row));
+  });
+  return total;
+}
+
+}  // namespace route
