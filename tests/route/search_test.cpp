@@ -1,0 +1,189 @@
+// The heap search against a literal sorted-linked-list search, on random grids.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "minpath.h"
+
+namespace route {
+namespace {
+
+// The reference: a doubly linked open list in decreasing cost from head to a
+// sentinel tail of cost -100000; a placed or lowered node walks from the head
+// toward the tail past every node of higher cost.
+std::vector<Point> LiteralLeg(const CostContext& ctx, Point from, Point to) {
+  const SearchGrid g(ctx.width, ctx.height, ctx.searchStep);
+  const int n = g.columns * g.rows;
+  struct Node { float cost = kImpassable; bool settled = false; int pred = -1, prev = -1, next = -1; bool listed = false; };
+  std::vector<Node> nodes(static_cast<std::size_t>(n) + 1);
+  const int sentinel = n, head0 = -1;
+  int head = sentinel;
+  nodes[sentinel].cost = -kImpassable;
+  auto unlink = [&](int k) {
+    Node& x = nodes[k];
+    if (x.prev >= 0) nodes[x.prev].next = x.next; else head = x.next;
+    nodes[x.next].prev = x.prev;
+    x.prev = x.next = head0;
+  };
+  auto place = [&](int k) {
+    if (nodes[k].listed) unlink(k);
+    nodes[k].listed = true;
+    int at = head;
+    while (nodes[at].cost > nodes[k].cost) at = nodes[at].next;
+    nodes[k].next = at;
+    nodes[k].prev = nodes[at].prev;
+    if (nodes[at].prev >= 0) nodes[nodes[at].prev].next = k; else head = k;
+    nodes[at].prev = k;
+  };
+  const Point s = g.NodeOf(from), t = g.NodeOf(to);
+  if (s == t) return {g.Pixel(s.x, s.y)};
+  const int start = s.x + s.y * g.columns, target = t.x + t.y * g.columns;
+  nodes[start].cost = 0;
+  nodes[start].settled = true;
+  int cur = start;
+  const int R = ctx.searchRadius;
+  for (;;) {
+    const int cx = cur % g.columns, cy = cur / g.columns;
+    for (int i = cx - R; i <= cx + R; ++i) {
+      for (int j = cy - R; j <= cy + R; ++j) {
+        if (i < 0 || j < 0 || i >= g.columns || j >= g.rows) continue;
+        Node& x = nodes[static_cast<std::size_t>(i + j * g.columns)];
+        if (x.settled) continue;
+        float e = 0;
+        if (i != cx || j != cy) {
+          if (std::gcd(i - cx, j - cy) != 1) e = kImpassable;
+          else {
+            const Point a = g.Pixel(i, j), b = g.Pixel(cx, cy);
+            e = SegmentCost(ctx, a.x, a.y, b.x, b.y, nullptr);
+          }
+        }
+        const double sum = static_cast<double>(e) + nodes[static_cast<std::size_t>(cur)].cost;
+        if (sum < x.cost) {
+          x.cost = static_cast<float>(sum);
+          x.pred = cur;
+          place(i + j * g.columns);
+        }
+      }
+    }
+    if (head == sentinel) break;
+    int lowest = nodes[sentinel].prev;
+    cur = lowest;
+    unlink(cur);
+    nodes[cur].listed = false;
+    nodes[cur].settled = true;
+    if (cur == target) break;
+  }
+  if (!nodes[target].settled) return {};
+  std::vector<Point> route;
+  for (int k = target; k != start; k = nodes[k].pred) route.push_back(g.Pixel(k % g.columns, k / g.columns));
+  route.push_back(g.Pixel(s.x, s.y));
+  return route;
+}
+
+struct Fixture {
+  std::vector<unsigned char> costs;
+  std::vector<unsigned char> slope;
+  CostContext ctx;
+};
+
+// Few distinct values so that equal costs, and so ties, are common.
+Fixture RandomGrid(std::mt19937& rng, int w, int h, bool withSlope) {
+  Fixture f;
+  f.costs.resize(static_cast<std::size_t>(w * h));
+  for (auto& c : f.costs) c = static_cast<unsigned char>(rng() % 10 == 0 ? 255 : rng() % 4);
+  f.ctx.width = w;
+  f.ctx.height = h;
+  f.ctx.costGrid = {f.costs.data(), w, h};
+  f.ctx.costScale = 1.0;
+  f.ctx.costOffset = 1.0;
+  if (withSlope) {
+    f.slope.resize(f.costs.size());
+    for (auto& s : f.slope) s = static_cast<unsigned char>(rng() % 256);
+    f.ctx.slopeMode = 0;
+    f.ctx.slopeImage = {f.slope.data(), w, h};
+    f.ctx.slopeCalibration = {0, 255, 0, 60};
+  }
+  return f;
+}
+
+TEST(Search, MatchesTheLiteralSortedListOnRandomGrids) {
+  std::mt19937 rng(12345);
+  int compared = 0, found = 0;
+  for (int trial = 0; trial < 400; ++trial) {
+    const int w = 5 + static_cast<int>(rng() % 40), h = 5 + static_cast<int>(rng() % 40);
+    Fixture f = RandomGrid(rng, w, h, trial % 2 == 1);
+    f.ctx.searchRadius = static_cast<int>(rng() % 4);
+    f.ctx.searchStep = 1 + static_cast<int>(rng() % 7);
+    std::vector<Point> pts;
+    for (int k = 0; k < 3; ++k) pts.push_back({static_cast<int>(rng() % (w + 4)) - 2, static_cast<int>(rng() % (h + 4)) - 2});
+    // shared cache across the legs, as MinimumPath does
+    const SearchGrid g(w, h, f.ctx.searchStep);
+    EdgeCache cache(static_cast<long long>(g.columns) * g.rows, AllowedMoves(f.ctx.searchRadius, std::max(g.columns, g.rows)).size(), trial % 3 != 0);
+    for (int leg = 0; leg < 2; ++leg) {
+      const Point a = pts[static_cast<std::size_t>(leg)], b = pts[static_cast<std::size_t>(leg + 1)];
+      const auto expected = LiteralLeg(f.ctx, a, b);
+      EXPECT_EQ(FindLeg(f.ctx, a, b, &cache), expected) << "trial " << trial << " leg " << leg;
+      ++compared;
+      found += expected.size() > 1;
+    }
+  }
+  EXPECT_GT(found, compared / 4);  // the grids are not all walls
+}
+
+TEST(Search, GridGeometryAndSnapping) {
+  const SearchGrid g(103, 50, 5);
+  EXPECT_EQ(g.columns, 21);
+  EXPECT_EQ(g.offX, 1);
+  EXPECT_EQ(g.Pixel(20, 0).x, 101);
+  EXPECT_EQ(g.NodeOf({-40, -3}), (Point{0, 0}));
+  EXPECT_EQ(g.NodeOf({5000, 5000}), (Point{20, g.rows - 1}));
+}
+
+struct Uniform {
+  std::vector<unsigned char> costs;
+  CostContext ctx;
+  Uniform(int w, int h, int radius) : costs(static_cast<std::size_t>(w * h), 0) {
+    ctx.width = w;
+    ctx.height = h;
+    ctx.costGrid = {costs.data(), w, h};
+    ctx.costOffset = 1;
+    ctx.searchStep = 1;
+    ctx.searchRadius = radius;
+  }
+};
+
+TEST(Search, MovesAllowedByRadius) {
+  EXPECT_EQ(AllowedMoves(1, 100).size(), 8u);
+  EXPECT_EQ(AllowedMoves(2, 100).size(), 16u);
+  EXPECT_EQ(AllowedMoves(3, 100).size(), 32u);
+  for (int radius : {1, 2}) {
+    Uniform u(12, 12, radius);
+    const auto route = FindLeg(u.ctx, {0, 0}, {9, 4});
+    ASSERT_GT(route.size(), 1u);
+    bool knight = false;
+    for (std::size_t k = 1; k < route.size(); ++k) {
+      const int dx = std::abs(route[k].x - route[k - 1].x), dy = std::abs(route[k].y - route[k - 1].y);
+      EXPECT_EQ(std::gcd(dx, dy), 1) << "no (2, 2) or (2, 0) moves";
+      EXPECT_LE(std::max(dx, dy), radius);
+      knight = knight || (dx + dy == 3);
+    }
+    EXPECT_EQ(knight, radius == 2);
+  }
+}
+
+TEST(Search, EdgeCases) {
+  Uniform u(20, 20, 1);
+  EXPECT_EQ(FindLeg(u.ctx, {3, 3}, {3, 3}), (std::vector<Point>{{3, 3}})) << "same node: one point";
+  u.ctx.searchRadius = 0;
+  EXPECT_TRUE(FindLeg(u.ctx, {0, 0}, {5, 5}).empty()) << "radius 0 reaches nothing";
+  u.ctx.searchRadius = 3;
+  for (int y = 0; y < 20; ++y) u.costs[static_cast<std::size_t>(10 + y * 20)] = 255;
+  EXPECT_TRUE(FindLeg(u.ctx, {0, 0}, {19, 19}).empty()) << "an impassable wall";
+  u.costs[10 + 7 * 20] = 0;
+  EXPECT_FALSE(FindLeg(u.ctx, {0, 0}, {19, 19}).empty()) << "a gap in the wall";
+  Uniform longer(12000, 3, 1);
+  EXPECT_EQ(FindLeg(longer.ctx, {0, 1}, {11999, 1}).size(), 12000u) << "routes beyond 10000 nodes";
+}
+
+}  // namespace
+}  // namespace route
