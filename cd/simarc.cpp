@@ -19,13 +19,17 @@ struct Wedge {
   bool full = false;
   bool negate = false;
   double sx = 0, sy = 0, ex = 0, ey = 0;
+  double scale = 1;
 
   bool Inside(double x, double y) const {
     if (full) return true;
+    /* degrees convert with 57.296, so a ray at 90 degrees misses the axis by
+     * a few millionths: products that small count as on the ray */
+    double tol = 1e-4 * (std::fabs(x) + std::fabs(y)) * scale;
     double c1 = sx * y - sy * x; /* start x point */
     double c2 = x * ey - y * ex; /* point x end */
-    if (!negate) return c1 >= 0 && c2 >= 0;
-    return !(c1 > 0 && c2 > 0); /* points on the rays stay inside */
+    if (!negate) return c1 >= -tol && c2 >= -tol;
+    return !(c1 > tol && c2 > tol); /* points on the rays stay inside */
   }
 };
 
@@ -46,6 +50,7 @@ Wedge MakeWedge(const cdCanvas* cv, int a, int b, double a1, double a2) {
     wdg.negate = true;
   }
   double ra = std::max(a, 1), rb = std::max(b, 1);
+  wdg.scale = ra + rb;
   double r1 = a1 / CD_RAD2DEG, r2 = a2 / CD_RAD2DEG;
   double sign = cv->y_inverted ? -1.0 : 1.0;
   wdg.sx = ra * std::cos(r1), wdg.sy = sign * rb * std::sin(r1);

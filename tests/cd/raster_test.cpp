@@ -1,0 +1,211 @@
+// The rasteriser on CD_IMAGERGB canvases: line styles, write modes, clipping,
+// fills, arcs, images and scrolling, checked pixel by pixel.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "cd.h"
+
+namespace {
+
+struct Rgb : ::testing::Test {
+  int w = 40, h = 30;
+  std::vector<unsigned char> r, g, b;
+  cdCanvasHandle cv = nullptr;
+  void SetUp() override {
+    r.assign(size_t(w * h), 255), g = r, b = r;
+    char data[128];
+    std::snprintf(data, sizeof data, "%dx%d %p %p %p", w, h, (void*)r.data(), (void*)g.data(),
+                  (void*)b.data());
+    cv = cdCreateCanvas(CD_IMAGERGB, data);
+    ASSERT_NE(cv, nullptr);
+    cdActivate(cv);
+  }
+  void TearDown() override { cdKillCanvas(cv); }
+  bool Black(int x, int y) const {
+    size_t i = size_t(y * w + x);
+    return r[i] == 0 && g[i] == 0 && b[i] == 0;
+  }
+  bool White(int x, int y) const {
+    size_t i = size_t(y * w + x);
+    return r[i] == 255 && g[i] == 255 && b[i] == 255;
+  }
+  int CountBlack() const {
+    int n = 0;
+    for (int y = 0; y < h; y++)
+      for (int x = 0; x < w; x++) n += Black(x, y);
+    return n;
+  }
+};
+
+TEST_F(Rgb, DashedLineHasPeriod16) {
+  cdLineStyle(CD_DASHED);
+  cdLine(0, 5, 39, 5);
+  std::string seen;
+  for (int x = 0; x < 40; x++) seen += Black(x, 5) ? '#' : '.';
+  EXPECT_EQ(seen, "#.....###.....###.....###.....###.....##");
+  for (int x = 0; x + 16 < 40; x++) EXPECT_EQ(Black(x, 5), Black(x + 16, 5)) << x;
+}
+
+TEST_F(Rgb, OpaqueBackFillsDashGaps) {
+  cdBackOpacity(CD_OPAQUE);
+  cdBackground(0xFF0000);
+  cdLineStyle(CD_DOTTED);
+  cdLine(0, 2, 15, 2);
+  EXPECT_TRUE(Black(0, 2));
+  size_t i = size_t(2 * w + 1);
+  EXPECT_EQ(r[i], 255);
+  EXPECT_EQ(g[i], 0);
+}
+
+TEST_F(Rgb, XorTwiceRestoresEveryPrimitive) {
+  cdForeground(0x3366CC);
+  cdBox(3, 20, 3, 20);
+  std::vector<unsigned char> before = r;
+  std::vector<unsigned char> before_g = g;
+  cdWriteMode(CD_XOR);
+  cdForeground(0xA5F00F);
+  for (int width : {1, 2, 5}) {
+    cdLineWidth(width);
+    for (int pass = 0; pass < 2; pass++) {
+      cdLine(1, 1, 37, 23);
+      cdArc(20, 15, 25, 17, 30, 300);
+      cdSector(10, 10, 15, 15, 350, 10);
+      cdBegin(CD_FILL);
+      cdVertex(2, 2), cdVertex(30, 5), cdVertex(15, 28), cdVertex(9, 12);
+      cdEnd();
+      cdMark(25, 25);
+    }
+    EXPECT_EQ(r, before) << width;
+    EXPECT_EQ(g, before_g) << width;
+  }
+}
+
+TEST_F(Rgb, NothingLandsOutsideTheClip) {
+  for (int mode : {CD_CLIPAREA, CD_CLIPPOLYGON}) {
+    cdForeground(0xFFFFFF);
+    cdClip(CD_CLIPOFF);
+    cdBox(0, w - 1, 0, h - 1);
+    cdForeground(0);
+    cdClipArea(5, 20, 6, 18);
+    cdBegin(CD_CLIP);
+    cdVertex(5, 6), cdVertex(25, 8), cdVertex(12, 22);
+    cdEnd();
+    cdClip(mode);
+    cdLineWidth(5);
+    cdLine(0, 0, 39, 29);
+    cdLineWidth(1);
+    cdLine(0, 29, 39, 0);
+    cdBox(0, 39, 12, 14);
+    cdArc(15, 15, 30, 30, 0, 360);
+    cdHatch(CD_DIAGCROSS);
+    cdBackOpacity(CD_OPAQUE);
+    cdSector(15, 12, 24, 24, 0, 270);
+    cdBackOpacity(CD_TRANSPARENT);
+    cdInteriorStyle(CD_SOLID);
+    int inside = 0;
+    for (int y = 0; y < h; y++)
+      for (int x = 0; x < w; x++) {
+        if (!Black(x, y)) continue;
+        inside++;
+        if (mode == CD_CLIPAREA)
+          EXPECT_TRUE(x >= 5 && x <= 20 && y >= 6 && y <= 18) << x << "," << y;
+        else {
+          // inside the triangle (5,6) (25,8) (12,22), tested with its edges
+          auto side = [&](int ax, int ay, int bx, int by) {
+            return (bx - ax) * (y - ay) - (by - ay) * (x - ax);
+          };
+          EXPECT_TRUE(side(5, 6, 25, 8) >= 0 && side(25, 8, 12, 22) >= 0 &&
+                      side(12, 22, 5, 6) >= 0)
+              << x << "," << y;
+        }
+      }
+    EXPECT_GT(inside, 20) << mode;
+  }
+}
+
+TEST_F(Rgb, BoxAndPolygonCoverage) {
+  cdBox(2, 11, 3, 7);
+  EXPECT_EQ(CountBlack(), 10 * 5);
+  cdClear();
+  EXPECT_EQ(CountBlack(), 0);
+  cdBegin(CD_FILL);  // all vertices on one scan line fill nothing
+  cdVertex(1, 4), cdVertex(20, 4), cdVertex(30, 4);
+  cdEnd();
+  EXPECT_EQ(CountBlack(), 0);
+  cdBegin(CD_FILL);
+  cdVertex(0, 0), cdVertex(10, 0), cdVertex(10, 10), cdVertex(0, 10);
+  cdEnd();
+  EXPECT_EQ(CountBlack(), 11 * 11);
+}
+
+TEST_F(Rgb, ArcsFullTurnAndEqualAngles) {
+  cdArc(20, 15, 20, 20, 90, 90);
+  EXPECT_EQ(CountBlack(), 0);
+  cdArc(20, 15, 20, 20, 0, 360);
+  // every extreme point of the ellipse is drawn
+  EXPECT_TRUE(Black(30, 15) && Black(10, 15) && Black(20, 25) && Black(20, 5));
+  int full = CountBlack();
+  cdClear();
+  cdArc(20, 15, 20, 20, 350, 10);  // across 0 degrees: only near the +x axis
+  EXPECT_TRUE(Black(30, 15));
+  EXPECT_FALSE(Black(10, 15));
+  EXPECT_LT(CountBlack(), full / 8);
+  cdClear();
+  cdArc(20, 15, 20, 20, 0, 90);  // first quadrant includes both axis points
+  EXPECT_TRUE(Black(30, 15) && Black(20, 25));
+  EXPECT_FALSE(Black(10, 15) || Black(20, 5));
+}
+
+TEST_F(Rgb, HatchTransparentKeepsBackground) {
+  cdForeground(0);
+  cdHatch(CD_HORIZONTAL);
+  cdBox(0, 15, 0, 15);
+  for (int y = 0; y < 16; y++)
+    for (int x = 0; x < 16; x++) EXPECT_EQ(Black(x, y), y % 8 == 3) << x << "," << y;
+}
+
+TEST_F(Rgb, StretchAtEdgesStaysInsideSource) {
+  const int iw = 3, ih = 2;
+  std::vector<unsigned char> ir = {10, 20, 30, 40, 50, 60}, ig = ir, ib = ir;
+  cdPutImageRectRGB(iw, ih, ir.data(), ig.data(), ib.data(), 30, 20, 17, 13, 0, 0, 0, 0);
+  // the last column and row of the target take the last source column and row
+  EXPECT_EQ(r[size_t(29 * w + 39)], 60);
+  EXPECT_EQ(r[size_t(20 * w + 30)], 10);
+  // a part outside the canvas is clipped away
+  EXPECT_EQ(r[size_t(19 * w + 30)], 255);
+}
+
+TEST_F(Rgb, RgbaIntoOnePixelTarget) {
+  std::vector<unsigned char> ir = {0, 0}, ia = {255, 0};
+  cdPutImageRectRGBA(2, 1, ir.data(), ir.data(), ir.data(), ia.data(), 4, 4, 1, 1, 0, 1, 0, 0);
+  EXPECT_TRUE(Black(4, 4));
+  EXPECT_EQ(CountBlack(), 1);
+}
+
+TEST_F(Rgb, OverlappingScrollKeepsSource) {
+  for (int x = 0; x < 10; x++) cdPixel(x, 0, cdEncodeColor((unsigned char)(x * 10), 0, 0));
+  cdScrollArea(0, 9, 0, 0, 3, 1);
+  for (int x = 0; x < 10; x++) EXPECT_EQ(r[size_t(w + x + 3)], x * 10) << x;
+  cdScrollArea(3, 12, 1, 1, -2, 0);
+  for (int x = 0; x < 10; x++) EXPECT_EQ(r[size_t(w + x + 1)], x * 10) << x;
+}
+
+TEST_F(Rgb, SimulateCannotChangeAndMarkOfSizeOne) {
+  EXPECT_EQ(cdSimulate(CD_SIM_LINE), cdSimulate(CD_QUERY));
+  cdMarkSize(1);
+  cdMark(7, 8);
+  EXPECT_TRUE(Black(7, 8));
+  EXPECT_EQ(CountBlack(), 1);
+}
+
+TEST(Quantise, FewColoursMapExactly) {
+  std::vector<unsigned char> r(100), g(100), b(100), index(100);
+  for (int i = 0; i < 100; i++) r[size_t(i)] = (unsigned char)(i % 10 * 20), g[size_t(i)] = 7;
+  std::vector<long> pal(256);
+  cdRGB2Map(10, 10, r.data(), g.data(), b.data(), index.data(), 256, pal.data());
+  for (int i = 0; i < 100; i++) EXPECT_EQ(pal[index[size_t(i)]], (long)(r[size_t(i)] << 16 | 7 << 8));
+}
+
+}  // namespace
