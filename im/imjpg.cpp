@@ -31,7 +31,7 @@ struct State {
   jpeg_compress_struct out;
   jpeg_source_mgr source;
   jpeg_destination_mgr destination;
-  int cmyk, ycck;
+  int cmyk, inverted;
   unsigned char* row;
   unsigned char gray[256];  // luminance of each palette entry when writing a map
   unsigned char buffer[kBufferSize];
@@ -139,7 +139,9 @@ int StartRead(State* s, imFile* file, const char* file_name) {
     case JCS_CMYK: case JCS_YCCK:
       file->type = IM_RGB;
       s->cmyk = 1;
-      s->ycck = in->jpeg_color_space == JCS_YCCK;
+      // Files with the Adobe marker (all YCCK ones) store CMYK inverted, as
+      // Photoshop, Pillow and ImageMagick write them.
+      s->inverted = in->jpeg_color_space == JCS_YCCK || in->saw_Adobe_marker;
       in->out_color_space = JCS_CMYK;
       break;
     default: return IM_ERR_TYPE;
@@ -221,7 +223,7 @@ int ReadLineRGB(imFile* file, unsigned char* red, unsigned char* green, unsigned
       continue;
     }
     int c = p[4 * x], m = p[4 * x + 1], y = p[4 * x + 2], k = p[4 * x + 3];
-    if (s->ycck) {  // stored inverted
+    if (s->inverted) {
       c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k;
     }
     red[x] = static_cast<unsigned char>((255 - c) * (255 - k) / 255);
