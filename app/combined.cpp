@@ -144,6 +144,11 @@ int GenerateCombinedTheme(lua_State* L) {
   result.minValue = overlay.minValue;
   result.scale = overlay.scale;
   state.combined = std::move(result);
+  // nothing may keep pointing at the replaced grid
+  state.cost.costGrid = state.combined->grid();
+  state.cost.costScale = overlay.scale;
+  state.cost.costOffset = overlay.minValue;
+  state.cost.classGrid = {};
   SetNumberField(L, combined, "minValue", overlay.minValue);
   SetNumberField(L, combined, "maxValue", overlay.maxValue);
   GaugeSet(1.0);

@@ -1,0 +1,174 @@
+// Timing of the route analysis on generated projects: the combined theme
+// (ours and the literal column-major loop), the minimum-cost search and the
+// path analysis walk.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "combined.h"
+#include "minpath.h"
+
+namespace {
+
+using namespace route;
+
+// Six themes of spatially correlated classes (blocky noise), with a few
+// impassable blobs in the first.
+struct Project {
+  int size;
+  std::vector<std::vector<unsigned char>> pixels;
+  std::vector<OverlayTheme> themes;
+  std::vector<unsigned char> combined;
+  Overlay overlay;
+  explicit Project(int n) : size(n), pixels(6), combined(static_cast<std::size_t>(n) * n) {
+    std::mt19937 rng(42);
+    for (int t = 0; t < 6; ++t) {
+      auto& p = pixels[static_cast<std::size_t>(t)];
+      p.resize(static_cast<std::size_t>(n) * n);
+      const int block = 8 << (t % 3);
+      std::vector<unsigned char> coarse(static_cast<std::size_t>((n / block + 2) * (n / block + 2)));
+      for (auto& c : coarse) c = static_cast<unsigned char>(rng() % 5);
+      for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) p[static_cast<std::size_t>(x + y * n)] = coarse[static_cast<std::size_t>(x / block + (y / block) * (n / block + 2))];
+      OverlayTheme theme;
+      theme.image = {p.data(), n, n};
+      theme.weight = 1 + t;
+      for (int v = 0; v < 256; ++v) theme.classWeight[v] = 1 + (v * 7 + t) % 11;
+      if (t == 0) theme.classWeight[4] = 100000;  // about a fifth of the first theme is impassable
+      themes.push_back(theme);
+    }
+    overlay = ComputeOverlay(themes, n, n, combined.data(), 2);
+  }
+  CostContext Context(int r, int i) const {
+    CostContext ctx;
+    ctx.width = ctx.height = size;
+    ctx.costGrid = {combined.data(), size, size};
+    ctx.costScale = overlay.scale;
+    ctx.costOffset = overlay.minValue;
+    ctx.searchStep = r;
+    ctx.searchRadius = i;
+    return ctx;
+  }
+};
+
+const Project& Get(int n) {
+  static Project small(1000), large(4000);
+  return n == 1000 ? small : large;
+}
+
+void BM_CombinedTheme(benchmark::State& state) {
+  const Project& p = Get(static_cast<int>(state.range(0)));
+  std::vector<unsigned char> out(p.combined.size());
+  for (auto _ : state) benchmark::DoNotOptimize(ComputeOverlay(p.themes, p.size, p.size, out.data(), 2));
+}
+
+void BM_CombinedThemeLiteral(benchmark::State& state) {
+  const Project& p = Get(static_cast<int>(state.range(0)));
+  std::vector<unsigned char> out(p.combined.size());
+  const int n = p.size;
+  const auto sum = [&](int x, int y) {
+    double s = 0;
+    for (const OverlayTheme& t : p.themes) {
+      const double cw = t.classWeight[t.image.At(x, y)];
+      if (t.weight > 0 && cw >= 100000) s = 100000; else s = s + t.weight * cw;
+      if (s >= 100000) s = 100000;
+    }
+    return s;
+  };
+  for (auto _ : state) {
+    double lo = 100000, hi = 0;
+    for (int x = 0; x < n; ++x)
+      for (int y = 0; y < n; ++y) {
+        const double s = sum(x, y);
+        if (s < lo) lo = s;
+        if (s > hi && s < 100000) hi = s;
+      }
+    for (int x = 0; x < n; ++x)
+      for (int y = 0; y < n; ++y) {
+        const double s = sum(x, y);
+        out[static_cast<std::size_t>(x + y * n)] = s < 100000 ? static_cast<unsigned char>((s - lo) * 254 / (hi - lo)) : 255;
+      }
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+
+// Two legs, corner to inner point to the opposite corner; arguments size, step r, radius i.
+void BM_MinimumPath(benchmark::State& state) {
+  const Project& p = Get(static_cast<int>(state.range(0)));
+  const CostContext ctx = p.Context(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
+  const Point a{0, 0}, b{p.size / 2, p.size / 3}, c{p.size - 1, p.size - 1};
+  for (auto _ : state) {
+    const SearchGrid g(ctx.width, ctx.height, ctx.searchStep);
+    EdgeCache cache(static_cast<long long>(g.columns) * g.rows, AllowedMoves(ctx.searchRadius, g.columns).size(),
+                    ctx.searchRadius * ctx.searchStep >= 2);
+    auto first = FindLeg(ctx, a, b, &cache);
+    auto second = FindLeg(ctx, b, c, &cache);
+    benchmark::DoNotOptimize(first.size() + second.size());
+  }
+}
+
+void BM_PathAnalysisWalk(benchmark::State& state) {
+  const Project& p = Get(static_cast<int>(state.range(0)));
+  CostContext ctx = p.Context(1, 1);
+  ctx.classGrid = ctx.costGrid;
+  const auto route = FindLeg(ctx, {0, 0}, {p.size - 1, p.size - 1});
+  float acc[256];
+  for (auto _ : state) {
+    std::fill(acc, acc + 256, 0.0f);
+    benchmark::DoNotOptimize(PathCost(ctx, route, acc));
+  }
+}
+
+// Corner to corner at r = 1, i = 1 on a raster of quantised values written by
+// route_peer.py (VARKO_PEER_RASTER, n x n bytes; scale and offset beside it).
+void BM_PeerCornerToCorner(benchmark::State& state) {
+  const char* file = std::getenv("VARKO_PEER_RASTER");
+  const int n = std::atoi(std::getenv("VARKO_PEER_SIZE"));
+  std::vector<unsigned char> raster(static_cast<std::size_t>(n) * n);
+  std::FILE* in = std::fopen(file, "rb");
+  if (in == nullptr || std::fread(raster.data(), 1, raster.size(), in) != raster.size()) {
+    if (in != nullptr) std::fclose(in);
+    state.SkipWithError("cannot read the peer raster");
+    return;
+  }
+  std::fclose(in);
+  CostContext ctx;
+  ctx.width = ctx.height = n;
+  ctx.costGrid = {raster.data(), n, n};
+  ctx.costScale = std::atof(std::getenv("VARKO_PEER_SCALE"));
+  ctx.costOffset = std::atof(std::getenv("VARKO_PEER_OFFSET"));
+  ctx.searchStep = 1;
+  ctx.searchRadius = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    auto route = FindLeg(ctx, {0, 0}, {n - 1, n - 1});
+    state.counters["nodes"] = static_cast<double>(route.size());
+    state.counters["cost"] = PathCost(ctx, route, nullptr);
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_CombinedTheme)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CombinedThemeLiteral)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MinimumPath)
+    ->ArgsProduct({{1000, 4000}, {1}, {1}})
+    ->ArgsProduct({{1000, 4000}, {1}, {2}})
+    ->ArgsProduct({{1000, 4000}, {5}, {3}})
+    ->ArgsProduct({{1000, 4000}, {2}, {3}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(BM_PathAnalysisWalk)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
+
+
+int main(int argc, char** argv) {
+  if (std::getenv("VARKO_PEER_RASTER") != nullptr) {
+    benchmark::RegisterBenchmark("BM_PeerCornerToCorner", BM_PeerCornerToCorner)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kMillisecond);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
