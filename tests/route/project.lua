@@ -76,6 +76,20 @@ check_eq(a.Themes[2], nil, "no entry for a theme without classes")
 check_near(SegDist(0, 0, 10, 0), 10, 1e-6, "SegDist")
 check_near(SegDist(-30, 0, -20, 0), 10, 1e-6, "SegDist outside the raster")
 
+-- points are truncated when copied: (0.9, 5.5) -> (0, 5) and (4.7, 5.9) -> (4, 5)
+Varko.Project.Paths[1] = {numPoints = 2, Points = {{x = 0.9, y = 5.5}, {x = 4.7, y = 5.9}}}
+CopyPaths()
+PathAnalysis(1)
+check_near(Varko.Project.Paths[1].Analysis.length, 4, 1e-5, "truncated points")
+
+-- two classes listing the same value: the later class wins
+new_project()
+Varko.Project.Themes[1].Classes[2].colorindex = 3
+CopyTable(); GenerateCombinedTheme()
+check_eq(Varko.Project.CombinedTheme.Image.imagemap[3], 254, "value 3 takes class 2's weight")
+check_eq(Varko.Project.CombinedTheme.Image.imagemap[5], 0, "value 7 is now unlisted: class 1")
+check_eq(Varko.Project.CombinedTheme.maxValue, 60, "maxValue with the later class")
+
 -- misuse
 check_errors({
   {"path 0", function() PathAnalysis(0) end, "PathAnalysis: invalid path number!"},
