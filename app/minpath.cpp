@@ -64,11 +64,15 @@ class OpenList {
   explicit OpenList(std::vector<Node>& nodes) : nodes_(nodes) {}
   bool empty() const { return heap_.empty(); }
 
-  // The node was placed or lowered: it goes behind all nodes of equal cost.
-  void Place(uint32_t n) {
+  // A node entering, or lowered from `previous`, goes behind all nodes of
+  // equal cost. A lowering that rounds to the same stored cost leaves the
+  // node where it stands, as a sorted list walking from its place would.
+  void Place(uint32_t n, float previous) {
+    const bool entering = nodes_[n].heapPos == kNotPlaced;
+    if (!entering && nodes_[n].cost == previous) return;
     if (seq_ == std::numeric_limits<uint32_t>::max()) Renumber();
     nodes_[n].seq = seq_++;
-    if (nodes_[n].heapPos == kNotPlaced) {
+    if (entering) {
       nodes_[n].heapPos = static_cast<uint32_t>(heap_.size());
       heap_.push_back(n);
     }
@@ -176,9 +180,10 @@ std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCac
       }
       const double sum = static_cast<double>(e) + base;
       if (sum < node.cost) {
+        const float previous = node.cost;
         node.cost = static_cast<float>(sum);
         node.pred = static_cast<int32_t>(current);
-        open.Place(index(i, j));
+        open.Place(index(i, j), previous);
       }
     }
     if (open.empty()) break;
