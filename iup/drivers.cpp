@@ -1,8 +1,10 @@
 // The one place that knows the platform drivers: IupOpen's choice of driver.
-// IUP_DRIVER=headless forces the headless driver (the only one so far).
+// GTK is the default; IUP_DRIVER=headless forces the headless driver, which
+// also stands in when no display can be opened (the host then tells).
 #include <cstdlib>
 #include <cstring>
 
+#include "gtk/gtkdriver.h"
 #include "headless/headless.h"
 #include "iupcore.h"
 
@@ -16,7 +18,8 @@ std::unique_ptr<Driver>& Slot() {
 
 std::unique_ptr<Driver> MakeDriver() {
   const char* forced = std::getenv("IUP_DRIVER");
-  (void)forced;  // every choice is headless until a windowing driver exists
+  if (forced != nullptr && std::strcmp(forced, "headless") == 0) return headless::NewDriver();
+  if (auto native = gtk::NewDriver()) return native;
   return headless::NewDriver();
 }
 

@@ -11,9 +11,11 @@ build_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation
+  libgtk-3-dev
 )
 test_packages=(
   python3 python3-pil python3-numpy imagemagick netpbm
+  xvfb xauth openbox xdotool
 )
 
 missing=()
