@@ -1,7 +1,9 @@
 // Start-up, registration and the main loop.
 #include "host.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "iup.h"
 #include "iuplua.h"
@@ -28,11 +30,26 @@ lua_State* HostNewInterpreter() {
   return L;
 }
 
+// The toolkit falls back to its headless driver when no display opens;
+// unless that driver was asked for, the program cannot show anything.
+static bool NativeDisplayOrForcedHeadless() {
+  const char* forced = std::getenv("IUP_DRIVER");
+  if (forced != nullptr && std::strcmp(forced, "headless") == 0) return true;
+  const char* driver = IupGetGlobal("DRIVER");
+  if (driver == nullptr || std::strcmp(driver, "Headless") != 0) return true;
+  std::fputs("varko: no display could be opened (set DISPLAY, or IUP_DRIVER=headless)\n", stderr);
+  return false;
+}
+
 // The order is fixed: toolkit and controls; interpreter; image, canvas and
 // toolkit bindings; application functions; the start-up script; the
 // progress callback; the loop; closing the toolkit.
 int VarkoMain() {
   IupOpen();
+  if (!NativeDisplayOrForcedHeadless()) {
+    IupClose();
+    return 1;
+  }
   if (std::getenv("IUP_VERSION") != nullptr) IupVersionDialog();
   lua_State* L = HostNewInterpreter();
   if (L == nullptr) {
