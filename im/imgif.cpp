@@ -24,6 +24,8 @@ struct GifFile : CodecFile {
   unsigned char suffix[kMaxCodes] = {}, first[kMaxCodes] = {};
   uint16_t length[kMaxCodes] = {};
   unsigned char pending[kMaxCodes] = {};  // the part of a string the last line had no room for
+  unsigned char chunk[1 << 15] = {};      // code bytes gathered from sub-blocks
+  size_t chunk_pos = 0, chunk_len = 0;
   int pending_start = 0, pending_len = 0;
   // writing
   std::vector<int16_t> hash_code;
@@ -99,26 +101,27 @@ int ReadPalette(imFile* rec, uint32_t* palette) {
   return IM_ERR_NONE;
 }
 
-// Next code from the sub-blocks, or -1 when the data ends.
-int NextCode(GifFile* f) {
+// Gathers the next sub-blocks (without their length bytes) into a chunk;
+// false when the data has ended.
+bool FillChunk(GifFile* f) {
   Reader& in = *f->in;
-  while (f->bit_count < f->code_size) {
-    if (f->block_left == 0) {
-      if (f->data_ended) return -1;
-      int n = in.Get();
-      if (n <= 0) {
-        f->data_ended = true;
-        return -1;
-      }
-      f->block_left = n;
-    }
-    int b = in.Get();
-    if (b < 0) {
+  f->chunk_pos = f->chunk_len = 0;
+  while (!f->data_ended && f->chunk_len + 255 <= sizeof f->chunk) {
+    int n = in.Get();
+    if (n <= 0 || !in.Read(f->chunk + f->chunk_len, static_cast<size_t>(n))) {
       f->data_ended = true;
-      return -1;
+      break;
     }
-    f->block_left--;
-    f->bit_buf |= static_cast<uint32_t>(b) << f->bit_count;
+    f->chunk_len += static_cast<size_t>(n);
+  }
+  return f->chunk_len > 0;
+}
+
+// Next code from the sub-blocks, or -1 when the data ends.
+inline int NextCode(GifFile* f) {
+  while (f->bit_count < f->code_size) {
+    if (f->chunk_pos == f->chunk_len && !FillChunk(f)) return -1;
+    f->bit_buf |= static_cast<uint32_t>(f->chunk[f->chunk_pos++]) << f->bit_count;
     f->bit_count += 8;
   }
   int code = static_cast<int>(f->bit_buf & ((1u << f->code_size) - 1));
