@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "im.h"
@@ -126,6 +129,42 @@ TEST(ImQuant, SaturatedPixelsWithLargeErrorsStayInRange) {
   int used = imRGB2Map(w, h, r.data(), g.data(), b.data(), map.data(), 2, palette);
   ASSERT_EQ(used, 2);
   for (unsigned char index : map) EXPECT_LT(index, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// The golden comes from an independent plain re-statement of the algorithm
+// in quant_golden.py, on the same 12 x 9 picture reduced to 6 colours.
+TEST(ImQuant, DitheringMatchesTheGolden) {
+  const char* python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+  std::string command = std::string(python) + " " VARKO_TEST_DATA "/quant_golden.py";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  int count = 0;
+  ASSERT_EQ(std::fscanf(pipe, "%d", &count), 1) << "python3 did not run the golden";
+  std::vector<uint32_t> palette(count);
+  for (uint32_t& color : palette) ASSERT_EQ(std::fscanf(pipe, "%x", &color), 1);
+  std::vector<unsigned char> expected(12 * 9);
+  for (unsigned char& index : expected) {
+    int value = 0;
+    ASSERT_EQ(std::fscanf(pipe, "%d", &value), 1);
+    index = static_cast<unsigned char>(value);
+  }
+  pclose(pipe);
+  const int w = 12, h = 9;
+  std::vector<unsigned char> r(w * h), g(w * h), b(w * h), map(w * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      r[x + y * w] = static_cast<unsigned char>((x * 23 + y * 5) % 256);
+      g[x + y * w] = static_cast<unsigned char>((y * 29) % 256);
+      b[x + y * w] = static_cast<unsigned char>((x * y * 7) % 256);
+    }
+  uint32_t ours[6];
+  ASSERT_EQ(imRGB2Map(w, h, r.data(), g.data(), b.data(), map.data(), 6, ours), count);
+  EXPECT_EQ(std::vector<uint32_t>(ours, ours + count), palette);
+  EXPECT_EQ(map, expected);
 }
 
 }  // namespace
