@@ -1,22 +1,214 @@
 /* TrueType text through FreeType: font files looked up by face and style,
- * glyphs rendered to 1-bit bitmaps, metrics, and drawing into the canvas. */
+ * glyphs rendered to 1-bit bitmaps, metrics, and drawing into the canvas
+ * pixel by pixel through the simulation's target. */
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
 #include "cdpriv.h"
 #include "sim.h"
 
 namespace cdsim {
 
-struct TrueTypeFont {
-  bool loaded = false;
+struct Glyph {
+  int rows = 0, width = 0; /* width raised to a multiple of 4 */
+  std::vector<unsigned char> bitmap; /* one byte 0/1 per pixel, top row first */
+  int bearing_x = 0, bearing_y = 0, advance = 0;
+  bool has_bitmap = false;
 };
 
-void KillFont(TrueTypeFont* font) { delete font; }
-void LoadCurrentFont(cdCanvas*) {}
-void Text(cdCanvas*, int, int, const char*) {}
-void Font(cdCanvas*, int*, int*, int*) {}
-void NativeFont(cdCanvas*, const char*) {}
-void FontDim(cdCanvas*, int* max_width, int* height, int* ascent, int* descent) {
-  *max_width = *height = *ascent = *descent = 0;
+struct TrueTypeFont {
+  bool loaded = false;
+  int line_height = 0, ascent = 0, descent = 0, max_advance = 0;
+  Glyph glyphs[256];
+};
+
+namespace {
+
+FT_Library Library() {
+  static FT_Library library = nullptr;
+  static bool tried = false;
+  if (!tried) {
+    tried = true;
+    if (FT_Init_FreeType(&library) != 0) library = nullptr;
+  }
+  return library;
 }
-void TextSize(cdCanvas*, const char*, int* width, int* height) { *width = *height = 0; }
+
+bool Readable(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::fclose(f);
+  return true;
+}
+
+/* The Windows face files are not on this system: the Liberation families
+ * stand in for them in the system font folder. */
+std::string SystemName(const std::string& name) {
+  static const struct { const char *face, *family; } faces[] = {
+      {"cour", "LiberationMono"}, {"times", "LiberationSerif"}, {"arial", "LiberationSans"}};
+  static const struct { const char *suffix, *style; } styles[] = {
+      {"bi.ttf", "BoldItalic"}, {"bd.ttf", "Bold"}, {"i.ttf", "Italic"}, {".ttf", "Regular"}};
+  for (auto& f : faces) {
+    size_t n = std::strlen(f.face);
+    if (name.compare(0, n, f.face) != 0) continue;
+    std::string rest = name.substr(n);
+    for (auto& s : styles)
+      if (rest == s.suffix) return std::string(f.family) + "-" + s.style + ".ttf";
+  }
+  return name;
+}
+
+std::string FindFile(const std::string& name) {
+  if (Readable(name)) return name;
+  const char* dir = std::getenv("CDDIR");
+  std::string in_dir = std::string(dir ? dir : ".") + "/" + name;
+  if (Readable(in_dir)) return in_dir;
+  std::string system = "/usr/share/fonts/truetype/liberation/" + SystemName(name);
+  if (Readable(system)) return system;
+  return "";
+}
+
+/* loads into a fresh font; the old one stays when this fails */
+bool Load(cdCanvas* cv, const std::string& name, int points) {
+  FT_Library library = Library();
+  std::string path = FindFile(name);
+  if (!library || path.empty() || points <= 0) return false;
+  FT_Face face = nullptr;
+  if (FT_New_Face(library, path.c_str(), 0, &face) != 0) return false;
+  bool ok = FT_Set_Char_Size(face, 0, FT_F26Dot6(points) * 64, FT_UInt(cv->xres * 25.4 + 0.5),
+                             FT_UInt(cv->yres * 25.4 + 0.5)) == 0;
+  TrueTypeFont* font = ok ? new (std::nothrow) TrueTypeFont : nullptr;
+  if (!font) {
+    FT_Done_Face(face);
+    return false;
+  }
+  bool unicode = FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0;
+  for (int code = 0; code < 256; code++) {
+    FT_UInt index;
+    if (unicode)
+      index = FT_Get_Char_Index(face, FT_ULong(code));
+    else
+      index = code >= 32 && FT_Long(code - 31) < face->num_glyphs ? FT_UInt(code - 31) : 0;
+    if (FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_MONOCHROME | FT_LOAD_TARGET_MONO))
+      continue;
+    FT_GlyphSlot slot = face->glyph;
+    Glyph& g = font->glyphs[code];
+    g.advance = int(slot->advance.x >> 6);
+    g.bearing_x = slot->bitmap_left;
+    g.bearing_y = slot->bitmap_top;
+    const FT_Bitmap& bm = slot->bitmap;
+    if (bm.rows == 0 || bm.width == 0 || bm.pixel_mode != FT_PIXEL_MODE_MONO) continue;
+    g.rows = int(bm.rows);
+    g.width = (int(bm.width) + 3) / 4 * 4;
+    g.bitmap.assign(size_t(g.rows) * g.width, 0);
+    for (int row = 0; row < g.rows; row++) {
+      const unsigned char* src = bm.buffer + row * bm.pitch;
+      for (unsigned col = 0; col < bm.width; col++)
+        g.bitmap[size_t(row) * g.width + col] = (src[col >> 3] >> (7 - (col & 7))) & 1;
+    }
+    g.has_bitmap = true;
+  }
+  const FT_Size_Metrics& m = face->size->metrics;
+  font->line_height = int(m.height >> 6);
+  font->ascent = int(m.ascender >> 6);
+  font->descent = int(-m.descender >> 6);
+  font->max_advance = int(m.max_advance >> 6);
+  font->loaded = true;
+  FT_Done_Face(face);
+  delete cv->sim->font;
+  cv->sim->font = font;
+  return true;
+}
+
+std::string FaceFile(int face, int style) {
+  static const char* faces[] = {"cour", "cour", "times", "arial"};
+  static const char* styles[] = {"", "bd", "i", "bi"};
+  if (face < 0 || face > 3) face = 0;
+  if (style < 0 || style > 3) style = 0;
+  return std::string(faces[face]) + styles[style] + ".ttf";
+}
+
+int ToPoints(const cdCanvas* cv, int size) {
+  if (size >= 0) return size;
+  return int(-size / cv->yres * CD_MM2PT); /* pixels to points */
+}
+
+const TrueTypeFont* Loaded(const cdCanvas* cv) {
+  const TrueTypeFont* f = cv->sim->font;
+  return f && f->loaded ? f : nullptr;
+}
+
+}  // namespace
+
+void KillFont(TrueTypeFont* font) { delete font; }
+
+void LoadCurrentFont(cdCanvas* cv) {
+  Load(cv, FaceFile(cv->font_face, cv->font_style), ToPoints(cv, cv->font_size));
+}
+
+void Font(cdCanvas* cv, int* face, int* style, int* size) {
+  int points = ToPoints(cv, *size);
+  if (Load(cv, FaceFile(*face, *style), points)) {
+    *size = points;
+    return;
+  }
+  /* not found: the previous font stays in force */
+  *face = cv->font_face, *style = cv->font_style, *size = cv->font_size;
+}
+
+void NativeFont(cdCanvas* cv, const char* font) {
+  char name[512] = {0};
+  int size = 0;
+  if (std::sscanf(font, "%511[^,], %d", name, &size) < 2 || !name[0] || size == 0) return;
+  Load(cv, name, ToPoints(cv, size));
+}
+
+void FontDim(cdCanvas* cv, int* max_width, int* height, int* ascent, int* descent) {
+  const TrueTypeFont* f = Loaded(cv);
+  if (!f) return;
+  *max_width = f->max_advance, *height = f->line_height;
+  *ascent = f->ascent, *descent = f->descent;
+}
+
+void TextSize(cdCanvas* cv, const char* s, int* width, int* height) {
+  const TrueTypeFont* f = Loaded(cv);
+  if (!f) return;
+  int w = 0;
+  for (const unsigned char* p = (const unsigned char*)s; *p; p++) w += f->glyphs[*p].advance;
+  *width = w, *height = f->line_height;
+}
+
+void Text(cdCanvas* cv, int x, int y, const char* s) {
+  const TrueTypeFont* f = Loaded(cv);
+  if (!f || !s || !s[0]) return;
+  int xmin, xmax, ymin, ymax;
+  double orientation = cv->text_orientation;
+  cv->text_orientation = 0;
+  cdcore::TextBox(cv, x, y, s, &xmin, &xmax, &ymin, &ymax);
+  cv->text_orientation = orientation;
+  if (cv->back_opacity == CD_OPAQUE)
+    for (int row = ymin; row <= ymax; row++)
+      for (int col = xmin; col <= xmax; col++) ClippedPixel(cv, col, row, cv->background);
+  int baseline = ymin + f->descent;
+  int up = cv->y_inverted ? -1 : 1;
+  int pen = xmin;
+  for (const unsigned char* p = (const unsigned char*)s; *p; p++) {
+    const Glyph& g = f->glyphs[*p];
+    if (g.has_bitmap)
+      for (int row = 0; row < g.rows; row++)
+        for (int col = 0; col < g.width; col++)
+          if (g.bitmap[size_t(row) * g.width + col])
+            ClippedPixel(cv, pen + g.bearing_x + col, baseline + up * (g.bearing_y - 1 - row),
+                         cv->foreground);
+    pen += g.advance;
+  }
+}
 
 }  // namespace cdsim

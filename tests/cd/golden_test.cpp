@@ -1,0 +1,193 @@
+// Golden pictures: composite scenes rendered on CD_IMAGERGB and compared
+// byte for byte with the committed PPM files. Set CD_REGENERATE_GOLDENS=1
+// to rewrite them deliberately (then look at every one before committing).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cd.h"
+
+namespace {
+
+struct Picture {
+  int w, h;
+  std::vector<unsigned char> r, g, b;
+  cdCanvasHandle cv;
+  Picture(int w_, int h_) : w(w_), h(h_), r(size_t(w * h), 255), g(r), b(r) {
+    char data[128];
+    std::snprintf(data, sizeof data, "%dx%d %p %p %p", w, h, (void*)r.data(), (void*)g.data(),
+                  (void*)b.data());
+    cv = cdCreateCanvas(CD_IMAGERGB, data);
+    cdActivate(cv);
+  }
+  ~Picture() { cdKillCanvas(cv); }
+  std::string Ppm() const {
+    std::string out = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
+    for (int y = h - 1; y >= 0; y--)  // row 0 is the bottom line
+      for (int x = 0; x < w; x++) {
+        size_t i = size_t(y * w + x);
+        out += char(r[i]), out += char(g[i]), out += char(b[i]);
+      }
+    return out;
+  }
+};
+
+void Compare(const Picture& p, const std::string& name) {
+  std::string path = std::string(VARKO_TEST_DATA) + "/golden/" + name + ".ppm";
+  std::string now = p.Ppm();
+  if (std::getenv("CD_REGENERATE_GOLDENS")) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    std::fwrite(now.data(), 1, now.size(), f);
+    std::fclose(f);
+    return;
+  }
+  FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr) << "missing golden " << path;
+  std::string want;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) want.append(buf, n);
+  std::fclose(f);
+  ASSERT_EQ(want.size(), now.size()) << name;
+  size_t diff = 0;
+  for (size_t i = 0; i < want.size(); i++) diff += want[i] != now[i];
+  EXPECT_EQ(diff, 0u) << name << ": bytes differ";
+}
+
+// Rows: line styles at widths 1, 2 and 5; write modes over a grey band;
+// rectangles, boxes, polygons, arcs at the quadrant boundaries and across 0.
+TEST(Golden, Primitives) {
+  Picture p(240, 200);
+  cdForeground(0x808080);
+  cdBox(150, 235, 100, 195);
+  int row = 190;
+  for (int width : {1, 2, 5}) {
+    cdLineWidth(width);
+    for (int style = CD_CONTINUOUS; style <= CD_DASH_DOT_DOT; style++) {
+      cdLineStyle(style);
+      cdForeground(0x000080);
+      cdLine(5, row, 140, row - 6);
+      row -= 12;
+    }
+  }
+  cdLineStyle(CD_CONTINUOUS);
+  int modes[] = {CD_REPLACE, CD_XOR, CD_NOT_XOR};
+  for (int m = 0; m < 3; m++) {
+    cdWriteMode(modes[m]);
+    cdForeground(0xC03020);
+    cdLineWidth(m * 2 + 1);
+    cdLine(155, 190 - m * 30, 230, 170 - m * 30);
+    cdBox(160 + m * 25, 175 + m * 25, 105, 115);
+  }
+  cdWriteMode(CD_REPLACE);
+  cdLineWidth(1);
+  cdForeground(0x006000);
+  cdRect(5, 40, 5, 40);
+  cdBox(45, 70, 5, 30);
+  cdBegin(CD_FILL);
+  cdVertex(80, 5), cdVertex(120, 20), cdVertex(90, 45), cdVertex(100, 15);
+  cdEnd();
+  cdLineWidth(2);
+  cdBegin(CD_CLOSED_LINES);
+  cdVertex(125, 5), cdVertex(145, 40), cdVertex(160, 8);
+  cdEnd();
+  cdLineWidth(1);
+  cdForeground(0x800080);
+  double arcs[][2] = {{0, 90}, {90, 180}, {180, 270}, {270, 360}, {350, 10}, {0, 360}};
+  for (int i = 0; i < 6; i++) cdArc(20 + i * 36, 70, 30, 22, arcs[i][0], arcs[i][1]);
+  for (int i = 0; i < 5; i++) cdSector(20 + i * 36, 85 + 0, 26, 18, arcs[i][0], arcs[i][1]);
+  cdMarkSize(9);
+  for (int t = CD_PLUS; t <= CD_HOLLOW_DIAMOND; t++) {
+    cdMarkType(t);
+    cdMark(170 + (t % 3) * 20, 15 + (t / 3) * 20);
+  }
+  Compare(p, "primitives");
+}
+
+// Hatch, stipple and pattern fills opaque and transparent; clip by area and
+// by polygon.
+TEST(Golden, FillsAndClips) {
+  Picture p(200, 120);
+  cdForeground(0xFFD000);
+  cdBox(0, 199, 60, 119);
+  cdForeground(0x202080);
+  cdBackground(0x90E090);
+  for (int h = CD_HORIZONTAL; h <= CD_DIAGCROSS; h++) {
+    cdBackOpacity(h % 2 ? CD_OPAQUE : CD_TRANSPARENT);
+    cdHatch(h);
+    cdBox(5 + h * 32, 30 + h * 32, 90, 115);
+  }
+  unsigned char st[4 * 3] = {1, 0, 0, 1, 0, 1, 1, 0, 1, 1, 0, 0};
+  cdStipple(4, 3, st);
+  cdBackOpacity(CD_TRANSPARENT);
+  cdBox(5, 45, 62, 85);
+  cdBackOpacity(CD_OPAQUE);
+  cdSector(75, 73, 40, 24, 30, 300);
+  long pat[9] = {0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00, 0x0000FF, 0xFF0000,
+                 0x0000FF, 0xFF0000, 0xFF0000};
+  cdPattern(3, 3, pat);
+  cdBegin(CD_FILL);
+  cdVertex(105, 62), cdVertex(195, 70), cdVertex(150, 88);
+  cdEnd();
+  cdInteriorStyle(CD_SOLID);
+  cdBackOpacity(CD_TRANSPARENT);
+  // clip by area, then by polygon
+  cdClipArea(10, 80, 10, 50);
+  cdClip(CD_CLIPAREA);
+  cdForeground(0xA00000);
+  cdBox(0, 199, 25, 30);
+  cdLineWidth(5);
+  cdLine(0, 0, 100, 60);
+  cdLineWidth(1);
+  cdArc(45, 30, 90, 50, 0, 360);
+  cdBegin(CD_CLIP);
+  cdVertex(110, 5), cdVertex(190, 20), cdVertex(150, 55), cdVertex(130, 25);
+  cdEnd();
+  cdClip(CD_CLIPPOLYGON);
+  cdForeground(0x0000A0);
+  cdBox(100, 199, 15, 35);
+  cdHatch(CD_CROSS);
+  cdBox(100, 199, 36, 58);
+  cdInteriorStyle(CD_SOLID);
+  cdLine(100, 0, 199, 59);
+  cdClip(CD_CLIPOFF);
+  Compare(p, "fills_clips");
+}
+
+// Image stretch at the edges, overlapping ScrollArea, TrueType text in the
+// twelve alignments.
+TEST(Golden, ImagesScrollText) {
+  Picture p(240, 160);
+  const int iw = 4, ih = 3;
+  unsigned char ir[iw * ih], ig[iw * ih], ib[iw * ih], ia[iw * ih];
+  for (int i = 0; i < iw * ih; i++)
+    ir[i] = (unsigned char)(i * 20), ig[i] = (unsigned char)(255 - i * 20),
+    ib[i] = (unsigned char)(i % 2 * 255), ia[i] = (unsigned char)(i * 21);
+  cdPutImageRectRGB(iw, ih, ir, ig, ib, 2, 2, 37, 23, 0, 0, 0, 0);
+  cdPutImageRectRGB(iw, ih, ir, ig, ib, 225, 145, 30, 30, 1, 3, 1, 2);  // cut at the corner
+  cdPutImageRectRGBA(iw, ih, ir, ig, ib, ia, 45, 2, 30, 23, 0, 0, 0, 0);
+  cdScrollArea(2, 38, 2, 24, 10, 8);  // overlaps its source
+  cdFont(CD_HELVETICA, CD_PLAIN, 8);
+  cdForeground(0);
+  for (int a = CD_NORTH; a <= CD_BASE_RIGHT; a++) {
+    int x = 40 + (a % 3) * 80, y = 140 - (a / 3) * 26;
+    cdForeground(0xC0C0C0);
+    cdLine(x - 3, y, x + 3, y);
+    cdLine(x, y - 3, x, y + 3);
+    cdForeground(0);
+    cdTextAlignment(a);
+    cdText(x, y, "Ag12");
+  }
+  cdFont(CD_TIMES_ROMAN, CD_BOLD_ITALIC, 10);
+  cdBackOpacity(CD_OPAQUE);
+  cdBackground(0xFFFF80);
+  cdTextAlignment(CD_BASE_LEFT);
+  cdText(90, 8, "Varko 5.12");
+  Compare(p, "images_scroll_text");
+}
+
+}  // namespace
