@@ -402,3 +402,40 @@ TEST(CodecsHostile, MissingFileIsAnOpenError) {
 }
 
 }  // namespace
+
+namespace {
+
+// Resolution asked from the callback when writing and reported when reading.
+double g_xres, g_yres;
+int g_unit;
+bool g_writing;
+int Resolution(const char*, double* xres, double* yres, int* unit) {
+  if (g_writing) {
+    *xres = 300, *yres = 150, *unit = 1;
+  } else {
+    g_xres = *xres, g_yres = *yres, g_unit = *unit;
+  }
+  return 0;
+}
+
+TEST_F(Codecs, ResolutionGoesThroughTheCallback) {
+  ASSERT_EQ(imSetCallback(reinterpret_cast<imCallback>(Resolution), IM_CB_RESOLUTION, -1), 1);
+  struct Case {
+    imFormat* driver;
+    double xres, yres;
+    int unit;
+  } cases[] = {{&imFormatBMP, 118.11, 59.06, 2}, {&imFormatPCX, 300, 150, 1}};
+  for (const Case& c : cases) {
+    std::string file = Path("res");
+    g_writing = true;
+    ASSERT_EQ(Save(*c.driver, file, Make(5, 3, 3), false, 0), IM_ERR_NONE);
+    g_writing = false, g_unit = 0;
+    ASSERT_EQ(Load(*c.driver, file).error, IM_ERR_NONE);
+    EXPECT_EQ(g_unit, c.unit);
+    EXPECT_NEAR(g_xres, c.xres, 0.01);
+    EXPECT_NEAR(g_yres, c.yres, 0.01);
+  }
+  imSetCallback(nullptr, IM_CB_RESOLUTION, -1);
+}
+
+}  // namespace
