@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cdlua.h"
+#include "imlua.h"
 #include "iup.h"
 #include "iuplua.h"
 #include "predial.h"
@@ -56,6 +58,9 @@ int VarkoMain() {
     IupClose();
     return 1;
   }
+  imlua_open(L);
+  cdlua_open(L);
+  cdlua_open_iup(L);
   iuplua_open(L);
   RegisterApplicationFunctions(L);
   script::RunFileIfPresent(L, "varko.lua");

@@ -35,15 +35,17 @@ constexpr const char* kInstalledMark = "__imlua";
 // A 0-based index in [0, size), or raises; the value must be a number.
 long long CheckedIndex(lua_State* L, int idx, long long size, const char* tag, const char* method) {
   if (!lua_isnumber(L, idx)) RaiseTag(tag, method, "index should be a number");
-  long long index = script::TruncateToInt(lua_tonumber(L, idx));
-  if (index < 0 || index >= size) RaiseTag(tag, method, "index is out of bounds");
+  double number = lua_tonumber(L, idx);
+  long long index = script::TruncateToInt(number);
+  if (number != number || index < 0 || index >= size) RaiseTag(tag, method, "index is out of bounds");
   return index;
 }
 
 unsigned char CheckedByte(lua_State* L, int idx, const char* tag, const char* method) {
   if (!lua_isnumber(L, idx)) RaiseTag(tag, method, "value should be a number");
-  int value = script::TruncateToInt(lua_tonumber(L, idx));
-  if (value < 0 || value > 255) RaiseTag(tag, method, "value should be in range [0, 255]");
+  double number = lua_tonumber(L, idx);
+  int value = script::TruncateToInt(number);
+  if (number != number || value < 0 || value > 255) RaiseTag(tag, method, "value should be in range [0, 255]");
   return static_cast<unsigned char>(value);
 }
 
