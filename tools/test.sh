@@ -12,6 +12,7 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 
 bash tools/build.sh build-asan -DVARKO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions="$top/tests/lsan.supp" \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 bash tools/fuzz-smoke.sh
