@@ -74,6 +74,22 @@ void SetRadioValue(IupElement* radio, const char* value) {
   }
 }
 
+// The handle name of the checked toggle of a mapped radio: the user may have
+// clicked another toggle since "VALUE" was stored.
+const char* CheckedRadioToggle(IupElement* radio) {
+  std::vector<IupElement*> stack{radio->first_child};
+  while (!stack.empty()) {
+    IupElement* e = stack.back();
+    stack.pop_back();
+    if (e == nullptr) continue;
+    if (e->kind == IUP_TOGGLE && ReadBool(Drv().GetAttribute(e, "VALUE").value) == 1)
+      return IupGetName(e);
+    stack.push_back(e->brother);
+    stack.push_back(e->first_child);
+  }
+  return nullptr;
+}
+
 void SetZboxValue(IupElement* zbox, const char* value) {
   IupElement* chosen = IupGetHandle(value);
   if (chosen == nullptr || chosen->parent != zbox) return;
@@ -268,6 +284,8 @@ const char* IupGetAttribute(IupElement* e, const char* name) {
   const char* value = nullptr;
   if (cls != nullptr && cls->get_attr != nullptr)
     value = cls->get_attr(e, name);
+  else if (e->kind == IUP_RADIO && std::strcmp(name, "VALUE") == 0 && iup::IsMapped(e))
+    value = iup::CheckedRadioToggle(e);
   else
     value = iup::Drv().GetAttribute(e, name).value;
   if (value != nullptr) return value;

@@ -5,9 +5,6 @@
 
 #include "iupcore.h"
 
-// Provided by the predefined dialogs when they are linked in.
-void IupFileDlgOpen(void) __attribute__((weak));
-
 namespace iup {
 namespace {
 
@@ -37,7 +34,7 @@ int IupOpen(void) {
   std::snprintf(size, sizeof size, "%dx%d", screen.work_width, screen.work_height);
   IupSetGlobalCopy("SCREENSIZE", size);
   IupSetGlobal("WIN_DEFAULTFONT", "MS Sans Serif::8");
-  if (IupFileDlgOpen != nullptr) IupFileDlgOpen();
+  IupFileDlgOpen();
   driver.Open();
   // the version dialog ("IUP_VERSION") is shown by the host right after IupOpen
   return 0;

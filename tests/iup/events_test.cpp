@@ -78,10 +78,13 @@ TEST_F(Toolkit, RadioUnchecksThePreviousToggleFirst) {
   EXPECT_EQ(Log(), "b=0;c=1;s=1;s=0;");
   EXPECT_STREQ(IupGetAttribute(c, "VALUE"), "ON");
   EXPECT_STREQ(IupGetAttribute(b, "VALUE"), "OFF");
+  IupSetHandle("t_c", c);
+  EXPECT_STREQ(IupGetAttribute(radio, "VALUE"), "t_c");  // the clicked toggle, not the stored name
   IupSetHandle("t_a", a);
   IupSetAttribute(radio, "VALUE", "t_a");
   EXPECT_EQ(hl::ToggleState(a), 1);
   EXPECT_EQ(hl::ToggleState(c), 0);
+  EXPECT_STREQ(IupGetAttribute(radio, "VALUE"), "t_a");
 }
 
 namespace {
