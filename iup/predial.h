@@ -43,6 +43,9 @@ int& Result();
 // FILL with "SIZE" "10" (pad) and a FILL without size (spring).
 IupElement* Pad();
 IupElement* Spring();
+// A 40-wide button named by a handle, its action bound to the callback.
+IupElement* DialogButton(const char* title, const char* action, const char* handle,
+                         IupCallback callback);
 // Boxes from a list of children (nulls are skipped).
 IupElement* Hbox(std::initializer_list<IupElement*> children);
 IupElement* Vbox(std::initializer_list<IupElement*> children);

@@ -32,6 +32,15 @@ IupElement* Spring() {
   return IupCreateFill();
 }
 
+IupElement* DialogButton(const char* title, const char* action, const char* handle,
+                         IupCallback callback) {
+  IupElement* button = IupCreateButton(title, action);
+  IupSetAttribute(button, "SIZE", "40x");
+  IupSetHandle(handle, button);
+  IupBindAction(action, callback);
+  return button;
+}
+
 namespace {
 
 std::vector<IupElement*> Present(std::initializer_list<IupElement*> children) {

@@ -49,15 +49,6 @@ int TextAction(IupElement* field, int key, char*) {
   return FilterKey(field, key);
 }
 
-IupElement* EntryButton(const char* title, const char* action, const char* handle,
-                        IupCallback callback) {
-  IupElement* button = IupCreateButton(title, action);
-  IupSetAttribute(button, "SIZE", "40x");
-  IupSetHandle(handle, button);
-  IupBindAction(action, callback);
-  return button;
-}
-
 }  // namespace
 
 namespace iup::predial {
@@ -83,8 +74,8 @@ int DataEntry(const std::string& title, const std::vector<int>& max_chars,
     fields.push_back(text);
   }
   IupElement* ok =
-      EntryButton(ConfirmText(), "iup_cb_ok", "IupDataEntryOkButton", AsCallback(OkButton));
-  IupElement* cancel = EntryButton(CancelText(), "iup_cb_cancel", "IupDataEntryCancelButton",
+      DialogButton(ConfirmText(), "iup_cb_ok", "IupDataEntryOkButton", AsCallback(OkButton));
+  IupElement* cancel = DialogButton(CancelText(), "iup_cb_cancel", "IupDataEntryCancelButton",
                                    AsCallback(CancelButton));
   IupElement* dialog = FramedDialog(rows, Hbox({Spring(), ok, Spring(), cancel, Spring()}));
   IupSetAttributeCopy(dialog, "TITLE", title.c_str());

@@ -44,15 +44,6 @@ int ListChoice(IupElement*, char*, int item, int state) {
   return again ? IUP_CLOSE : IUP_DEFAULT;
 }
 
-IupElement* ListButton(const char* title, const char* action, const char* handle,
-                       IupCallback callback) {
-  IupElement* button = IupCreateButton(title, action);
-  IupSetAttribute(button, "SIZE", "40x");
-  IupSetHandle(handle, button);
-  IupBindAction(action, callback);
-  return button;
-}
-
 }  // namespace
 
 int IupListDialog(int type, const char* title, int size, const char** items, int selected,
@@ -66,9 +57,9 @@ int IupListDialog(int type, const char* title, int size, const char** items, int
   }
   IupSetAttribute(list, IupInternName(std::to_string(size + 1).c_str()), nullptr);
 
-  IupElement* ok = ListButton(ConfirmText(), "iup_cb_ok", "IupListOkButton", AsCallback(OkButton));
+  IupElement* ok = DialogButton(ConfirmText(), "iup_cb_ok", "IupListOkButton", AsCallback(OkButton));
   IupElement* cancel =
-      ListButton(CancelText(), "iup_cb_cancela", "IupListCancelButton", AsCallback(CancelButton));
+      DialogButton(CancelText(), "iup_cb_cancela", "IupListCancelButton", AsCallback(CancelButton));
   IupElement* row = Hbox({Spring(), ok, Spring(), cancel, Spring()});
 
   std::string initial_marks;
