@@ -236,9 +236,10 @@ def build():
     # elevation in metres: rolling noise, higher to the south-west and north-east, valleys along the rivers
     hills = value_noise(rng, 160, octaves=5, persistence=0.5)
     ridges = value_noise(rng, 90, octaves=3, persistence=0.45)
+    peaks = np.maximum(value_noise(rng, 48, octaves=3, persistence=0.4) - 0.62, 0.0)
     xs = np.arange(W, dtype=float)[None, :] / W
     ys = np.arange(H, dtype=float)[:, None] / H
-    elevation = 180 + 520 * hills + 260 * ridges * ridges + 60 * (xs - ys) * (xs - ys)
+    elevation = 4000 * peaks * peaks + 180 + 600 * hills + 420 * ridges * ridges + 60 * (xs - ys) * (xs - ys)
     valley = river_dist / 110.0
     valley = np.where(valley < 1, (1 - valley * valley) ** 2, 0.0)
     floor = 150 + 40 * xs  # the river runs downhill to the east
@@ -382,39 +383,43 @@ SLOPE_BANDS = [(0, 5), (5, 10), (10, 20), (20, 30), (30, 90)]
 DISTANCE_BANDS = [(0, 100), (100, 300), (300, 1000), (1000, None)]
 IMPASSABLE = 100000
 
-# name, map, file, theme weight, classes (colorindex, weight, description, colour)
+# Theme weights are shares that add up to 1 and class weights lie on a
+# 0 to 10 scale, so a pixel's combined cost is a weighted mean between 0 and
+# 10 per metre: a route of 30 to 40 km then stays far below the ceiling of
+# 100000 that the search treats as impassable.
+# name, map, theme weight, classes (colorindex, weight, description, colour)
 THEMES = [
-    ("Land use", "landuse", 3, [
-        (FOREST, 12, "Forest", (46, 125, 50)),
-        (FARMLAND, 2, "Farmland", (236, 216, 140)),
-        (URBAN, 100, "Urban", (198, 62, 58)),
-        (WATER, 80, "Water", (52, 110, 214)),
-        (WETLAND, 40, "Wetland", (120, 196, 180)),
+    ("Land use", "landuse", 0.35, [
+        (FOREST, 3, "Forest", (46, 125, 50)),
+        (FARMLAND, 0.5, "Farmland", (236, 216, 140)),
+        (URBAN, 10, "Urban", (198, 62, 58)),
+        (WATER, 8, "Water", (52, 110, 214)),
+        (WETLAND, 6, "Wetland", (120, 196, 180)),
     ]),
-    ("Distance to roads", "roads", 1, [
-        (1, 2, "0-100 m", (90, 40, 20)),
-        (2, 4, "100-300 m", (170, 100, 60)),
-        (3, 8, "300-1000 m", (225, 175, 120)),
-        (4, 12, "> 1000 m", (248, 236, 214)),
+    ("Distance to roads", "roads", 0.2, [
+        (1, 0.5, "0-100 m", (90, 40, 20)),
+        (2, 1, "100-300 m", (170, 100, 60)),
+        (3, 2, "300-1000 m", (225, 175, 120)),
+        (4, 3, "> 1000 m", (248, 236, 214)),
     ]),
-    ("Protected areas", "protected", 1, [
+    ("Protected areas", "protected", 0.1, [
         (1, 0, "Unprotected", (240, 240, 240)),
         (2, IMPASSABLE, "Nature reserve", (30, 100, 40)),
-        (3, 20, "Reserve buffer zone", (160, 210, 120)),
+        (3, 4, "Reserve buffer zone", (160, 210, 120)),
     ]),
-    ("Soils", "soils", 1, [
-        (ALLUVIUM, 8, "Alluvium", (110, 150, 200)),
-        (LOAM, 2, "Loam", (190, 150, 90)),
-        (CLAY, 5, "Clay", (160, 90, 60)),
-        (SAND, 3, "Sand", (240, 220, 130)),
-        (ROCK, 10, "Rock", (130, 130, 130)),
+    ("Soils", "soils", 0.1, [
+        (ALLUVIUM, 2, "Alluvium", (110, 150, 200)),
+        (LOAM, 0.5, "Loam", (190, 150, 90)),
+        (CLAY, 1, "Clay", (160, 90, 60)),
+        (SAND, 0.8, "Sand", (240, 220, 130)),
+        (ROCK, 3, "Rock", (130, 130, 130)),
     ]),
-    ("Slope", "slopeclasses", 2, [
-        (1, 1, "0-5 degrees", (255, 255, 204)),
-        (2, 5, "5-10 degrees", (194, 230, 153)),
-        (3, 15, "10-20 degrees", (120, 198, 121)),
-        (4, 40, "20-30 degrees", (230, 120, 50)),
-        (5, 100, "> 30 degrees", (150, 30, 30)),
+    ("Slope", "slopeclasses", 0.25, [
+        (1, 0.5, "0-5 degrees", (255, 255, 204)),
+        (2, 1.5, "5-10 degrees", (194, 230, 153)),
+        (3, 4, "10-20 degrees", (120, 198, 121)),
+        (4, 8, "20-30 degrees", (230, 120, 50)),
+        (5, 10, "> 30 degrees", (150, 30, 30)),
     ]),
 ]
 THEME_FILE = "themes/%s.png"
@@ -463,7 +468,7 @@ def project_text(towns):
     return "\n".join(lines) + "\n"
 
 
-SEARCH_STEP = 8    # r: grid step in pixels
+SEARCH_STEP = 5    # r: grid step in pixels
 SEARCH_RADIUS = 3  # i: neighbourhood radius in grid nodes
 
 

@@ -1,0 +1,163 @@
+-- The sample project end to end: every theme loads through the image
+-- library as a 1000 x 800 map whose values its classes list, and the first
+-- route between two far corners keeps out of the nature reserves.
+-- With SAMPLE_PICTURE=1 it also leaves combined.bmp and route.txt behind.
+dofile("harness.lua")
+
+local W, H = 1000, 800
+
+-- A test-only reader of the project file: Lua table text run without globals.
+local function read_project(name)
+  local chunk, problem = loadfile(name, "t", {})
+  if not chunk then return nil, problem end
+  local ok, project = pcall(chunk)
+  if not ok or type(project) ~= "table" then return nil, "no table: " .. tostring(project) end
+  return project
+end
+
+local function load_map(file)
+  local w, h, kind, colours, err = imImageInfo(file)
+  check_eq(err, IM_ERR_NONE, file .. " is readable")
+  check(w == W and h == H, file .. " is 1000 x 800")
+  check_eq(kind, IM_MAP, file .. " is an 8-bit map")
+  local map, palette = imCreateImageMap(W, H), imCreatePalette(256)
+  check_eq(imLoadMap(file, map, palette), IM_ERR_NONE, file .. " loads as a map")
+  check_eq(colours, 256, file .. " has a full palette")
+  return {imagemap = map, palette = palette}
+end
+
+local project = assert(read_project("sample.vrk"))
+check_eq(project.format, "Varko project", "format tag")
+check_eq(project.version, 1, "version")
+check(project.Dimension.w == W and project.Dimension.h == H, "Dimension")
+check_eq(project.StudyArea.right - project.StudyArea.left, W * project.Scale.sx, "StudyArea width is w * sx")
+check_eq(project.StudyArea.top - project.StudyArea.bottom, H * project.Scale.sy, "StudyArea height is h * sy")
+
+-- Every pixel value of every theme is the colorindex of one of its classes,
+-- and every class weight lies within WeightLimits.
+local reserve_theme
+local names = {}
+for t, theme in ipairs(project.Themes) do
+  names[t] = theme.name
+  theme.numClasses = #theme.Classes
+  theme.Image = load_map(theme.file)
+  local listed, weight_ok = {}, true
+  for _, class in ipairs(theme.Classes) do
+    listed[class.colorindex] = true
+    weight_ok = weight_ok and class.weight >= project.WeightLimits.minWeight
+                and class.weight <= project.WeightLimits.maxWeight
+    if class.weight >= 100000 then reserve_theme = t end
+  end
+  check(weight_ok, theme.name .. ": class weights within WeightLimits")
+  local map, unlisted = theme.Image.imagemap, 0
+  local used = {}
+  for k = 0, W * H - 1 do
+    local v = map[k]
+    used[v] = true
+    if not listed[v] then unlisted = unlisted + 1 end
+  end
+  check_eq(unlisted, 0, theme.name .. ": no pixel outside the classes")
+  for _, class in ipairs(theme.Classes) do
+    check(used[class.colorindex], theme.name .. ": class " .. class.description .. " occurs")
+  end
+end
+check(reserve_theme ~= nil, "one theme has an impassable class")
+
+-- the project tables the route functions read
+project.ThemesNames = names
+project.numThemes = #project.Themes
+project.numPaths = 1
+project.Paths = {{name = "Route 1", numPoints = 0, Points = {}}}
+project.CombinedTheme = {Image = {imagemap = imCreateImageMap(W, H), palette = imCreatePalette(256)}}
+DefaultColorScale = {numColors = 3, Table = {{0, 160, 0}, {240, 220, 0}, {200, 0, 0}}}
+
+local from, to = {x = 30, y = 30}, {x = 970, y = 770}
+Varko = {Project = project, InputPoints = {numPoints = 2, Points = {from, to}}}
+
+check_eq(project.Slope.file, "slope.png", "slope file")
+ReadExtraData(project.Slope.file, 0, 0, 0, 0)
+InitializeCopyTable()
+CopyTable()
+CopyPaths()
+GenerateCombinedTheme()
+local combined = project.CombinedTheme
+check(combined.minValue > 0 and combined.minValue < combined.maxValue, "cost range is positive")
+
+local reserve = project.Themes[reserve_theme]
+local reserve_value = {}
+for _, class in ipairs(reserve.Classes) do
+  if class.weight >= 100000 then reserve_value[class.colorindex] = true end
+end
+local function in_reserve(x, y) return reserve_value[reserve.Image.imagemap[x + y * W]] end
+
+-- Visits the pixel under every quarter-pixel step of a segment.
+local function walk(a, b, visit)
+  local steps = math.max(math.abs(b.x - a.x), math.abs(b.y - a.y)) * 4
+  for s = 0, steps do
+    local f = steps == 0 and 0 or s / steps
+    visit(math.floor(a.x + (b.x - a.x) * f + 0.5), math.floor(a.y + (b.y - a.y) * f + 0.5))
+  end
+end
+
+local straight_hits = 0
+walk(from, to, function(x, y) if in_reserve(x, y) then straight_hits = straight_hits + 1 end end)
+check(straight_hits > 0, "the straight line between the corners crosses a reserve")
+check(combined.Image.imagemap[from.x + from.y * W] < 255 and combined.Image.imagemap[to.x + to.y * W] < 255,
+      "both corners are passable")
+
+local started = os.clock()
+check_eq(MinimumPath(), 1, "a route between the far corners")
+local seconds = os.clock() - started
+local path = project.Paths[1]
+check(path.numPoints > 2, "the route has several points")
+
+local inside, reserve_hits, blocked = true, 0, 0
+for p = 1, path.numPoints do
+  local q = path.Points[p]
+  inside = inside and q.x >= 0 and q.x < W and q.y >= 0 and q.y < H
+end
+check(inside, "every route point lies inside the raster")
+if inside then
+  for p = 1, path.numPoints - 1 do
+    walk(path.Points[p], path.Points[p + 1], function(x, y)
+      if in_reserve(x, y) then reserve_hits = reserve_hits + 1 end
+      if combined.Image.imagemap[x + y * W] == 255 then blocked = blocked + 1 end
+    end)
+  end
+end
+check_eq(reserve_hits, 0, "the route keeps out of the reserves")
+check_eq(blocked, 0, "the route crosses no impassable pixel")
+local first, last = path.Points[1], path.Points[path.numPoints]
+check(math.abs(first.x - from.x) <= project.r and math.abs(first.y - from.y) <= project.r, "starts at the first corner")
+check(math.abs(last.x - to.x) <= project.r and math.abs(last.y - to.y) <= project.r, "ends at the other corner")
+
+-- the route's length, and its make-up by land use (counted on the walk's
+-- samples): no town is crossed
+CopyPaths()
+PathAnalysis(1)
+local analysis = path.Analysis
+check(analysis.length > math.sqrt((to.x - from.x) ^ 2 + (to.y - from.y) ^ 2) * project.Scale.sx,
+      "the route is longer than the straight line")
+local landuse = project.Themes[1]
+local samples, by_value = 0, {}
+for p = 1, path.numPoints - 1 do
+  walk(path.Points[p], path.Points[p + 1], function(x, y)
+    local v = landuse.Image.imagemap[x + y * W]
+    by_value[v] = (by_value[v] or 0) + 1
+    samples = samples + 1
+  end)
+end
+print(string.format("route: %d points, %.1f km, cost %.0f, search %.2f s (combined %g..%g)", path.numPoints,
+                    analysis.length / 1000, analysis.cost, seconds, combined.minValue, combined.maxValue))
+for _, class in ipairs(landuse.Classes) do
+  print(string.format("  %-10s %5.1f %%", class.description, 100 * (by_value[class.colorindex] or 0) / samples))
+  if class.description == "Urban" then check_eq(by_value[class.colorindex], nil, "the route crosses no town") end
+end
+
+if os.getenv("SAMPLE_PICTURE") then
+  imSaveMap(combined.Image.imagemap, combined.Image.palette, IM_BMP, IM_NONE, "combined.bmp")
+  local f = io.open("route.txt", "w")
+  for p = 1, path.numPoints do f:write(path.Points[p].x, " ", path.Points[p].y, "\n") end
+  f:close()
+end
+finish()
