@@ -1,0 +1,336 @@
+-- Project files (".vrk"): reading them as plain data, writing them back.
+-- A project file is Lua table text, but it is never run as a program: its
+-- tokens are checked first, so only table constructors, strings, numbers,
+-- true and false (after one leading `return`) get to the loader.
+VarkoFile = {}
+
+local MAX_FILE_BYTES = 64 * 1024 * 1024
+
+-- Fields the program derives or builds at run time: never written to a file.
+local RUNTIME_FIELDS = {
+  Image = true, CombinedTheme = true, numThemes = true, numClasses = true, numPaths = true,
+  numPoints = true, ThemesNames = true, Analysis = true, XYMark = true, path = true,
+}
+
+-- ------------------------------------------------------------ token check
+
+local PUNCTUATION = { ["{"] = true, ["}"] = true, ["["] = true, ["]"] = true,
+                      ["="] = true, [","] = true, [";"] = true }
+
+-- Skips a long bracket [[...]], [==[...]==] starting at i; returns the index
+-- after it and the number of newlines inside, or nil when it is unclosed.
+local function skip_long_bracket(text, i)
+  local level = text:match("^%[(=*)%[", i)
+  if not level then return nil end
+  local close = "]" .. level .. "]"
+  local from = i + #level + 2
+  local stop = text:find(close, from, true)
+  if not stop then return nil end
+  local _, newlines = text:sub(from, stop):gsub("\n", "")
+  return stop + #close, newlines
+end
+
+-- Skips a quoted string starting at i; returns the index after it and the
+-- newlines it holds (escaped line breaks), or nil when it is unclosed.
+local function skip_quoted(text, i)
+  local quote = text:sub(i, i)
+  local j, newlines = i + 1, 0
+  while j <= #text do
+    local c = text:sub(j, j)
+    if c == "\\" then
+      if text:sub(j + 1, j + 1) == "\n" then newlines = newlines + 1 end
+      j = j + 2
+    elseif c == quote then
+      return j + 1, newlines
+    elseif c == "\n" then
+      return nil
+    else
+      j = j + 1
+    end
+  end
+  return nil
+end
+
+-- Returns true, or nil and "line N: problem".
+function VarkoFile.checkTokens(text)
+  local i, line = 1, 1
+  local count, depth, closed = 0, 0, false
+  local previous = nil  -- kind of the previous token
+  local function fail(problem) return nil, "line " .. line .. ": " .. problem end
+  while i <= #text do
+    local c = text:sub(i, i)
+    if c == "\n" then
+      line, i = line + 1, i + 1
+    elseif c:match("%s") then
+      i = i + 1
+    elseif text:sub(i, i + 1) == "--" then
+      local after, newlines = skip_long_bracket(text, i + 2)
+      if after then
+        i, line = after, line + newlines
+      else
+        local stop = text:find("\n", i, true)
+        i = stop or #text + 1
+      end
+    else
+      if closed then return fail("text after the end of the project table") end
+      count = count + 1
+      local kind
+      if count == 1 then
+        if text:sub(i, i + 5) ~= "return" or text:sub(i + 6, i + 6):match("[%w_]") then
+          return fail("a project file starts with 'return {'")
+        end
+        i, kind = i + 6, "return"
+      elseif c == '"' or c == "'" then
+        local after, newlines = skip_quoted(text, i)
+        if not after then return fail("unfinished string") end
+        i, line, kind = after, line + newlines, "value"
+      elseif c == "[" and text:match("^%[=*%[", i) then
+        local after, newlines = skip_long_bracket(text, i)
+        if not after then return fail("unfinished long string") end
+        i, line, kind = after, line + newlines, "value"
+      elseif c:match("%d") or (c == "." and text:sub(i + 1, i + 1):match("%d")) then
+        local j = i
+        while j <= #text do
+          local d = text:sub(j, j)
+          if d:match("[eEpP]") and text:sub(j + 1, j + 1):match("[%+%-]") then
+            j = j + 2
+          elseif d:match("[%w%.]") then
+            j = j + 1
+          else
+            break
+          end
+        end
+        if not tonumber(text:sub(i, j - 1)) then return fail("malformed number '" .. text:sub(i, j - 1) .. "'") end
+        i, kind = j, "value"
+      elseif c == "-" then
+        if not text:sub(i + 1):match("^%s*%.?%d") then return fail("unexpected '-'") end
+        i, kind = i + 1, "minus"
+      elseif c:match("[%a_]") then
+        local word = text:match("^[%a_][%w_]*", i)
+        i = i + #word
+        if word == "true" or word == "false" then
+          kind = "value"
+        elseif text:match("^%s*=[^=]", i) and (previous == "{" or previous == "," or previous == ";") then
+          kind = "key"
+        else
+          return fail("'" .. word .. "' is not allowed in a project file (only tables, strings, numbers, true and false)")
+        end
+      elseif PUNCTUATION[c] then
+        if c == "=" and text:sub(i + 1, i + 1) == "=" then return fail("unexpected '=='") end
+        if c == "{" then depth = depth + 1 end
+        if c == "}" then
+          depth = depth - 1
+          if depth < 0 then return fail("unexpected '}'") end
+          if depth == 0 then closed = true end
+        end
+        if count == 2 and c ~= "{" then return fail("a project file starts with 'return {'") end
+        i, kind = i + 1, c
+      else
+        return fail("'" .. c .. "' is not allowed in a project file")
+      end
+      if count == 2 and kind ~= "{" then return fail("a project file starts with 'return {'") end
+      previous = kind
+    end
+  end
+  if count == 0 then return nil, "line 1: the file is empty" end
+  if not closed then return fail("the project table is not closed") end
+  return true
+end
+
+-- Reads a project file as data: the table, or nil and a message naming the
+-- file and the line.
+function VarkoFile.read(filename)
+  local f, problem = io.open(filename, "rb")
+  if not f then return nil, "cannot open " .. filename .. " (" .. tostring(problem) .. ")" end
+  local text = f:read(MAX_FILE_BYTES + 1)
+  f:close()
+  text = text or ""
+  if #text > MAX_FILE_BYTES then return nil, filename .. ": the file is too big for a project" end
+  local ok, message = VarkoFile.checkTokens(text)
+  if not ok then return nil, filename .. ": " .. message end
+  -- The tokens allow nothing but data; the empty environment and text mode
+  -- are a second wall.
+  local chunk, syntax = load(text, "=" .. filename, "t", {})
+  if not chunk then
+    local where, what = tostring(syntax):match(":(%d+): (.*)$")
+    if where then return nil, filename .. ": line " .. where .. ": " .. what end
+    return nil, filename .. ": " .. tostring(syntax)
+  end
+  local done, result = pcall(chunk)
+  if not done then return nil, filename .. ": " .. tostring(result) end
+  if type(result) ~= "table" then return nil, filename .. ": the file holds no project table" end
+  return result
+end
+
+-- ------------------------------------------------------------ writing
+
+local function is_identifier(s)
+  return type(s) == "string" and s:match("^[%a_][%w_]*$") ~= nil and
+         not ({ ["and"] = 1, ["break"] = 1, ["do"] = 1, ["else"] = 1, ["elseif"] = 1, ["end"] = 1,
+                ["false"] = 1, ["for"] = 1, ["function"] = 1, ["goto"] = 1, ["if"] = 1, ["in"] = 1,
+                ["local"] = 1, ["nil"] = 1, ["not"] = 1, ["or"] = 1, ["repeat"] = 1, ["return"] = 1,
+                ["then"] = 1, ["true"] = 1, ["until"] = 1, ["while"] = 1 })[s]
+end
+
+local function number_text(n)
+  if n ~= n or n == math.huge or n == -math.huge then return "0" end
+  if math.type(n) == "integer" then return string.format("%d", n) end
+  if n == math.floor(n) and math.abs(n) < 2 ^ 53 then return string.format("%d", math.floor(n)) end
+  return string.format("%.17g", n)
+end
+
+-- Order in which the known fields are written; others follow by name.
+local FIELD_ORDER = {
+  "format", "version", "name", "map", "weight", "file", "StudyArea", "left", "right", "bottom",
+  "top", "Scale", "sx", "sy", "Dimension", "w", "h", "WeightLimits", "minWeight", "maxWeight",
+  "i", "r", "slopeDataFormat", "Slope", "colorindex", "description", "x", "y", "Classes",
+  "Themes", "Paths", "Points",
+}
+local RANK = {}
+for k, name in ipairs(FIELD_ORDER) do RANK[name] = k end
+
+local function sorted_keys(t)
+  local keys = {}
+  for k, v in pairs(t) do
+    local storable = type(v) == "string" or type(v) == "number" or type(v) == "boolean" or type(v) == "table"
+    local list_part = math.type(k) == "integer" and k >= 1 and k <= #t
+    if storable and not list_part and (type(k) == "string" or type(k) == "number") and not RUNTIME_FIELDS[k] then
+      keys[#keys + 1] = k
+    end
+  end
+  table.sort(keys, function(a, b)
+    local ra, rb = RANK[a] or 1000, RANK[b] or 1000
+    if ra ~= rb then return ra < rb end
+    return tostring(a) < tostring(b)
+  end)
+  return keys
+end
+
+local function write_value(out, v, indent, seen)
+  local kind = type(v)
+  if kind == "string" then
+    out[#out + 1] = string.format("%q", v):gsub("\\\n", "\\n")
+  elseif kind == "number" then
+    out[#out + 1] = number_text(v)
+  elseif kind == "boolean" then
+    out[#out + 1] = tostring(v)
+  else
+    if seen[v] then error("a table is stored twice in the project", 0) end
+    seen[v] = true
+    local inner = indent .. "  "
+    local keys = sorted_keys(v)
+    local short = #keys <= 6 and #v == 0
+    for _, k in ipairs(keys) do
+      if type(v[k]) == "table" then short = false end
+    end
+    out[#out + 1] = "{"
+    local first = true
+    local function separator()
+      if short then
+        out[#out + 1] = first and " " or ", "
+      else
+        out[#out + 1] = (first and "\n" or ",\n") .. inner
+      end
+      first = false
+    end
+    for k = 1, #v do
+      separator()
+      write_value(out, v[k], inner, seen)
+    end
+    for _, k in ipairs(keys) do
+      separator()
+      out[#out + 1] = is_identifier(k) and k or ("[" .. (type(k) == "string" and string.format("%q", k) or number_text(k)) .. "]")
+      out[#out + 1] = " = "
+      write_value(out, v[k], inner, seen)
+    end
+    if first then
+      out[#out + 1] = "}"
+    elseif short then
+      out[#out + 1] = " }"
+    else
+      out[#out + 1] = ",\n" .. indent .. "}"
+    end
+    seen[v] = nil
+  end
+end
+
+-- The text of a project file for the data table t (runtime fields left out).
+function VarkoFile.text(t)
+  local out = { "-- Varko project\nreturn " }
+  write_value(out, t, "", {})
+  out[#out + 1] = "\n"
+  return table.concat(out)
+end
+
+-- Writes through a temporary file renamed over the target, so a failed
+-- save never leaves half a project behind. true, or nil and a message.
+function VarkoFile.write(filename, t)
+  local ok, text = pcall(VarkoFile.text, t)
+  if not ok then return nil, text end
+  local temporary = filename .. ".tmp"
+  local f, problem = io.open(temporary, "wb")
+  if not f then return nil, "cannot write " .. filename .. " (" .. tostring(problem) .. ")" end
+  local written, write_problem = f:write(text)
+  local closed = f:close()
+  if not written or not closed then
+    os.remove(temporary)
+    return nil, "cannot write " .. filename .. " (" .. tostring(write_problem or "disk full?") .. ")"
+  end
+  local renamed, rename_problem = os.rename(temporary, filename)
+  if not renamed then
+    os.remove(temporary)
+    return nil, "cannot write " .. filename .. " (" .. tostring(rename_problem) .. ")"
+  end
+  return true
+end
+
+-- ------------------------------------------------------------ paths
+
+local function current_dir()
+  local pwd = os.getenv("PWD")
+  if pwd and pwd:sub(1, 1) == "/" then return pwd end
+  local p = io.popen and io.popen("pwd")
+  if p then
+    local dir = p:read("l")
+    p:close()
+    if dir then return dir end
+  end
+  return "."
+end
+
+-- An absolute path without "." and ".." parts.
+function VarkoFile.absolute(path)
+  if path:sub(1, 1) ~= "/" then path = current_dir() .. "/" .. path end
+  local parts = {}
+  for part in path:gmatch("[^/]+") do
+    if part == ".." then
+      if #parts > 0 then parts[#parts] = nil end
+    elseif part ~= "." then
+      parts[#parts + 1] = part
+    end
+  end
+  return "/" .. table.concat(parts, "/")
+end
+
+function VarkoFile.dirname(path)
+  return path:match("^(.*)/[^/]*$") or "."
+end
+
+-- path as seen from the folder dir, with "/" separators.
+function VarkoFile.relative(dir, path)
+  local from, to = {}, {}
+  for part in VarkoFile.absolute(dir):gmatch("[^/]+") do from[#from + 1] = part end
+  for part in VarkoFile.absolute(path):gmatch("[^/]+") do to[#to + 1] = part end
+  local common = 0
+  while common < #from and common < #to - 1 and from[common + 1] == to[common + 1] do common = common + 1 end
+  local parts = {}
+  for _ = common + 1, #from do parts[#parts + 1] = ".." end
+  for k = common + 1, #to do parts[#parts + 1] = to[k] end
+  return table.concat(parts, "/")
+end
+
+-- A file named in a project, found from the project's folder.
+function VarkoFile.resolve(dir, file)
+  if file:sub(1, 1) == "/" then return file end
+  return dir .. "/" .. file
+end

@@ -1,0 +1,145 @@
+-- The Routes menu: a new route picked on the map, rename, delete, the
+-- analysis report (with CSV export), measuring, and exporting the map.
+local A = VarkoActions
+local ui = VarkoUI
+
+local function selected_path()
+  local k = ui.path
+  if not (k and Varko.Project.Paths[k]) then
+    ui.message("Routes", "Select a route in the list first.")
+    return nil
+  end
+  return k
+end
+
+-- Routes through points; reports a failure. The new path's number or nil.
+function A.routeThrough(points)
+  ui.setStatus("Searching the route...")
+  IupFlush()
+  local k, problem = VarkoRoutes.newRoute(points)
+  ui.setStatus("")
+  if not k then
+    ui.message("New route", problem)
+    ui.fillPaths()
+    return nil
+  end
+  ui.path = k
+  ui.setModified(true)
+  ui.fillPaths()
+  ui.setStatus(string.format("%s: %d points", Varko.Project.Paths[k].name, #Varko.Project.Paths[k].Points))
+  return k
+end
+
+function A.newRoute()
+  if #Varko.Project.Themes == 0 then
+    ui.message("New route", "Import a theme first: routes are searched over the combined theme.")
+    return
+  end
+  ui.setStatus("Click the route's points on the map; right click or Enter finishes, Esc cancels.")
+  VarkoMap.pickPoints(function(points)
+    ui.setStatus("")
+    if points then A.routeThrough(points) end
+  end)
+end
+
+function A.renameRoute()
+  local k = selected_path()
+  if not k then return end
+  local path = Varko.Project.Paths[k]
+  local result, name = IupScanf("Rename route\nName:%40.30%s\n", path.name)
+  if result ~= 1 or name == "" then return end
+  path.name = name
+  ui.setModified(true)
+  ui.fillPaths()
+end
+
+function A.deleteRoute()
+  local k = selected_path()
+  if not k then return end
+  if IupAlarm("Delete route", "Delete " .. Varko.Project.Paths[k].name .. "?", "Delete", "Cancel") ~= 1 then return end
+  table.remove(Varko.Project.Paths, k)
+  VarkoProject.derive(Varko.Project)
+  ui.path = nil
+  ui.setModified(true)
+  ui.fillPaths()
+end
+
+function A.saveReport(k)
+  local filename = A.chooseFile("SAVE", "Save the analysis as CSV", "CSV files|*.csv|All files|*.*|")
+  if not filename then return end
+  if not filename:match("%.[^/.]+$") then filename = filename .. ".csv" end
+  local ok, problem = VarkoRoutes.saveCsv(k, filename)
+  if not ok then ui.message("Route analysis", problem) end
+end
+
+-- Analyses route k and shows the report in its own window.
+function A.analysePath(k)
+  local analysis, problem = VarkoRoutes.analyse(k)
+  if not analysis then
+    ui.message("Route analysis", problem)
+    return nil
+  end
+  if ui.report then IupDestroy(ui.report) end
+  local text = iupmultiline { value = VarkoRoutes.report(k), size = "320x160", readonly = "YES",
+                              font = "COURIER_NORMAL_10" }
+  ui.reportText = text
+  ui.report = iupdialog {
+    iupvbox {
+      text,
+      iuphbox { iupfill {},
+                iupbutton { title = "Save as CSV...", action = function() A.saveReport(k) end },
+                iupbutton { title = "Close", action = function()
+                  IupHide(ui.report)
+                  return IUP_DEFAULT
+                end } },
+      margin = "5x5", gap = "5",
+    },
+    title = "Route analysis: " .. Varko.Project.Paths[k].name, parentdialog = "Varko.MainDialog",
+  }
+  IupShow(ui.report)
+  return analysis
+end
+
+function A.analyseRoute()
+  local k = selected_path()
+  if k then A.analysePath(k) end
+end
+
+function A.measure()
+  if #Varko.Project.Themes == 0 then
+    ui.message("Measure", "Import a theme first.")
+    return
+  end
+  if not VarkoRoutes.combinedValid then
+    local ok, problem = VarkoRoutes.generateCombined()
+    if not ok then
+      ui.message("Measure", problem)
+      return
+    end
+  end
+  ui.setStatus("Click the two ends of the distance on the map.")
+  VarkoMap.measure(function(distance)
+    if distance then ui.setStatus(string.format("Distance: %.1f m", distance)) end
+  end)
+end
+
+-- The export format for a file name, by its extension (PNG when none).
+function A.exportFormatOf(filename)
+  local ext = (filename:match("%.([^./]+)$") or ""):lower()
+  if ext == "tiff" then ext = "tif" elseif ext == "jpeg" then ext = "jpg" elseif ext == "sgi" then ext = "rgb" end
+  for _, format in ipairs(A.exportFormats) do
+    if format.ext == ext then return format.name, filename end
+  end
+  return "PNG", filename .. ".png"
+end
+
+function A.exportMap()
+  local filters = {}
+  for _, format in ipairs(A.exportFormats) do filters[#filters + 1] = format.label .. "|*." .. format.ext .. "|" end
+  local filename = A.chooseFile("SAVE", "Export the map", table.concat(filters))
+  if not filename then return end
+  local format
+  format, filename = A.exportFormatOf(filename)
+  local ok, problem = VarkoMap.export(filename, format)
+  if not ok then ui.message("Export map", tostring(problem)) end
+end

@@ -1,0 +1,195 @@
+-- Computations on the open project through the application functions, in
+-- the order they expect: copies, slope data, the combined theme, the route
+-- search, path analysis. Each entry returns true, or nil and a message;
+-- none raises.
+VarkoRoutes = {}
+
+local copies_initialized = false
+local combined_palette = nil  -- the palette the colour scale was put on
+VarkoRoutes.combinedValid = false
+
+-- Marks the combined theme out of date (after any edit of themes or weights).
+function VarkoRoutes.invalidate() VarkoRoutes.combinedValid = false end
+
+local function protected(fn, ...)
+  local ok, a, b = pcall(fn, ...)
+  if not ok then return nil, tostring(a) end
+  return a, b
+end
+
+-- DestroyTable/DestroyPaths, then CopyTable/CopyPaths of Varko.Project.
+local function refresh_copies()
+  if not copies_initialized then
+    InitializeCopyTable()
+    copies_initialized = true
+  end
+  VarkoProject.derive(Varko.Project)
+  DestroyTable()
+  DestroyPaths()
+  CopyTable()
+  CopyPaths()
+end
+
+local function refresh_paths()
+  VarkoProject.derive(Varko.Project)
+  DestroyPaths()
+  CopyPaths()
+end
+
+-- The slope data named by the project, or none.
+local function read_slope()
+  local p = Varko.Project
+  if p.Slope and p.Slope.path then
+    local file = p.Slope.path
+    -- The reader handles names of 3 to 63 characters: prefer the shorter form.
+    local short = VarkoFile.relative(".", file)
+    if #short < #file then file = short end
+    if #file > 63 then error("the slope file's name is longer than 63 characters: " .. file, 0) end
+    ReadExtraData(file, 0, 0)
+  else
+    ReadExtraData("", 0, -1)
+  end
+end
+
+-- The combined theme's image is made before GenerateCombinedTheme; the
+-- colour scale is applied to a palette on the first call of the run only,
+-- so every later combined image shares that palette.
+local function combined_image()
+  local p = Varko.Project
+  local w, h = p.Dimension.w, p.Dimension.h
+  local current = p.CombinedTheme and p.CombinedTheme.Image
+  local image = { imagemap = imCreateImageMap(w, h), palette = combined_palette or imCreatePalette(256) }
+  combined_palette = image.palette
+  p.CombinedTheme = { Image = image }
+  return current
+end
+
+function VarkoRoutes.generateCombined()
+  local p = Varko.Project
+  if #p.Themes == 0 then return nil, "The project has no themes yet: import a theme first." end
+  return protected(function()
+    refresh_copies()
+    read_slope()
+    combined_image()
+    GenerateCombinedTheme()
+    VarkoRoutes.combinedValid = true
+    return true
+  end)
+end
+
+local function ensure_combined()
+  if VarkoRoutes.combinedValid then
+    refresh_copies()
+    return true
+  end
+  return VarkoRoutes.generateCombined()
+end
+
+-- Routes a new path through points ({x=, y=} pixels). true and the path's
+-- number, or nil and a message; a route not found leaves no path behind.
+function VarkoRoutes.newRoute(points, name)
+  if type(points) ~= "table" or #points < 2 then return nil, "A route needs at least two points." end
+  local ok, problem = ensure_combined()
+  if not ok then return nil, problem end
+  local p = Varko.Project
+  return protected(function()
+    local copied = {}
+    for n, point in ipairs(points) do copied[n] = { x = point.x, y = point.y } end
+    Varko.InputPoints = { numPoints = #copied, Points = copied }
+    local k = #p.Paths + 1
+    p.Paths[k] = { name = name or ("Route " .. k), numPoints = 0, Points = {} }
+    p.numPaths = k
+    local found = MinimumPath()
+    if found ~= 1 or #p.Paths[k].Points == 0 then
+      table.remove(p.Paths, k)
+      refresh_paths()
+      return nil, "No route was found through these points: an impassable area may cut them apart."
+    end
+    refresh_paths()
+    return k
+  end)
+end
+
+function VarkoRoutes.analyse(k)
+  local ok, problem = ensure_combined()
+  if not ok then return nil, problem end
+  return protected(function()
+    PathAnalysis(k)
+    return Varko.Project.Paths[k].Analysis
+  end)
+end
+
+function VarkoRoutes.measure(x0, y0, x1, y1)
+  local ok, problem = ensure_combined()
+  if not ok then return nil, problem end
+  return protected(SegDist, x0, y0, x1, y1)
+end
+
+-- Rows of an analysis: {theme, class, length, percentage} per class.
+function VarkoRoutes.analysisRows(k)
+  local p = Varko.Project
+  local a = p.Paths[k].Analysis
+  local rows = {}
+  if not a then return rows end
+  for t, theme in ipairs(p.Themes) do
+    local at = a.Themes and a.Themes[t]
+    if at then
+      for j, class in ipairs(theme.Classes) do
+        local ac = at.Classes[j]
+        rows[#rows + 1] = { theme = theme.name, class = class.description, length = ac.length, perc = ac.perc }
+      end
+    end
+  end
+  return rows
+end
+
+function VarkoRoutes.report(k)
+  local p = Varko.Project
+  local path = p.Paths[k]
+  local a = path.Analysis
+  local lines = { string.format("%s: %d points", path.name, #path.Points),
+                  string.format("Length: %.1f m", a.length), string.format("Cost: %.1f", a.cost), "" }
+  local last_theme = nil
+  for _, row in ipairs(VarkoRoutes.analysisRows(k)) do
+    if row.theme ~= last_theme then
+      lines[#lines + 1] = "Theme " .. row.theme
+      last_theme = row.theme
+    end
+    lines[#lines + 1] = string.format("  %-28s %12.1f m %7.2f %%", row.class, row.length, row.perc)
+  end
+  return table.concat(lines, "\n")
+end
+
+local function csv_field(value)
+  if type(value) == "number" then return string.format("%.6g", value) end
+  value = tostring(value)
+  if value:find('[",\n]') then value = '"' .. value:gsub('"', '""') .. '"' end
+  return value
+end
+
+function VarkoRoutes.saveCsv(k, filename)
+  local a = Varko.Project.Paths[k].Analysis
+  if not a then return nil, "The route has not been analysed." end
+  local lines = { "theme,class,length,percentage",
+                  "total,," .. csv_field(a.length) .. ",100", "cost,," .. csv_field(a.cost) .. "," }
+  for _, row in ipairs(VarkoRoutes.analysisRows(k)) do
+    lines[#lines + 1] = table.concat({ csv_field(row.theme), csv_field(row.class), csv_field(row.length),
+                                       csv_field(row.perc) }, ",")
+  end
+  local f, problem = io.open(filename, "w")
+  if not f then return nil, "cannot write " .. filename .. " (" .. tostring(problem) .. ")" end
+  local written = f:write(table.concat(lines, "\n"), "\n")
+  local closed = f:close()
+  if not written or not closed then return nil, "cannot write " .. filename end
+  return true
+end
+
+-- The cost under a pixel of the combined theme, or nil when unknown.
+function VarkoRoutes.combinedCost(x, y)
+  local ct = Varko.Project.CombinedTheme
+  if not VarkoRoutes.combinedValid or not ct or not ct.Image or not ct.minValue then return nil end
+  local w = Varko.Project.Dimension.w
+  local v = ct.Image.imagemap[x + y * w]
+  if v == 255 then return "impassable" end
+  return ct.minValue + v * (ct.maxValue - ct.minValue) / 254
+end
