@@ -120,7 +120,7 @@ def meander(rng, start, end, steps, amplitude, cell):
 
 def blob(rng, cx, cy, radius, roughness):
     """A round patch with a ragged border, as a boolean raster."""
-    field = value_noise(rng, 16, octaves=2)
+    field = value_noise(rng, 32, octaves=4)
     xs = np.arange(W, dtype=float)[None, :] - cx
     ys = np.arange(H, dtype=float)[:, None] - cy
     d = np.sqrt(xs * xs + ys * ys)
@@ -224,19 +224,21 @@ def smooth(points, passes=2):
 # ---------------------------------------------------------------- the landscape
 
 def build():
-    rng = Generator(PCG64(SEED))
+    # one stream per feature, so that retuning one feature leaves the others alone
+    def stream(feature):
+        return Generator(PCG64([SEED, feature]))
 
     # rivers: a main river from the north-west to the east, a tributary from the north
-    main_river = meander(rng, (-10, 700), (1010, 260), 260, 70, 24)
+    main_river = meander(stream(1), (-10, 700), (1010, 260), 260, 70, 24)
     join = main_river[150]
-    tributary = meander(rng, (760, 810), join, 120, 40, 20)
+    tributary = meander(stream(2), (760, 810), join, 120, 40, 20)
     rivers = [main_river, tributary]
     river_dist = distance_to_polylines(rivers, 120)
 
     # elevation in metres: rolling noise, higher to the south-west and north-east, valleys along the rivers
-    hills = value_noise(rng, 160, octaves=5, persistence=0.5)
-    ridges = value_noise(rng, 90, octaves=3, persistence=0.45)
-    peaks = np.maximum(value_noise(rng, 48, octaves=3, persistence=0.4) - 0.62, 0.0)
+    hills = value_noise(stream(3), 160, octaves=5, persistence=0.5)
+    ridges = value_noise(stream(4), 90, octaves=3, persistence=0.45)
+    peaks = np.maximum(value_noise(stream(5), 48, octaves=3, persistence=0.4) - 0.62, 0.0)
     xs = np.arange(W, dtype=float)[None, :] / W
     ys = np.arange(H, dtype=float)[:, None] / H
     elevation = 4000 * peaks * peaks + 180 + 600 * hills + 420 * ridges * ridges + 60 * (xs - ys) * (xs - ys)
@@ -249,8 +251,8 @@ def build():
     # height of its centre, with banks that rise gently over 20 pixels
     lake_sites = [(main_river[60], 26, 0.35), (main_river[205], 20, 0.3), ((180, 200), 22, 0.35)]
     lakes = np.zeros((H, W), dtype=bool)
-    for (cx, cy), radius, roughness in lake_sites:
-        lake = blob(rng, cx, cy, radius, roughness)
+    for site, ((cx, cy), radius, roughness) in enumerate(lake_sites):
+        lake = blob(stream(10 + site), cx, cy, radius, roughness)
         level = elevation[int(cy), int(cx)]
         bank = steps_from(lake, 20) / 20.0
         weight = (1 - bank) * (1 - bank)
@@ -269,12 +271,13 @@ def build():
     water = (main_dist < width) | (trib_dist < 1.3) | lakes
 
     # nature reserves across the diagonal, so that a corner-to-corner route must go round
-    ragged = value_noise(rng, 24, octaves=2) * 2 - 1
+    ragged = value_noise(stream(6), 24, octaves=2) * 2 - 1
     reserve = ellipse(520, 410, 190, 70, -40, ragged) | ellipse(250, 560, 70, 45, 20, ragged)
     buffer_zone = dilate(reserve, 12) & ~reserve
 
     # towns on flat dry ground, away from the reserves and from each other
     towns = []
+    rng = stream(30)
     candidates = [(int(rng.random() * (W - 120)) + 60, int(rng.random() * (H - 120)) + 60) for _ in range(400)]
     for x, y in candidates:
         if len(towns) == 6:
@@ -285,7 +288,7 @@ def build():
             continue
         towns.append((x, y, 22 + int(rng.random() * 18)))
     urban = np.zeros((H, W), dtype=bool)
-    town_noise = value_noise(rng, 10, octaves=2) * 2 - 1
+    town_noise = value_noise(stream(7), 10, octaves=2) * 2 - 1
     for x, y, radius in towns:
         px = np.arange(W, dtype=float)[None, :] - x
         py = np.arange(H, dtype=float)[:, None] - y
@@ -320,20 +323,20 @@ def build():
     road_dist = distance_to_polylines(roads, 1000 / PIXEL + 2) * PIXEL
 
     # land use
-    patches = value_noise(rng, 40, octaves=3)
-    wet = value_noise(rng, 20, octaves=2)
-    water_near = dilate(water, 10)
+    patches = value_noise(stream(8), 40, octaves=3)
+    wet = value_noise(stream(9), 20, octaves=2)
+    water_steps = steps_from(water, 20)
     landuse = np.full((H, W), FARMLAND, dtype=np.uint8)
     high = np.quantile(elevation, 0.7)
     forest = (elevation > high + 120 * (patches - 0.5)) | (degrees > 12) | (patches > 0.72)
     landuse[forest] = FOREST
     landuse[reserve & (patches > 0.3)] = FOREST
-    landuse[water_near & (degrees < 5) & (wet > 0.38) & ~water] = WETLAND
+    landuse[(water_steps < 30 * (wet - 0.3)) & (degrees < 6) & ~water] = WETLAND
     landuse[urban] = URBAN
     landuse[water] = WATER
 
     # soils: alluvium in the valleys, rock on steep ground, the rest from a coarse noise field
-    soil_field = value_noise(rng, 120, octaves=3)
+    soil_field = value_noise(stream(20), 120, octaves=3)
     soils = np.full((H, W), LOAM, dtype=np.uint8)
     soils[soil_field < 0.42] = CLAY
     soils[soil_field > 0.6] = SAND

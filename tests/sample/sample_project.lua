@@ -69,7 +69,7 @@ project.numThemes = #project.Themes
 project.numPaths = 1
 project.Paths = {{name = "Route 1", numPoints = 0, Points = {}}}
 project.CombinedTheme = {Image = {imagemap = imCreateImageMap(W, H), palette = imCreatePalette(256)}}
-DefaultColorScale = {numColors = 3, Table = {{0, 160, 0}, {240, 220, 0}, {200, 0, 0}}}
+DefaultColorScale = {numColors = 6, Table = {{0, 110, 40}, {90, 170, 60}, {200, 220, 80}, {250, 200, 60}, {240, 120, 40}, {190, 30, 30}}}
 
 local from, to = {x = 30, y = 30}, {x = 970, y = 770}
 Varko = {Project = project, InputPoints = {numPoints = 2, Points = {from, to}}}
