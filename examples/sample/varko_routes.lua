@@ -115,8 +115,33 @@ function VarkoRoutes.analyse(k)
   if not ok then return nil, problem end
   return protected(function()
     PathAnalysis(k)
-    return Varko.Project.Paths[k].Analysis
+    local a = Varko.Project.Paths[k].Analysis
+    VarkoRoutes.settleFirstClasses(a)
+    return a
   end)
+end
+
+-- PathAnalysis gives class 1 only the length over unlisted pixel values,
+-- so the length over class 1's own value is counted nowhere. Class 1 is
+-- every pixel no later class claims: its length is the theme's length less
+-- the other classes'; a value listed twice counts for its last class only.
+function VarkoRoutes.settleFirstClasses(a)
+  for t, theme in ipairs(Varko.Project.Themes) do
+    local at = a.Themes and a.Themes[t]
+    if at and #theme.Classes > 0 then
+      local owner = {}
+      for j, class in ipairs(theme.Classes) do owner[class.colorindex] = j end
+      local others = 0
+      for j = 2, #theme.Classes do
+        local ac = at.Classes[j]
+        if owner[theme.Classes[j].colorindex] ~= j then ac.length, ac.perc = 0, 0 end
+        others = others + ac.length
+      end
+      local first = at.Classes[1]
+      first.length = math.max(0, at.length - others)
+      first.perc = a.length > 0 and 100 * first.length / a.length or 0
+    end
+  end
 end
 
 function VarkoRoutes.measure(x0, y0, x1, y1)

@@ -1,0 +1,101 @@
+-- Bad project files: each is refused with a clear message naming the file
+-- and, for text faults, the line; the open project stays exactly as it was.
+dofile("harness.lua")
+VarkoDir = "sample"
+VarkoNoAutoLoad = true
+dofile("sample/varko.lua")
+
+-- A tiny project of its own: a 6 x 4 theme with values 1 and 2.
+local W, H = 6, 4
+local function write_map(name, w, h, fn)
+  local m = imCreateImageMap(w, h)
+  for y = 0, h - 1 do for x = 0, w - 1 do m[x + y * w] = fn(x, y) end end
+  local palette = imCreatePalette(256)
+  palette[1] = imEncodeColor(0, 160, 0)
+  palette[2] = imEncodeColor(200, 0, 0)
+  check_eq(imSaveMap(m, palette, IM_BMP, IM_NONE, name), IM_ERR_NONE, "fixture " .. name)
+end
+write_map("theme.bmp", W, H, function(x) return x < 3 and 1 or 2 end)
+write_map("small.bmp", W - 1, H, function() return 1 end)
+check_eq(imSaveRGB(imCreateImageRGB(W, H), IM_BMP, IM_NONE, "rgb.bmp"), IM_ERR_NONE, "fixture rgb.bmp")
+
+local function project_text(fields)
+  return "-- Varko project\nreturn {\n" ..
+    "  format = \"Varko project\", version = 1,\n" ..
+    "  StudyArea = { left = 0, right = 60, bottom = 0, top = 40 },\n" ..
+    "  Scale = { sx = 10, sy = 10 }, Dimension = { w = 6, h = 4 },\n" ..
+    "  WeightLimits = { minWeight = 0, maxWeight = 100 }, i = 1, r = 1,\n" ..
+    (fields or "") ..
+    "  Themes = { { name = \"Soil\", map = \"soil\", weight = 1, file = \"theme.bmp\",\n" ..
+    "    Classes = { { colorindex = 1, weight = 5, description = \"Sand\" },\n" ..
+    "                { colorindex = 2, weight = 100000, description = \"Rock\" } } } },\n" ..
+    "}\n"
+end
+local function write(name, text)
+  local f = io.open(name, "wb")
+  f:write(text)
+  f:close()
+end
+
+write("good.vrk", project_text("  Unknown = { kept = true },\n"))
+check(VarkoActions.openFile("good.vrk"), "the good tiny project opens")
+local good = Varko.Project
+check_eq(good.Themes[1].numClasses, 2, "classes counted")
+check_eq(good.Unknown.kept, true, "an unknown field is read")
+local good_text = VarkoFile.text(good)
+check(good_text:find("Unknown = { kept = true }", 1, true) ~= nil, "and written back")
+
+local not_allowed = " is not allowed in a project file (only tables, strings, numbers, true and false)"
+local cases = {
+  { "syntax error", project_text("  x = = 1,\n"), "bad.vrk: line 7: unexpected symbol near '='" },
+  { "unclosed table", "return { a = { 1, 2 }\n", "bad.vrk: line 2: the project table is not closed" },
+  { "function call", project_text("  x = os.exit(3),\n"), "bad.vrk: line 7: 'os'" .. not_allowed },
+  { "function literal", project_text("  f = function() end,\n"), "bad.vrk: line 7: 'function'" .. not_allowed },
+  { "global access", project_text("  w = width,\n"), "bad.vrk: line 7: 'width'" .. not_allowed },
+  { "code before return", "os.exit(3)\n" .. project_text(), "bad.vrk: line 1: a project file starts with 'return {'" },
+  { "code after the table", project_text() .. "print(1)\n", "bad.vrk: line 11: text after the end of the project table" },
+  { "concatenation", project_text("  s = \"a\" .. \"b\",\n"), "bad.vrk: line 7: '.' is not allowed in a project file" },
+  { "call with a string", project_text("  s = require \"os\",\n"), "bad.vrk: line 7: 'require'" .. not_allowed },
+  { "missing theme image", project_text():gsub("theme.bmp", "none.bmp"),
+    "bad.vrk: theme 1 (Soil): cannot read the image ./none.bmp (error " .. IM_ERR_OPEN .. ")" },
+  { "wrong image size", project_text():gsub("theme.bmp", "small.bmp"),
+    "bad.vrk: theme 1 (Soil): ./small.bmp is 5 x 4 pixels, the project's raster is 6 x 4" },
+  { "true-colour image", project_text():gsub("theme.bmp", "rgb.bmp"), "bad.vrk: theme 1 (Soil): ./rgb.bmp is not an 8-bit map image" },
+  { "colorindex over 255", project_text():gsub("colorindex = 2", "colorindex = 256"),
+    "bad.vrk: class 2 of theme 1 colorindex must lie between 0 and 255" },
+  { "fractional colorindex", project_text():gsub("colorindex = 2", "colorindex = 2.5"),
+    "bad.vrk: class 2 of theme 1 colorindex must be a whole number" },
+  { "missing Dimension", project_text():gsub("Dimension = { w = 6, h = 4 },", ""), "bad.vrk: Dimension is missing (a table is expected)" },
+  { "point outside the raster", project_text("  Paths = { { name = \"a\", Points = { { x = 6, y = 0 } } } },\n"),
+    "bad.vrk: point 1 of path 1 x must lie between 0 and 5" },
+  { "newer version", project_text():gsub("version = 1", "version = 2"),
+    "bad.vrk: the project was written by a newer version of Varko (version 2)" },
+  { "not a project", "return { format = \"Something else\" }\n", "bad.vrk: this is not a Varko project file" },
+  { "empty file", "", "bad.vrk: line 1: the file is empty" },
+}
+for _, case in ipairs(cases) do
+  write("bad.vrk", case[2])
+  iuptest.reset()
+  local ok, message = VarkoActions.openFile("bad.vrk")
+  check_eq(ok, nil, case[1] .. ": refused")
+  check_eq(message, case[3], case[1] .. ": message")
+  check_eq(iuptest.last_message(), "Open project: " .. tostring(case[3]), case[1] .. ": shown to the user")
+  check(Varko.Project == good, case[1] .. ": the open project stays")
+  check_eq(VarkoFile.text(Varko.Project), good_text, case[1] .. ": unchanged")
+end
+check_eq(VarkoActions.openFile("missing.vrk"), nil, "a missing file is refused")
+check(iuptest.last_message():find("cannot open missing.vrk", 1, true) ~= nil, "and said so")
+
+-- Text that is data survives a round trip: escapes, long strings, comments.
+write("odd.vrk", project_text("  Note = { \"tab\\tquote\\\" and\\\nnewline\", [[long\nstring]], -1.5e3, 0x10 }, --[[ a\n comment ]]\n"))
+check(VarkoActions.openFile("odd.vrk"), "escapes, long strings and comments are data")
+local note = Varko.Project.Note
+check_eq(note[1], "tab\tquote\" and\nnewline", "escaped string")
+check_eq(note[2], "long\nstring", "long string")
+check_eq(note[3], -1500, "negative number with exponent")
+check_eq(note[4], 16, "hexadecimal number")
+check(VarkoActions.saveFile("odd2.vrk"), "saved again")
+check(VarkoActions.openFile("odd2.vrk"), "and reopened")
+check_eq(Varko.Project.Note[1], "tab\tquote\" and\nnewline", "the string survives saving")
+check_eq(VarkoFile.text(Varko.Project), VarkoFile.text(VarkoProject.load("odd.vrk")), "same project after the round trip")
+finish()

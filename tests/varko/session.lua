@@ -1,0 +1,71 @@
+-- A whole session on the sample project, as a user would drive it: open,
+-- the combined theme, a route clicked on the map, its analysis, saving and
+-- reopening, and the question about unsaved changes.
+dofile("harness.lua")
+dofile("session_common.lua")
+VarkoDir = "sample"
+dofile("sample/varko.lua")
+local p = Varko.Project
+
+check_eq(VarkoUI.filename, "sample/sample.vrk", "the sample project is opened at start")
+check_eq(p.numThemes, 5, "five themes")
+check(not VarkoUI.modified, "a freshly opened project is unchanged")
+check(VarkoRoutes.combinedValid, "the combined theme is made and shown at start")
+check(type(p.CombinedTheme.minValue) == "number" and p.CombinedTheme.maxValue > p.CombinedTheme.minValue,
+      "the combined theme's range is known")
+
+-- Four route points clicked on the map, then a right click ends the route.
+local points = session.routePoints
+iuptest.choose(VarkoUI.items["New route"])
+iuptest.deliver()
+local _, _, cw, chgt = iuptest.rect(canvas)
+for _, point in ipairs(points) do
+  local cx, cy = imagetocanvas(point.x + 0.5, point.y + 0.5)
+  local x, y = math.floor(cx), chgt - 1 - math.floor(cy)
+  check(x >= 0 and x < cw and y >= 0 and y < chgt, "route point lies on the visible map")
+  iuptest.press(canvas, 1, x, y)
+  iuptest.release(canvas, 1, x, y)
+  iuptest.deliver()
+end
+iuptest.press(canvas, 3, 5, 5)
+iuptest.release(canvas, 3, 5, 5)
+iuptest.deliver()
+
+check_eq(p.numPaths, 1, "one route made")
+local k = VarkoUI.path
+check_eq(k, 1, "the new route is selected")
+session.checkRoute(p, 1, points)
+check(VarkoUI.modified, "a new route marks the project changed")
+
+-- The analysis report and its CSV.
+local analysis = VarkoActions.analysePath(1)
+check(analysis ~= nil, "analysis made")
+session.checkAnalysis(p, 1)
+check(iuptest.visible(VarkoUI.report), "the report window is shown")
+local report = iuptest.text(VarkoUI.reportText)
+check(report:find("Length: " .. string.format("%.1f", analysis.length), 1, true) ~= nil, "the report gives the length")
+check(report:find("Nature reserve", 1, true) ~= nil, "the report lists the classes")
+check(VarkoRoutes.saveCsv(1, "route.csv"), "CSV written")
+local rows = {}
+for line in io.lines("route.csv") do rows[#rows + 1] = line end
+check_eq(rows[1], "theme,class,length,percentage", "CSV header")
+check_eq(#rows, 3 + #VarkoRoutes.analysisRows(1), "one CSV row per class after the totals")
+
+-- Save, reopen, compare.
+local before = VarkoFile.text(p)
+check(VarkoActions.saveFile("session.vrk"), "saved")
+check(not VarkoUI.modified, "saving clears the changed mark")
+check_eq(p.Themes[1].file, "sample/themes/landuse.png", "theme files are stored relative to the project file")
+check(VarkoActions.openFile("session.vrk"), "reopened")
+check(Varko.Project ~= p, "reopening makes a new project table")
+check_eq(VarkoFile.text(Varko.Project), VarkoFile.text(p), "the reopened project equals the saved one")
+check_eq(Varko.Project.Paths[1].numPoints, #p.Paths[1].Points, "the route's points come back")
+check_eq(#before, #VarkoFile.text(p), "saving changed only the theme file paths' folder")
+
+-- Unsaved changes: Cancel keeps the dialog, Discard closes it.
+VarkoUI.setModified(true)
+iuptest.answer_alarm(3)
+check_eq(VarkoActions.exit(), IUP_IGNORE, "Cancel keeps the program running")
+iuptest.answer_alarm(2)
+check_eq(VarkoActions.exit(), IUP_CLOSE, "Discard lets it close")
+finish()
