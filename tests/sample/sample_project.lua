@@ -35,7 +35,6 @@ check_eq(project.StudyArea.top - project.StudyArea.bottom, H * project.Scale.sy,
 
 -- Every pixel value of every theme is the colorindex of one of its classes,
 -- and every class weight lies within WeightLimits.
-local reserve_theme
 local names = {}
 for t, theme in ipairs(project.Themes) do
   names[t] = theme.name
@@ -46,7 +45,6 @@ for t, theme in ipairs(project.Themes) do
     listed[class.colorindex] = true
     weight_ok = weight_ok and class.weight >= project.WeightLimits.minWeight
                 and class.weight <= project.WeightLimits.maxWeight
-    if class.weight >= 100000 then reserve_theme = t end
   end
   check(weight_ok, theme.name .. ": class weights within WeightLimits")
   local map, unlisted = theme.Image.imagemap, 0
@@ -61,7 +59,11 @@ for t, theme in ipairs(project.Themes) do
     check(used[class.colorindex], theme.name .. ": class " .. class.description .. " occurs")
   end
 end
-check(reserve_theme ~= nil, "one theme has an impassable class")
+local function theme_of(map_name)
+  for _, theme in ipairs(project.Themes) do
+    if theme.map == map_name then return theme end
+  end
+end
 
 -- the project tables the route functions read
 project.ThemesNames = names
@@ -75,6 +77,30 @@ local from, to = {x = 30, y = 30}, {x = 970, y = 770}
 Varko = {Project = project, InputPoints = {numPoints = 2, Points = {from, to}}}
 
 check_eq(project.Slope.file, "slope.png", "slope file")
+local header = io.open("slope.hdr"):read("a")
+local raw_low, raw_high, degrees_low, degrees_high = header:match("^(%S+) (%S+) (%S+) (%S+)\n$")
+check(raw_low == "0" and raw_high == "255" and degrees_low == "0" and degrees_high == "90",
+      "slope.hdr maps 0..255 to 0..90 degrees")
+local slope = load_map("slope.png").imagemap
+
+-- The slope classes are bands of the slope image's degrees: "0-5 degrees",
+-- ... "> 30 degrees"; find the theme by its map name.
+local slope_theme = theme_of("slopeclasses")
+local bands = {}
+for _, class in ipairs(slope_theme.Classes) do
+  local low, high = class.description:match("^(%d+)-(%d+) degrees$")
+  if not low then low, high = class.description:match("^> (%d+) degrees$"), 90 end
+  bands[class.colorindex] = {low = tonumber(low), high = tonumber(high)}
+end
+local misbanded, steepest = 0, 0
+for k = 0, W * H - 1 do
+  local degrees, band = slope[k] * 90 / 255, bands[slope_theme.Image.imagemap[k]]
+  if degrees < band.low or degrees >= band.high then misbanded = misbanded + 1 end
+  if slope[k] > slope[steepest] and slope[k] < 255 and k % W < W - 1 then steepest = k end
+end
+check_eq(misbanded, 0, "every slope class agrees with the slope image")
+check(slope[steepest] * 90 / 255 > 30, "the hills have slopes above 30 degrees")
+
 ReadExtraData(project.Slope.file, 0, 0, 0, 0)
 InitializeCopyTable()
 CopyTable()
@@ -83,10 +109,20 @@ GenerateCombinedTheme()
 local combined = project.CombinedTheme
 check(combined.minValue > 0 and combined.minValue < combined.maxValue, "cost range is positive")
 
-local reserve = project.Themes[reserve_theme]
+-- the slope image lengthens ground distances: one pixel step at the steepest
+-- spot is half a pixel on each of the two slopes
+local function ground_factor(k) return 1 / math.cos(math.rad(slope[k] * 90 / 255)) end
+local sx, sy = steepest % W, steepest // W
+check_near(SegDist(sx, sy, sx + 1, sy), project.Scale.sx / 2 * (ground_factor(steepest) + ground_factor(steepest + 1)),
+           1e-3 * project.Scale.sx, "SegDist follows the slope image")
+
+local reserve = theme_of("protected")
 local reserve_value = {}
 for _, class in ipairs(reserve.Classes) do
-  if class.weight >= 100000 then reserve_value[class.colorindex] = true end
+  if class.description == "Nature reserve" then
+    reserve_value[class.colorindex] = true
+    check(class.weight >= 100000 and reserve.weight > 0, "nature reserves are impassable")
+  end
 end
 local function in_reserve(x, y) return reserve_value[reserve.Image.imagemap[x + y * W]] end
 
@@ -138,7 +174,7 @@ PathAnalysis(1)
 local analysis = path.Analysis
 check(analysis.length > math.sqrt((to.x - from.x) ^ 2 + (to.y - from.y) ^ 2) * project.Scale.sx,
       "the route is longer than the straight line")
-local landuse = project.Themes[1]
+local landuse = theme_of("landuse")
 local samples, by_value = 0, {}
 for p = 1, path.numPoints - 1 do
   walk(path.Points[p], path.Points[p + 1], function(x, y)
