@@ -148,6 +148,20 @@ def steps_from(mask, limit):
     return steps
 
 
+def hill_bumps(rng, count):
+    """Steep round hills in metres: count bumps h / (1 + (d / s)^2)^2 of
+    height h 250..650 m and spread s 14..34 pixels at random places."""
+    total = np.zeros((H, W))
+    xs = np.arange(W, dtype=float)[None, :]
+    ys = np.arange(H, dtype=float)[:, None]
+    for _ in range(count):
+        cx, cy = rng.random() * W, rng.random() * H
+        height, spread = 250 + 400 * rng.random(), 14 + 20 * rng.random()
+        q = ((xs - cx) * (xs - cx) + (ys - cy) * (ys - cy)) / (spread * spread)
+        total += height / ((1 + q) * (1 + q))
+    return total
+
+
 def dilate(mask, steps):
     out = mask.copy()
     for _ in range(steps):
@@ -238,10 +252,10 @@ def build():
     # elevation in metres: rolling noise, higher to the south-west and north-east, valleys along the rivers
     hills = value_noise(stream(3), 160, octaves=5, persistence=0.5)
     ridges = value_noise(stream(4), 90, octaves=3, persistence=0.45)
-    peaks = np.maximum(value_noise(stream(5), 48, octaves=3, persistence=0.4) - 0.62, 0.0)
+    peaks = hill_bumps(stream(5), 16)
     xs = np.arange(W, dtype=float)[None, :] / W
     ys = np.arange(H, dtype=float)[:, None] / H
-    elevation = 4000 * peaks * peaks + 180 + 600 * hills + 420 * ridges * ridges + 60 * (xs - ys) * (xs - ys)
+    elevation = peaks + 180 + 600 * hills + 420 * ridges * ridges + 60 * (xs - ys) * (xs - ys)
     valley = river_dist / 110.0
     valley = np.where(valley < 1, (1 - valley * valley) ** 2, 0.0)
     floor = 150 + 40 * xs  # the river runs downhill to the east
@@ -259,6 +273,7 @@ def build():
         elevation = elevation + (level - elevation) * weight
         lakes |= lake
     near_lake = dilate(lakes, 6)
+    lake_steps = steps_from(lakes, 50)
 
     slope = slope_degrees_byte(elevation)
     degrees = degrees_of_byte(slope.astype(float))
@@ -282,7 +297,7 @@ def build():
     for x, y in candidates:
         if len(towns) == 6:
             break
-        if degrees[y, x] > 6 or river_dist[y, x] < 18 or buffer_zone[y, x] or reserve[y, x] or near_lake[y, x]:
+        if degrees[y, x] > 6 or river_dist[y, x] < 18 or buffer_zone[y, x] or reserve[y, x] or lake_steps[y, x] < 50:
             continue
         if any(math.hypot(x - tx, y - ty) < 220 for tx, ty, _ in towns):
             continue
@@ -392,14 +407,14 @@ IMPASSABLE = 100000
 # 100000 that the search treats as impassable.
 # name, map, theme weight, classes (colorindex, weight, description, colour)
 THEMES = [
-    ("Land use", "landuse", 0.35, [
+    ("Land use", "landuse", 0.4, [
         (FOREST, 3, "Forest", (46, 125, 50)),
         (FARMLAND, 0.5, "Farmland", (236, 216, 140)),
         (URBAN, 10, "Urban", (198, 62, 58)),
         (WATER, 8, "Water", (52, 110, 214)),
         (WETLAND, 6, "Wetland", (120, 196, 180)),
     ]),
-    ("Distance to roads", "roads", 0.2, [
+    ("Distance to roads", "roads", 0.15, [
         (1, 0.5, "0-100 m", (90, 40, 20)),
         (2, 1, "100-300 m", (170, 100, 60)),
         (3, 2, "300-1000 m", (225, 175, 120)),
