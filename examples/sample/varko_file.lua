@@ -286,16 +286,21 @@ end
 
 -- ------------------------------------------------------------ paths
 
+-- The working folder, asked of the system (a launcher may leave PWD stale).
+local working_dir = nil
 local function current_dir()
-  local pwd = os.getenv("PWD")
-  if pwd and pwd:sub(1, 1) == "/" then return pwd end
+  if working_dir then return working_dir end
   local p = io.popen and io.popen("pwd")
   if p then
     local dir = p:read("l")
     p:close()
-    if dir then return dir end
+    if dir and dir:sub(1, 1) == "/" then working_dir = dir end
   end
-  return "."
+  if not working_dir then
+    local pwd = os.getenv("PWD")
+    working_dir = (pwd and pwd:sub(1, 1) == "/") and pwd or "/"
+  end
+  return working_dir
 end
 
 -- An absolute path without "." and ".." parts.

@@ -14,8 +14,9 @@ end
 
 -- Routes through points; reports a failure. The new path's number or nil.
 function A.routeThrough(points)
+  -- No loop step here: events handled inside this callback could start a
+  -- second search over the first one's copies.
   ui.setStatus("Searching the route...")
-  IupFlush()
   local k, problem = VarkoRoutes.newRoute(points)
   ui.setStatus("")
   if not k then

@@ -41,9 +41,8 @@ local function read_slope()
   local p = Varko.Project
   if p.Slope and p.Slope.path then
     local file = p.Slope.path
-    -- The reader handles names of 3 to 63 characters: prefer the shorter form.
-    local short = VarkoFile.relative(".", file)
-    if #short < #file then file = short end
+    -- The reader handles names of 3 to 63 characters.
+    if #file > 63 then file = VarkoFile.relative(".", file) end
     if #file > 63 then error("the slope file's name is longer than 63 characters: " .. file, 0) end
     ReadExtraData(file, 0, 0)
   else
