@@ -325,8 +325,8 @@ def build():
             road_cost[cy, cx] = min(road_cost[cy, cx], 0.7)
         roads.append(smooth([(cx * ROAD_STEP + ROAD_STEP // 2, cy * ROAD_STEP + ROAD_STEP // 2)
                              for cx, cy in cells]))
-    # a through road leaving the area at the west and east edges
-    for edge_start, town in (((0, 120), 0), ((W - 1, 680), 1)):
+    # through roads leaving the area at the west and east edges, from the nearest town
+    for edge_start in ((0, 120), (W - 1, 680)):
         near = min(range(len(towns)), key=lambda k: math.hypot(towns[k][0] - edge_start[0],
                                                                  towns[k][1] - edge_start[1]))
         cells = plan_road(road_cost, (edge_start[0] // ROAD_STEP, edge_start[1] // ROAD_STEP),
@@ -374,7 +374,7 @@ def build():
     return {
         "landuse": landuse, "roads": distance_classes, "protected": protection,
         "soils": soils, "slopeclasses": slope_classes, "slope": slope,
-    }, towns
+    }
 
 
 def spanning_links(towns):
@@ -459,7 +459,7 @@ def lua_string(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
-def project_text(towns):
+def project_text():
     right, top = LEFT + int(W * PIXEL), BOTTOM + int(H * PIXEL)
     lines = [
         "-- Varko project",
@@ -494,7 +494,7 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)),
                                                            "..", "examples", "sample")
     os.makedirs(os.path.join(out, "themes"), exist_ok=True)
-    rasters, towns = build()
+    rasters = build()
     for _name, map_name, _weight, classes in THEMES:
         colours = {index: rgb for index, _w, _d, rgb in classes}
         save_palette_png(rasters[map_name], colours, os.path.join(out, THEME_FILE % map_name))
@@ -503,7 +503,7 @@ def main():
     with open(os.path.join(out, "slope.hdr"), "w", newline="\n") as f:
         f.write(SLOPE_HEADER)
     with open(os.path.join(out, "sample.vrk"), "w", newline="\n") as f:
-        f.write(project_text(towns))
+        f.write(project_text())
 
 
 if __name__ == "__main__":
