@@ -30,6 +30,7 @@ function A.chooseFile(kind, title, filter)
 end
 
 local function changed()
+  VarkoProject.derive(Varko.Project)
   VarkoRoutes.invalidate()
   ui.setModified(true)
 end
