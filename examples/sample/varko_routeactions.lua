@@ -106,6 +106,24 @@ function A.analyseRoute()
   if k then A.analysePath(k) end
 end
 
+-- The profile of the selected route along the selected theme (the
+-- combined theme when none) in the XY graphic window.
+function A.profileRoute()
+  local k = selected_path()
+  if not k then return end
+  if type(XYGraphic) ~= "function" then
+    ui.message("Route profile", "The profile window is not available in this build.")
+    return
+  end
+  local ok, problem = true, nil
+  if not VarkoRoutes.combinedValid then ok, problem = VarkoRoutes.generateCombined() end
+  if ok then
+    local t = ui.theme == 0 and #Varko.Project.Themes + 1 or ui.theme
+    ok, problem = pcall(XYGraphic, k, t)
+  end
+  if not ok then ui.message("Route profile", tostring(problem)) end
+end
+
 function A.measure()
   if #Varko.Project.Themes == 0 then
     ui.message("Measure", "Import a theme first.")

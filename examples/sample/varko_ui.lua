@@ -167,6 +167,7 @@ local function menus()
     { "Routes", iupmenu {
       item("New route", A.newRoute), item("Rename route...", A.renameRoute),
       item("Delete route", A.deleteRoute), item("Analyse route", A.analyseRoute),
+      item("Route profile", A.profileRoute),
       iupseparator {}, item("Measure distance", A.measure) } },
     { "View", iupmenu {
       item("Fit to window", function() VarkoMap.fit() end),
