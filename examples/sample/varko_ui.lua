@@ -177,7 +177,7 @@ local function menus()
 end
 
 function VarkoUI.build()
-  ui.themeList = iuplist { size = "110x60", action = function(_, _, n, state)
+  ui.themeList = iuplist { size = "110x80", action = function(_, _, n, state)
     if state == 1 then VarkoUI.selectTheme(n - 1) end
   end }
   ui.classList = iuplist { size = "110x80", action = function(_, _, n, state)
