@@ -173,6 +173,8 @@ IupElement* FocusedIn(Native* dialog) {
 gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer tag) {
   IupElement* dialog = ElementOf(tag);
   if (dialog == nullptr) return FALSE;
+  // a dialog disabled under a popup takes no keys (the window still gets them)
+  if (!gtk_widget_get_sensitive(Find(dialog)->box)) return TRUE;
   const int code = KeyCode(event);
   if (code == 0) return FALSE;
   IupElement* target = FocusedIn(Find(dialog));
