@@ -12,6 +12,7 @@ build_packages=(
   clang libclang-rt-14-dev
   fonts-liberation
   libgtk-3-dev
+  libcairo2-dev
 )
 test_packages=(
   python3 python3-pil python3-numpy imagemagick netpbm

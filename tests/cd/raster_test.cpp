@@ -2,7 +2,11 @@
 // fills, arcs, images and scrolling, checked pixel by pixel.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "cd.h"
@@ -206,6 +210,65 @@ TEST(Quantise, FewColoursMapExactly) {
   std::vector<long> pal(256);
   cdRGB2Map(10, 10, r.data(), g.data(), b.data(), index.data(), 256, pal.data());
   for (int i = 0; i < 100; i++) EXPECT_EQ(pal[index[size_t(i)]], (long)(r[size_t(i)] << 16 | 7 << 8));
+}
+
+// More colours than palette entries: the palette splits the grey ramp and
+// error diffusion keeps each stretch's mean grey, where nearest-colour
+// mapping would flatten it to one entry.
+TEST(Quantise, DitheringKeepsTheMeanOfARamp) {
+  const int w = 256, h = 16;
+  std::vector<unsigned char> grey(size_t(w * h)), index(grey.size());
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++) grey[size_t(y * w + x)] = (unsigned char)x;
+  std::vector<long> pal(2, -1);
+  cdRGB2Map(w, h, grey.data(), grey.data(), grey.data(), index.data(), 2, pal.data());
+  for (long c : pal) {
+    EXPECT_EQ(c >> 16, c & 0xFF) << "palette entries stay grey";
+    EXPECT_EQ(c >> 16, (c >> 8) & 0xFF);
+  }
+  ASSERT_NE(pal[0], pal[1]);
+  for (int from : {96, 128}) {  // the stretches either side of the split
+    double sum = 0, source = 0;
+    for (int y = 0; y < h; y++)
+      for (int x = from; x < from + 32; x++) {
+        sum += double(pal[index[size_t(y * w + x)]] & 0xFF);
+        source += x;
+      }
+    EXPECT_NEAR(sum / (32 * h), source / (32 * h), 24) << "stretch from " << from;
+  }
+}
+
+// A TrueType file is found as named, then in the folder CDDIR names.
+TEST_F(Rgb, TrueTypeFileFoundInCDDIR) {
+  const char* system = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
+  FILE* in = std::fopen(system, "rb");
+  if (!in) GTEST_SKIP() << "no Liberation Sans";
+  char dir_template[] = "/tmp/cddir_test_XXXXXX";
+  ASSERT_NE(mkdtemp(dir_template), nullptr);
+  std::string dir = dir_template, copy = dir + "/cddir_face.ttf";
+  FILE* out = std::fopen(copy.c_str(), "wb");
+  ASSERT_NE(out, nullptr);
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, in)) > 0) std::fwrite(buf, 1, n, out);
+  std::fclose(in);
+  std::fclose(out);
+
+  int small_w = 0, small_h = 0, w1 = 0, h1 = 0, w2 = 0, h2 = 0;
+  cdFont(CD_HELVETICA, CD_PLAIN, 8);
+  cdTextSize("Ag", &small_w, &small_h);
+  unsetenv("CDDIR");
+  cdNativeFont("cddir_face.ttf, 30");  // not in the working folder: the font stays
+  cdTextSize("Ag", &w1, &h1);
+  EXPECT_EQ(w1, small_w);
+  setenv("CDDIR", dir.c_str(), 1);
+  cdNativeFont("cddir_face.ttf, 30");
+  cdTextSize("Ag", &w2, &h2);
+  unsetenv("CDDIR");
+  EXPECT_GT(h2, 2 * small_h) << "the 30-point face from CDDIR is in force";
+  EXPECT_GT(w2, 2 * small_w);
+  std::remove(copy.c_str());
+  rmdir(dir.c_str());
 }
 
 }  // namespace
