@@ -234,11 +234,12 @@ void MakeControl(Native* n) {
       MakeList(n);
       break;
     case IUP_CANVAS:
-      n->inner = n->outer = gtk_drawing_area_new();
+      n->inner = gtk_drawing_area_new();
       gtk_widget_set_can_focus(n->inner, TRUE);
       gtk_widget_add_events(n->inner, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
                                           GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_KEY_PRESS_MASK |
                                           GDK_FOCUS_CHANGE_MASK);
+      n->outer = WrapScrollbars(n);
       break;
     default:
       return;
@@ -258,6 +259,8 @@ class GtkDriver final : public Driver {
   const char* SystemName() const override { return "Linux"; }
   void Open() override {
     IupSetGlobal("WIN_DLGBGCOLOR", "15");
+    // a click in a scrollbar's trough pages, as users of the program expect
+    g_object_set(gtk_settings_get_default(), "gtk-primary-button-warps-slider", FALSE, nullptr);
     InstallCompactStyle();
   }
   void Shutdown() override {
@@ -388,8 +391,10 @@ class GtkDriver final : public Driver {
       h = std::min(height, ch + 10);
     }
     gtk_widget_set_size_request(n->outer, std::max(width, 1), std::max(h, 1));
+    // the canvas's client area is what its scrollbars leave
     if (resized && n->kind == IUP_CANVAS && IupGetAttribute(e, "IUPWIN_IS_MAPPING") == nullptr)
-      event::CanvasResize(e, width, height);
+      event::CanvasResize(e, std::max(0, width - ScrollbarThickness(n, false)),
+                          std::max(0, height - ScrollbarThickness(n, true)));
   }
 
   void PlaceDialog(IupElement* d, int x, int y, int width, int height) override {
@@ -573,6 +578,11 @@ void GtkDriver::SetAttribute(IupElement* e, const char* name, const char* value)
       SetListValue(n, value);
     }
     n->quiet = false;
+  } else if (n->kind == IUP_CANVAS && (std::strcmp(name, "POSX") == 0 || std::strcmp(name, "POSY") == 0 ||
+                                        std::strcmp(name, "XMIN") == 0 || std::strcmp(name, "XMAX") == 0 ||
+                                        std::strcmp(name, "YMIN") == 0 || std::strcmp(name, "YMAX") == 0 ||
+                                        std::strcmp(name, "DX") == 0 || std::strcmp(name, "DY") == 0)) {
+    SyncScrollbars(n);
   } else if (std::strcmp(name, "ACTIVE") == 0) {
     SetEnabled(e, ReadBoolOf(value) != 0);
   } else if (std::strcmp(name, "VISIBLE") == 0) {

@@ -23,6 +23,8 @@ struct Native {
   GtkWidget* inner = nullptr;   // the control proper (entry, view, drawing area...)
   GtkWidget* fixed = nullptr;   // dialogs: the client area
   GtkWidget* box = nullptr;     // dialogs: menu bar above the client area
+  GtkWidget* hbar = nullptr;    // canvases: their scrollbars
+  GtkWidget* vbar = nullptr;
   GtkListStore* store = nullptr;
   std::vector<bool> marks;      // lists: the marks last reported
   bool multiple = false, dropdown = false;
@@ -65,6 +67,14 @@ void ReportListChange(Native* n);
 // Text of an edit control (Latin-1) and its replacement.
 std::string EditText(const Native* n);
 void SetEditText(Native* n, const std::string& latin1);
+
+// Canvas scrollbars (scrollbar.cpp): wraps the drawing area with the bars
+// that "SCROLLBAR"/"SBH"/"SBV" ask for (returns the widget to place), moves
+// the thumbs to the canvas's attributes, and tells the thickness the bars
+// take from the drawing area.
+GtkWidget* WrapScrollbars(Native* n);
+void SyncScrollbars(Native* n);
+int ScrollbarThickness(const Native* n, bool horizontal);
 
 // Native dialogs (dialogs.cpp).
 IupElement* TrackMenu(IupElement* menu, int x, int y);
