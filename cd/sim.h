@@ -33,6 +33,7 @@ struct SimState {
   std::vector<cdPoint> clip_poly; /* the simulated clip polygon */
   /* buffers of the polygon fill, kept at the largest size seen */
   std::vector<double> edges;
+  std::vector<int> edge_order, active_edges; /* polygon fill: by top, crossing this row */
   std::vector<double> crossings;
   TrueTypeFont* font = nullptr;
 };

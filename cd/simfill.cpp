@@ -9,6 +9,17 @@
 
 namespace cdsim {
 
+namespace {
+
+/* std::floor for the finite, int-sized values of a crossing, without the
+ * library call */
+inline double Floor(double v) {
+  double t = double(static_cast<long long>(v));
+  return t > v ? t - 1 : t;
+}
+
+}  // namespace
+
 void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
   if (n < 3) return;
   SimState* s = cv->sim;
@@ -29,22 +40,44 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
                                  double(bottom.x - top.x) / double(top.y - bottom.y)});
     }
     xs.reserve(edges.size() / 4);
+    s->edge_order.resize(edges.size() / 4);
+    s->active_edges.clear();
+    s->active_edges.reserve(edges.size() / 4);
   } catch (const std::bad_alloc&) {
     return;
   }
+  /* edges enter the active list from the top down and leave below their
+   * bottom, so a row looks only at the edges that can cross it */
+  std::vector<int>& order = s->edge_order;
+  std::vector<int>& active = s->active_edges;
+  for (size_t i = 0; i < order.size(); i++) order[i] = int(i * 4);
+  std::sort(order.begin(), order.end(), [&](int a, int b) { return edges[size_t(a)] > edges[size_t(b)]; });
+  size_t next = 0;
   bool saved_filling = s->filling;
   s->filling = true;
   int first = std::min(ymax, cv->h - 1), last = std::max(ymin, 0);
   for (int y = first; y >= last; y--) {
+    while (next < order.size() && edges[size_t(order[next])] >= y) active.push_back(order[next++]);
+    /* one pass drops the edges that ended above this row and collects the
+     * crossings of the others */
+    const double row = y;
+    size_t kept = 0;
     xs.clear();
-    for (size_t e = 0; e < edges.size(); e += 4) {
-      double top = edges[e], bottom = edges[e + 1];
+    for (size_t i = 0; i < active.size(); i++) {
+      const int e = active[i];
+      const double* edge = &edges[size_t(e)];
+      if (row < edge[1]) continue;
+      active[kept++] = e;
       /* a shared vertex counts for the edge below it, except at the very top */
-      bool active = (y >= bottom && y < top) || (y == top && top == ymax);
-      if (!active) continue;
-      xs.push_back(std::floor(edges[e + 2] + (top - y) * edges[e + 3] + 0.5));
+      if (row == edge[0] && edge[0] != ymax) continue;
+      xs.push_back(Floor(edge[2] + (edge[0] - row) * edge[3] + 0.5));
     }
-    std::sort(xs.begin(), xs.end());
+    active.resize(kept);
+    if (xs.size() == 2) {
+      if (xs[0] > xs[1]) std::swap(xs[0], xs[1]);
+    } else {
+      std::sort(xs.begin(), xs.end());
+    }
     for (size_t i = 0; i + 1 < xs.size(); i += 2)
       if (xs[i + 1] >= xs[i] + 1) Span(cv, int(xs[i]), int(xs[i + 1]), y);
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cd.h"
+#include "cddriver.h"
 
 namespace {
 
@@ -188,6 +189,64 @@ TEST(Golden, ImagesScrollText) {
   cdTextAlignment(CD_BASE_LEFT);
   cdText(90, 8, "Varko 5.12");
   Compare(p, "images_scroll_text");
+}
+
+// Clip off, by area and by polygon, drawn once on a normal canvas and once
+// with the y axis inverted as window drivers set it: the second picture is
+// the first one upside down, pixel for pixel. (Thick lines are left out:
+// an odd width puts its extra pixel on the device's side of the line.)
+void ClipScene(bool inverted) {
+  cdClipArea(10, 80, 10, 50);
+  int xmin, xmax, ymin, ymax;
+  cdGetClipArea(&xmin, &xmax, &ymin, &ymax);
+  EXPECT_EQ(xmin, 10);
+  EXPECT_EQ(xmax, 80);
+  EXPECT_EQ(ymin, 10) << (inverted ? "inverted" : "normal");
+  EXPECT_EQ(ymax, 50);
+  for (int mode : {CD_CLIPOFF, CD_CLIPAREA, CD_CLIPPOLYGON}) {
+    if (mode == CD_CLIPPOLYGON) {
+      cdBegin(CD_CLIP);
+      cdVertex(110, 5), cdVertex(190, 20), cdVertex(150, 55), cdVertex(130, 25);
+      cdEnd();
+    }
+    cdClip(mode);
+    int up = mode == CD_CLIPOFF ? 60 : 0;  // clip off draws in the upper half
+    cdForeground(0xA00000);
+    cdInteriorStyle(CD_SOLID);
+    cdBox(0, 199, 25 + up, 30 + up);
+    cdLine(0, up, 100, 50 + up);
+    cdLineStyle(CD_DASHED);
+    cdLine(0, 40 + up, 199, 5 + up);
+    cdLineStyle(CD_CONTINUOUS);
+    cdArc(45, 30 + up, 90, 50, 0, 360);
+    cdForeground(0x0000A0);
+    cdHatch(CD_FDIAGONAL);
+    cdBox(100, 199, 15 + up, 35 + up);
+    cdSector(150, 45 + up, 60, 30, 200, 340);
+    cdInteriorStyle(CD_SOLID);
+    cdBegin(CD_FILL);
+    cdVertex(60, 2 + up), cdVertex(120, 50 + up), cdVertex(180, 3 + up);
+    cdEnd();
+  }
+  cdClip(CD_CLIPOFF);
+}
+
+TEST(Golden, ClipsOnAnInvertedYAxis) {
+  Picture normal(200, 120), inverted(200, 120);
+  cdActivate(normal.cv);
+  ClipScene(false);
+  cdActivate(inverted.cv);
+  inverted.cv->y_inverted = 1;
+  ClipScene(true);
+  size_t diff = 0;
+  for (int y = 0; y < 120; y++)
+    for (int x = 0; x < 200; x++) {
+      size_t a = size_t(y * 200 + x), b = size_t((119 - y) * 200 + x);
+      diff += normal.r[a] != inverted.r[b] || normal.g[a] != inverted.g[b] ||
+              normal.b[a] != inverted.b[b];
+    }
+  EXPECT_EQ(diff, 0u) << "pixels that differ from the upside-down normal picture";
+  Compare(normal, "clips_inverted");
 }
 
 }  // namespace
