@@ -56,6 +56,11 @@ void InstallCompactStyle() {
   g_object_unref(provider);
 }
 
+bool HasImage(IupElement* e) {
+  IupElement* image = IupGetHandle(IupGetAttribute(e, "IMAGE"));
+  return image != nullptr && IupGetKind(image) == IUP_IMAGE;
+}
+
 GtkWidget* FixedOf(IupElement* dialog) {
   Native* d = Find(dialog);
   return d != nullptr ? d->fixed : nullptr;
@@ -155,6 +160,8 @@ void MakeDialog(Native* n) {
   if (Native* o = Find(owner); o != nullptr && o->kind == IUP_DIALOG)
     gtk_window_set_transient_for(window, GTK_WINDOW(o->outer));
   ConnectDialog(n);
+  WatchCursor(n);
+  AcceptDrops(n);
 }
 
 void MakeMenu(Native* n, IupElement* dialog) {
@@ -196,7 +203,13 @@ void MakeControl(Native* n) {
   IupElement* e = n->element;
   switch (n->kind) {
     case IUP_BUTTON:
-      n->inner = n->outer = gtk_button_new_with_label(Title(e).c_str());
+      if (HasImage(e)) {
+        n->inner = n->outer = gtk_button_new();
+        ShowButtonImage(n, ReadBoolOf(IupGetAttribute(e, "ACTIVE")) == 0 ? "IMINACTIVE" : "IMAGE");
+        ConnectButtonImages(n);
+      } else {
+        n->inner = n->outer = gtk_button_new_with_label(Title(e).c_str());
+      }
       break;
     case IUP_LABEL: {
       const char* sep = IupGetAttribute(e, "SEPARATOR");
@@ -204,6 +217,8 @@ void MakeControl(Native* n) {
         n->inner = n->outer = gtk_separator_new(GTK_ORIENTATION_HORIZONTAL);
       } else if (sep != nullptr && g_ascii_strcasecmp(sep, "VERTICAL") == 0) {
         n->inner = n->outer = gtk_separator_new(GTK_ORIENTATION_VERTICAL);
+      } else if (GtkWidget* picture = ImageWidget(e, "IMAGE")) {
+        n->inner = n->outer = picture;
       } else {
         n->inner = n->outer = gtk_label_new(Title(e).c_str());
         gtk_label_set_xalign(GTK_LABEL(n->inner), 0);
@@ -214,7 +229,13 @@ void MakeControl(Native* n) {
       n->inner = n->outer = gtk_frame_new(IupGetOwnAttribute(e, "TITLE") ? Title(e).c_str() : nullptr);
       break;
     case IUP_TOGGLE:
-      n->inner = n->outer = gtk_check_button_new_with_label(Title(e).c_str());
+      // a toggle with an image is a button that stays pressed
+      if (HasImage(e)) {
+        n->inner = n->outer = gtk_toggle_button_new();
+        ShowButtonImage(n, "IMAGE");
+      } else {
+        n->inner = n->outer = gtk_check_button_new_with_label(Title(e).c_str());
+      }
       gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(n->inner), ReadBoolOf(IupGetOwnAttribute(e, "VALUE")) == 1);
       break;
     case IUP_TEXT:
@@ -251,6 +272,9 @@ void MakeControl(Native* n) {
   ApplyFont(n->inner, e);
   if (ReadBoolOf(IupGetAttribute(e, "ACTIVE")) == 0) gtk_widget_set_sensitive(n->outer, FALSE);
   ConnectControl(n);
+  ApplyTip(n);
+  WatchCursor(n);
+  if (n->kind == IUP_CANVAS) AcceptDrops(n);
 }
 
 class GtkDriver final : public Driver {
@@ -585,6 +609,21 @@ void GtkDriver::SetAttribute(IupElement* e, const char* name, const char* value)
     SyncScrollbars(n);
   } else if (std::strcmp(name, "ACTIVE") == 0) {
     SetEnabled(e, ReadBoolOf(value) != 0);
+    if (n->kind == IUP_BUTTON && HasImage(e)) ShowButtonImage(n, ReadBoolOf(value) == 0 ? "IMINACTIVE" : "IMAGE");
+  } else if (std::strcmp(name, "TIP") == 0) {
+    ApplyTip(n);
+  } else if (std::strcmp(name, "CURSOR") == 0) {
+    ApplyCursor(n);
+  } else if (std::strcmp(name, "IMAGE") == 0) {
+    if (n->kind == IUP_BUTTON || n->kind == IUP_TOGGLE) {
+      ShowButtonImage(n, "IMAGE");
+    } else if (n->kind == IUP_LABEL && GTK_IS_IMAGE(n->outer)) {
+      GdkPixbuf* pixbuf = ImagePixbuf(IupGetHandle(value), e, false);
+      if (pixbuf != nullptr) {
+        gtk_image_set_from_pixbuf(GTK_IMAGE(n->outer), pixbuf);
+        g_object_unref(pixbuf);
+      }
+    }
   } else if (std::strcmp(name, "VISIBLE") == 0) {
     if (n->kind != IUP_DIALOG) SetVisible(e, ReadBoolOf(value) != 0);
   } else if (std::strcmp(name, "WINFONT") == 0 || std::strcmp(name, "FONT") == 0) {

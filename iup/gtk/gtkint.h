@@ -76,6 +76,27 @@ GtkWidget* WrapScrollbars(Native* n);
 void SyncScrollbars(Native* n);
 int ScrollbarThickness(const Native* n, bool horizontal);
 
+// Pointers (pointers.cpp): the pointer a "CURSOR" value names (null when it
+// names none), and setting an element's pointer once its window exists.
+GdkCursor* PointerNamed(const char* name, IupElement* user);
+bool IsOwnPointer(const char* name);
+void ApplyCursor(Native* n);
+void WatchCursor(Native* n);
+
+// IMAGE elements (images.cpp): the picture of an IMAGE as seen on the user
+// element (null when not an image); a button shows the image that attribute
+// names, else its "IMAGE".
+GdkPixbuf* ImagePixbuf(IupElement* image, IupElement* user, bool pointer);
+GtkWidget* ImageWidget(IupElement* user, const char* attribute);
+void ShowButtonImage(Native* n, const char* attribute);
+void ConnectButtonImages(Native* n);  // "IMPRESS" while pressed
+
+// Desktop (desktop.cpp): local file names (Latin-1) of a dropped URI list,
+// drop acceptance for elements with a "DROPFILES_CB", tooltips.
+std::vector<std::string> DroppedFiles(const gchar* const* uris);
+void AcceptDrops(Native* n);
+void ApplyTip(Native* n);
+
 // Native dialogs (dialogs.cpp).
 IupElement* TrackMenu(IupElement* menu, int x, int y);
 void MessageBox(IupElement* owner, const char* title, const char* text);
