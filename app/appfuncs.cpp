@@ -13,7 +13,6 @@ using script::Guarded;
 const luaL_Reg kApplicationFunctions[] = {
     // MyIupFileDialog and iup_getcolor come first, with the dialogs work.
     {"MyImageMapAccess", Guarded<route::MyImageMapAccess>},
-    {"CopyTable", Guarded<route::CopyTable>},
     {"GenerateCombinedTheme", Guarded<route::GenerateCombinedTheme>},
     {"InitializeCopyTable", Guarded<route::InitializeCopyTable>},
     {"CopyTable", Guarded<route::CopyTable>},

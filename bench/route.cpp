@@ -54,9 +54,14 @@ struct Project {
   }
 };
 
+// Each size is generated on first use, so a run filtered to one size does not build the other.
 const Project& Get(int n) {
-  static Project small(1000), large(4000);
-  return n == 1000 ? small : large;
+  if (n == 1000) {
+    static const Project small(1000);
+    return small;
+  }
+  static const Project large(4000);
+  return large;
 }
 
 void BM_CombinedTheme(benchmark::State& state) {
