@@ -1,5 +1,5 @@
 // GenerateCombinedTheme: two passes over the raster, row-major, rows split
-// across the cores. Each pixel sums its themes in project order, so the
+// across the cores; the first sums the themes, the second quantises the sums. Each pixel sums its themes in project order, so the
 // doubles come out the same whatever the split.
 #include "combined.h"
 
@@ -16,11 +16,14 @@ namespace {
 
 constexpr double kCeiling = 100000.0;
 
+// Per pixel value, s becomes s * keep + add: keep 0 and add 100000 for an
+// impassable class (the sum is replaced), keep 1 and add the product
+// otherwise. Both are exact, so the loop needs no branch per pixel.
 struct ThemeTable {
   const unsigned char* pixels;
   int width;
-  bool impassable[256];
-  double product[256];
+  double keep[256];
+  double add[256];
 };
 
 void RowSums(const std::vector<ThemeTable>& tables, int row, int width, double* sums) {
@@ -29,8 +32,8 @@ void RowSums(const std::vector<ThemeTable>& tables, int row, int width, double* 
     const unsigned char* line = t.pixels + static_cast<std::ptrdiff_t>(row) * t.width;
     for (int x = 0; x < width; ++x) {
       const unsigned char v = line[x];
-      double s = t.impassable[v] ? kCeiling : sums[x] + t.product[v];
-      sums[x] = s >= kCeiling ? kCeiling : s;
+      const double s = sums[x] * t.keep[v] + t.add[v];
+      sums[x] = std::min(s, kCeiling);
     }
   }
 }
@@ -64,20 +67,24 @@ Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int h
   for (const OverlayTheme& theme : themes) {
     ThemeTable t{theme.image.data, theme.image.width, {}, {}};
     for (int v = 0; v < 256; ++v) {
-      t.impassable[v] = theme.weight > 0 && theme.classWeight[v] >= kCeiling;
-      t.product[v] = theme.weight * theme.classWeight[v];
+      const bool impassable = theme.weight > 0 && theme.classWeight[v] >= kCeiling;
+      t.keep[v] = impassable ? 0.0 : 1.0;
+      t.add[v] = impassable ? kCeiling : theme.weight * theme.classWeight[v];
     }
     tables.push_back(t);
   }
   const unsigned count = std::max(1u, threads);
+  // the sums of the first pass are kept for the second: no theme is read twice
+  std::vector<double> sums(static_cast<std::size_t>(width) * static_cast<std::size_t>(std::max(height, 0)));
   std::vector<double> mins(count, kCeiling), maxs(count, 0.0);
   SplitRows(height, count, [&](unsigned k, int begin, int end) {
-    std::vector<double> sums(static_cast<std::size_t>(width));
     double lo = kCeiling, hi = 0.0;
     for (int y = begin; y < end; ++y) {
-      RowSums(tables, y, width, sums.data());
-      for (double s : sums) {
-        if (s < lo) lo = s;
+      double* line = sums.data() + static_cast<std::ptrdiff_t>(y) * width;
+      RowSums(tables, y, width, line);
+      for (int x = 0; x < width; ++x) {
+        const double s = line[x];
+        lo = std::min(lo, s);
         if (s > hi && s < kCeiling) hi = s;
       }
     }
@@ -90,11 +97,18 @@ Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int h
   result.scale = (result.maxValue - result.minValue) / 254;
   GaugeSet(0.5);
   SplitRows(height, count, [&](unsigned, int begin, int end) {
-    std::vector<double> sums(static_cast<std::size_t>(width));
-    for (int y = begin; y < end; ++y) {
-      RowSums(tables, y, width, sums.data());
-      unsigned char* line = out + static_cast<std::ptrdiff_t>(y) * width;
-      for (int x = 0; x < width; ++x) line[x] = Quantise(sums[static_cast<std::size_t>(x)], result.minValue, result.maxValue);
+    const std::ptrdiff_t first = static_cast<std::ptrdiff_t>(begin) * width, last = static_cast<std::ptrdiff_t>(end) * width;
+    if (result.maxValue == result.minValue || !(result.maxValue > result.minValue)) {
+      for (std::ptrdiff_t p = first; p < last; ++p) out[p] = Quantise(sums[static_cast<std::size_t>(p)], result.minValue, result.maxValue);
+      return;
+    }
+    // the same arithmetic as Quantise, without a branch per pixel
+    const double low = result.minValue, range = result.maxValue - result.minValue;
+    for (std::ptrdiff_t p = first; p < last; ++p) {
+      const double s = sums[static_cast<std::size_t>(p)];
+      const double q = std::min(std::max((s - low) * 254 / range, 0.0), 254.0);
+      const int level = static_cast<int>(q);
+      out[p] = static_cast<unsigned char>(s < kCeiling ? level : 255);
     }
   });
   return result;
