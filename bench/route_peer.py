@@ -33,7 +33,7 @@ env = dict(os.environ, VARKO_PEER_RASTER=raster, VARKO_PEER_SIZE=str(n), VARKO_P
            VARKO_PEER_OFFSET=str(offset))
 ours = {}
 for radius in (1, 2):
-    t, m, out = measured([os.path.join(build, "bench", "bench_route"), f"--benchmark_filter=BM_PeerCornerToCorner/{radius}$"], env)
+    t, m, out = measured([os.path.join(build, "bench", "bench_route"), f"--benchmark_filter=BM_PeerCornerToCorner/{radius}/"], env)
     ours[radius] = (t, m)
     print(f"varko r=1 i={radius}: {t:.2f} s, peak {m / 1024:.0f} MiB")
 
@@ -55,10 +55,19 @@ if subprocess.run(["which", "grass"], capture_output=True).returncode == 0:
         for row in costs[::-1]:
             f.write(" ".join("*" if not np.isfinite(v) else f"{v:g}" for v in row) + "\n")
     for radius, knight in ((1, ""), (2, "-k")):
+        # only r.cost itself is timed, not the session start or the import
+        timing = os.path.join(work, f"rcost{radius}.time")
         cmd = ["grass", "--tmp-location", "XY", "--exec", "bash", "-c",
                f"r.in.ascii input={ascii_grid} output=c >/dev/null 2>&1 && g.region raster=c && "
+               f"/usr/bin/time -f '%e %M' -o {timing} "
                f"r.cost {knight} input=c output=acc start_coordinates=0.5,{n - 0.5} stop_coordinates={n - 0.5},0.5 --quiet"]
-        t, m, _ = measured(cmd)
-        print(f"r.cost i={radius}: {t:.2f} s, peak {m / 1024:.0f} MiB; ratio time {t / ours[radius][0]:.1f}x")
+        subprocess.run(cmd, capture_output=True)
+        try:
+            t, m = (float(v) for v in open(timing).read().split()[-2:])
+        except (OSError, ValueError):
+            print(f"r.cost i={radius}: did not run")
+            continue
+        print(f"r.cost i={radius}: {t:.2f} s, peak {m / 1024:.0f} MiB; ratio time {t / ours[radius][0]:.1f}x, "
+              f"memory {ours[radius][1] / m:.2f}")
 else:
     print("GRASS not installed: r.cost skipped")
