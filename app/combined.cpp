@@ -59,6 +59,21 @@ unsigned char Quantise(double s, double minValue, double maxValue) {
   return q >= 254 ? 254 : static_cast<unsigned char>(q);
 }
 
+void QuantiseRow(const double* sums, int width, double minValue, double maxValue, unsigned char* out) {
+  if (!(maxValue > minValue)) {
+    for (int x = 0; x < width; ++x) out[x] = Quantise(sums[x], minValue, maxValue);
+    return;
+  }
+  // the same arithmetic as Quantise, without a branch per pixel
+  const double range = maxValue - minValue;
+  for (int x = 0; x < width; ++x) {
+    const double s = sums[x];
+    const double q = std::min(std::max((s - minValue) * 254 / range, 0.0), 254.0);
+    const int level = static_cast<int>(q);
+    out[x] = static_cast<unsigned char>(s < kCeiling ? level : 255);
+  }
+}
+
 }  // namespace
 
 Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int height, unsigned char* out,
@@ -74,13 +89,19 @@ Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int h
     tables.push_back(t);
   }
   const unsigned count = std::max(1u, threads);
-  // the sums of the first pass are kept for the second: no theme is read twice
-  std::vector<double> sums(static_cast<std::size_t>(width) * static_cast<std::size_t>(std::max(height, 0)));
+  // Up to kKeptSums pixels the first pass keeps its sums for the second, so
+  // no theme is read twice; past that, fresh memory costs more than summing
+  // the rows again.
+  constexpr std::size_t kKeptSums = std::size_t{1} << 21;
+  const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(std::max(height, 0));
+  const bool keep = pixels <= kKeptSums;
+  std::vector<double> sums(keep ? pixels : 0);
   std::vector<double> mins(count, kCeiling), maxs(count, 0.0);
   SplitRows(height, count, [&](unsigned k, int begin, int end) {
     double lo = kCeiling, hi = 0.0;
+    std::vector<double> row(keep ? 0 : static_cast<std::size_t>(width));
     for (int y = begin; y < end; ++y) {
-      double* line = sums.data() + static_cast<std::ptrdiff_t>(y) * width;
+      double* line = keep ? sums.data() + static_cast<std::ptrdiff_t>(y) * width : row.data();
       RowSums(tables, y, width, line);
       for (int x = 0; x < width; ++x) {
         const double s = line[x];
@@ -97,18 +118,14 @@ Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int h
   result.scale = (result.maxValue - result.minValue) / 254;
   GaugeSet(0.5);
   SplitRows(height, count, [&](unsigned, int begin, int end) {
-    const std::ptrdiff_t first = static_cast<std::ptrdiff_t>(begin) * width, last = static_cast<std::ptrdiff_t>(end) * width;
-    if (result.maxValue == result.minValue || !(result.maxValue > result.minValue)) {
-      for (std::ptrdiff_t p = first; p < last; ++p) out[p] = Quantise(sums[static_cast<std::size_t>(p)], result.minValue, result.maxValue);
-      return;
-    }
-    // the same arithmetic as Quantise, without a branch per pixel
-    const double low = result.minValue, range = result.maxValue - result.minValue;
-    for (std::ptrdiff_t p = first; p < last; ++p) {
-      const double s = sums[static_cast<std::size_t>(p)];
-      const double q = std::min(std::max((s - low) * 254 / range, 0.0), 254.0);
-      const int level = static_cast<int>(q);
-      out[p] = static_cast<unsigned char>(s < kCeiling ? level : 255);
+    std::vector<double> row(keep ? 0 : static_cast<std::size_t>(width));
+    for (int y = begin; y < end; ++y) {
+      const double* line = sums.data() + static_cast<std::ptrdiff_t>(y) * width;
+      if (!keep) {
+        RowSums(tables, y, width, row.data());
+        line = row.data();
+      }
+      QuantiseRow(line, width, result.minValue, result.maxValue, out + static_cast<std::ptrdiff_t>(y) * width);
     }
   });
   return result;

@@ -75,6 +75,20 @@ TEST(Overlay, SameBytesAndRangeAsTheLiteralLoopForAnyThreadCount) {
   }
 }
 
+// Past two million pixels the rows are summed again instead of kept: both
+// ways must give the literal loop's bytes.
+TEST(Overlay, LargeRasterSummedTwiceGivesTheSameBytes) {
+  std::mt19937 rng(11);
+  const int w = 1500, h = 1401;
+  Themes t = Random(rng, w, h, 3);
+  std::vector<unsigned char> expected(static_cast<std::size_t>(w) * h), got(expected.size(), 77);
+  const Overlay lit = Literal(t.list, w, h, expected.data());
+  const Overlay o = ComputeOverlay(t.list, w, h, got.data(), 2);
+  EXPECT_TRUE(got == expected);
+  EXPECT_EQ(o.minValue, lit.minValue);
+  EXPECT_EQ(o.maxValue, lit.maxValue);
+}
+
 // One theme over pixel values 0..3, with the given class weights.
 Overlay OneTheme(double themeWeight, std::vector<double> weights, std::vector<unsigned char>& out,
                  std::vector<unsigned char> pixels = {0, 1, 0, 1}) {
