@@ -18,14 +18,14 @@ local function theme_image(w, h, fn)
   return {imagemap = loaded, palette = palette}
 end
 
--- themes: list of {weight = , classes = {{index, weight}, ...}, fn = function(x, y)}
+-- themes: a list of {weight = , classes = {{index, weight}, ...}, fn = function(x, y)}
 local function project(w, h, themes, r, i)
   local list, names = {}, {}
-  for t, spec in ipairs(themes) do
+  for t, theme in ipairs(themes) do
     local classes = {}
-    for c, cw in ipairs(spec.classes) do classes[c] = {colorindex = cw[1], weight = cw[2], description = "c" .. c} end
-    list[t] = {name = "t" .. t, map = "m" .. t, weight = spec.weight, numClasses = #classes, Classes = classes,
-               Image = theme_image(w, h, spec.fn)}
+    for c, cw in ipairs(theme.classes) do classes[c] = {colorindex = cw[1], weight = cw[2], description = "c" .. c} end
+    list[t] = {name = "t" .. t, map = "m" .. t, weight = theme.weight, numClasses = #classes, Classes = classes,
+               Image = theme_image(w, h, theme.fn)}
     names[t] = "t" .. t
   end
   Varko = {
