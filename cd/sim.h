@@ -33,7 +33,10 @@ struct SimState {
   std::vector<cdPoint> clip_poly; /* the simulated clip polygon */
   /* buffers of the polygon fill, kept at the largest size seen */
   std::vector<double> edges;
-  std::vector<int> edge_order, active_edges; /* polygon fill: by top, crossing this row */
+  /* polygon fill: edges by top, edges crossing this row, its crossings (apart
+   * from `crossings`, which the polygon clip of each span refills) */
+  std::vector<int> edge_order, active_edges;
+  std::vector<double> fill_crossings;
   std::vector<double> crossings;
   TrueTypeFont* font = nullptr;
 };

@@ -24,7 +24,7 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
   if (n < 3) return;
   SimState* s = cv->sim;
   std::vector<double>& edges = s->edges; /* ytop, ybottom, x at ytop, dx per row down */
-  std::vector<double>& xs = s->crossings;
+  std::vector<double>& xs = s->fill_crossings;
   int ymax = points[0].y, ymin = points[0].y;
   try {
     edges.clear();
@@ -39,7 +39,7 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
       edges.insert(edges.end(), {double(top.y), double(bottom.y), double(top.x),
                                  double(bottom.x - top.x) / double(top.y - bottom.y)});
     }
-    xs.reserve(edges.size() / 4);
+    xs.resize(edges.size() / 4);
     s->edge_order.resize(edges.size() / 4);
     s->active_edges.clear();
     s->active_edges.reserve(edges.size() / 4);
@@ -51,7 +51,8 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
   std::vector<int>& order = s->edge_order;
   std::vector<int>& active = s->active_edges;
   for (size_t i = 0; i < order.size(); i++) order[i] = int(i * 4);
-  std::sort(order.begin(), order.end(), [&](int a, int b) { return edges[size_t(a)] > edges[size_t(b)]; });
+  std::sort(order.begin(), order.end(),
+            [&](int a, int b) { return edges[size_t(a)] > edges[size_t(b)]; });
   size_t next = 0;
   bool saved_filling = s->filling;
   s->filling = true;
@@ -61,8 +62,8 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
     /* one pass drops the edges that ended above this row and collects the
      * crossings of the others */
     const double row = y;
-    size_t kept = 0;
-    xs.clear();
+    size_t kept = 0, count = 0;
+    double* x = xs.data();
     for (size_t i = 0; i < active.size(); i++) {
       const int e = active[i];
       const double* edge = &edges[size_t(e)];
@@ -70,16 +71,17 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
       active[kept++] = e;
       /* a shared vertex counts for the edge below it, except at the very top */
       if (row == edge[0] && edge[0] != ymax) continue;
-      xs.push_back(Floor(edge[2] + (edge[0] - row) * edge[3] + 0.5));
+      x[count++] = Floor(edge[2] + (edge[0] - row) * edge[3] + 0.5);
     }
     active.resize(kept);
-    if (xs.size() == 2) {
-      if (xs[0] > xs[1]) std::swap(xs[0], xs[1]);
+    if (count == 2) {
+      double a = x[0], b = x[1];
+      if (a > b) x[0] = b, x[1] = a;
     } else {
-      std::sort(xs.begin(), xs.end());
+      std::sort(x, x + count);
     }
-    for (size_t i = 0; i + 1 < xs.size(); i += 2)
-      if (xs[i + 1] >= xs[i] + 1) Span(cv, int(xs[i]), int(xs[i + 1]), y);
+    for (size_t i = 0; i + 1 < count; i += 2)
+      if (x[i + 1] >= x[i] + 1) Span(cv, int(x[i]), int(x[i + 1]), y);
   }
   s->filling = saved_filling;
 }

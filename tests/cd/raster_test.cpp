@@ -212,6 +212,25 @@ TEST(Quantise, FewColoursMapExactly) {
   for (int i = 0; i < 100; i++) EXPECT_EQ(pal[index[size_t(i)]], (long)(r[size_t(i)] << 16 | 7 << 8));
 }
 
+// Under a polygon clip every span of a concave fill is clipped on its own:
+// both arms of a U are filled and its notch stays empty.
+TEST_F(Rgb, ConcaveFillUnderPolygonClip) {
+  cdBegin(CD_CLIP);
+  cdVertex(1, 1), cdVertex(38, 1), cdVertex(38, 28), cdVertex(1, 28);
+  cdEnd();
+  cdClip(CD_CLIPPOLYGON);
+  cdBegin(CD_FILL);
+  cdVertex(5, 5), cdVertex(35, 5), cdVertex(35, 25), cdVertex(25, 25);
+  cdVertex(25, 12), cdVertex(15, 12), cdVertex(15, 25), cdVertex(5, 25);
+  cdEnd();
+  cdClip(CD_CLIPOFF);
+  for (int y : {8, 15, 20})
+    for (int x : {8, 30}) EXPECT_TRUE(Black(x, y)) << x << "," << y;
+  EXPECT_TRUE(White(20, 20)) << "the notch";
+  EXPECT_TRUE(White(2, 20));
+  EXPECT_TRUE(Black(20, 8)) << "below the notch";
+}
+
 // More colours than palette entries: the palette splits the grey ramp and
 // error diffusion keeps each stretch's mean grey, where nearest-colour
 // mapping would flatten it to one entry.
