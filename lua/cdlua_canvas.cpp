@@ -7,6 +7,9 @@
 
 #include "cddriver.h"
 #include "cdlua_internal.h"
+#include "cdwin.h"
+#include "iupcanvasfb.h"
+#include "iuplua.h"
 
 namespace cdlua {
 namespace {
@@ -80,18 +83,21 @@ void* ImageRGBData(lua_State* L, int idx, const char* driver) {
   return const_cast<char*>(lua_tostring(L, -1));
 }
 
+// A live CANVAS element; the element userdata holds only its serial.
 void* ElementData(lua_State* L, int idx, const char* driver) {
-  if (!script::HasArg(L, idx) || luaL_testudata(L, idx, "iuplua.element") == nullptr) {
-    RaiseData(driver, "iuplua_tag");
+  IupElement* element = script::HasArg(L, idx) ? iuplua::ToElement(L, idx) : nullptr;
+  if (element == nullptr || IupGetKind(element) != IUP_CANVAS) {
+    script::RaiseMessage(std::string("cdCreateCanvas ") + driver +
+                         ": data should be an iuplua canvas object!");
   }
-  return lua_touserdata(L, idx);
+  return element;
 }
 
 // Drivers not built into this program have no context yet: creating a
 // canvas of one gives nil.
 std::vector<CdluaDriver>& Drivers() {
   static std::vector<CdluaDriver> drivers = {
-      {"CD_IMAGE", nullptr, ServerImageData},
+      {"CD_IMAGE", cdContextImage, ServerImageData},
       {"CD_IMAGERGB", cdContextImageRGB, ImageRGBData},
       {"CD_DXF", nullptr, StringData},
       {"CD_DGN", nullptr, StringData},
@@ -99,7 +105,7 @@ std::vector<CdluaDriver>& Drivers() {
       {"CD_METAFILE", nullptr, StringData},
       {"CD_PS", nullptr, StringData},
       {"CD_CLIPBOARD", nullptr, StringData},
-      {"CD_NATIVEWINDOW", nullptr, UserdataData},
+      {"CD_NATIVEWINDOW", cdContextNativeWindow, UserdataData},
       {"CD_PRINTER", nullptr, StringData},
       {"CD_WMF", nullptr, StringData},
       {"CD_EMF", nullptr, StringData},
@@ -371,8 +377,8 @@ int cdlua_adddriver(lua_State* L, const CdluaDriver* driver) {
 }
 
 void cdlua_open_iup(lua_State* L) {
-  // The toolkit canvas driver is not built into this program yet: CD_IUP
-  // has its number and creating a canvas of it gives nil.
-  static const CdluaDriver iup = {"CD_IUP", nullptr, cdlua::ElementData};
+  // The toolkit canvas driver draws into a framebuffer the toolkit shows.
+  iup::canvasfb::InstallHost();
+  static const CdluaDriver iup = {"CD_IUP", cdContextIup, cdlua::ElementData};
   cdlua_adddriver(L, &iup);
 }

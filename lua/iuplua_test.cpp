@@ -1,9 +1,11 @@
 // "iuptest": the headless driver's event injection and widget model for
 // scripts, so tests can drive whole script-built interfaces. Registered
 // only when the headless driver runs.
+#include <string>
 #include <vector>
 
 #include "headless/iupheadless.h"
+#include "iupcanvasfb.h"
 #include "iuplua_common.h"
 
 namespace iuplua {
@@ -265,6 +267,27 @@ int Active(lua_State* L) {
   return 1;
 }
 
+// What a canvas element's window shows now: width, height and the pixels
+// as a text of r, g, b bytes, top line first; nil when it shows no canvas.
+int Shown(lua_State* L) {
+  int w = 0, h = 0;
+  const unsigned char *r = nullptr, *g = nullptr, *b = nullptr;
+  if (!iup::canvasfb::Shown(El(L, 1), &w, &h, &r, &g, &b)) {
+    lua_pushnil(L);
+    return 1;
+  }
+  std::string pixels(static_cast<size_t>(w) * h * 3, '\0');
+  for (size_t i = 0, n = static_cast<size_t>(w) * h; i < n; i++) {
+    pixels[3 * i] = static_cast<char>(r[i]);
+    pixels[3 * i + 1] = static_cast<char>(g[i]);
+    pixels[3 * i + 2] = static_cast<char>(b[i]);
+  }
+  lua_pushinteger(L, w);
+  lua_pushinteger(L, h);
+  lua_pushlstring(L, pixels.data(), pixels.size());
+  return 3;
+}
+
 }  // namespace
 
 void RegisterTestFunctions(lua_State* L) {
@@ -322,6 +345,7 @@ void RegisterTestFunctions(lua_State* L) {
       {"rect", Guarded<Rect>},
       {"focused", Guarded<Focused>},
       {"active", Guarded<Active>},
+      {"shown", Guarded<Shown>},
   };
   lua_createtable(L, 0, static_cast<int>(std::size(functions)));
   luaL_setfuncs(L, functions, 0);

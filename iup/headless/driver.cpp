@@ -10,6 +10,7 @@
 
 #include "headless/headless.h"
 #include "headless/iupheadless.h"
+#include "iupcanvasfb.h"
 
 namespace iup::headless {
 namespace {
@@ -267,6 +268,8 @@ class HeadlessDriver final : public Driver {
 
   bool DeliverOne() override {
     State& s = S();
+    // the window shows what canvases drew since the last step
+    canvasfb::PresentDamaged();
     if (!s.events.empty()) {
       auto event = std::move(s.events.front());
       s.events.pop_front();
@@ -279,6 +282,7 @@ class HeadlessDriver final : public Driver {
       s.paints.erase(s.paints.begin());
       IupElement* canvas = IupFromSerial(serial);
       if (Widget* w = Find(canvas)) event::CanvasRedraw(canvas, w);
+      canvasfb::PresentDamaged();
       return true;
     }
     return false;

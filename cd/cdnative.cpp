@@ -1,0 +1,20 @@
+/* The native window driver (CD_NATIVEWINDOW): a canvas on a native window
+ * handle. Our windows are the toolkit's, so the handle is a CANVAS
+ * element's "WID" and the canvas draws into that element's framebuffer,
+ * exactly as CD_IUP does. */
+#include "cdwin.h"
+
+namespace {
+
+void CreateCanvas(cdCanvas* cv, void* data) {
+  const iup::canvasfb::Host* host = iup::canvasfb::CurrentHost();
+  if (host == nullptr || data == nullptr) return;
+  cdwin::CreateWindowCanvas(cv, host->CanvasOfWindow(data));
+}
+
+cdDriver native_driver = {CD_CAP_ALL & ~cdwin::kCapsCleared, CreateCanvas,
+                          cdwin::FillWindowOperations, nullptr, nullptr};
+
+}  // namespace
+
+cdDriver* cdContextNativeWindow(void) { return &native_driver; }
