@@ -1,0 +1,254 @@
+-- The map view: the current image table on a canvas with zoom, pan, status
+-- report, legend, routes, point picking, measuring and export.
+-- Pixel (col, row) has row 0 at the bottom line; map coordinates are those
+-- of the pixel centre. The legend is drawn in the canvas's lower right corner.
+-- Export draws the view at its current size into a CD_IMAGERGB canvas.
+VarkoMap = {}
+
+local view = { zoom = 1, cx = 0, cy = 0, w = 0, h = 0, image = nil, rgb = nil,
+               paths = nil, selected = nil, legend = nil, mode = nil, points = {} }
+
+local function canvas_size()
+  if view.cd then cdActivate(view.cd); return cdGetCanvasSize() end
+  return 400, 300
+end
+
+-- Image pixel (col, row) to canvas point, pixel centre.
+function imagetocanvas(col, row)
+  local cw, ch = canvas_size()
+  return math.floor(cw / 2 + (col + 0.5 - view.cx) * view.zoom),
+         math.floor(ch / 2 + (row + 0.5 - view.cy) * view.zoom)
+end
+
+local function canvastoimage(x, y)
+  local cw, ch = canvas_size()
+  return math.floor((x - cw / 2) / view.zoom + view.cx),
+         math.floor((y - ch / 2) / view.zoom + view.cy)
+end
+
+function imagetomap(col, row)
+  local p = Varko.Project
+  local sa, sc = p.StudyArea or {}, p.Scale or {}
+  return (sa.left or 0) + (col + 0.5) * (sc.sx or 1),
+         (sa.bottom or 0) + (row + 0.5) * (sc.sy or 1)
+end
+
+-- The palette-expanded image, rebuilt only when the image changes.
+local function expand(image)
+  local m, pal = image.imagemap, image.palette
+  local w, h = m.width or view.w, m.height or view.h
+  local rgb = imCreateImageRGB(w, h)
+  local lut = {}
+  for v = 0, 255 do
+    local ok, c = pcall(function() return pal[v] end)
+    if ok and c then lut[v] = { cdDecodeColor(c) } else lut[v] = { 0, 0, 0 } end
+  end
+  for i = 0, w * h - 1 do
+    local c = lut[m[i]] or lut[0]
+    rgb.r[i], rgb.g[i], rgb.b[i] = c[1], c[2], c[3]
+  end
+  return rgb, w, h
+end
+
+local function draw_paths()
+  for i, path in ipairs(view.paths or {}) do
+    cdForeground(i == view.selected and CD_RED or CD_BLUE)
+    cdLineWidth(i == view.selected and 3 or 1)
+    local prev
+    for _, pt in ipairs(path.Points or {}) do
+      local x, y = imagetocanvas(pt.x, pt.y)
+      if prev then cdLine(prev[1], prev[2], x, y) end
+      cdMark(x, y)
+      prev = { x, y }
+    end
+  end
+  cdLineWidth(1)
+  cdForeground(CD_MAGENTA)
+  local prev
+  for _, pt in ipairs(view.points) do
+    local x, y = imagetocanvas(pt.x, pt.y)
+    if prev then cdLine(prev[1], prev[2], x, y) end
+    cdMark(x, y); prev = { x, y }
+  end
+  if prev and view.pointer then cdLine(prev[1], prev[2], view.pointer[1], view.pointer[2]) end
+  local m = Varko.Project and Varko.Project.XYMark
+  if m and m.x and m.y then
+    local x, y = imagetocanvas(m.x, m.y)
+    cdForeground(CD_BLACK); cdLine(x - 6, y, x + 6, y); cdLine(x, y - 6, x, y + 6)
+  end
+end
+
+local function draw_legend(cw)
+  local l = view.legend
+  if not l or not l.scale then return end
+  local n = l.scale.numColors or #l.scale.Table
+  for i = 1, n do
+    local c = l.scale.Table[i]
+    cdForeground(cdEncodeColor(c[1], c[2], c[3]))
+    cdBox(cw - 30, cw - 10, 10 + (i - 1) * 10, 10 + i * 10 - 1)
+  end
+  cdForeground(CD_BLACK)
+  cdTextAlignment(CD_EAST)
+  cdText(cw - 34, 12, tostring(l.min))
+  cdText(cw - 34, 10 + n * 10 - 4, tostring(l.max))
+end
+
+-- Draws the whole view on the active canvas of size cw x ch.
+local function draw(cw, ch)
+  cdBackground(CD_GRAY); cdClear()
+  if view.rgb then
+    local x0, y0 = imagetocanvas(0, 0)
+    local s = view.zoom
+    cdPutImageRGB(view.rgb, math.floor(x0 - s / 2 + 0.5), math.floor(y0 - s / 2 + 0.5),
+                  math.floor(view.w * s + 0.5), math.floor(view.h * s + 0.5))
+  end
+  draw_paths()
+  draw_legend(cw)
+end
+
+function VarkoMap.redraw()
+  if not view.cd then return end
+  cdActivate(view.cd)
+  draw(cdGetCanvasSize())
+  cdFlush()
+end
+
+function VarkoMap.fit()
+  local cw, ch = canvas_size()
+  view.cx, view.cy = view.w / 2, view.h / 2
+  if view.w > 0 and view.h > 0 then view.zoom = math.min(cw / view.w, ch / view.h) end
+  VarkoMap.redraw()
+end
+
+-- Zooms by factor keeping the image point under canvas point (px, py).
+local function zoom_at(factor, px, py)
+  local cw, ch = canvas_size()
+  px, py = px or cw / 2, py or ch / 2
+  local ix = (px - cw / 2) / view.zoom + view.cx
+  local iy = (py - ch / 2) / view.zoom + view.cy
+  view.zoom = math.max(1 / 64, math.min(64, view.zoom * factor))
+  view.cx = ix - (px - cw / 2) / view.zoom
+  view.cy = iy - (py - ch / 2) / view.zoom
+  VarkoMap.redraw()
+end
+
+function VarkoMap.zoom(factor)
+  if type(factor) == "number" and factor > 0 then zoom_at(factor) end
+end
+
+function VarkoMap.setImage(image, title)
+  if not image or not image.imagemap then return end
+  local rgb, w, h = expand(image)
+  local same = (w == view.w and h == view.h)
+  view.image, view.rgb, view.w, view.h, view.title = image, rgb, w, h, title
+  if same then VarkoMap.redraw() else VarkoMap.fit() end
+end
+
+function VarkoMap.setPaths(paths, selected)
+  view.paths, view.selected = paths, selected
+  VarkoMap.redraw()
+end
+
+function VarkoMap.setLegend(minValue, maxValue, scale)
+  if minValue == nil then view.legend = nil
+  else view.legend = { min = minValue, max = maxValue, scale = scale } end
+  VarkoMap.redraw()
+end
+
+local function finish(result)
+  local mode = view.mode
+  view.mode, view.points, view.pointer = nil, {}, nil
+  VarkoMap.redraw()
+  if mode and mode.onDone then mode.onDone(result) end
+end
+
+function VarkoMap.pickPoints(onDone)
+  view.mode = { kind = "points", onDone = onDone }; view.points = {}
+end
+
+function VarkoMap.measure(onDone)
+  view.mode = { kind = "measure", onDone = onDone }; view.points = {}
+end
+
+local function status(x, y)
+  local col, row = canvastoimage(x, y)
+  local text = string.format("%d, %d", col, row)
+  if col >= 0 and row >= 0 and col < view.w and row < view.h then
+    local mx, my = imagetomap(col, row)
+    text = text .. string.format("  (%.1f, %.1f)", mx, my)
+    if VarkoMap.describePixel then text = text .. "  " .. tostring(VarkoMap.describePixel(col, row) or "") end
+  end
+  if VarkoMap.onStatus then VarkoMap.onStatus(text) end
+  return text
+end
+
+local function add_point(x, y)
+  local col, row = canvastoimage(x, y)
+  view.points[#view.points + 1] = { x = col, y = row }
+  if view.mode.kind == "measure" and #view.points == 2 then
+    local a, b = view.points[1], view.points[2]
+    finish(SegDist(a.x, a.y, b.x, b.y))
+  else
+    VarkoMap.redraw()
+  end
+end
+
+function VarkoMap.create()
+  local c = iup.canvas and iup.canvas{} or IupCanvas{}
+  c.rastersize = "400x300"
+  canvas = c
+  c.map_cb = function(self)
+    if cd.CD_IUP then view.cd = cdCreateCanvas(cd.CD_IUP, self)
+    else view.cd = cdCreateCanvas(CD_IMAGERGB, imCreateImageRGB(400, 300)) end
+    self.cdlua_canvas = view.cd
+    VarkoMap.fit()
+  end
+  c.action = function() VarkoMap.redraw() end
+  c.resize_cb = function() VarkoMap.redraw() end
+  c.wheel_cb = function(self, delta, x, y) zoom_at(delta > 0 and 1.25 or 0.8, x, select(2, canvas_size()) - 1 - y) end
+  c.motion_cb = function(self, x, y, st)
+    local cy = select(2, canvas_size()) - 1 - y
+    if view.drag then
+      view.cx = view.cx - (x - view.drag[1]) / view.zoom
+      view.cy = view.cy + (y - view.drag[2]) / view.zoom
+      view.drag = { x, y }; VarkoMap.redraw()
+    end
+    if view.mode then view.pointer = { x, cy }; VarkoMap.redraw() end
+    status(x, cy)
+  end
+  c.button_cb = function(self, but, pressed, x, y)
+    local cy = select(2, canvas_size()) - 1 - y
+    if but == IUP_MIDDLE then view.drag = pressed == 1 and { x, y } or nil; return end
+    if pressed ~= 1 or not view.mode then return end
+    if but == IUP_LEFT then add_point(x, cy)
+    elseif but == IUP_RIGHT and view.mode.kind == "points" then finish(view.points) end
+  end
+  c.k_any = function(self, key)
+    if key == K_plus or key == 43 then VarkoMap.zoom(2)
+    elseif key == K_minus or key == 45 then VarkoMap.zoom(0.5)
+    elseif view.mode and (key == K_ESC or key == 27) then finish(nil)
+    elseif view.mode and view.mode.kind == "points" and (key == K_CR or key == 13) then finish(view.points) end
+  end
+  return c
+end
+
+-- Saves the view with routes; format is an image library format name.
+function VarkoMap.export(filename, format)
+  if type(filename) ~= "string" or filename == "" then return nil, "no file name" end
+  local cw, ch = canvas_size()
+  local out = imCreateImageRGB(cw, ch)
+  local target = cdCreateCanvas(CD_IMAGERGB, out)
+  if not target then return nil, "cannot create the export canvas" end
+  cdActivate(target); draw(cw, ch); cdKillCanvas(target)
+  if view.cd then cdActivate(view.cd) end
+  local fmt = _G["IM_" .. string.upper(format or "PNG")]
+  if not fmt then return nil, "unknown format " .. tostring(format) end
+  local err = imSaveRGB(out, fmt, IM_NONE, filename)
+  if err ~= IM_ERR_NONE then
+    local m, p = imCreateImageMap(cw, ch), imCreatePalette(256)
+    imRGB2Map(out, m, p)
+    err = imSaveMap(m, p, fmt, IM_NONE, filename)
+  end
+  if err ~= IM_ERR_NONE then return nil, "the image could not be saved (error " .. tostring(err) .. ")" end
+  return true
+end
