@@ -194,11 +194,11 @@ local function add_point(x, y)
 end
 
 function VarkoMap.create()
-  local c = iup.canvas and iup.canvas{} or IupCanvas{}
+  local c = iupcanvas{}
   c.rastersize = "400x300"
   canvas = c
   c.map_cb = function(self)
-    if cd.CD_IUP then view.cd = cdCreateCanvas(cd.CD_IUP, self)
+    if CD_IUP then view.cd = cdCreateCanvas(CD_IUP, self)
     else view.cd = cdCreateCanvas(CD_IMAGERGB, imCreateImageRGB(400, 300)) end
     self.cdlua_canvas = view.cd
     VarkoMap.fit()
