@@ -46,6 +46,34 @@ float SegmentCost(const CostContext& ctx, int x0, int y0, int x1, int y1, float*
   return total;
 }
 
+RecordedWalk RecordWalk(const CostContext& ctx, int dx, int dy) {
+  RecordedWalk walk;
+  const int adx = std::abs(dx), ady = std::abs(dy);
+  if (adx >= kExactWalkLimit || ady >= kExactWalkLimit) return walk;
+  if (!(dx == 0 || dy == 0 || adx == ady)) return walk;
+  WalkSegment(ctx, 0, 0, dx, dy, [&](int col, int row, double len, float, float) {
+    walk.steps.push_back({col, row, len});
+  });
+  walk.usable = true;
+  return walk;
+}
+
+float RecordedSegmentCost(const CostContext& ctx, int x0, int y0, const RecordedWalk& walk) {
+  float total = 0.0f;
+  for (const WalkStep& step : walk.steps) {
+    const int col = x0 + step.dcol, row = y0 + step.drow;
+    const float l = static_cast<float>(step.length * SlopeFactor(ctx, col, row));
+    float cc = CellCost(ctx, col, row, l, nullptr);
+    if (cc < 0.0f) cc = 0.0f;
+    if (cc < kImpassable && total < kImpassable) {
+      total = total + cc;
+    } else {
+      total = kImpassable;
+    }
+  }
+  return total;
+}
+
 float PathCost(const CostContext& ctx, const std::vector<Point>& points, float* acc) {
   float total = 0.0f;
   for (std::size_t k = 1; k < points.size(); ++k) {

@@ -101,6 +101,24 @@ void WalkSegment(const CostContext& ctx, int x0, int y0, int x1, int y1, Visit&&
 }
 
 float SegmentCost(const CostContext& ctx, int x0, int y0, int x1, int y1, float* acc);
+
+// A segment walk recorded once as cell offsets from its start and lengths.
+// Only walks whose crossing points are half-integers (axis and diagonal
+// moves) are recorded: their lengths come out the same from any start whose
+// coordinates floats hold exactly, whereas other slopes round differently
+// depending on where they start.
+struct WalkStep {
+  int dcol = 0, drow = 0;
+  double length = 0;
+};
+struct RecordedWalk {
+  bool usable = false;
+  std::vector<WalkStep> steps;
+};
+constexpr int kExactWalkLimit = 1 << 22;  // coordinates below this keep half-integers exact in a float
+RecordedWalk RecordWalk(const CostContext& ctx, int dx, int dy);
+// Same result as SegmentCost from (x0, y0) along the recorded walk.
+float RecordedSegmentCost(const CostContext& ctx, int x0, int y0, const RecordedWalk& walk);
 float PathCost(const CostContext& ctx, const std::vector<Point>& points, float* acc);
 // Ground length of the segment lengthened by slope; no ceiling.
 float SegmentLength(const CostContext& ctx, int x0, int y0, int x1, int y1);
