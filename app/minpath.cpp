@@ -1,10 +1,13 @@
 // Least-cost search between two points over the node grid. The open list is
-// a 4-ary heap keyed on (stored cost, order of placement), which settles
+// a radix heap keyed on (stored cost, order of placement), which settles
 // nodes in the same order as a list sorted by decreasing cost where a node
 // placed or lowered goes in front of every node of equal cost.
 #include "minpath.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <numeric>
@@ -58,10 +61,12 @@ struct Node {
   uint32_t state;
 };
 
-// A 4-ary heap whose entries carry their keys. A lowered node gets a new
-// entry and its old one, whose cost no longer matches, is skipped when it
-// comes up: stored costs only ever fall, so a node's newest entry is the one
-// with its current cost.
+// A radix heap on the key (stored cost, order of placement), packed into 64
+// bits: cost bits above, placement below. Stored costs are never negative,
+// so their bit patterns order as the costs do, and a node placed during the
+// search never ranks before the node last taken out, as the radix heap
+// requires. A lowered node gets a new entry; its old one, whose cost no
+// longer matches, is skipped when it comes up (stored costs only fall).
 class OpenList {
  public:
   explicit OpenList(std::vector<Node>& nodes) : nodes_(nodes) {}
@@ -78,18 +83,16 @@ class OpenList {
       ++live_;
     }
     if (seq_ == std::numeric_limits<uint32_t>::max()) Renumber();
-    if (heap_.size() > 2 * live_ + kSlack) DropStale();
-    heap_.push_back(Entry{nodes_[n].cost, seq_++, n});
-    Up(heap_.size() - 1);
+    Push(Key(nodes_[n].cost, seq_++), n);
   }
 
   uint32_t PopMin() {
     for (;;) {
-      const Entry top = heap_[0];
-      heap_[0] = heap_.back();
-      heap_.pop_back();
-      if (!heap_.empty()) Down(0);
-      if (Stale(top)) continue;
+      if (buckets_[0].empty()) Refill();
+      const Entry top = buckets_[0].back();
+      buckets_[0].pop_back();
+      const Node& node = nodes_[top.node];
+      if (node.state == kSettled || Key(node.cost, 0) != (top.key & kCostMask)) continue;
       nodes_[top.node].state = kSettled;
       --live_;
       return top.node;
@@ -98,67 +101,54 @@ class OpenList {
 
  private:
   static constexpr uint32_t kOpen = 0;
-  static constexpr std::size_t kSlack = 1 << 20;
+  static constexpr uint64_t kCostMask = ~uint64_t{0xFFFFFFFFu};
   struct Entry {
-    float cost;
-    uint32_t seq;
+    uint64_t key;
     uint32_t node;
   };
-  static bool Before(const Entry& a, const Entry& b) {
-    return a.cost < b.cost || (a.cost == b.cost && a.seq < b.seq);
+  static uint64_t Key(float cost, uint32_t seq) {
+    uint32_t bits;
+    std::memcpy(&bits, &cost, sizeof bits);
+    return (static_cast<uint64_t>(bits) << 32) | seq;
   }
-  bool Stale(const Entry& e) const {
-    const Node& n = nodes_[e.node];
-    return n.state == kSettled || n.cost != e.cost;
+  std::size_t BucketOf(uint64_t key) const {
+    return key == last_ ? 0 : 64 - static_cast<std::size_t>(std::countl_zero(key ^ last_));
   }
-  void Up(std::size_t i) {
-    const Entry e = heap_[i];
-    while (i > 0) {
-      const std::size_t parent = (i - 1) / 4;
-      if (!Before(e, heap_[parent])) break;
-      heap_[i] = heap_[parent];
-      i = parent;
-    }
-    heap_[i] = e;
+  void Push(uint64_t key, uint32_t node) { buckets_[BucketOf(key)].push_back({key, node}); }
+  // Moves the smallest entry of the first non-empty bucket into bucket 0.
+  void Refill() {
+    std::size_t b = 1;
+    while (buckets_[b].empty()) ++b;
+    std::vector<Entry> moving;
+    moving.swap(buckets_[b]);
+    uint64_t least = moving[0].key;
+    for (const Entry& e : moving) least = std::min(least, e.key);
+    last_ = least;
+    for (const Entry& e : moving) Push(e.key, e.node);
+    moving.clear();
+    if (buckets_[b].capacity() < moving.capacity()) buckets_[b].swap(moving);
   }
-  void Down(std::size_t i) {
-    const Entry e = heap_[i];
-    const std::size_t size = heap_.size();
-    for (;;) {
-      const std::size_t first = 4 * i + 1;
-      if (first >= size) break;
-      std::size_t best = first;
-      const std::size_t end = std::min(first + 4, size);
-      for (std::size_t c = first + 1; c < end; ++c) {
-        if (Before(heap_[c], heap_[best])) best = c;
-      }
-      if (!Before(heap_[best], e)) break;
-      heap_[i] = heap_[best];
-      i = best;
-    }
-    heap_[i] = e;
-  }
-  void Heapify() {
-    for (std::size_t i = heap_.size() / 4 + 1; i-- > 0;) {
-      if (i < heap_.size()) Down(i);
-    }
-  }
-  void DropStale() {
-    std::erase_if(heap_, [&](const Entry& e) { return Stale(e); });
-    Heapify();
-  }
-  // Ranks keep the order of (cost, seq), so the heap stays valid.
+  // Placements restart from 0, ranked in the order of the live entries.
   void Renumber() {
-    DropStale();
-    std::vector<uint32_t> order(heap_.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return Before(heap_[a], heap_[b]); });
-    for (std::size_t k = 0; k < order.size(); ++k) heap_[order[k]].seq = static_cast<uint32_t>(k);
-    seq_ = static_cast<uint32_t>(order.size());
+    std::vector<Entry> live;
+    for (auto& bucket : buckets_) {
+      for (const Entry& e : bucket) {
+        const Node& node = nodes_[e.node];
+        if (node.state != kSettled && Key(node.cost, 0) == (e.key & kCostMask)) live.push_back(e);
+      }
+      bucket.clear();
+    }
+    std::sort(live.begin(), live.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
+    last_ = 0;
+    for (std::size_t k = 0; k < live.size(); ++k) {
+      Push((live[k].key & kCostMask) | static_cast<uint32_t>(k), live[k].node);
+    }
+    seq_ = static_cast<uint32_t>(live.size());
   }
 
   std::vector<Node>& nodes_;
-  std::vector<Entry> heap_;
+  std::array<std::vector<Entry>, 65> buckets_;
+  uint64_t last_ = 0;
   std::size_t live_ = 0;
   uint32_t seq_ = 0;
 };
