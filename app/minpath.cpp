@@ -78,12 +78,14 @@ class OpenList {
   void Place(uint32_t n, float previous) {
     const bool entering = nodes_[n].state == kNotPlaced;
     if (!entering && nodes_[n].cost == previous) return;
+    if (seq_ == std::numeric_limits<uint32_t>::max()) Renumber();
+    if (entries_ > 2 * live_ + kSlack) DropStale();
     if (entering) {
       nodes_[n].state = kOpen;
       ++live_;
     }
-    if (seq_ == std::numeric_limits<uint32_t>::max()) Renumber();
     Push(Key(nodes_[n].cost, seq_++), n);
+    ++entries_;
   }
 
   uint32_t PopMin() {
@@ -91,8 +93,8 @@ class OpenList {
       if (buckets_[0].empty()) Refill();
       const Entry top = buckets_[0].back();
       buckets_[0].pop_back();
-      const Node& node = nodes_[top.node];
-      if (node.state == kSettled || Key(node.cost, 0) != (top.key & kCostMask)) continue;
+      --entries_;
+      if (Stale(top)) continue;
       nodes_[top.node].state = kSettled;
       --live_;
       return top.node;
@@ -102,6 +104,7 @@ class OpenList {
  private:
   static constexpr uint32_t kOpen = 0;
   static constexpr uint64_t kCostMask = ~uint64_t{0xFFFFFFFFu};
+  static constexpr std::size_t kSlack = 64;
   struct Entry {
     uint64_t key;
     uint32_t node;
@@ -110,6 +113,15 @@ class OpenList {
     uint32_t bits;
     std::memcpy(&bits, &cost, sizeof bits);
     return (static_cast<uint64_t>(bits) << 32) | seq;
+  }
+  bool Stale(const Entry& e) const {
+    const Node& node = nodes_[e.node];
+    return node.state == kSettled || Key(node.cost, 0) != (e.key & kCostMask);
+  }
+  // Lowered nodes leave old entries behind; past a bound they are dropped.
+  void DropStale() {
+    for (auto& bucket : buckets_) std::erase_if(bucket, [&](const Entry& e) { return Stale(e); });
+    entries_ = live_;
   }
   std::size_t BucketOf(uint64_t key) const {
     return key == last_ ? 0 : 64 - static_cast<std::size_t>(std::countl_zero(key ^ last_));
@@ -133,8 +145,7 @@ class OpenList {
     std::vector<Entry> live;
     for (auto& bucket : buckets_) {
       for (const Entry& e : bucket) {
-        const Node& node = nodes_[e.node];
-        if (node.state != kSettled && Key(node.cost, 0) == (e.key & kCostMask)) live.push_back(e);
+        if (!Stale(e)) live.push_back(e);
       }
       bucket.clear();
     }
@@ -144,12 +155,13 @@ class OpenList {
       Push((live[k].key & kCostMask) | static_cast<uint32_t>(k), live[k].node);
     }
     seq_ = static_cast<uint32_t>(live.size());
+    entries_ = live.size();
   }
 
   std::vector<Node>& nodes_;
   std::array<std::vector<Entry>, 65> buckets_;
   uint64_t last_ = 0;
-  std::size_t live_ = 0;
+  std::size_t live_ = 0, entries_ = 0;
   uint32_t seq_ = 0;
 };
 
