@@ -33,23 +33,6 @@ function imagetomap(col, row)
          (sa.bottom or 0) + (row + 0.5) * (sc.sy or 1)
 end
 
--- The palette-expanded image, rebuilt only when the image changes.
-local function expand(image)
-  local m, pal = image.imagemap, image.palette
-  local w, h = m.width or view.w, m.height or view.h
-  local rgb = imCreateImageRGB(w, h)
-  local lut = {}
-  for v = 0, 255 do
-    local ok, c = pcall(function() return pal[v] end)
-    if ok and c then lut[v] = { cdDecodeColor(c) } else lut[v] = { 0, 0, 0 } end
-  end
-  for i = 0, w * h - 1 do
-    local c = lut[m[i]] or lut[0]
-    rgb.r[i], rgb.g[i], rgb.b[i] = c[1], c[2], c[3]
-  end
-  return rgb, w, h
-end
-
 local function draw_paths()
   for i, path in ipairs(view.paths or {}) do
     cdForeground(i == view.selected and CD_RED or CD_BLUE)
@@ -96,10 +79,11 @@ end
 -- Draws the whole view on the active canvas of size cw x ch.
 local function draw(cw, ch)
   cdBackground(CD_GRAY); cdClear()
-  if view.rgb then
+  if view.image then
     local x0, y0 = imagetocanvas(0, 0)
     local s = view.zoom
-    cdPutImageRGB(view.rgb, math.floor(x0 - s / 2 + 0.5), math.floor(y0 - s / 2 + 0.5),
+    -- the map is drawn straight from its palette, stretched by the zoom
+    cdPutImageMap(view.image.imagemap, view.image.palette, math.floor(x0 - s / 2 + 0.5), math.floor(y0 - s / 2 + 0.5),
                   math.floor(view.w * s + 0.5), math.floor(view.h * s + 0.5))
   end
   draw_paths()
@@ -138,9 +122,10 @@ end
 
 function VarkoMap.setImage(image, title)
   if not image or not image.imagemap then return end
-  local rgb, w, h = expand(image)
+  local d = Varko.Project and Varko.Project.Dimension or {}
+  local w, h = d.w or 0, d.h or 0
   local same = (w == view.w and h == view.h)
-  view.image, view.rgb, view.w, view.h, view.title = image, rgb, w, h, title
+  view.image, view.w, view.h, view.title = image, w, h, title
   if same then VarkoMap.redraw() else VarkoMap.fit() end
 end
 
@@ -197,16 +182,15 @@ function VarkoMap.create()
   local c = iupcanvas{}
   c.rastersize = "400x300"
   canvas = c
-  c.map_cb = function(self)
+  c.mapcb = function(self)
     if CD_IUP then view.cd = cdCreateCanvas(CD_IUP, self)
     else view.cd = cdCreateCanvas(CD_IMAGERGB, imCreateImageRGB(400, 300)) end
-    self.cdlua_canvas = view.cd
+    rawset(tab_handle[c], "cdlua_canvas", view.cd)  -- kept on the script object, not as an attribute
     VarkoMap.fit()
   end
   c.action = function() VarkoMap.redraw() end
-  c.resize_cb = function() VarkoMap.redraw() end
-  c.wheel_cb = function(self, delta, x, y) zoom_at(delta > 0 and 1.25 or 0.8, x, select(2, canvas_size()) - 1 - y) end
-  c.motion_cb = function(self, x, y, st)
+  c.resize = function() VarkoMap.redraw() end
+  c.motion = function(self, x, y, st)
     local cy = select(2, canvas_size()) - 1 - y
     if view.drag then
       view.cx = view.cx - (x - view.drag[1]) / view.zoom
@@ -216,12 +200,12 @@ function VarkoMap.create()
     if view.mode then view.pointer = { x, cy }; VarkoMap.redraw() end
     status(x, cy)
   end
-  c.button_cb = function(self, but, pressed, x, y)
+  c.button = function(self, but, pressed, x, y)
     local cy = select(2, canvas_size()) - 1 - y
-    if but == IUP_MIDDLE then view.drag = pressed == 1 and { x, y } or nil; return end
+    if but == IUP_BUTTON2 then view.drag = pressed == 1 and { x, y } or nil; return end
     if pressed ~= 1 or not view.mode then return end
-    if but == IUP_LEFT then add_point(x, cy)
-    elseif but == IUP_RIGHT and view.mode.kind == "points" then finish(view.points) end
+    if but == IUP_BUTTON1 then add_point(x, cy)
+    elseif but == IUP_BUTTON3 and view.mode.kind == "points" then finish(view.points) end
   end
   c.k_any = function(self, key)
     if key == K_plus or key == 43 then VarkoMap.zoom(2)
