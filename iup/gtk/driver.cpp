@@ -286,6 +286,7 @@ class GtkDriver final : public Driver {
     // a click in a scrollbar's trough pages, as users of the program expect
     g_object_set(gtk_settings_get_default(), "gtk-primary-button-warps-slider", FALSE, nullptr);
     InstallCompactStyle();
+    InstallCanvasPresentation();
   }
   void Shutdown() override {
     for (auto& [e, n] : S().natives)

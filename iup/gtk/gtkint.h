@@ -74,6 +74,11 @@ void SetEditText(Native* n, const std::string& latin1);
 // take from the drawing area.
 GtkWidget* WrapScrollbars(Native* n);
 void SyncScrollbars(Native* n);
+
+// Window canvases: the draw handler runs the repaint ACTION and shows the
+// canvas framebuffer; drawing outside it queues a redraw.
+void InstallCanvasPresentation();
+void DrawCanvas(IupElement* element, cairo_t* cr);
 int ScrollbarThickness(const Native* n, bool horizontal);
 
 // Pointers (pointers.cpp): the pointer a "CURSOR" value names (null when it

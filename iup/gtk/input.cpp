@@ -305,7 +305,7 @@ gboolean OnFocusIn(GtkWidget*, GdkEvent*, gpointer tag) {
 // ---- canvases -------------------------------------------------------------------
 
 gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer tag) {
-  if (IupElement* e = ElementOf(tag)) event::CanvasRedraw(e, cr);
+  if (IupElement* e = ElementOf(tag)) DrawCanvas(e, cr);
   return FALSE;
 }
 
