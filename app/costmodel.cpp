@@ -31,17 +31,28 @@ float CellCost(const CostContext& ctx, int col, int row, float length, float* ac
   return static_cast<float>((v * ctx.costScale + ctx.costOffset) * length);
 }
 
+namespace {
+
+// One crossed cell of a segment: its slope-lengthened cost joins the total,
+// which sticks at the ceiling once a cell or the sum reaches it.
+inline void AddCrossedCell(const CostContext& ctx, int col, int row, double len, float* acc,
+                           float& total) {
+  const float l = static_cast<float>(len * SlopeFactor(ctx, col, row));
+  float cc = CellCost(ctx, col, row, l, acc);
+  if (cc < 0.0f) cc = 0.0f;
+  if (cc < kImpassable && total < kImpassable) {
+    total = total + cc;
+  } else {
+    total = kImpassable;
+  }
+}
+
+}  // namespace
+
 float SegmentCost(const CostContext& ctx, int x0, int y0, int x1, int y1, float* acc) {
   float total = 0.0f;
   WalkSegment(ctx, x0, y0, x1, y1, [&](int col, int row, double len, float, float) {
-    const float l = static_cast<float>(len * SlopeFactor(ctx, col, row));
-    float cc = CellCost(ctx, col, row, l, acc);
-    if (cc < 0.0f) cc = 0.0f;
-    if (cc < kImpassable && total < kImpassable) {
-      total = total + cc;
-    } else {
-      total = kImpassable;
-    }
+    AddCrossedCell(ctx, col, row, len, acc, total);
   });
   return total;
 }
@@ -61,15 +72,7 @@ RecordedWalk RecordWalk(const CostContext& ctx, int dx, int dy) {
 float RecordedSegmentCost(const CostContext& ctx, int x0, int y0, const RecordedWalk& walk) {
   float total = 0.0f;
   for (const WalkStep& step : walk.steps) {
-    const int col = x0 + step.dcol, row = y0 + step.drow;
-    const float l = static_cast<float>(step.length * SlopeFactor(ctx, col, row));
-    float cc = CellCost(ctx, col, row, l, nullptr);
-    if (cc < 0.0f) cc = 0.0f;
-    if (cc < kImpassable && total < kImpassable) {
-      total = total + cc;
-    } else {
-      total = kImpassable;
-    }
+    AddCrossedCell(ctx, x0 + step.dcol, y0 + step.drow, step.length, nullptr, total);
   }
   return total;
 }

@@ -156,16 +156,7 @@ void FillBaseOperations(cdCanvas* cv) {
   cdOperations& o = cv->ops;
   o.Clear = Clear;
   o.Pixel = Pixel;
-  o.Line = cdsim::Line;
-  o.Poly = cdsim::Poly;
-  o.Box = cdsim::Box;
-  o.Arc = cdsim::Arc;
-  o.Sector = cdsim::Sector;
-  o.Text = cdsim::Text;
-  o.Font = cdsim::Font;
-  o.NativeFont = cdsim::NativeFont;
-  o.FontDim = cdsim::FontDim;
-  o.TextSize = cdsim::TextSize;
+  cdsim::UseRasterPrimitives(o);
   o.Clip = Clip;
   o.ClipArea = ClipArea;
   o.PutImageRectRGB = PutImageRectRGB;

@@ -57,6 +57,19 @@ inline int Sample(int j, int count, int size, int first) {
 
 }  // namespace
 
+void UseRasterPrimitives(cdOperations& o) {
+  o.Line = Line;
+  o.Poly = Poly;
+  o.Box = Box;
+  o.Arc = Arc;
+  o.Sector = Sector;
+  o.Text = Text;
+  o.Font = Font;
+  o.NativeFont = NativeFont;
+  o.FontDim = FontDim;
+  o.TextSize = TextSize;
+}
+
 void UseRaster(cdCanvas* cv, Raster* raster) {
   cv->sim->raster = raster;
   cv->sim->raster_native = true;

@@ -18,6 +18,9 @@ struct Raster {
 
 /* the simulation of cv writes into raster from now on */
 void UseRaster(cdCanvas* cv, Raster* raster);
+/* the primitives and TrueType text a raster-backed driver takes from the
+ * rasteriser as they are */
+void UseRasterPrimitives(cdOperations& o);
 
 void RasterResetClip(Raster& raster);
 void RasterPixel(Raster& raster, int x, int y, long color, int write_mode);
