@@ -169,11 +169,12 @@ xinput.steps({
   { what = "the dialog behind works again",
     action = function() xinput.click(win, 30, buttons_y) end,
     done = function() return behind_clicks == 1 end },
-  { what = "closing the second dialog",
-    action = function() xinput.run("windowfocus " .. menu_win .. " key alt+F4") end,
+  { what = "closing the second dialog", retry = 3,
+    action = function() xinput.run("windowactivate --sync " .. menu_win .. " key alt+F4") end,
     done = function() return second.visible ~= "YES" end },
-  { what = "closing the last dialog",
-    action = function() xinput.run("windowfocus " .. win .. " key alt+F4") end },
+  { what = "closing the last dialog", retry = 3,
+    action = function() xinput.run("windowactivate --sync " .. win .. " key alt+F4") end,
+    done = function() return main.visible ~= "YES" end },
 }, function() end)
 
 IupMainLoop()

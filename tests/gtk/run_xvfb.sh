@@ -4,10 +4,18 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 unset IUP_DRIVER
+# below the test's own 120 s, so that a hang still prints what the script saw
+export VARKO_TEST_TIMEOUT=100
 exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   openbox >/dev/null 2>&1 &
   wm=$!
-  for i in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+  # on a loaded machine openbox can take seconds; keys like alt+F4 need it
+  wm_up=0
+  for i in $(seq 300); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && { wm_up=1; break; }
+    sleep 0.1
+  done
+  [ $wm_up = 1 ] || echo "openbox did not start within 30 s"
   bash "$0" "$@"
   status=$?
   kill $wm 2>/dev/null

@@ -19,20 +19,30 @@ function xinput.click(window, x, y, extra)
   return xinput.run(string.format("mousemove --window %s %d %d click %s1", window, x, y, extra or ""))
 end
 
--- steps: list of { action = function, done = function -> bool, what = text }.
--- Each action runs once the previous step is done (or timed out, which
--- fails it); then on_end runs.
+-- steps: list of { action = function, done = function -> bool, what = text,
+-- retry = seconds }. Each action runs once the previous step is done (or
+-- timed out, which fails it), again every retry seconds while its effect has
+-- not come if retry is given; then on_end runs.
 function xinput.steps(steps, on_end)
-  local index, started = 0, 0
+  local index, started, acted = 0, 0, 0
   local function advance()
     index = index + 1
     local step = steps[index]
     if step == nil then
       IupSetIdle(nil)
       on_end()
+      -- the script expects the loop to end now; if a lost X event keeps a
+      -- dialog up, fail and end the loop instead of hanging the test
+      local ended = os.time()
+      IupSetIdle(function()
+        if os.time() - ended <= 5 then return IUP_DEFAULT end
+        check(false, "the main loop did not end after the last step")
+        return IUP_CLOSE
+      end)
       return
     end
     started = os.time()
+    acted = started
     if step.action then step.action() end
   end
   IupSetIdle(function()
@@ -42,6 +52,10 @@ function xinput.steps(steps, on_end)
     elseif os.time() - started > 8 then
       check(false, "timed out: " .. (step.what or ("step " .. index)))
       advance()
+    elseif step.retry and os.time() - acted >= step.retry then
+      -- a key the window manager handles can be lost while focus moves
+      acted = os.time()
+      step.action()
     end
     return IUP_DEFAULT
   end)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # run_lua_test.sh VARKO SCRIPT [FILE...]
 # Runs VARKO in a fresh folder where SCRIPT is varko.lua, beside harness.lua
-# and the files given (copied with their base names). Passes when the
+# and the files given (copied with their base names), killed after
+# VARKO_TEST_TIMEOUT seconds (240). Passes when the
 # harness's closing line reports no failure and varko exits with status 1.
 set -u
 varko=$1; script=$2; shift 2
@@ -12,7 +13,7 @@ cp "$script" "$work/varko.lua"
 cp "$here/harness.lua" "$work/"
 for f in "$@"; do cp -r "$f" "$work/"; done
 out="$work/.output"
-(cd "$work" && timeout 240 "$varko") >"$out" 2>&1
+(cd "$work" && timeout "${VARKO_TEST_TIMEOUT:-240}" "$varko") >"$out" 2>&1
 status=$?
 cat "$out"
 if [ "$status" -ne 1 ]; then
