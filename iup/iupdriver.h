@@ -134,6 +134,11 @@ namespace event {
 enum class KeyOutcome { Pass, Drop, Closed };
 // Offers a key to the key callbacks from the focused element upwards.
 KeyOutcome Key(IupElement* focused, int code);
+// While a key callback runs: the element on whose attribute it was found (the
+// focused element or one of its ancestors); null otherwise. The callback
+// itself gets the focused element, so the script binding asks here whose
+// method to call.
+IupElement* KeyHandlerOwner();
 // The default processing of a passed key that the core owns: Enter/Escape
 // press the dialog's "DEFAULTENTER"/"DEFAULTESC" button, Tab and Shift+Tab
 // move the focus. Returns true when the key was consumed.
@@ -164,6 +169,9 @@ void CanvasLeave(IupElement* canvas);
 // A scrollbar action (IUP_SB... operation); drag and end positions are in
 // native units 1..30000 (use Scrollbar below).
 void CanvasScroll(IupElement* canvas, int operation, int native_position);
+// The mouse wheel turned by delta notches (positive: away from the user)
+// over (x, y): "WHEEL_CB", else line steps of the vertical scrollbar.
+void CanvasWheel(IupElement* canvas, float delta, int x, int y, const char* status);
 void FocusChanged(IupElement* lost, IupElement* gained);
 void CloseBox(IupElement* dialog);
 void ShowState(IupElement* dialog, int state);  // IUP_RESTORE or IUP_MINIMIZE

@@ -46,6 +46,12 @@ bool IsFocusable(IupElement* e) {
 
 namespace event {
 
+namespace {
+IupElement* key_handler_owner = nullptr;
+}
+
+IupElement* KeyHandlerOwner() { return key_handler_owner; }
+
 KeyOutcome Key(IupElement* focused, int code) {
   if (focused == nullptr) return KeyOutcome::Pass;
   const int serial = focused->serial;
@@ -60,7 +66,10 @@ KeyOutcome Key(IupElement* focused, int code) {
     IupCallback cb = IupFindAction(action);
     if (cb == nullptr) continue;
     const int up_serial = up->serial;
+    IupElement* outer_owner = key_handler_owner;  // a callback may run a nested loop
+    key_handler_owner = up;
     r = As<IupCallbackI>(cb)(focused, code);
+    key_handler_owner = outer_owner;
     if (r != IUP_CONTINUE) break;
     if (!IsAlive(serial, focused) || !IsAlive(up_serial, up)) return KeyOutcome::Drop;
     r = IUP_DEFAULT;

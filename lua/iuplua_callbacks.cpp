@@ -1,10 +1,13 @@
 // The trampolines: C callbacks bound to the binding's action names that
 // call the script layer's functions, plus the idle function, the error
-// handler ("IupNewError", "seterrormethod") and xCODE.
+// handler ("IupNewError", "seterrormethod") and xCODE. Beyond the classic
+// sixteen names, "canvas_scroll" and "canvas_wheel" route a canvas's
+// "SCROLL_CB" and "WHEEL_CB" to "default_scroll" and "default_wheel".
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "iupdriver.h"
 #include "iuplua_common.h"
 
 namespace iuplua {
@@ -108,8 +111,13 @@ int KillFocusCb(IupElement* e, IupElement* next) {
   return CallScript("default_killfocus", e, PushElementArg, next, IUP_IGNORE);
 }
 
+// The key walk offers the key to the focused element and then to each
+// ancestor with a key route, always naming the focused element; the method
+// called is that of the element the route was found on, so a dialog's k_any
+// sees the keys of its fields.
 int KeyCb(IupElement* e, int key) {
-  return Trampoline("default_k_any", e, {{key}, 1}, IUP_CONTINUE);
+  IupElement* owner = iup::event::KeyHandlerOwner();
+  return Trampoline("default_k_any", owner != nullptr ? owner : e, {{key}, 1}, IUP_CONTINUE);
 }
 
 // A button carries no state; toggles and items carry theirs.
@@ -166,6 +174,40 @@ int CanvasMotionCb(IupElement* e, int x, int y, char* status) {
 int CanvasResizeCb(IupElement* e, int w, int h) {
   return Trampoline("default_resize", e, {{w, h}, 2});
 }
+struct ScrollEvent {
+  int operation;
+  double posx, posy;
+};
+int PushScrollEvent(lua_State* L, void* data) {
+  auto* s = static_cast<ScrollEvent*>(data);
+  lua_pushinteger(L, s->operation);
+  lua_pushnumber(L, s->posx);
+  lua_pushnumber(L, s->posy);
+  return 3;
+}
+int CanvasScrollCb(IupElement* e, int operation, float posx, float posy) {
+  ScrollEvent s{operation, posx, posy};
+  return CallScript("default_scroll", e, PushScrollEvent, &s, IUP_IGNORE);
+}
+
+struct WheelEvent {
+  double delta;
+  int x, y;
+  const char* status;
+};
+int PushWheelEvent(lua_State* L, void* data) {
+  auto* w = static_cast<WheelEvent*>(data);
+  lua_pushnumber(L, w->delta);
+  lua_pushinteger(L, w->x);
+  lua_pushinteger(L, w->y);
+  lua_pushstring(L, w->status ? w->status : "");
+  return 4;
+}
+int CanvasWheelCb(IupElement* e, float delta, int x, int y, char* status) {
+  WheelEvent w{delta, x, y, status};
+  return CallScript("default_wheel", e, PushWheelEvent, &w, IUP_IGNORE);
+}
+
 int EnterCb(IupElement* e) {
   return Trampoline("default_enterwindow", e);
 }
@@ -287,6 +329,7 @@ void RegisterCallbackFunctions(lua_State* L) {
       {"canvas_button", AsCallback(CanvasButtonCb)}, {"canvas_resize", AsCallback(CanvasResizeCb)},
       {"canvas_motion", AsCallback(CanvasMotionCb)}, {"canvas_enterwindow", AsCallback(EnterCb)},
       {"canvas_leavewindow", AsCallback(LeaveCb)},   {"list_action", AsCallback(ListCb)},
+      {"canvas_scroll", AsCallback(CanvasScrollCb)}, {"canvas_wheel", AsCallback(CanvasWheelCb)},
       {"text_action", AsCallback(TextCb)},           {"multiline_action", AsCallback(MultiLineCb)},
   };
   for (const auto& action : actions) IupBindAction(action.name, action.callback);

@@ -120,6 +120,8 @@ local callback_routes = {
   motion = { "MOTION_CB", "canvas_motion" },
   enterwindow = { "ENTERWINDOW_CB", "canvas_enterwindow" },
   leavewindow = { "LEAVEWINDOW_CB", "canvas_leavewindow" },
+  scroll = { "SCROLL_CB", "canvas_scroll" },
+  wheel = { "WHEEL_CB", "canvas_wheel" },
 }
 
 -- Method and internal fields first (from the object or its classes), then
@@ -494,13 +496,13 @@ local function run_method(object, method, ...)
   return method(object.handle, ...)
 end
 
-local function dispatcher(method_name, undefined_message)
+local function dispatcher(method_name, undefined_message, missing_answer)
   return function(element, ...)
     local object = tab_handle[element]
     local method = object and object[method_name]
     if method == nil then
       if undefined_message then print(undefined_message) end
-      return IUP_DEFAULT
+      return missing_answer or IUP_DEFAULT
     end
     return run_method(object, method, ...)
   end
@@ -513,7 +515,9 @@ MULTILINE_default_action = dispatcher("action")
 CANVAS_default_action = dispatcher("action")
 default_getfocus = dispatcher("getfocus")
 default_killfocus = dispatcher("killfocus")
-default_k_any = dispatcher("k_any")
+-- every control carries the key route, so a control without a k_any method
+-- passes the key on: a dialog's k_any then sees the keys typed in its fields
+default_k_any = dispatcher("k_any", nil, -4 --[[ IUP_CONTINUE, defined below ]])
 default_CLOSE_action = dispatcher("close")
 default_SHOWCB_action = dispatcher("showcb")
 default_MAPCB_action = dispatcher("mapcb")
@@ -522,6 +526,8 @@ default_resize = dispatcher("resize")
 default_motion = dispatcher("motion")
 default_enterwindow = dispatcher("enterwindow")
 default_leavewindow = dispatcher("leavewindow")
+default_scroll = dispatcher("scroll")
+default_wheel = dispatcher("wheel")
 
 -- ---------------------------------------------------------------- constants
 
@@ -530,6 +536,10 @@ IUP_TOP, IUP_BOTTOM = -2, -3
 IUP_BUTTON1, IUP_BUTTON2, IUP_BUTTON3 = 49, 50, 51
 IUP_IGNORE, IUP_DEFAULT, IUP_CLOSE, IUP_CONTINUE = -1, -2, -3, -4
 IUP_SHOW, IUP_RESTORE, IUP_MINIMIZE = 0, 1, 2
+-- scrollbar operations handed to a canvas's scroll method
+IUP_SBUP, IUP_SBDN, IUP_SBPGUP, IUP_SBPGDN, IUP_SBPOSV = 1, 2, 3, 4, 5
+IUP_SBPGLEFT, IUP_SBPGRIGHT, IUP_SBLEFT, IUP_SBRIGHT, IUP_SBPOSH = 6, 7, 8, 9, 10
+IUP_SBDRAGH, IUP_SBDRAGV = 11, 12
 
 local text_constants = {
   "ON", "OFF", "YES", "NO", "APPEND", "VERTICAL", "HORIZONTAL",

@@ -48,6 +48,30 @@ iuptest.type("z")
 iuptest.deliver()
 check_eq(iuptest.text(text), "yz", "a failing k_any lets the key through")
 
+-- A dialog's k_any sees the keys of a field without a k_any of its own, and
+-- its IUP_IGNORE keeps them out; a field's own answer stops them first.
+local dialog_keys = {}
+local plain = iuptext { value = "" }
+local answering = iuptext { value = "", k_any = function() return IUP_DEFAULT end }
+local keyed = iupdialog { iupvbox { plain, answering }, title = "Keys",
+  k_any = function(self, key)
+    dialog_keys[#dialog_keys + 1] = key
+    if key == K_q then return IUP_IGNORE end
+  end }
+keyed:show()
+iuptest.focus(plain)
+iuptest.type("qw")
+iuptest.deliver()
+check_eq(table.concat(dialog_keys, ","), K_q .. "," .. K_w, "the dialog's k_any saw the field's keys")
+check_eq(iuptest.text(plain), "w", "the dialog's IUP_IGNORE kept the q out")
+iuptest.focus(answering)
+iuptest.type("e")
+iuptest.deliver()
+check_eq(#dialog_keys, 2, "a field answering IUP_DEFAULT keeps its keys from the dialog")
+check_eq(iuptest.text(answering), "e", "and the key reaches the field")
+IupHide(keyed)
+iuptest.focus(text)
+
 -- Text action: key code only, and a returned code replaces the character.
 local typed = {}
 text.action = function(self, key, extra) typed[#typed + 1] = key; typed.extra = extra
