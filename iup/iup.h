@@ -108,6 +108,11 @@ typedef int (*IupMotionCallback)(IupElement* self, int x, int y, char* status);
 typedef int (*IupResizeCallback)(IupElement* self, int width, int height);
 // CANVAS "SCROLL_CB" (self, operation, POSX, POSY)
 typedef int (*IupScrollCallback)(IupElement* self, int operation, float posx, float posy);
+// CANVAS "WHEEL_CB" (self, delta, x, y, status): the mouse wheel turned by
+// delta notches (positive: away from the user) with the pointer at (x, y).
+// An extension of this toolkit: without a "WHEEL_CB" each notch is a line
+// step of the vertical scrollbar ("SCROLL_CB" IUP_SBUP / IUP_SBDN).
+typedef int (*IupWheelCallback)(IupElement* self, float delta, int x, int y, char* status);
 // "KILLFOCUS_CB" (self, element receiving the focus or null)
 typedef int (*IupKillFocusCallback)(IupElement* self, IupElement* next);
 // "DROPFILES_CB" (self, file name, files still to come, x, y)

@@ -1,14 +1,24 @@
 // Scrollbar arithmetic of canvases: the interval ["XMIN","XMAX"] mapped onto
-// native positions 1 to 30000, and the "SCROLL_CB" protocol.
+// native positions 1 to 30000, the "SCROLL_CB" protocol, and the mouse
+// wheel ("WHEEL_CB", else line steps of the vertical scrollbar).
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "iupcore.h"
 
 namespace iup {
 namespace {
 constexpr int kRange = 30000;
+// More notches than this in one wheel event are taken as this many: a
+// bogus delta must not loop for ages through "SCROLL_CB".
+constexpr int kMaxWheelSteps = 100;
+
+bool HasVerticalScrollbar(IupElement* canvas) {
+  const char* sb = IupGetAttribute(canvas, "SCROLLBAR");
+  return ReadBool(sb) == 1 || EqualNoCase(sb, "VERTICAL") || ReadBool(IupGetAttribute(canvas, "SBV")) == 1;
 }
+}  // namespace
 
 int Scrollbar::NativePage() const {
   const double span = max - min;
@@ -91,6 +101,21 @@ void CanvasScroll(IupElement* canvas, int operation, int native_position) {
   const float posx = horizontal ? static_cast<float>(pos) : IupGetAttributeReal(canvas, "POSX");
   const float posy = horizontal ? IupGetAttributeReal(canvas, "POSY") : static_cast<float>(pos);
   As<IupScrollCallback>(cb)(canvas, operation, posx, posy);
+}
+
+void CanvasWheel(IupElement* canvas, float delta, int x, int y, const char* status) {
+  if (canvas == nullptr || !std::isfinite(delta) || delta == 0.0f) return;
+  if (IupCallback cb = FindCallback(canvas, "WHEEL_CB")) {
+    std::string s = status != nullptr ? status : "     ";
+    As<IupWheelCallback>(cb)(canvas, delta, x, y, s.data());
+    return;
+  }
+  // as the original platform did: each notch a line step up or down
+  if (!HasVerticalScrollbar(canvas)) return;
+  const int operation = delta > 0 ? IUP_SBUP : IUP_SBDN;
+  const int steps = std::clamp(static_cast<int>(std::lround(std::fabs(delta))), 1, kMaxWheelSteps);
+  const int serial = IupGetSerial(canvas);
+  for (int i = 0; i < steps && IupFromSerial(serial) == canvas; ++i) CanvasScroll(canvas, operation, 0);
 }
 
 }  // namespace event

@@ -118,6 +118,14 @@ int Scroll(lua_State* L) {
   hl::Scroll(El(L, 1), Int(L, 2), Int(L, 3));
   return 0;
 }
+// iuptest.wheel(canvas, delta, x, y [, modifiers])
+int Wheel(lua_State* L) {
+  IupElement* canvas = El(L, 1);
+  if (!lua_isnumber(L, 2)) Incorrect("iuptest");
+  const double delta = lua_tonumber(L, 2);  // notches may be fractions
+  hl::Wheel(canvas, static_cast<float>(delta), Int(L, 3), Int(L, 4), Modifiers(L, 5));
+  return 0;
+}
 int Repaint(lua_State* L) {
   hl::Repaint(El(L, 1));
   return 0;
@@ -313,6 +321,7 @@ void RegisterTestFunctions(lua_State* L) {
       {"mouseenter", Guarded<MouseEnter>},
       {"mouseleave", Guarded<MouseLeave>},
       {"scroll", Guarded<Scroll>},
+      {"wheel", Guarded<Wheel>},
       {"repaint", Guarded<Repaint>},
       {"drop", Guarded<Drop>},
       {"quit", Guarded<Quit>},

@@ -221,6 +221,12 @@ void Scroll(IupElement* canvas, int operation, int native) {
                  [=](IupElement* c) { event::CanvasScroll(c, operation, native); });
 }
 
+void Wheel(IupElement* canvas, float delta, int x, int y, int modifiers) {
+  QueueReachable(canvas, "mouse wheel", [=](IupElement* c) {
+    event::CanvasWheel(c, delta, x, y, Status(modifiers, S().buttons_down, false).c_str());
+  });
+}
+
 void Repaint(IupElement* canvas) {
   Queue(canvas, [](IupElement* c) {
     if (Widget* w = Find(c)) event::CanvasRedraw(c, w);

@@ -49,6 +49,9 @@ void MouseLeave(IupElement* canvas);
 // A scrollbar action IUP_SB...; for drags and ends, native is the thumb
 // position 1..30000 (ignored for line and page steps).
 void Scroll(IupElement* canvas, int operation, int native = 0);
+// The mouse wheel turned by delta notches (positive: away from the user)
+// with the pointer at (x, y) on the canvas.
+void Wheel(IupElement* canvas, float delta, int x, int y, int modifiers = 0);
 void Repaint(IupElement* canvas);
 // Files dropped on a DIALOG or CANVAS.
 void DropFiles(IupElement* element, const char* const* files, int count, int x, int y);
