@@ -14,6 +14,13 @@ namespace cdsim {
 
 struct TrueTypeFont; /* simtext.cpp */
 struct Raster;       /* simraster.h */
+struct SolidSpans;   /* simraster.h */
+
+/* a non-horizontal polygon edge as the fill steps it: rows top down to
+ * bottom, x at the top row, x step per row down */
+struct FillEdge {
+  double top, bottom, x, dx;
+};
 
 /* Where the simulation writes pixels and solid spans. Defaults go through
  * the canvas' Pixel slot and the recorded Line operation; a raster driver
@@ -31,12 +38,13 @@ struct SimState {
   Raster* raster = nullptr;
   bool filling = false;
   std::vector<cdPoint> clip_poly; /* the simulated clip polygon */
-  /* buffers of the polygon fill, kept at the largest size seen */
-  std::vector<double> edges;
-  /* polygon fill: edges by top, edges crossing this row, its crossings (apart
-   * from `crossings`, which the polygon clip of each span refills) */
-  std::vector<int> edge_order, active_edges;
-  std::vector<double> fill_crossings;
+  /* buffers of the polygon fill, kept at the largest size seen: edges by
+   * top, edges crossing this row, its crossings (apart from `crossings`,
+   * which the polygon clip of each span refills) */
+  std::vector<FillEdge> edges;
+  std::vector<int> active_edges;
+  std::vector<int> fill_crossings;
+  std::vector<long long> fill_keys; /* active edges placed by crossing */
   std::vector<double> crossings;
   TrueTypeFont* font = nullptr;
 };
@@ -75,6 +83,10 @@ void EstimatedTextSize(cdCanvas* cv, const char* s, int* width, int* height);
 void ClippedPixel(cdCanvas* cv, int x, int y, long color);
 /* a horizontal span through the clip in force, by interior style */
 void Span(cdCanvas* cv, int xmin, int xmax, int y);
+/* true when the spans of the current primitive can go straight into the
+ * raster: a raster target, a solid interior and no clip polygon; `out`
+ * then holds the clip of Span and of the raster in one rectangle */
+bool DirectSolidSpans(cdCanvas* cv, SolidSpans& out);
 /* even-odd scan-line fill of a polygon with the current interior style */
 void FillPolygon(cdCanvas* cv, const cdPoint* points, int n);
 

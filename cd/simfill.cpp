@@ -1,11 +1,14 @@
 /* Even-odd scan-line polygon fill: an edge table of the non-horizontal
- * edges, crossings rounded to the nearest pixel, spans between pairs. */
+ * edges sorted by top, an active edge list, crossings rounded to the
+ * nearest pixel, spans between pairs (straight into the raster when the
+ * fill is solid). */
 #include <algorithm>
 #include <cmath>
 #include <new>
 
 #include "cdpriv.h"
 #include "sim.h"
+#include "simraster.h"
 
 namespace cdsim {
 
@@ -13,9 +16,31 @@ namespace {
 
 /* std::floor for the finite, int-sized values of a crossing, without the
  * library call */
-inline double Floor(double v) {
-  double t = double(static_cast<long long>(v));
-  return t > v ? t - 1 : t;
+inline int Floor(double v) {
+  long long t = static_cast<long long>(v);
+  return int(double(t) > v ? t - 1 : t);
+}
+
+/* An active edge's place in its row: the crossing in the high half, the
+ * edge's index and whether its crossing is left out (a shared vertex) in
+ * the low half, so that sorting keys sorts crossings. */
+inline long long CrossingKey(int x, int edge, bool left_out) {
+  return (static_cast<long long>(x) << 32) |
+         static_cast<long long>((static_cast<unsigned>(edge) << 1) | unsigned(left_out));
+}
+inline int KeyCrossing(long long key) { return int(key >> 32); }
+inline int KeyEdge(long long key) { return int(unsigned(key) >> 1); }
+inline bool KeyLeftOut(long long key) { return key & 1; }
+
+/* The active list stays in the order of the last row's crossings, which
+ * changes little from row to row: insertion sort is close to one pass. */
+void SortKeys(long long* key, size_t count) {
+  for (size_t i = 1; i < count; i++) {
+    long long v = key[i];
+    size_t j = i;
+    for (; j > 0 && key[j - 1] > v; j--) key[j] = key[j - 1];
+    key[j] = v;
+  }
 }
 
 }  // namespace
@@ -23,65 +48,76 @@ inline double Floor(double v) {
 void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
   if (n < 3) return;
   SimState* s = cv->sim;
-  std::vector<double>& edges = s->edges; /* ytop, ybottom, x at ytop, dx per row down */
-  std::vector<double>& xs = s->fill_crossings;
+  std::vector<FillEdge>& edges = s->edges;
+  std::vector<int>& xs = s->fill_crossings;
+  std::vector<int>& active = s->active_edges;
+  std::vector<long long>& keys = s->fill_keys;
   int ymax = points[0].y, ymin = points[0].y;
   try {
     edges.clear();
     for (int i = 0; i < n; i++) {
       const cdPoint& a = points[i];
-      const cdPoint& b = points[(i + 1) % n];
+      const cdPoint& b = points[i + 1 < n ? i + 1 : 0];
       ymax = std::max(ymax, a.y);
       ymin = std::min(ymin, a.y);
       if (a.y == b.y) continue;
       const cdPoint& top = a.y > b.y ? a : b;
       const cdPoint& bottom = a.y > b.y ? b : a;
-      edges.insert(edges.end(), {double(top.y), double(bottom.y), double(top.x),
-                                 double(bottom.x - top.x) / double(top.y - bottom.y)});
+      edges.push_back({double(top.y), double(bottom.y), double(top.x),
+                       double(bottom.x - top.x) / double(top.y - bottom.y)});
     }
-    xs.resize(edges.size() / 4);
-    s->edge_order.resize(edges.size() / 4);
-    s->active_edges.clear();
-    s->active_edges.reserve(edges.size() / 4);
+    xs.resize(edges.size());
+    keys.resize(edges.size());
+    active.clear();
+    active.reserve(edges.size());
   } catch (const std::bad_alloc&) {
     return;
   }
   /* edges enter the active list from the top down and leave below their
-   * bottom, so a row looks only at the edges that can cross it */
-  std::vector<int>& order = s->edge_order;
-  std::vector<int>& active = s->active_edges;
-  for (size_t i = 0; i < order.size(); i++) order[i] = int(i * 4);
-  std::sort(order.begin(), order.end(),
-            [&](int a, int b) { return edges[size_t(a)] > edges[size_t(b)]; });
+   * bottom, so a row looks only at the edges that can cross it; the order
+   * of edges with the same top does not matter, their crossings are sorted */
+  std::sort(edges.begin(), edges.end(),
+            [](const FillEdge& a, const FillEdge& b) { return a.top > b.top; });
+  SolidSpans direct;
+  const bool is_direct = DirectSolidSpans(cv, direct);
+  int first = std::min(ymax, cv->h - 1), last = std::max(ymin, 0);
+  if (is_direct) { /* rows outside the clip draw nothing */
+    first = std::min(first, direct.ymax);
+    last = std::max(last, direct.ymin);
+  }
   size_t next = 0;
   bool saved_filling = s->filling;
   s->filling = true;
-  int first = std::min(ymax, cv->h - 1), last = std::max(ymin, 0);
+  const FillEdge* edge = edges.data();
+  const double top_row = ymax;
   for (int y = first; y >= last; y--) {
-    while (next < order.size() && edges[size_t(order[next])] >= y) active.push_back(order[next++]);
-    /* one pass drops the edges that ended above this row and collects the
-     * crossings of the others */
     const double row = y;
+    while (next < edges.size() && edge[next].top >= row) active.push_back(int(next++));
+    /* one pass drops the edges that ended above this row and places the
+     * others by their crossings */
     size_t kept = 0, count = 0;
-    double* x = xs.data();
+    long long* key = keys.data();
     for (size_t i = 0; i < active.size(); i++) {
-      const int e = active[i];
-      const double* edge = &edges[size_t(e)];
-      if (row < edge[1]) continue;
-      active[kept++] = e;
+      const FillEdge& e = edge[active[i]];
+      if (row < e.bottom) continue;
       /* a shared vertex counts for the edge below it, except at the very top */
-      if (row == edge[0] && edge[0] != ymax) continue;
-      x[count++] = Floor(edge[2] + (edge[0] - row) * edge[3] + 0.5);
+      bool left_out = row == e.top && e.top != top_row;
+      key[kept++] = CrossingKey(Floor(e.x + (e.top - row) * e.dx + 0.5), active[i], left_out);
+    }
+    SortKeys(key, kept);
+    int* x = xs.data();
+    for (size_t i = 0; i < kept; i++) {
+      active[i] = KeyEdge(key[i]);
+      if (!KeyLeftOut(key[i])) x[count++] = KeyCrossing(key[i]);
     }
     active.resize(kept);
-    if (count == 2) {
-      double a = x[0], b = x[1];
-      if (a > b) x[0] = b, x[1] = a;
-    } else {
-      std::sort(x, x + count);
+    for (size_t i = 0; i + 1 < count; i += 2) {
+      if (x[i + 1] <= x[i]) continue;
+      if (is_direct)
+        PutSolidSpan(direct, x[i], x[i + 1], y);
+      else
+        Span(cv, x[i], x[i + 1], y);
     }
-    for (size_t i = 0; i + 1 < count; i += 2)
-      if (x[i + 1] >= x[i] + 1) Span(cv, int(x[i]), int(x[i + 1]), y);
   }
   s->filling = saved_filling;
 }

@@ -96,15 +96,7 @@ void RasterSpan(Raster& ra, int xmin, int xmax, int y, long color, int mode) {
                 b = (unsigned char)color;
   size_t row = size_t(y) * ra.w;
   if (mode == CD_REPLACE) {
-    size_t n = size_t(xmax - xmin + 1);
-    if (n <= 16) { /* short spans (thick lines, small shapes): no call */
-      for (size_t i = row + size_t(xmin), end = i + n; i < end; i++)
-        ra.r[i] = r, ra.g[i] = g, ra.b[i] = b;
-      return;
-    }
-    std::memset(ra.r + row + xmin, r, n);
-    std::memset(ra.g + row + xmin, g, n);
-    std::memset(ra.b + row + xmin, b, n);
+    ReplaceRun(ra, row + size_t(xmin), size_t(xmax - xmin + 1), r, g, b);
     return;
   }
   for (int x = xmin; x <= xmax; x++) Write(ra, row + x, r, g, b, mode);

@@ -8,6 +8,7 @@
 
 #include "cdpriv.h"
 #include "sim.h"
+#include "simraster.h"
 
 namespace cdsim {
 
@@ -248,6 +249,33 @@ void StyledSpan(cdCanvas* cv, int xmin, int xmax, int y) {
 }
 
 }  // namespace
+
+bool DirectSolidSpans(cdCanvas* cv, SolidSpans& out) {
+  const SimState* s = cv->sim;
+  int style = cv->interior_style;
+  if (!s->raster_native || !s->raster || style == CD_HATCH ||
+      (style == CD_STIPPLE && cv->stipple_capacity > 0) ||
+      (style == CD_PATTERN && cv->pattern_capacity > 0) || PolyClipInForce(cv))
+    return false;
+  const Raster& ra = *s->raster;
+  out.raster = s->raster;
+  out.xmin = std::max(0, ra.xmin);
+  out.xmax = std::min(cv->w - 1, ra.xmax);
+  out.ymin = std::max(0, ra.ymin);
+  out.ymax = std::min(cv->h - 1, ra.ymax);
+  if (cdcore::ClipSimArea(cv)) {
+    out.xmin = std::max(out.xmin, cv->clip_xmin);
+    out.xmax = std::min(out.xmax, cv->clip_xmax);
+    out.ymin = std::max(out.ymin, cv->clip_ymin);
+    out.ymax = std::min(out.ymax, cv->clip_ymax);
+  }
+  out.color = cv->foreground;
+  out.mode = cv->write_mode;
+  out.r = (unsigned char)(out.color >> 16);
+  out.g = (unsigned char)(out.color >> 8);
+  out.b = (unsigned char)out.color;
+  return true;
+}
 
 void ClippedPixel(cdCanvas* cv, int x, int y, long color) {
   if (cdcore::ClipSimArea(cv) && !PointInClipRect(cv, x, y)) return;
