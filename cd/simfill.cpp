@@ -90,8 +90,33 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
   s->filling = true;
   const FillEdge* edge = edges.data();
   const double top_row = ymax;
+  auto put = [&](int x0, int x1, int y) {
+    if (is_direct)
+      PutSolidSpan(direct, x0, x1, y);
+    else
+      Span(cv, x0, x1, y);
+  };
   for (int y = first; y >= last; y--) {
     const double row = y;
+    if (active.size() == 2) { /* a stretch of two edges (convex shapes, thick lines) */
+      const FillEdge& a = edge[active[0]];
+      const FillEdge& b = edge[active[1]];
+      /* rows below both tops, on both edges, before the next edge enters:
+       * each has exactly these two crossings */
+      double lowest = std::max({a.bottom, b.bottom, double(last)});
+      if (next < edges.size()) lowest = std::max(lowest, edge[next].top + 1);
+      if (row < a.top && row < b.top && row >= lowest) {
+        const int stop = int(lowest);
+        for (; y >= stop; y--) {
+          const double r = y;
+          int xa = Floor(a.x + (a.top - r) * a.dx + 0.5), xb = Floor(b.x + (b.top - r) * b.dx + 0.5);
+          if (xa > xb) std::swap(xa, xb);
+          if (xb > xa) put(xa, xb, y);
+        }
+        y = stop; /* the loop steps on to the row below the stretch */
+        continue;
+      }
+    }
     while (next < edges.size() && edge[next].top >= row) active.push_back(int(next++));
     /* one pass drops the edges that ended above this row and places the
      * others by their crossings */
@@ -111,13 +136,8 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
       if (!KeyLeftOut(key[i])) x[count++] = KeyCrossing(key[i]);
     }
     active.resize(kept);
-    for (size_t i = 0; i + 1 < count; i += 2) {
-      if (x[i + 1] <= x[i]) continue;
-      if (is_direct)
-        PutSolidSpan(direct, x[i], x[i + 1], y);
-      else
-        Span(cv, x[i], x[i + 1], y);
-    }
+    for (size_t i = 0; i + 1 < count; i += 2)
+      if (x[i + 1] > x[i]) put(x[i], x[i + 1], y);
   }
   s->filling = saved_filling;
 }
