@@ -1,9 +1,12 @@
 /* TrueType text through FreeType: font files looked up by face and style,
  * glyphs rendered to 1-bit bitmaps, metrics, and drawing into the canvas
- * pixel by pixel through the simulation's target. */
+ * pixel by pixel through the simulation's target, turned by the text
+ * orientation. */
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -185,6 +188,82 @@ void TextSize(cdCanvas* cv, const char* s, int* width, int* height) {
   *width = w, *height = f->line_height;
 }
 
+namespace {
+
+/* calls ink(x, y) for every set glyph pixel of s laid out unrotated from
+ * the text box's left edge and baseline */
+template <class Ink>
+void ForEachInk(const TrueTypeFont* f, const char* s, int left, int baseline, int up, Ink ink) {
+  int pen = left;
+  for (const unsigned char* p = (const unsigned char*)s; *p; p++) {
+    const Glyph& g = f->glyphs[*p];
+    if (g.has_bitmap)
+      for (int row = 0; row < g.rows; row++)
+        for (int col = 0; col < g.width; col++)
+          if (g.bitmap[size_t(row) * g.width + col])
+            ink(pen + g.bearing_x + col, baseline + up * (g.bearing_y - 1 - row));
+    pen += g.advance;
+  }
+}
+
+/* Rotated text: the unrotated picture (text box and glyph ink) is laid out
+ * in a mask, then every pixel of the rotated picture's bounds takes the
+ * mask cell its centre turns back to, about the reference point (x, y).
+ * On a canvas with an inverted y axis the angle turns the other way, so the
+ * text still turns counter-clockwise as seen. */
+void RotatedText(cdCanvas* cv, const TrueTypeFont* f, int x, int y, const char* s, int xmin,
+                 int xmax, int ymin, int ymax) {
+  enum : unsigned char { kOutside, kBox, kInk };
+  int baseline = ymin + f->descent, up = cv->y_inverted ? -1 : 1;
+  int mx0 = xmin, mx1 = xmax, my0 = ymin, my1 = ymax; /* the mask: box and ink */
+  ForEachInk(f, s, xmin, baseline, up, [&](int px, int py) {
+    mx0 = std::min(mx0, px), mx1 = std::max(mx1, px);
+    my0 = std::min(my0, py), my1 = std::max(my1, py);
+  });
+  const size_t mw = size_t(mx1 - mx0 + 1), mh = size_t(my1 - my0 + 1);
+  std::vector<unsigned char> mask;
+  try {
+    mask.assign(mw * mh, kOutside);
+  } catch (const std::bad_alloc&) {
+    return;
+  }
+  for (int row = ymin; row <= ymax; row++)
+    for (int col = xmin; col <= xmax; col++)
+      mask[size_t(row - my0) * mw + size_t(col - mx0)] = kBox;
+  ForEachInk(f, s, xmin, baseline, up, [&](int px, int py) {
+    mask[size_t(py - my0) * mw + size_t(px - mx0)] = kInk;
+  });
+  double a = cv->text_orientation / CD_RAD2DEG, c = std::cos(a), sn = std::sin(a);
+  if (cv->y_inverted) sn = -sn;
+  /* bounds of the turned mask */
+  double lo_x = 1e300, hi_x = -1e300, lo_y = 1e300, hi_y = -1e300;
+  const double corner_x[4] = {double(mx0), double(mx1 + 1), double(mx1 + 1), double(mx0)};
+  const double corner_y[4] = {double(my0), double(my0), double(my1 + 1), double(my1 + 1)};
+  for (int i = 0; i < 4; i++) {
+    double dx = corner_x[i] - x, dy = corner_y[i] - y;
+    double px = x + dx * c - dy * sn, py = y + dx * sn + dy * c;
+    lo_x = std::min(lo_x, px), hi_x = std::max(hi_x, px);
+    lo_y = std::min(lo_y, py), hi_y = std::max(hi_y, py);
+  }
+  /* only what can show on the canvas is visited */
+  int tx0 = int(std::max(std::floor(lo_x), 0.0)), tx1 = int(std::min(std::ceil(hi_x), cv->w - 1.0));
+  int ty0 = int(std::max(std::floor(lo_y), 0.0)), ty1 = int(std::min(std::ceil(hi_y), cv->h - 1.0));
+  bool opaque = cv->back_opacity == CD_OPAQUE;
+  for (int ty = ty0; ty <= ty1; ty++)
+    for (int tx = tx0; tx <= tx1; tx++) {
+      double dx = tx + 0.5 - x, dy = ty + 0.5 - y;
+      double u = std::floor(x + dx * c + dy * sn) - mx0, v = std::floor(y - dx * sn + dy * c) - my0;
+      if (u < 0 || v < 0 || u >= double(mw) || v >= double(mh)) continue;
+      unsigned char cell = mask[size_t(v) * mw + size_t(u)];
+      if (cell == kInk)
+        ClippedPixel(cv, tx, ty, cv->foreground);
+      else if (cell == kBox && opaque)
+        ClippedPixel(cv, tx, ty, cv->background);
+    }
+}
+
+}  // namespace
+
 void Text(cdCanvas* cv, int x, int y, const char* s) {
   const TrueTypeFont* f = Loaded(cv);
   if (!f || !s || !s[0]) return;
@@ -193,22 +272,15 @@ void Text(cdCanvas* cv, int x, int y, const char* s) {
   cv->text_orientation = 0;
   cdcore::TextBox(cv, x, y, s, &xmin, &xmax, &ymin, &ymax);
   cv->text_orientation = orientation;
+  if (orientation != 0) {
+    RotatedText(cv, f, x, y, s, xmin, xmax, ymin, ymax);
+    return;
+  }
   if (cv->back_opacity == CD_OPAQUE)
     for (int row = ymin; row <= ymax; row++)
       for (int col = xmin; col <= xmax; col++) ClippedPixel(cv, col, row, cv->background);
-  int baseline = ymin + f->descent;
-  int up = cv->y_inverted ? -1 : 1;
-  int pen = xmin;
-  for (const unsigned char* p = (const unsigned char*)s; *p; p++) {
-    const Glyph& g = f->glyphs[*p];
-    if (g.has_bitmap)
-      for (int row = 0; row < g.rows; row++)
-        for (int col = 0; col < g.width; col++)
-          if (g.bitmap[size_t(row) * g.width + col])
-            ClippedPixel(cv, pen + g.bearing_x + col, baseline + up * (g.bearing_y - 1 - row),
-                         cv->foreground);
-    pen += g.advance;
-  }
+  ForEachInk(f, s, xmin, ymin + f->descent, cv->y_inverted ? -1 : 1,
+             [cv](int px, int py) { ClippedPixel(cv, px, py, cv->foreground); });
 }
 
 }  // namespace cdsim

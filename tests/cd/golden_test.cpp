@@ -249,4 +249,82 @@ TEST(Golden, ClipsOnAnInvertedYAxis) {
   Compare(normal, "clips_inverted");
 }
 
+// TrueType text turned about its reference point (grey crosses): a fan of
+// angles from one point, and three alignments at a slant, one on an opaque
+// back.
+TEST(Golden, RotatedText) {
+  Picture p(240, 240);
+  cdFont(CD_HELVETICA, CD_PLAIN, 10);
+  auto cross = [](int x, int y) {
+    cdForeground(0xC0C0C0);
+    cdLine(x - 3, y, x + 3, y);
+    cdLine(x, y - 3, x, y + 3);
+  };
+  cross(120, 150);
+  const long colours[] = {0x000000, 0xA00000, 0x00A000, 0x0000A0, 0x808000, 0x800080};
+  int i = 0;
+  for (double angle : {0.0, 45.0, 90.0, 150.0, 200.0, -60.0}) {
+    cdForeground(colours[i++]);
+    cdTextOrientation(angle);
+    cdText(120, 150, "Varko 5.12");
+  }
+  cdFont(CD_HELVETICA, CD_PLAIN, 14);
+  cdBackOpacity(CD_OPAQUE);
+  cdBackground(0xFFFF80);
+  int x = 40;
+  for (int alignment : {CD_BASE_LEFT, CD_CENTER, CD_NORTH_EAST}) {
+    cross(x, 40);
+    cdForeground(0);
+    cdTextAlignment(alignment);
+    cdTextOrientation(30);
+    cdText(x, 40, "Ag");
+    x += 80;
+    cdBackOpacity(CD_TRANSPARENT);
+  }
+  Compare(p, "rotated_text");
+}
+
+// A quarter and a half turn move every pixel of the unturned text (box
+// included) to its turned place exactly: pixel (x + dx, y + dy) goes to
+// (x - dy - 1, y + dx) and to (x - dx - 1, y - dy - 1).
+TEST(Golden, QuarterTurnsOfTextMovePixelsExactly) {
+  const int size = 120, cx = 60, cy = 60;
+  struct Turn {
+    double angle;
+    int (*to_x)(int dx, int dy);
+    int (*to_y)(int dx, int dy);
+  } turns[] = {
+      {90, [](int, int dy) { return -dy - 1; }, [](int dx, int) { return dx; }},
+      {180, [](int dx, int) { return -dx - 1; }, [](int, int dy) { return -dy - 1; }},
+      {270, [](int, int dy) { return dy; }, [](int dx, int) { return -dx - 1; }},
+  };
+  Picture flat(size, size);
+  cdFont(CD_TIMES_ROMAN, CD_BOLD, 12);
+  cdBackOpacity(CD_OPAQUE);
+  cdBackground(0x80FF80);
+  cdTextAlignment(CD_WEST);
+  cdText(cx, cy, "Tg8");
+  for (const Turn& t : turns) {
+    Picture turned(size, size);
+    cdFont(CD_TIMES_ROMAN, CD_BOLD, 12);
+    cdBackOpacity(CD_OPAQUE);
+    cdBackground(0x80FF80);
+    cdTextAlignment(CD_WEST);
+    cdTextOrientation(t.angle);
+    cdText(cx, cy, "Tg8");
+    size_t drawn = 0, wrong = 0;
+    for (int y = 0; y < size; y++)
+      for (int x = 0; x < size; x++) {
+        size_t a = size_t(y * size + x);
+        int tx = cx + t.to_x(x - cx, y - cy), ty = cy + t.to_y(x - cx, y - cy);
+        ASSERT_TRUE(tx >= 0 && tx < size && ty >= 0 && ty < size);
+        size_t b = size_t(ty * size + tx);
+        drawn += flat.r[a] != 255 || flat.g[a] != 255 || flat.b[a] != 255;
+        wrong += flat.r[a] != turned.r[b] || flat.g[a] != turned.g[b] || flat.b[a] != turned.b[b];
+      }
+    EXPECT_GT(drawn, 200u);
+    EXPECT_EQ(wrong, 0u) << "angle " << t.angle;
+  }
+}
+
 }  // namespace
