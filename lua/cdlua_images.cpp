@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "cdlua_internal.h"
@@ -35,64 +36,52 @@ void Dimensions(lua_State* L, int n, const char* fn, const char* kind, int* w, i
 }
 
 // ---- stipples and patterns ----
+// A w x h fill of zeroed cells; nil when memory runs out.
+template <typename Cell, Cell* (*Push)(lua_State*)>
+int CreateFill(lua_State* L, const char* fn, const char* noun) {
+  int w = 0, h = 0;
+  Dimensions(L, 1, fn, noun, &w, &h);
+  NoArgAt(L, 3, fn);
+  Cell* cell = Push(L);
+  long long size = static_cast<long long>(w) * h;
+  using Value = std::remove_pointer_t<decltype(cell->data)>;
+  cell->data = new (std::nothrow) Value[static_cast<std::size_t>(size)]();
+  if (cell->data == nullptr) {
+    lua_pushnil(L);
+    return 1;
+  }
+  cell->w = w;
+  cell->h = h;
+  cell->size = size;
+  return 1;
+}
+
+template <typename Cell, Kind kKind>
+int KillFill(lua_State* L, const char* fn, const char* noun) {
+  auto raise = [fn, noun](const char* problem, const char* tail) {
+    RaiseKill(fn, (std::string(problem) + noun + tail).c_str());
+  };
+  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) raise("attempt to kill a NIL ", "");
+  auto* cell = static_cast<Cell*>(ToKind(L, 1, kKind));
+  if (cell == nullptr) raise("invalid ", " parameter");
+  if (cell->data == nullptr) raise("attempt to kill a killed ", "");
+  NoArgAt(L, 2, fn);
+  delete[] cell->data;
+  cell->data = nullptr;
+  return 0;
+}
+
 int CreateStippleBody(lua_State* L) {
-  const char* fn = "cdCreateStipple";
-  int w = 0, h = 0;
-  Dimensions(L, 1, fn, "stipple", &w, &h);
-  NoArgAt(L, 3, fn);
-  StippleCell* cell = PushStipple(L);
-  long long size = static_cast<long long>(w) * h;
-  cell->data = new (std::nothrow) unsigned char[static_cast<std::size_t>(size)]();
-  if (cell->data == nullptr) {
-    lua_pushnil(L);
-    return 1;
-  }
-  cell->w = w;
-  cell->h = h;
-  cell->size = size;
-  return 1;
+  return CreateFill<StippleCell, PushStipple>(L, "cdCreateStipple", "stipple");
 }
-
 int KillStippleBody(lua_State* L) {
-  const char* fn = "cdKillStipple";
-  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) RaiseKill(fn, "attempt to kill a NIL stipple");
-  auto* cell = static_cast<StippleCell*>(ToKind(L, 1, Kind::Stipple));
-  if (cell == nullptr) RaiseKill(fn, "invalid stipple parameter");
-  if (cell->data == nullptr) RaiseKill(fn, "attempt to kill a killed stipple");
-  NoArgAt(L, 2, fn);
-  delete[] cell->data;
-  cell->data = nullptr;
-  return 0;
+  return KillFill<StippleCell, Kind::Stipple>(L, "cdKillStipple", "stipple");
 }
-
 int CreatePatternBody(lua_State* L) {
-  const char* fn = "cdCreatePattern";
-  int w = 0, h = 0;
-  Dimensions(L, 1, fn, "pattern", &w, &h);
-  NoArgAt(L, 3, fn);
-  PatternCell* cell = PushPattern(L);
-  long long size = static_cast<long long>(w) * h;
-  cell->data = new (std::nothrow) long[static_cast<std::size_t>(size)]();
-  if (cell->data == nullptr) {
-    lua_pushnil(L);
-    return 1;
-  }
-  cell->w = w;
-  cell->h = h;
-  cell->size = size;
-  return 1;
+  return CreateFill<PatternCell, PushPattern>(L, "cdCreatePattern", "pattern");
 }
-
 int KillPatternBody(lua_State* L) {
-  const char* fn = "cdKillPattern";
-  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) RaiseKill(fn, "attempt to kill a NIL pattern");
-  auto* cell = static_cast<PatternCell*>(ToKind(L, 1, Kind::Pattern));
-  if (cell == nullptr) RaiseKill(fn, "invalid pattern parameter");
-  if (cell->data == nullptr) RaiseKill(fn, "attempt to kill a killed pattern");
-  NoArgAt(L, 2, fn);
-  delete[] cell->data;
-  cell->data = nullptr;
-  return 0;
+  return KillFill<PatternCell, Kind::Pattern>(L, "cdKillPattern", "pattern");
 }
 
 // ---- palettes and the image binding's images ----
@@ -260,78 +249,45 @@ std::vector<long> ColorTable(const imlua::Palette* palette) {
   return colors;
 }
 
-int PutImageRGBBody(lua_State* L) {
-  const char* fn = "cdPutImageRGB";
-  imlua::ImageRGB* image = LiveImageRGB(L, 1, fn);
-  int t[4];
-  TargetRegion(L, 2, fn, t);
-  NoArgAt(L, 6, fn);
+// The target region at n and, for the rectangle forms, the source rectangle
+// after it; the whole-image forms put the rectangle 0 0 0 0 (the whole
+// image). Nothing may follow.
+void PutArgs(lua_State* L, int n, const char* fn, bool rect, int t[4], int r[4]) {
+  TargetRegion(L, n, fn, t);
+  if (rect)
+    SourceRect(L, n + 4, fn, r);
+  else
+    r[0] = r[1] = r[2] = r[3] = 0;
+  NoArgAt(L, n + (rect ? 8 : 4), fn);
   NeedCanvas(L);
-  cdPutImageRGB(image->width, image->height, image->red(), image->green(), image->blue(), t[0],
-                t[1], t[2], t[3]);
-  return 0;
 }
 
-int PutImageRectRGBBody(lua_State* L) {
-  const char* fn = "cdPutImageRectRGB";
-  imlua::ImageRGB* image = LiveImageRGB(L, 1, fn);
+// cdPutImageRGB, cdPutImageRectRGB, cdPutImageRGBA, cdPutImageRectRGBA
+template <bool kAlpha, bool kRect>
+int PutRGBBody(lua_State* L) {
+  static const char* const kNames[2][2] = {{"cdPutImageRGB", "cdPutImageRectRGB"},
+                                           {"cdPutImageRGBA", "cdPutImageRectRGBA"}};
+  const char* fn = kNames[kAlpha][kRect];
+  imlua::ImageRGB* image = kAlpha ? LiveImageRGBA(L, 1, fn) : LiveImageRGB(L, 1, fn);
   int t[4], r[4];
-  TargetRegion(L, 2, fn, t);
-  SourceRect(L, 6, fn, r);
-  NoArgAt(L, 10, fn);
-  NeedCanvas(L);
-  cdPutImageRectRGB(image->width, image->height, image->red(), image->green(), image->blue(), t[0],
-                    t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
+  PutArgs(L, 2, fn, kRect, t, r);
+  if (kAlpha)
+    cdPutImageRectRGBA(image->width, image->height, image->red(), image->green(), image->blue(),
+                       image->alpha(), t[0], t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
+  else
+    cdPutImageRectRGB(image->width, image->height, image->red(), image->green(), image->blue(),
+                      t[0], t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
   return 0;
 }
 
-int PutImageRGBABody(lua_State* L) {
-  const char* fn = "cdPutImageRGBA";
-  imlua::ImageRGB* image = LiveImageRGBA(L, 1, fn);
-  int t[4];
-  TargetRegion(L, 2, fn, t);
-  NoArgAt(L, 6, fn);
-  NeedCanvas(L);
-  cdPutImageRGBA(image->width, image->height, image->red(), image->green(), image->blue(),
-                 image->alpha(), t[0], t[1], t[2], t[3]);
-  return 0;
-}
-
-int PutImageRectRGBABody(lua_State* L) {
-  const char* fn = "cdPutImageRectRGBA";
-  imlua::ImageRGB* image = LiveImageRGBA(L, 1, fn);
-  int t[4], r[4];
-  TargetRegion(L, 2, fn, t);
-  SourceRect(L, 6, fn, r);
-  NoArgAt(L, 10, fn);
-  NeedCanvas(L);
-  cdPutImageRectRGBA(image->width, image->height, image->red(), image->green(), image->blue(),
-                     image->alpha(), t[0], t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
-  return 0;
-}
-
-int PutImageMapBody(lua_State* L) {
-  const char* fn = "cdPutImageMap";
-  imlua::ImageMap* map = LiveImageMap(L, 1, fn);
-  imlua::Palette* palette = LivePalette(L, 2, fn);
-  int t[4];
-  TargetRegion(L, 3, fn, t);
-  NoArgAt(L, 7, fn);
-  NeedCanvas(L);
-  std::vector<long> colors = ColorTable(palette);
-  cdPutImageMap(map->width, map->height, map->data.get(), colors.data(), t[0], t[1], t[2], t[3]);
-  return 0;
-}
-
-int PutImageRectMapBody(lua_State* L) {
-  const char* fn = "cdPutImageRectMap";
+// cdPutImageMap, cdPutImageRectMap
+template <bool kRect>
+int PutMapBody(lua_State* L) {
+  const char* fn = kRect ? "cdPutImageRectMap" : "cdPutImageMap";
   imlua::ImageMap* map = LiveImageMap(L, 1, fn);
   imlua::Palette* palette = LivePalette(L, 2, fn);
   int t[4], r[4];
-  TargetRegion(L, 3, fn, t);
-  SourceRect(L, 7, fn, r);
-  NoArgAt(L, 11, fn);
-  NeedCanvas(L);
+  PutArgs(L, 3, fn, kRect, t, r);
   std::vector<long> colors = ColorTable(palette);
   cdPutImageRectMap(map->width, map->height, map->data.get(), colors.data(), t[0], t[1], t[2], t[3],
                     r[0], r[1], r[2], r[3]);
@@ -487,12 +443,12 @@ const luaL_Reg kFunctions[] = {
     {"cdKillImageRGBA", script::Guarded<KillImageRGBABody>},
     {"cdCreateImageMap", script::Guarded<CreateImageMapBody>},
     {"cdKillImageMap", script::Guarded<KillImageMapBody>},
-    {"cdPutImageRGB", script::Guarded<PutImageRGBBody>},
-    {"cdPutImageRectRGB", script::Guarded<PutImageRectRGBBody>},
-    {"cdPutImageRGBA", script::Guarded<PutImageRGBABody>},
-    {"cdPutImageRectRGBA", script::Guarded<PutImageRectRGBABody>},
-    {"cdPutImageMap", script::Guarded<PutImageMapBody>},
-    {"cdPutImageRectMap", script::Guarded<PutImageRectMapBody>},
+    {"cdPutImageRGB", script::Guarded<PutRGBBody<false, false>>},
+    {"cdPutImageRectRGB", script::Guarded<PutRGBBody<false, true>>},
+    {"cdPutImageRGBA", script::Guarded<PutRGBBody<true, false>>},
+    {"cdPutImageRectRGBA", script::Guarded<PutRGBBody<true, true>>},
+    {"cdPutImageMap", script::Guarded<PutMapBody<false>>},
+    {"cdPutImageRectMap", script::Guarded<PutMapBody<true>>},
     {"cdGetImageRGB", script::Guarded<GetImageRGBBody>},
     {"cdRGB2Map", script::Guarded<RGB2MapBody>},
     {"cdCreateImageEx", script::Guarded<CreateImageExBody>},

@@ -19,23 +19,23 @@ void Doubles(lua_State* L, int n, int count, const char* fn, const char* what, d
   for (int i = 0; i < count; ++i) out[i] = Number(L, n + i, fn, what);
 }
 
-int WindowBody(lua_State* L) {
-  const char* fn = "wdWindow";
-  double v[4];
-  Doubles(L, 1, 4, fn, "window", v);
-  NoArgAt(L, 5, fn);
+// Four values read back from the active canvas: wdGetWindow, wdGetViewport, wdFontDim.
+void Push(lua_State* L, double v) { lua_pushnumber(L, v); }
+void Push(lua_State* L, int v) { lua_pushinteger(L, v); }
+template <typename T, void (*Get)(T*, T*, T*, T*)>
+int GetFourBody(lua_State* L, const char* fn) {
+  NoArgAt(L, 1, fn);
   NeedCanvas(L);
-  wdWindow(v[0], v[1], v[2], v[3]);
-  return 0;
-}
-
-int GetWindowBody(lua_State* L) {
-  NoArgAt(L, 1, "wdGetWindow");
-  NeedCanvas(L);
-  double v[4] = {0, 0, 0, 0};
-  wdGetWindow(&v[0], &v[1], &v[2], &v[3]);
-  for (double x : v) lua_pushnumber(L, x);
+  T v[4] = {0, 0, 0, 0};
+  Get(&v[0], &v[1], &v[2], &v[3]);
+  for (T x : v) Push(L, x);
   return 4;
+}
+int GetWindowBody(lua_State* L) {
+  return GetFourBody<double, wdGetWindow>(L, "wdGetWindow");
+}
+int GetViewportBody(lua_State* L) {
+  return GetFourBody<int, wdGetViewport>(L, "wdGetViewport");
 }
 
 int ViewportBody(lua_State* L) {
@@ -46,15 +46,6 @@ int ViewportBody(lua_State* L) {
   NeedCanvas(L);
   wdViewport(v[0], v[1], v[2], v[3]);
   return 0;
-}
-
-int GetViewportBody(lua_State* L) {
-  NoArgAt(L, 1, "wdGetViewport");
-  NeedCanvas(L);
-  int v[4] = {0, 0, 0, 0};
-  wdGetViewport(&v[0], &v[1], &v[2], &v[3]);
-  for (int x : v) lua_pushinteger(L, x);
-  return 4;
 }
 
 int World2CanvasBody(lua_State* L) {
@@ -81,16 +72,6 @@ int Canvas2WorldBody(lua_State* L) {
   lua_pushnumber(L, wx);
   lua_pushnumber(L, wy);
   return 2;
-}
-
-int ClipAreaBody(lua_State* L) {
-  const char* fn = "wdClipArea";
-  double v[4];
-  Doubles(L, 1, 4, fn, "clip area", v);
-  NoArgAt(L, 5, fn);
-  NeedCanvas(L);
-  wdClipArea(v[0], v[1], v[2], v[3]);
-  return 0;
 }
 
 int GetClipAreaBody(lua_State* L) {
@@ -148,17 +129,20 @@ int TwoDoublesBody(lua_State* L) {
 
 struct FourDoubles {
   const char* name;
+  const char* what; /* the word of the "invalid ... parameter" message */
   void (*draw)(double, double, double, double);
 };
-const FourDoubles kFourDoubles[] = {{"wdLine", wdLine},
-                                    {"wdRect", wdRect},
-                                    {"wdBox", wdBox},
-                                    {"wdVectorTextDirection", wdVectorTextDirection}};
+const FourDoubles kFourDoubles[] = {{"wdLine", "coordinate", wdLine},
+                                    {"wdRect", "coordinate", wdRect},
+                                    {"wdBox", "coordinate", wdBox},
+                                    {"wdVectorTextDirection", "coordinate", wdVectorTextDirection},
+                                    {"wdWindow", "window", wdWindow},
+                                    {"wdClipArea", "clip area", wdClipArea}};
 template <int I>
 int FourDoublesBody(lua_State* L) {
   const FourDoubles& f = kFourDoubles[I];
   double v[4];
-  Doubles(L, 1, 4, f.name, "coordinate", v);
+  Doubles(L, 1, 4, f.name, f.what, v);
   NoArgAt(L, 5, f.name);
   NeedCanvas(L);
   f.draw(v[0], v[1], v[2], v[3]);
@@ -182,9 +166,9 @@ int SectorBody(lua_State* L) {
 }
 
 template <void (*Draw)(double, double, const char*)>
-int TextLikeBody(lua_State* L, const char* fn) {
+int TextLikeBody(lua_State* L, const char* fn, const char* what = "coordinate") {
   double v[2];
-  Doubles(L, 1, 2, fn, "coordinate", v);
+  Doubles(L, 1, 2, fn, what, v);
   const char* s = String(L, 3, fn, "text");
   NoArgAt(L, 4, fn);
   NeedCanvas(L);
@@ -232,48 +216,32 @@ int FontBody(lua_State* L) {
 }
 
 int VectorTextSizeBody(lua_State* L) {
-  const char* fn = "wdVectorTextSize";
-  double v[2];
-  Doubles(L, 1, 2, fn, "size", v);
-  const char* s = String(L, 3, fn, "text");
-  NoArgAt(L, 4, fn);
-  NeedCanvas(L);
-  wdVectorTextSize(v[0], v[1], s);
-  return 0;
+  return TextLikeBody<wdVectorTextSize>(L, "wdVectorTextSize", "size");
 }
 
-int GetVectorTextSizeBody(lua_State* L) {
-  const char* fn = "wdGetVectorTextSize";
+// The size of a text: wdGetVectorTextSize, wdTextSize.
+template <void (*Measure)(const char*, double*, double*)>
+int MeasureBody(lua_State* L, const char* fn) {
   const char* s = String(L, 1, fn, "text");
   NoArgAt(L, 2, fn);
   NeedCanvas(L);
   double w = 0, h = 0;
-  wdGetVectorTextSize(s, &w, &h);
+  Measure(s, &w, &h);
   lua_pushnumber(L, w);
   lua_pushnumber(L, h);
   return 2;
+}
+int GetVectorTextSizeBody(lua_State* L) {
+  return MeasureBody<wdGetVectorTextSize>(L, "wdGetVectorTextSize");
 }
 
 // ---- metrics ----
 int FontDimBody(lua_State* L) {
-  NoArgAt(L, 1, "wdFontDim");
-  NeedCanvas(L);
-  double v[4] = {0, 0, 0, 0};
-  wdFontDim(&v[0], &v[1], &v[2], &v[3]);
-  for (double x : v) lua_pushnumber(L, x);
-  return 4;
+  return GetFourBody<double, wdFontDim>(L, "wdFontDim");
 }
 
 int TextSizeBody(lua_State* L) {
-  const char* fn = "wdTextSize";
-  const char* s = String(L, 1, fn, "text");
-  NoArgAt(L, 2, fn);
-  NeedCanvas(L);
-  double w = 0, h = 0;
-  wdTextSize(s, &w, &h);
-  lua_pushnumber(L, w);
-  lua_pushnumber(L, h);
-  return 2;
+  return MeasureBody<wdTextSize>(L, "wdTextSize");
 }
 
 int TextBoxBody(lua_State* L) {
@@ -290,26 +258,22 @@ int TextBoxBody(lua_State* L) {
 }
 
 // ---- fills sized in millimetres ----
-int StippleBody(lua_State* L) {
-  const char* fn = "wdStipple";
-  StippleCell* s = LiveStipple(L, 1, fn);
+template <typename Cell, Cell* (*Live)(lua_State*, int, const char*), typename Value,
+          void (*Set)(int, int, const Value*, double, double)>
+int FillBody(lua_State* L, const char* fn) {
+  Cell* fill = Live(L, 1, fn);
   double mm[2];
   Doubles(L, 2, 2, fn, "size", mm);
   NoArgAt(L, 4, fn);
   NeedCanvas(L);
-  wdStipple(s->w, s->h, s->data, mm[0], mm[1]);
+  Set(fill->w, fill->h, fill->data, mm[0], mm[1]);
   return 0;
 }
-
+int StippleBody(lua_State* L) {
+  return FillBody<StippleCell, LiveStipple, unsigned char, wdStipple>(L, "wdStipple");
+}
 int PatternBody(lua_State* L) {
-  const char* fn = "wdPattern";
-  PatternCell* p = LivePattern(L, 1, fn);
-  double mm[2];
-  Doubles(L, 2, 2, fn, "size", mm);
-  NoArgAt(L, 4, fn);
-  NeedCanvas(L);
-  wdPattern(p->w, p->h, p->data, mm[0], mm[1]);
-  return 0;
+  return FillBody<PatternCell, LivePattern, long, wdPattern>(L, "wdPattern");
 }
 
 // ---- images: position and size in world units, the rectangle in pixels ----
@@ -324,31 +288,23 @@ void SourceRect(lua_State* L, int n, const char* fn, int r[4]) {
   for (int i = 0; i < 4; ++i) r[i] = Int(L, n + i, fn, "image rectangle");
 }
 
-int PutImageRectRGBBody(lua_State* L) {
-  const char* fn = "wdPutImageRectRGB";
-  imlua::ImageRGB* image = LiveImageRGB(L, 1, fn);
+// wdPutImageRectRGB, wdPutImageRectRGBA
+template <bool kAlpha>
+int PutImageRectRGBLikeBody(lua_State* L) {
+  const char* fn = kAlpha ? "wdPutImageRectRGBA" : "wdPutImageRectRGB";
+  imlua::ImageRGB* image = kAlpha ? LiveImageRGBA(L, 1, fn) : LiveImageRGB(L, 1, fn);
   double t[4];
   int r[4];
   WorldTarget(L, 2, fn, t);
   SourceRect(L, 6, fn, r);
   NoArgAt(L, 10, fn);
   NeedCanvas(L);
-  wdPutImageRectRGB(image->width, image->height, image->red(), image->green(), image->blue(), t[0],
-                    t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
-  return 0;
-}
-
-int PutImageRectRGBABody(lua_State* L) {
-  const char* fn = "wdPutImageRectRGBA";
-  imlua::ImageRGB* image = LiveImageRGBA(L, 1, fn);
-  double t[4];
-  int r[4];
-  WorldTarget(L, 2, fn, t);
-  SourceRect(L, 6, fn, r);
-  NoArgAt(L, 10, fn);
-  NeedCanvas(L);
-  wdPutImageRectRGBA(image->width, image->height, image->red(), image->green(), image->blue(),
-                     image->alpha(), t[0], t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
+  if (kAlpha)
+    wdPutImageRectRGBA(image->width, image->height, image->red(), image->green(), image->blue(),
+                       image->alpha(), t[0], t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
+  else
+    wdPutImageRectRGB(image->width, image->height, image->red(), image->green(), image->blue(),
+                      t[0], t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
   return 0;
 }
 
@@ -434,13 +390,13 @@ int HardcopyBody(lua_State* L) {
 }
 
 const luaL_Reg kFunctions[] = {
-    {"wdWindow", script::Guarded<WindowBody>},
+    {"wdWindow", script::Guarded<FourDoublesBody<4>>},
     {"wdGetWindow", script::Guarded<GetWindowBody>},
     {"wdViewport", script::Guarded<ViewportBody>},
     {"wdGetViewport", script::Guarded<GetViewportBody>},
     {"wdWorld2Canvas", script::Guarded<World2CanvasBody>},
     {"wdCanvas2World", script::Guarded<Canvas2WorldBody>},
-    {"wdClipArea", script::Guarded<ClipAreaBody>},
+    {"wdClipArea", script::Guarded<FourDoublesBody<5>>},
     {"wdGetClipArea", script::Guarded<GetClipAreaBody>},
     {"wdGetClipPoly", script::Guarded<GetClipPolyBody>},
     {"wdPixel", script::Guarded<PixelBody>},
@@ -466,8 +422,8 @@ const luaL_Reg kFunctions[] = {
     {"wdTextBox", script::Guarded<TextBoxBody>},
     {"wdStipple", script::Guarded<StippleBody>},
     {"wdPattern", script::Guarded<PatternBody>},
-    {"wdPutImageRectRGB", script::Guarded<PutImageRectRGBBody>},
-    {"wdPutImageRectRGBA", script::Guarded<PutImageRectRGBABody>},
+    {"wdPutImageRectRGB", script::Guarded<PutImageRectRGBLikeBody<false>>},
+    {"wdPutImageRectRGBA", script::Guarded<PutImageRectRGBLikeBody<true>>},
     {"wdPutImageRectMap", script::Guarded<PutImageRectMapBody>},
     {"wdPutImageRect", script::Guarded<PutImageRectBody>},
     {"wdPutImageEx", script::Guarded<PutImageExBody>},

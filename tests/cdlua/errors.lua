@@ -107,4 +107,59 @@ check_error(function() pattern[0] = 5 end, "pattern_tag \"settable\": value shou
 cdKillStipple(stipple)
 check_error(function() cdKillStipple(stipple) end, "cdKillStipple: attempt to kill a killed stipple!")
 
+-- The wrappers that share one body per family keep each name's own words.
+local rgba = cdCreateImageRGBA(2, 2)
+local palette = cdCreatePalette(4)
+local spare_stipple = cdCreateStipple(1, 1)
+check_errors({
+  {"kill a NIL pattern", function() cdKillPattern(nil) end, "cdKillPattern: attempt to kill a NIL pattern!"},
+  {"kill a pattern as a stipple", function() cdKillStipple(pattern) end, "cdKillStipple: invalid stipple parameter!"},
+  {"kill a stipple with more", function() cdKillStipple(spare_stipple, 1) end, "cdKillStipple: too many parameters!"},
+  {"zero pattern height", function() cdCreatePattern(3, 0) end, "cdCreatePattern: pattern dimensions should be positive integers!"},
+  {"window corner a string", function() wdWindow(0, 1, "a", 1) end, "wdWindow: invalid window parameter!"},
+  {"clip area missing a value", function() wdClipArea(0, 1, 0) end, "wdClipArea: invalid clip area parameter!"},
+  {"world box with more", function() wdBox(0, 1, 0, 1, 0) end, "wdBox: too many parameters!"},
+  {"viewport read with an argument", function() wdGetViewport(1) end, "wdGetViewport: too many parameters!"},
+  {"window read with an argument", function() wdGetWindow(1) end, "wdGetWindow: too many parameters!"},
+  {"font metrics with an argument", function() wdFontDim(1) end, "wdFontDim: too many parameters!"},
+  {"text size of nothing", function() wdTextSize(nil) end, "wdTextSize: invalid text parameter!"},
+  {"vector text size with more", function() wdGetVectorTextSize("a", 1) end, "wdGetVectorTextSize: too many parameters!"},
+  {"vector text size a string", function() wdVectorTextSize("a", 1, "x") end, "wdVectorTextSize: invalid size parameter!"},
+  {"vector text without text", function() wdVectorText(1, 1) end, "wdVectorText: invalid text parameter!"},
+  {"world stipple from a pattern", function() wdStipple(pattern, 1, 1) end, "wdStipple: invalid stipple parameter!"},
+  {"world pattern size a string", function() wdPattern(pattern, "a", 1) end, "wdPattern: invalid size parameter!"},
+  {"RGB put with more", function() cdPutImageRGB(image, 0, 0, 2, 2, 0) end, "cdPutImageRGB: too many parameters!"},
+  {"RGBA put of an RGB image", function() cdPutImageRGBA(image, 0, 0, 2, 2) end, "cdPutImageRGBA: invalid imagergba parameter!"},
+  {"RGBA rectangle put without its rectangle", function() cdPutImageRectRGBA(rgba, 0, 0, 2, 2) end, "cdPutImageRectRGBA: invalid image rectangle parameter!"},
+  {"map put with a fractional size", function() cdPutImageMap(map, palette, 0, 0, 1.5, 2) end, "cdPutImageMap: target region dimensions should be positive integers!"},
+  {"map rectangle put with more", function() cdPutImageRectMap(map, palette, 0, 0, 1, 1, 0, 0, 0, 0, 1) end, "cdPutImageRectMap: too many parameters!"},
+  {"map put without a palette", function() cdPutImageMap(map, nil, 0, 0, 1, 1) end, "cdPutImageMap: attempt to use a NIL palette!"},
+  {"world RGB put of an RGBA image", function() wdPutImageRectRGB(rgba, 0, 0, 1, 1, 0, 0, 0, 0) end, "wdPutImageRectRGB: invalid imagergb parameter!"},
+  {"world RGBA put with a negative size", function() wdPutImageRectRGBA(rgba, 0, 0, -1, 1, 0, 0, 0, 0) end, "wdPutImageRectRGBA: target region dimensions should be positive!"},
+  {"world RGBA put on the void canvas", function() wdPutImageRectRGBA(rgba, 0, 0, 1, 1, 0, 0, 0, 0) end, "cdlua: there is no active canvas!"},
+})
+
+-- and draw what their names say: a map through its palette, an RGBA image
+-- blended, the rectangle forms taking their part of the image
+local target = imCreateImageRGB(4, 2)
+local cv = cdCreateCanvas(CD_IMAGERGB, target)
+cdActivate(cv)
+palette[0] = CD_RED
+palette[1] = CD_BLUE
+map[0] = 1
+cdPutImageMap(map, palette, 0, 0, 4, 4) -- the 4 x 4 map shrinks into 4 x 2: its rows 0 and 2
+check_eq(target.b[0], 255, "map cell 0 is palette entry 1")
+check_eq(target.r[1], 255, "map cell 1 is palette entry 0")
+rgba.r[3], rgba.g[3], rgba.b[3], rgba.a[3] = 0, 255, 0, 255
+rgba.a[2] = 0
+cdPutImageRectRGBA(rgba, 2, 0, 1, 1, 1, 1, 1, 1) -- only pixel (1, 1) of the image
+check_eq(target.g[2], 255, "the rectangle's one pixel lands at (2, 0)")
+check_eq(target.r[2], 0, "and replaces the map's red there")
+cdPutImageRectRGBA(rgba, 3, 0, 1, 1, 0, 0, 1, 1) -- pixel (0, 1), alpha 0
+check_eq(target.r[3], 255, "alpha 0 keeps what was there")
+local x1, x2, y1, y2 = wdGetViewport()
+check_eq(x2 - x1 + 1, 4, "the viewport spans the canvas")
+check_eq(select("#", wdFontDim()), 4, "four font metrics")
+cdKillCanvas(cv)
+
 finish()
