@@ -74,6 +74,45 @@ bool ClipSimOn(const cdCanvas* cv) {
   return (cv->sim_mode & CD_SIM_CLIP) && cv->clip_mode != CD_CLIPOFF;
 }
 
+/* the four values of a rectangle handed back, each where asked */
+template <typename T>
+void GiveRange(T* xmin, T* xmax, T* ymin, T* ymax, T x1, T x2, T y1, T y2) {
+  if (xmin) *xmin = x1;
+  if (xmax) *xmax = x2;
+  if (ymin) *ymin = y1;
+  if (ymax) *ymax = y2;
+}
+
+/* a rectangle or box: the driver's world slot, or the device primitive when
+ * it has none or clipping is simulated */
+using WdRangeSlot = void (*)(cdCanvas*, double, double, double, double);
+void RangeShape(WdRangeSlot slot, void (*device)(int, int, int, int), double xmin, double xmax,
+                double ymin, double ymax) {
+  cdCanvas* cv = Active();
+  if (!slot || ClipSimOn(cv)) {
+    device(X(cv, xmin), X(cv, xmax), Y(cv, ymin), Y(cv, ymax));
+    return;
+  }
+  SetWorldMode(cv, 1);
+  slot(cv, xmin, xmax, ymin, ymax);
+}
+
+/* an arc or sector: the driver's world slot unless clipping is simulated,
+ * else the device primitive with the sizes in pixels (none when empty) */
+using WdArcSlot = void (*)(cdCanvas*, double, double, double, double, double, double);
+void ArcShape(WdArcSlot slot, void (*device)(int, int, int, int, double, double), double xc,
+              double yc, double w, double h, double angle1, double angle2) {
+  cdCanvas* cv = Active();
+  if (slot && !ClipSimOn(cv)) {
+    SetWorldMode(cv, 1);
+    slot(cv, xc, yc, w, h, angle1, angle2);
+    return;
+  }
+  int wv = W(cv, xc, w), hv = H(cv, yc, h);
+  if (wv == 0 || hv == 0) return;
+  device(X(cv, xc), Y(cv, yc), wv, hv, angle1, angle2);
+}
+
 }  // namespace
 
 void wdWindow(double xmin, double xmax, double ymin, double ymax) {
@@ -84,11 +123,8 @@ void wdWindow(double xmin, double xmax, double ymin, double ymax) {
 }
 
 void wdGetWindow(double* xmin, double* xmax, double* ymin, double* ymax) {
-  cdCanvas* cv = Active();
-  if (xmin) *xmin = cv->wd_xmin;
-  if (xmax) *xmax = cv->wd_xmax;
-  if (ymin) *ymin = cv->wd_ymin;
-  if (ymax) *ymax = cv->wd_ymax;
+  const cdCanvas* cv = Active();
+  GiveRange(xmin, xmax, ymin, ymax, cv->wd_xmin, cv->wd_xmax, cv->wd_ymin, cv->wd_ymax);
 }
 
 void wdViewport(int xmin, int xmax, int ymin, int ymax) {
@@ -99,11 +135,8 @@ void wdViewport(int xmin, int xmax, int ymin, int ymax) {
 }
 
 void wdGetViewport(int* xmin, int* xmax, int* ymin, int* ymax) {
-  cdCanvas* cv = Active();
-  if (xmin) *xmin = cv->wd_vxmin;
-  if (xmax) *xmax = cv->wd_vxmax;
-  if (ymin) *ymin = cv->wd_vymin;
-  if (ymax) *ymax = cv->wd_vymax;
+  const cdCanvas* cv = Active();
+  GiveRange(xmin, xmax, ymin, ymax, cv->wd_vxmin, cv->wd_vxmax, cv->wd_vymin, cv->wd_vymax);
 }
 
 void wdWorld2Canvas(double xw, double yw, int* xv, int* yv) {
@@ -138,13 +171,10 @@ int wdGetClipArea(double* xmin, double* xmax, double* ymin, double* ymax) {
   cdCanvas* cv = Active();
   int x1, x2, y1, y2;
   int mode = cdGetClipArea(&x1, &x2, &y1, &y2);
-  double a, b;
-  DeviceToWorld(cv, x1, y1, a, b);
-  if (xmin) *xmin = a;
-  if (ymin) *ymin = b;
-  DeviceToWorld(cv, x2, y2, a, b);
-  if (xmax) *xmax = a;
-  if (ymax) *ymax = b;
+  double a1, b1, a2, b2;
+  DeviceToWorld(cv, x1, y1, a1, b1);
+  DeviceToWorld(cv, x2, y2, a2, b2);
+  GiveRange(xmin, xmax, ymin, ymax, a1, a2, b1, b2);
   return mode;
 }
 
@@ -192,55 +222,25 @@ void wdLine(double x1, double y1, double x2, double y2) {
 }
 
 void wdRect(double xmin, double xmax, double ymin, double ymax) {
-  cdCanvas* cv = Active();
-  if (!cv->ops.WdRect || ClipSimOn(cv)) {
-    cdRect(X(cv, xmin), X(cv, xmax), Y(cv, ymin), Y(cv, ymax));
-    return;
-  }
-  SetWorldMode(cv, 1);
-  cv->ops.WdRect(cv, xmin, xmax, ymin, ymax);
+  RangeShape(Active()->ops.WdRect, cdRect, xmin, xmax, ymin, ymax);
 }
 
 void wdBox(double xmin, double xmax, double ymin, double ymax) {
-  cdCanvas* cv = Active();
-  if (cv->interior_style == CD_HOLLOW) {
+  if (Active()->interior_style == CD_HOLLOW)
     wdRect(xmin, xmax, ymin, ymax);
-    return;
-  }
-  if (!cv->ops.WdBox || ClipSimOn(cv)) {
-    cdBox(X(cv, xmin), X(cv, xmax), Y(cv, ymin), Y(cv, ymax));
-    return;
-  }
-  SetWorldMode(cv, 1);
-  cv->ops.WdBox(cv, xmin, xmax, ymin, ymax);
+  else
+    RangeShape(Active()->ops.WdBox, cdBox, xmin, xmax, ymin, ymax);
 }
 
 void wdArc(double xc, double yc, double w, double h, double angle1, double angle2) {
-  cdCanvas* cv = Active();
-  if (cv->ops.WdArc && !ClipSimOn(cv)) {
-    SetWorldMode(cv, 1);
-    cv->ops.WdArc(cv, xc, yc, w, h, angle1, angle2);
-    return;
-  }
-  int wv = W(cv, xc, w), hv = H(cv, yc, h);
-  if (wv == 0 || hv == 0) return;
-  cdArc(X(cv, xc), Y(cv, yc), wv, hv, angle1, angle2);
+  ArcShape(Active()->ops.WdArc, cdArc, xc, yc, w, h, angle1, angle2);
 }
 
 void wdSector(double xc, double yc, double w, double h, double angle1, double angle2) {
-  cdCanvas* cv = Active();
-  if (cv->interior_style == CD_HOLLOW) {
+  if (Active()->interior_style == CD_HOLLOW)
     wdArc(xc, yc, w, h, angle1, angle2);
-    return;
-  }
-  if (cv->ops.WdSector && !ClipSimOn(cv)) {
-    SetWorldMode(cv, 1);
-    cv->ops.WdSector(cv, xc, yc, w, h, angle1, angle2);
-    return;
-  }
-  int wv = W(cv, xc, w), hv = H(cv, yc, h);
-  if (wv == 0 || hv == 0) return;
-  cdSector(X(cv, xc), Y(cv, yc), wv, hv, angle1, angle2);
+  else
+    ArcShape(Active()->ops.WdSector, cdSector, xc, yc, w, h, angle1, angle2);
 }
 
 void wdText(double x, double y, const char* s) {
