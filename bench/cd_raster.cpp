@@ -113,7 +113,7 @@ void DrawCairo(benchmark::State& state, Row row) {
   cairo_set_font_size(cr, 16);  // 12 points at 96 pixels per inch
   cairo_set_source_rgb(cr, 0x20 / 255.0, 0x40 / 255.0, 0x80 / 255.0);
   cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);  // our polygon fill's rule
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);         // our thick lines end square at the ends
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);        // our thick lines end square at the ends
   for (auto _ : state) {
     switch (row) {
       case kLines1:

@@ -2,6 +2,8 @@
  * simulation for pixels, marks, lines, rectangles, boxes, arcs, sectors
  * and text; polygons collected by cdBegin/cdVertex/cdEnd; the clip area
  * and clip polygon; the text box. */
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -378,7 +380,7 @@ void TextBox(cdCanvas* cv, int x, int y, const char* s, int* xmin, int* xmax, in
     default: bottom = y - descent; break;
   }
   int x1 = left, x2 = left + width - 1, y1 = bottom, y2 = bottom + height - 1;
-  if (cv->text_orientation != 0) {
+  if (cv->text_orientation != 0 && std::isfinite(cv->text_orientation)) {
     double a = cv->text_orientation / CD_RAD2DEG, c = std::cos(a), sn = std::sin(a);
     double cx[4] = {double(x1), double(x2 + 1), double(x2 + 1), double(x1)};
     double cy[4] = {double(y1), double(y1), double(y2 + 1), double(y2 + 1)};
@@ -389,10 +391,12 @@ void TextBox(cdCanvas* cv, int x, int y, const char* s, int* xmin, int* xmax, in
       lo_x = std::fmin(lo_x, px), hi_x = std::fmax(hi_x, px);
       lo_y = std::fmin(lo_y, py), hi_y = std::fmax(hi_y, py);
     }
-    x1 = int(std::floor(lo_x));
-    y1 = int(std::floor(lo_y));
-    x2 = x1 + int(std::ceil(hi_x - lo_x)) - 1;
-    y2 = y1 + int(std::ceil(hi_y - lo_y)) - 1;
+    /* a box reaching past the int range is cut at its end */
+    auto to_int = [](double v) { return int(std::clamp(v, double(INT_MIN), double(INT_MAX))); };
+    x1 = to_int(std::floor(lo_x));
+    y1 = to_int(std::floor(lo_y));
+    x2 = to_int(double(x1) + std::ceil(hi_x - lo_x) - 1);
+    y2 = to_int(double(y1) + std::ceil(hi_y - lo_y) - 1);
   }
   if (xmin) *xmin = x1;
   if (xmax) *xmax = x2;

@@ -28,9 +28,15 @@ inline long long CrossingKey(int x, int edge, bool left_out) {
   return (static_cast<long long>(x) << 32) |
          static_cast<long long>((static_cast<unsigned>(edge) << 1) | unsigned(left_out));
 }
-inline int KeyCrossing(long long key) { return int(key >> 32); }
-inline int KeyEdge(long long key) { return int(unsigned(key) >> 1); }
-inline bool KeyLeftOut(long long key) { return key & 1; }
+inline int KeyCrossing(long long key) {
+  return int(key >> 32);
+}
+inline int KeyEdge(long long key) {
+  return int(unsigned(key) >> 1);
+}
+inline bool KeyLeftOut(long long key) {
+  return key & 1;
+}
 
 /* The active list stays in the order of the last row's crossings, which
  * changes little from row to row: insertion sort is close to one pass. */
@@ -109,7 +115,8 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
         const int stop = int(lowest);
         for (; y >= stop; y--) {
           const double r = y;
-          int xa = Floor(a.x + (a.top - r) * a.dx + 0.5), xb = Floor(b.x + (b.top - r) * b.dx + 0.5);
+          int xa = Floor(a.x + (a.top - r) * a.dx + 0.5),
+              xb = Floor(b.x + (b.top - r) * b.dx + 0.5);
           if (xa > xb) std::swap(xa, xb);
           if (xb > xa) put(xa, xb, y);
         }

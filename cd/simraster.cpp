@@ -109,9 +109,13 @@ void RasterFill(Raster& ra, long color) {
   std::memset(ra.b, (unsigned char)color, n);
 }
 
-void RasterPutRGB(Raster& ra, int iw, int, const unsigned char* r, const unsigned char* g,
-                  const unsigned char* b, const unsigned char* a, int x, int y, int w, int h,
-                  int xmin, int xmax, int ymin, int ymax, int mode) {
+namespace {
+
+/* calls put(source index, target index) for every target pixel of (x, y,
+ * w, h) inside the clip, the source rectangle stretched over it */
+template <class Put>
+void ForEachTargetPixel(const Raster& ra, int iw, int x, int y, int w, int h, int xmin, int xmax,
+                        int ymin, int ymax, Put put) {
   int x0, x1, y0, y1;
   if (w <= 0 || h <= 0 || !ClipTarget(ra, x, y, w, h, x0, x1, y0, y1)) return;
   int cols = xmax - xmin + 1, rows = ymax - ymin + 1;
@@ -119,35 +123,33 @@ void RasterPutRGB(Raster& ra, int iw, int, const unsigned char* r, const unsigne
   for (int ty = y0; ty <= y1; ty++) {
     size_t src_row = size_t(Sample(ty - y, rows, h, ymin)) * iw;
     size_t dst_row = size_t(ty) * ra.w;
-    for (int tx = x0; tx <= x1; tx++) {
-      size_t s = src_row + Sample(tx - x, cols, w, xmin), d = dst_row + tx;
-      unsigned char nr = r[s], ng = g[s], nb = b[s];
-      if (a) {
-        int al = a[s];
-        nr = (unsigned char)((al * nr + (255 - al) * ra.r[d]) / 255);
-        ng = (unsigned char)((al * ng + (255 - al) * ra.g[d]) / 255);
-        nb = (unsigned char)((al * nb + (255 - al) * ra.b[d]) / 255);
-      }
-      Write(ra, d, nr, ng, nb, mode);
-    }
+    for (int tx = x0; tx <= x1; tx++) put(src_row + Sample(tx - x, cols, w, xmin), dst_row + tx);
   }
+}
+
+}  // namespace
+
+void RasterPutRGB(Raster& ra, int iw, int, const unsigned char* r, const unsigned char* g,
+                  const unsigned char* b, const unsigned char* a, int x, int y, int w, int h,
+                  int xmin, int xmax, int ymin, int ymax, int mode) {
+  ForEachTargetPixel(ra, iw, x, y, w, h, xmin, xmax, ymin, ymax, [&](size_t s, size_t d) {
+    unsigned char nr = r[s], ng = g[s], nb = b[s];
+    if (a) {
+      int al = a[s];
+      nr = (unsigned char)((al * nr + (255 - al) * ra.r[d]) / 255);
+      ng = (unsigned char)((al * ng + (255 - al) * ra.g[d]) / 255);
+      nb = (unsigned char)((al * nb + (255 - al) * ra.b[d]) / 255);
+    }
+    Write(ra, d, nr, ng, nb, mode);
+  });
 }
 
 void RasterPutMap(Raster& ra, int iw, int, const unsigned char* index, const long* colors, int x,
                   int y, int w, int h, int xmin, int xmax, int ymin, int ymax, int mode) {
-  int x0, x1, y0, y1;
-  if (w <= 0 || h <= 0 || !ClipTarget(ra, x, y, w, h, x0, x1, y0, y1)) return;
-  int cols = xmax - xmin + 1, rows = ymax - ymin + 1;
-  if (cols <= 0 || rows <= 0) return;
-  for (int ty = y0; ty <= y1; ty++) {
-    size_t src_row = size_t(Sample(ty - y, rows, h, ymin)) * iw;
-    size_t dst_row = size_t(ty) * ra.w;
-    for (int tx = x0; tx <= x1; tx++) {
-      long c = colors[index[src_row + Sample(tx - x, cols, w, xmin)]];
-      Write(ra, dst_row + tx, (unsigned char)(c >> 16), (unsigned char)(c >> 8),
-            (unsigned char)c, mode);
-    }
-  }
+  ForEachTargetPixel(ra, iw, x, y, w, h, xmin, xmax, ymin, ymax, [&](size_t s, size_t d) {
+    long c = colors[index[s]];
+    Write(ra, d, (unsigned char)(c >> 16), (unsigned char)(c >> 8), (unsigned char)c, mode);
+  });
 }
 
 void RasterGetRGB(const Raster& ra, unsigned char* r, unsigned char* g, unsigned char* b, int x,

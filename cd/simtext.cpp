@@ -230,9 +230,8 @@ void RotatedText(cdCanvas* cv, const TrueTypeFont* f, int x, int y, const char* 
   for (int row = ymin; row <= ymax; row++)
     for (int col = xmin; col <= xmax; col++)
       mask[size_t(row - my0) * mw + size_t(col - mx0)] = kBox;
-  ForEachInk(f, s, xmin, baseline, up, [&](int px, int py) {
-    mask[size_t(py - my0) * mw + size_t(px - mx0)] = kInk;
-  });
+  ForEachInk(f, s, xmin, baseline, up,
+             [&](int px, int py) { mask[size_t(py - my0) * mw + size_t(px - mx0)] = kInk; });
   double a = cv->text_orientation / CD_RAD2DEG, c = std::cos(a), sn = std::sin(a);
   if (cv->y_inverted) sn = -sn;
   /* bounds of the turned mask */
@@ -245,9 +244,13 @@ void RotatedText(cdCanvas* cv, const TrueTypeFont* f, int x, int y, const char* 
     lo_x = std::min(lo_x, px), hi_x = std::max(hi_x, px);
     lo_y = std::min(lo_y, py), hi_y = std::max(hi_y, py);
   }
-  /* only what can show on the canvas is visited */
-  int tx0 = int(std::max(std::floor(lo_x), 0.0)), tx1 = int(std::min(std::ceil(hi_x), cv->w - 1.0));
-  int ty0 = int(std::max(std::floor(lo_y), 0.0)), ty1 = int(std::min(std::ceil(hi_y), cv->h - 1.0));
+  /* only what can show on the canvas is visited (nothing for an angle that
+   * is not a number) */
+  if (!(lo_x <= hi_x && lo_y <= hi_y)) return;
+  int tx0 = int(std::clamp(std::floor(lo_x), 0.0, double(cv->w)));
+  int tx1 = int(std::clamp(std::ceil(hi_x), -1.0, cv->w - 1.0));
+  int ty0 = int(std::clamp(std::floor(lo_y), 0.0, double(cv->h)));
+  int ty1 = int(std::clamp(std::ceil(hi_y), -1.0, cv->h - 1.0));
   bool opaque = cv->back_opacity == CD_OPAQUE;
   for (int ty = ty0; ty <= ty1; ty++)
     for (int tx = tx0; tx <= tx1; tx++) {
@@ -272,7 +275,7 @@ void Text(cdCanvas* cv, int x, int y, const char* s) {
   cv->text_orientation = 0;
   cdcore::TextBox(cv, x, y, s, &xmin, &xmax, &ymin, &ymax);
   cv->text_orientation = orientation;
-  if (orientation != 0) {
+  if (orientation != 0 && std::isfinite(orientation)) { /* an angle not a number: unturned */
     RotatedText(cv, f, x, y, s, xmin, xmax, ymin, ymax);
     return;
   }

@@ -272,6 +272,22 @@ void DrawLines(const State& st, int alignment, Pen pen, const char* s) {
 }
 
 }  // namespace
+
+// The vector text calls: the driver's slot when it has one, else the
+// strokes of one line or of every line, from a pen at (x, y).
+template <typename Pen, typename T>
+void VectorTextAt(void (*cdOperations::*slot)(cdCanvas*, T, T, const char*), T x, T y,
+                  const char* s, bool multi_line) {
+  cdCanvas* cv = nullptr;
+  State* st = nullptr;
+  if (!Active(&cv, &st) || s == nullptr) return;
+  if (cv->ops.*slot != nullptr) return (cv->ops.*slot)(cv, x, y, s);
+  if (multi_line)
+    DrawLines(*st, cv->text_alignment, Pen{x, y}, s);
+  else
+    DrawLine(*st, cv->text_alignment, Pen{x, y}, s, std::strlen(s));
+}
+
 }  // namespace cdvt
 
 using cdvt::Active;
@@ -379,35 +395,19 @@ void wdGetVectorTextSize(const char* s, double* w, double* h) {
 }
 
 void cdVectorText(int x, int y, const char* s) {
-  cdCanvas* cv = nullptr;
-  State* st = nullptr;
-  if (!Active(&cv, &st) || s == nullptr) return;
-  if (cv->ops.VectorText != nullptr) return cv->ops.VectorText(cv, x, y, s);
-  cdvt::DrawLine(*st, cv->text_alignment, cdvt::DevicePen{x, y}, s, std::strlen(s));
+  cdvt::VectorTextAt<cdvt::DevicePen>(&cdOperations::VectorText, x, y, s, false);
 }
 
 void wdVectorText(double x, double y, const char* s) {
-  cdCanvas* cv = nullptr;
-  State* st = nullptr;
-  if (!Active(&cv, &st) || s == nullptr) return;
-  if (cv->ops.WdVectorText != nullptr) return cv->ops.WdVectorText(cv, x, y, s);
-  cdvt::DrawLine(*st, cv->text_alignment, cdvt::WorldPen{x, y}, s, std::strlen(s));
+  cdvt::VectorTextAt<cdvt::WorldPen>(&cdOperations::WdVectorText, x, y, s, false);
 }
 
 void cdMultiLineVectorText(int x, int y, const char* s) {
-  cdCanvas* cv = nullptr;
-  State* st = nullptr;
-  if (!Active(&cv, &st) || s == nullptr) return;
-  if (cv->ops.MultiLineVectorText != nullptr) return cv->ops.MultiLineVectorText(cv, x, y, s);
-  cdvt::DrawLines(*st, cv->text_alignment, cdvt::DevicePen{x, y}, s);
+  cdvt::VectorTextAt<cdvt::DevicePen>(&cdOperations::MultiLineVectorText, x, y, s, true);
 }
 
 void wdMultiLineVectorText(double x, double y, const char* s) {
-  cdCanvas* cv = nullptr;
-  State* st = nullptr;
-  if (!Active(&cv, &st) || s == nullptr) return;
-  if (cv->ops.WdMultiLineVectorText != nullptr) return cv->ops.WdMultiLineVectorText(cv, x, y, s);
-  cdvt::DrawLines(*st, cv->text_alignment, cdvt::WorldPen{x, y}, s);
+  cdvt::VectorTextAt<cdvt::WorldPen>(&cdOperations::WdMultiLineVectorText, x, y, s, true);
 }
 
 }  // extern "C"

@@ -20,8 +20,12 @@ void Doubles(lua_State* L, int n, int count, const char* fn, const char* what, d
 }
 
 // Four values read back from the active canvas: wdGetWindow, wdGetViewport, wdFontDim.
-void Push(lua_State* L, double v) { lua_pushnumber(L, v); }
-void Push(lua_State* L, int v) { lua_pushinteger(L, v); }
+void Push(lua_State* L, double v) {
+  lua_pushnumber(L, v);
+}
+void Push(lua_State* L, int v) {
+  lua_pushinteger(L, v);
+}
 template <typename T, void (*Get)(T*, T*, T*, T*)>
 int GetFourBody(lua_State* L, const char* fn) {
   NoArgAt(L, 1, fn);

@@ -88,8 +88,7 @@ void Paint(cdImageEx* im) {
   for (int y = 0; y < im->h; y++)
     for (int x = 0; x < im->w; x++) {
       size_t i = size_t(y * im->w + x);
-      im->r[i] = (unsigned char)(0x10 * x), im->g[i] = (unsigned char)(0x40 * y),
-      im->b[i] = 0x99;
+      im->r[i] = (unsigned char)(0x10 * x), im->g[i] = (unsigned char)(0x40 * y), im->b[i] = 0x99;
       if (im->a) im->a[i] = x == 0 ? 0 : 255;
     }
 }
@@ -141,7 +140,7 @@ TEST_F(ImageExOnCanvas, RgbaBlendsMapsUseTheirColoursServersCopy) {
   EXPECT_EQ(At(11, 9), 0x112233);
   cdImageEx* server = cdCreateImageEx(3, 2, CD_SERVER);
   ASSERT_NE(server, nullptr);
-  cdGetImageEx(server, 10, 8);  /* holds the map's four pixels and a white column */
+  cdGetImageEx(server, 10, 8);         /* holds the map's four pixels and a white column */
   cdPutImageEx(server, 0, 10, 99, 99); /* sizes ignored: the whole image */
   EXPECT_EQ(At(0, 10), 0x112233);
   EXPECT_EQ(At(1, 11), 0x112233);

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -291,3 +292,29 @@ TEST_F(Rgb, TrueTypeFileFoundInCDDIR) {
 }
 
 }  // namespace
+
+// Text orientations that cannot turn anything: an angle that is not a
+// number draws and measures as unturned text; turned text far off the
+// canvas draws nothing and its box stays in the int range.
+TEST_F(Rgb, UnusableTextAnglesAndFarTurnedText) {
+  cdFont(CD_HELVETICA, CD_PLAIN, 10);
+  cdText(5, 10, "Ag");
+  std::vector<unsigned char> flat = r;
+  int flat_box[4], box[4];
+  cdTextBox(5, 10, "Ag", &flat_box[0], &flat_box[1], &flat_box[2], &flat_box[3]);
+  r.assign(r.size(), 255), g = r, b = r;
+  cdTextOrientation(std::nan(""));
+  cdText(5, 10, "Ag");
+  EXPECT_EQ(r, flat);
+  cdTextBox(5, 10, "Ag", &box[0], &box[1], &box[2], &box[3]);
+  for (int i = 0; i < 4; i++) EXPECT_EQ(box[i], flat_box[i]) << i;
+  r.assign(r.size(), 255), g = r, b = r;
+  cdTextOrientation(33);
+  for (int x : {2147483000, -2147483000}) {
+    cdText(x, x, "Ag");
+    cdTextBox(x, x, "Ag", &box[0], &box[1], &box[2], &box[3]);
+    EXPECT_LE(box[0], box[1]) << x;
+    EXPECT_LE(box[2], box[3]) << x;
+  }
+  EXPECT_EQ(CountBlack(), 0);
+}

@@ -1,4 +1,4 @@
-// World shapes seen through a recording driver: the driver's world slot
+// World shapes and vector text seen through a recording driver: the driver's world slot
 // with world values, the device primitive with converted pixels when the
 // driver has no world slot or clipping is simulated, hollow boxes and
 // sectors as rectangles and arcs, and the rectangles read back.
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cddriver.h"
+#include "vectortext.h"
 #include "wd.h"
 
 namespace {
@@ -45,9 +46,24 @@ void Fill(cdCanvas* cv) {
   o.Sector = [](cdCanvas*, int a, int b, int c, int d, double e, double f) {
     calls.push_back(Six("Sector", a, b, c, d, e, f));
   };
+  o.Poly = [](cdCanvas*, int mode, cdPoint*, int n) {
+    calls.push_back(Four("Poly", mode, n, 0, 0));
+  };
   o.KillCanvas = [](cdCanvas*) {};
   o.Activate = [](cdCanvas*) -> int { return CD_OK; };
   if (!with_world_slots) return;
+  o.VectorText = [](cdCanvas*, int x, int y, const char* s) {
+    calls.push_back(Four("VectorText", x, y, 0, 0) + " " + s);
+  };
+  o.MultiLineVectorText = [](cdCanvas*, int x, int y, const char* s) {
+    calls.push_back(Four("MultiLineVectorText", x, y, 0, 0) + " " + s);
+  };
+  o.WdVectorText = [](cdCanvas*, double x, double y, const char* s) {
+    calls.push_back(Four("WdVectorText", x, y, 0, 0) + " " + s);
+  };
+  o.WdMultiLineVectorText = [](cdCanvas*, double x, double y, const char* s) {
+    calls.push_back(Four("WdMultiLineVectorText", x, y, 0, 0) + " " + s);
+  };
   o.WdRect = [](cdCanvas*, double a, double b, double c, double d) {
     calls.push_back(Four("WdRect", a, b, c, d));
   };
@@ -104,6 +120,28 @@ TEST_P(WorldShapes, ShapesTakeTheWorldSlotOrTheDevicePrimitive) {
     c.draw();
     EXPECT_EQ(Only(), world ? c.by_world_slot : c.by_device) << c.what;
   }
+}
+
+// With the slots each vector text call reaches its own; without them the
+// strokes come as open polygon lines.
+TEST_P(WorldShapes, VectorTextTakesItsSlotOrStrokes) {
+  cdVectorText(3, 4, "a");
+  wdVectorText(0.5, 1.5, "b");
+  cdMultiLineVectorText(5, 6, "c\nd");
+  wdMultiLineVectorText(2.5, 0.25, "e");
+  if (GetParam()) {
+    EXPECT_EQ(calls, (std::vector<std::string>{"VectorText 3 4 0 0 a", "WdVectorText 0.5 1.5 0 0 b",
+                                               "MultiLineVectorText 5 6 0 0 c\nd",
+                                               "WdMultiLineVectorText 2.5 0.25 0 0 e"}));
+  } else {
+    EXPECT_GE(calls.size(), 4u);
+    for (const std::string& call : calls)
+      EXPECT_EQ(call.substr(0, 7), "Poly " + N(CD_OPEN_LINES) + " ") << call;
+  }
+  calls.clear();
+  cdVectorText(3, 4, nullptr);
+  wdMultiLineVectorText(3, 4, nullptr);
+  EXPECT_TRUE(calls.empty());
 }
 
 TEST_P(WorldShapes, ArcsNarrowerThanAPixelDrawNothingOnTheDevice) {
