@@ -54,6 +54,7 @@ void OpenKinds(lua_State* L) {
   }
   // The image binding has no extended images: that kind is always ours.
   for (const OwnKind& entry : kOwnKinds) SetInt(L, entry.ours, EnsureKind(L, entry.kind));
+  EnsureKind(L, Kind::ImageExChannel);  // no tag global: reached only through ex.r and the like
 }
 
 struct Constant {

@@ -15,7 +15,9 @@
 namespace cdlua {
 
 // Kinds of this binding (the colour and image kinds are the image binding's).
-enum class Kind { Canvas, Stipple, Pattern, Image, ImageEx, State };
+// ImageExChannel: one plane of an extended image (ex.r, ex.g, ex.b, ex.a),
+// holding the image userdata as its user value.
+enum class Kind { Canvas, Stipple, Pattern, Image, ImageEx, State, ImageExChannel };
 const char* MetatableName(Kind kind);
 // Creates the kind's metatable with its tag methods; returns its tag number.
 int EnsureKind(lua_State* L, Kind kind);
@@ -47,6 +49,9 @@ struct ImageExCell {
 };
 struct StateCell {
   cdState* state;
+};
+struct ImageExChannelCell {
+  int channel;  // CD_IRED .. CD_IALPHA
 };
 
 // Push a new cell of the kind (zeroed); may raise Lua's memory error, so

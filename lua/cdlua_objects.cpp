@@ -1,6 +1,7 @@
 // The canvas binding's own object kinds (canvas, stipple, pattern, server
-// image, extended image, state): their named metatables with the tag
-// methods, and the argument checks every wrapper uses.
+// image, extended image with its channels, state): their named metatables with
+// the tag methods, and the argument checks every wrapper uses.
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -144,6 +145,74 @@ int StateGcBody(lua_State* L) {
   return 0;
 }
 
+// ---- extended images and their channels ----
+constexpr const char* kImageExChannelMetatable = "cdlua.imageexchannel";
+
+// ex.r, ex.G, ex.alpha ...: a channel of the plane named by the key's first
+// letter, when the image has that plane.
+int ImageExGetBody(lua_State* L) {
+  const char* tag = "imageex_tag";
+  auto* cell = static_cast<ImageExCell*>(ToKind(L, 1, Kind::ImageEx));
+  if (cell == nullptr || cell->image == nullptr)
+    RaiseTag(tag, "gettable", "invalid imageex_tag object");
+  if (lua_type(L, 2) != LUA_TSTRING) RaiseTag(tag, "gettable", "index should be a channel name");
+  static const char kNames[] = "rgba";
+  const char* key = lua_tostring(L, 2);
+  const char* found =
+      key[0] ? std::strchr(kNames, std::tolower(static_cast<unsigned char>(key[0]))) : nullptr;
+  int channel = found != nullptr ? CD_IRED + static_cast<int>(found - kNames) : -1;
+  if (found == nullptr || cdImageExChannel(cell->image, channel) == nullptr)
+    RaiseTag(tag, "gettable", "index is an invalid channel name");
+  auto* ch = static_cast<ImageExChannelCell*>(lua_newuserdatauv(L, sizeof(ImageExChannelCell), 1));
+  ch->channel = channel;
+  luaL_setmetatable(L, kImageExChannelMetatable);
+  lua_pushvalue(L, 1);
+  lua_setiuservalue(L, -2, 1);
+  return 1;
+}
+
+// The plane a channel reads, looked up at each access: null once its image
+// is killed or collected.
+unsigned char* ChannelPlane(lua_State* L, const char* method, long long* size) {
+  auto* ch = static_cast<ImageExChannelCell*>(ToKind(L, 1, Kind::ImageExChannel));
+  cdImageEx* image = nullptr;
+  if (ch != nullptr) {
+    lua_getiuservalue(L, 1, 1);
+    auto* cell = static_cast<ImageExCell*>(ToKind(L, -1, Kind::ImageEx));
+    image = cell != nullptr ? cell->image : nullptr;
+    lua_pop(L, 1);
+  }
+  auto* plane = image != nullptr ? static_cast<unsigned char*>(cdImageExChannel(image, ch->channel))
+                                 : nullptr;
+  if (plane == nullptr) RaiseTag("channel_tag", method, "invalid channel_tag object");
+  *size = static_cast<long long>(image->w) * image->h;
+  return plane;
+}
+
+int ImageExChannelGetBody(lua_State* L) {
+  long long size = 0;
+  unsigned char* plane = ChannelPlane(L, "gettable", &size);
+  lua_pushinteger(L, plane[TagIndex(L, size, "channel_tag", "gettable")]);
+  return 1;
+}
+
+int ImageExChannelSetBody(lua_State* L) {
+  long long size = 0;
+  unsigned char* plane = ChannelPlane(L, "settable", &size);
+  long long i = TagIndex(L, size, "channel_tag", "settable");
+  if (!lua_isnumber(L, 3)) RaiseTag("channel_tag", "settable", "value should be a number");
+  double number = lua_tonumber(L, 3);
+  int value = script::TruncateToInt(number);  // as the image binding's channels
+  if (number != number || value < 0 || value > 255)
+    RaiseTag("channel_tag", "settable", "value should be in range [0, 255]");
+  plane[i] = static_cast<unsigned char>(value);
+  return 0;
+}
+
+int ImageExChannelGcBody(lua_State*) {
+  return 0;
+}  // the image owns the plane
+
 const KindInfo& Info(Kind kind) {
   static const KindInfo kinds[] = {
       {"cdlua.canvas", "canvas_tag", sizeof(CanvasCell), nullptr, nullptr,
@@ -154,10 +223,13 @@ const KindInfo& Info(Kind kind) {
        script::Guarded<PatternSetBody>, script::Guarded<PatternGcBody>},
       {"cdlua.image", "image_tag", sizeof(ImageCell), nullptr, nullptr,
        script::Guarded<ImageGcBody>},
-      {"cdlua.imageex", "imageex_tag", sizeof(ImageExCell), nullptr, nullptr,
-       script::Guarded<ImageExGcBody>},
+      {"cdlua.imageex", "imageex_tag", sizeof(ImageExCell), script::Guarded<ImageExGetBody>,
+       nullptr, script::Guarded<ImageExGcBody>},
       {"cdlua.state", "state_tag", sizeof(StateCell), nullptr, nullptr,
        script::Guarded<StateGcBody>},
+      {kImageExChannelMetatable, "channel_tag", sizeof(ImageExChannelCell),
+       script::Guarded<ImageExChannelGetBody>, script::Guarded<ImageExChannelSetBody>,
+       script::Guarded<ImageExChannelGcBody>},
   };
   return kinds[static_cast<int>(kind)];
 }

@@ -162,4 +162,35 @@ check_eq(x2 - x1 + 1, 4, "the viewport spans the canvas")
 check_eq(select("#", wdFontDim()), 4, "four font metrics")
 cdKillCanvas(cv)
 
+-- Extended images hand out their planes as channels by name.
+local ex = cdCreateImageEx(3, 2, CD_RGB)
+local exa = cdCreateImageEx(3, 2, CD_RGBA)
+local exmap = cdCreateImageEx(3, 2, CD_MAP)
+ex.r[0], ex.Green[0], ex.b[0] = 200, 100, 50
+ex.b[5] = 255
+check_eq(ex.r[0] + ex.g[0] + ex.blue[0] + ex.b[5], 605, "channel cells keep what is stored")
+exa.a[5] = 128
+check_eq(exa.alpha[5], 128, "an RGBA extended image has an alpha channel")
+local red = ex.r
+check_errors({
+  {"an RGB image has no alpha", function() return ex.a end, "imageex_tag \"gettable\": index is an invalid channel name!"},
+  {"a map has no red plane", function() return exmap.r end, "imageex_tag \"gettable\": index is an invalid channel name!"},
+  {"a number is no channel name", function() return ex[1] end, "imageex_tag \"gettable\": index should be a channel name!"},
+  {"an empty name", function() return ex[""] end, "imageex_tag \"gettable\": index is an invalid channel name!"},
+  {"past the plane", function() return red[6] end, "channel_tag \"gettable\": index is out of bounds!"},
+  {"below the plane", function() red[-1] = 0 end, "channel_tag \"settable\": index is out of bounds!"},
+  {"a value over 255", function() red[0] = 256 end, "channel_tag \"settable\": value should be in range [0, 255]!"},
+  {"a value not a number", function() red[0] = "x" end, "channel_tag \"settable\": value should be a number!"},
+})
+local shown = cdCreateImageRGB(3, 2)
+local canvas = cdCreateCanvas(CD_IMAGERGB, shown)
+cdActivate(canvas)
+cdPutImageEx(ex, 0, 0, 3, 2)
+check_eq(shown.r[0] * 65536 + shown.g[0] * 256 + shown.b[0], 200 * 65536 + 100 * 256 + 50, "the channels are the planes put")
+check_eq(shown.b[5], 255, "cell 5 is the top right pixel")
+cdKillCanvas(canvas)
+cdKillImageEx(ex)
+check_error(function() return red[0] end, "channel_tag \"gettable\": invalid channel_tag object!")
+check_error(function() return ex.r end, "imageex_tag \"gettable\": invalid imageex_tag object!")
+
 finish()
