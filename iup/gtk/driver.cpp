@@ -48,7 +48,9 @@ void InstallCompactStyle() {
   static const char css[] =
       "button, entry, combobox button, checkbutton, radiobutton {"
       " min-height: 0; min-width: 0; padding: 0px 2px; }"
-      "entry { padding: 0px 2px; }";
+      "entry { padding: 0px 2px; }"
+      // list rows one text line high, so a list shows the lines it is sized for
+      "treeview { -GtkTreeView-vertical-separator: 0; -GtkTreeView-expander-size: 0; }";
   GtkCssProvider* provider = gtk_css_provider_new();
   gtk_css_provider_load_from_data(provider, css, -1, nullptr);
   gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
@@ -127,8 +129,9 @@ void MakeList(Native* n) {
     n->inner = gtk_tree_view_new_with_model(GTK_TREE_MODEL(n->store));
     g_object_unref(n->store);
     gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(n->inner), FALSE);
-    GtkTreeViewColumn* column =
-        gtk_tree_view_column_new_with_attributes("", gtk_cell_renderer_text_new(), "text", 0, nullptr);
+    GtkCellRenderer* renderer = gtk_cell_renderer_text_new();
+    g_object_set(renderer, "ypad", 0, nullptr);
+    GtkTreeViewColumn* column = gtk_tree_view_column_new_with_attributes("", renderer, "text", 0, nullptr);
     gtk_tree_view_append_column(GTK_TREE_VIEW(n->inner), column);
     gtk_tree_selection_set_mode(gtk_tree_view_get_selection(GTK_TREE_VIEW(n->inner)),
                                 n->multiple ? GTK_SELECTION_MULTIPLE : GTK_SELECTION_SINGLE);
@@ -259,7 +262,7 @@ void MakeControl(Native* n) {
       gtk_widget_set_can_focus(n->inner, TRUE);
       gtk_widget_add_events(n->inner, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
                                           GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_KEY_PRESS_MASK |
-                                          GDK_FOCUS_CHANGE_MASK);
+                                          GDK_FOCUS_CHANGE_MASK | GDK_SCROLL_MASK);
       n->outer = WrapScrollbars(n);
       break;
     default:

@@ -293,6 +293,23 @@ void OnListChanged(GtkWidget*, gpointer tag) {
   if (Native* n = Find(ElementOf(tag)); n != nullptr && !n->quiet) ReportListChange(n);
 }
 
+// A click on the item already selected in a single-choice list changes no
+// selection in GTK, yet it is reported again as a selection (the list
+// dialog tells a double click by it).
+gboolean OnListPress(GtkWidget* view, GdkEventButton* event, gpointer tag) {
+  Native* n = Find(ElementOf(tag));
+  if (n == nullptr || n->multiple || event->button != 1 || event->type != GDK_BUTTON_PRESS) return FALSE;
+  GtkTreePath* path = nullptr;
+  if (!gtk_tree_view_get_path_at_pos(GTK_TREE_VIEW(view), static_cast<int>(event->x), static_cast<int>(event->y),
+                                     &path, nullptr, nullptr, nullptr))
+    return FALSE;
+  const int item = gtk_tree_path_get_indices(path)[0] + 1;
+  const bool selected = gtk_tree_selection_path_is_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)), path);
+  gtk_tree_path_free(path);
+  if (selected) event::ListItem(n->element, item, 1);
+  return FALSE;
+}
+
 gboolean OnFocusIn(GtkWidget*, GdkEvent*, gpointer tag) {
   IupElement* e = ElementOf(tag);
   if (e == nullptr || S().focus == e) return FALSE;
@@ -352,6 +369,19 @@ gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer tag) {
   if (IupElement* e = ElementOf(tag))
     event::CanvasMotion(e, static_cast<int>(event->x), static_cast<int>(event->y),
                         Status(event->state, ButtonsOf(event->state), false).c_str());
+  return TRUE;
+}
+
+// The wheel in notches, positive away from the user (GTK's "up").
+gboolean OnScroll(GtkWidget*, GdkEventScroll* event, gpointer tag) {
+  IupElement* e = ElementOf(tag);
+  double delta = 0;
+  if (event->direction == GDK_SCROLL_UP) delta = 1;
+  if (event->direction == GDK_SCROLL_DOWN) delta = -1;
+  if (event->direction == GDK_SCROLL_SMOOTH) delta = -event->delta_y;
+  if (e == nullptr || delta == 0) return FALSE;
+  event::CanvasWheel(e, static_cast<float>(delta), static_cast<int>(event->x), static_cast<int>(event->y),
+                     Status(event->state, ButtonsOf(event->state), false).c_str());
   return TRUE;
 }
 
@@ -435,17 +465,20 @@ void ConnectControl(Native* n) {
       g_signal_connect(n->inner, "toggled", G_CALLBACK(OnToggled), Tag(n));
       break;
     case IUP_LIST:
-      if (n->dropdown)
+      if (n->dropdown) {
         g_signal_connect(n->inner, "changed", G_CALLBACK(OnListChanged), Tag(n));
-      else
+      } else {
         g_signal_connect(gtk_tree_view_get_selection(GTK_TREE_VIEW(n->inner)), "changed",
                          G_CALLBACK(OnListChanged), Tag(n));
+        g_signal_connect(n->inner, "button-press-event", G_CALLBACK(OnListPress), Tag(n));
+      }
       break;
     case IUP_CANVAS:
       g_signal_connect(n->inner, "draw", G_CALLBACK(OnDraw), Tag(n));
       g_signal_connect(n->inner, "button-press-event", G_CALLBACK(OnButton), Tag(n));
       g_signal_connect(n->inner, "button-release-event", G_CALLBACK(OnButton), Tag(n));
       g_signal_connect(n->inner, "motion-notify-event", G_CALLBACK(OnMotion), Tag(n));
+      g_signal_connect(n->inner, "scroll-event", G_CALLBACK(OnScroll), Tag(n));
       g_signal_connect(n->inner, "enter-notify-event", G_CALLBACK(OnCrossing), Tag(n));
       g_signal_connect(n->inner, "leave-notify-event", G_CALLBACK(OnCrossing), Tag(n));
       break;
