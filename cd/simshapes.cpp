@@ -1,9 +1,11 @@
 /* Simulated marks, rectangles, boxes and polygons, drawn through the
  * canvas' slots and the span fill. */
+#include <algorithm>
 #include <utility>
 
 #include "cdpriv.h"
 #include "sim.h"
+#include "simraster.h"
 
 namespace cdsim {
 
@@ -85,6 +87,12 @@ void Box(cdCanvas* cv, int xmin, int xmax, int ymin, int ymax) {
   if (ymin > ymax) std::swap(ymin, ymax);
   if (ymin < 0) ymin = 0;
   if (ymax > cv->h - 1) ymax = cv->h - 1;
+  SolidSpans direct;
+  if (DirectSolidSpans(cv, direct)) { /* straight into the raster */
+    for (int y = std::max(ymin, direct.ymin), last = std::min(ymax, direct.ymax); y <= last; y++)
+      PutSolidSpan(direct, xmin, xmax, y);
+    return;
+  }
   int style = cv->line_style, width = cv->line_width;
   cdcore::SetLineStyle(cv, CD_CONTINUOUS);
   cdcore::SetLineWidth(cv, 1);
