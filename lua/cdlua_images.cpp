@@ -241,14 +241,6 @@ void SourceRect(lua_State* L, int n, const char* fn, int v[4]) {
   for (int i = 0; i < 4; ++i) v[i] = Int(L, n + i, fn, "image rectangle");
 }
 
-// A palette as the canvas library's 256-entry colour table.
-std::vector<long> ColorTable(const imlua::Palette* palette) {
-  std::vector<long> colors(256, 0);
-  for (int i = 0; i < palette->size && i < 256; ++i)
-    colors[static_cast<std::size_t>(i)] = palette->colors[i];
-  return colors;
-}
-
 // The target region at n and, for the rectangle forms, the source rectangle
 // after it; the whole-image forms put the rectangle 0 0 0 0 (the whole
 // image). Nothing may follow.
@@ -271,12 +263,7 @@ int PutRGBBody(lua_State* L) {
   imlua::ImageRGB* image = kAlpha ? LiveImageRGBA(L, 1, fn) : LiveImageRGB(L, 1, fn);
   int t[4], r[4];
   PutArgs(L, 2, fn, kRect, t, r);
-  if (kAlpha)
-    cdPutImageRectRGBA(image->width, image->height, image->red(), image->green(), image->blue(),
-                       image->alpha(), t[0], t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
-  else
-    cdPutImageRectRGB(image->width, image->height, image->red(), image->green(), image->blue(),
-                      t[0], t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
+  PutRGBLike<int>(image, kAlpha, t, r, cdPutImageRectRGB, cdPutImageRectRGBA);
   return 0;
 }
 

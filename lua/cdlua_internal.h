@@ -6,6 +6,7 @@
 #include <lua.hpp>
 
 #include <cstdint>
+#include <vector>
 
 #include "cd.h"
 #include "cdlua.h"
@@ -85,6 +86,26 @@ StippleCell* LiveStipple(lua_State* L, int n, const char* fn);
 PatternCell* LivePattern(lua_State* L, int n, const char* fn);
 cdImage* LiveImage(lua_State* L, int n, const char* fn);
 cdImageEx* LiveImageEx(lua_State* L, int n, const char* fn);
+
+// A palette as the canvas library's 256-entry colour table.
+std::vector<long> ColorTable(const imlua::Palette* palette);
+
+// An RGB or RGBA script image put with the device or the world function of
+// its kind: target t (x, y, w, h), source rectangle r (xmin, xmax, ymin, ymax).
+template <typename T>
+void PutRGBLike(const imlua::ImageRGB* image, bool alpha, const T t[4], const int r[4],
+                void (*put_rgb)(int, int, const unsigned char*, const unsigned char*,
+                                const unsigned char*, T, T, T, T, int, int, int, int),
+                void (*put_rgba)(int, int, const unsigned char*, const unsigned char*,
+                                 const unsigned char*, const unsigned char*, T, T, T, T, int, int,
+                                 int, int)) {
+  if (alpha)
+    put_rgba(image->width, image->height, image->red(), image->green(), image->blue(),
+             image->alpha(), t[0], t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
+  else
+    put_rgb(image->width, image->height, image->red(), image->green(), image->blue(), t[0], t[1],
+            t[2], t[3], r[0], r[1], r[2], r[3]);
+}
 
 // Raises "cdlua: there is no active canvas!" while the void canvas is active.
 void NeedCanvas(lua_State* L);

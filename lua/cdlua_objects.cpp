@@ -406,6 +406,13 @@ cdImageEx* LiveImageEx(lua_State* L, int n, const char* fn) {
       ->image;
 }
 
+std::vector<long> ColorTable(const imlua::Palette* palette) {
+  std::vector<long> colors(256, 0);
+  for (int i = 0; i < palette->size && i < 256; ++i)
+    colors[static_cast<std::size_t>(i)] = palette->colors[i];
+  return colors;
+}
+
 void Register(lua_State* L, const luaL_Reg* functions) {
   for (const luaL_Reg* f = functions; f->name != nullptr; ++f) {
     lua_pushcfunction(L, f->func);

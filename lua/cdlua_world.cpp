@@ -303,12 +303,7 @@ int PutImageRectRGBLikeBody(lua_State* L) {
   SourceRect(L, 6, fn, r);
   NoArgAt(L, 10, fn);
   NeedCanvas(L);
-  if (kAlpha)
-    wdPutImageRectRGBA(image->width, image->height, image->red(), image->green(), image->blue(),
-                       image->alpha(), t[0], t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
-  else
-    wdPutImageRectRGB(image->width, image->height, image->red(), image->green(), image->blue(),
-                      t[0], t[1], t[2], t[3], r[0], r[1], r[2], r[3]);
+  PutRGBLike<double>(image, kAlpha, t, r, wdPutImageRectRGB, wdPutImageRectRGBA);
   return 0;
 }
 
@@ -322,9 +317,7 @@ int PutImageRectMapBody(lua_State* L) {
   SourceRect(L, 7, fn, r);
   NoArgAt(L, 11, fn);
   NeedCanvas(L);
-  std::vector<long> colors(256, 0);
-  for (int i = 0; i < palette->size && i < 256; ++i)
-    colors[static_cast<std::size_t>(i)] = palette->colors[i];
+  std::vector<long> colors = ColorTable(palette);
   wdPutImageRectMap(map->width, map->height, map->data.get(), colors.data(), t[0], t[1], t[2], t[3],
                     r[0], r[1], r[2], r[3]);
   return 0;

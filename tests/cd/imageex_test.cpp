@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cd.h"
+#include "rgb_canvas.h"
 
 namespace {
 
@@ -21,13 +22,8 @@ TEST(ImageEx, ChannelsPresentForEachType) {
       {7, CD_MAP, false, false, true, true, false}, /* any positive type is a map */
       {CD_SERVER, CD_SERVER, false, false, false, false, true},
   };
-  std::vector<unsigned char> r(12 * 8, 255), g(r), b(r);
-  char data[128];
-  std::snprintf(data, sizeof data, "12x8 %p %p %p", (void*)r.data(), (void*)g.data(),
-                (void*)b.data());
-  cdCanvasHandle cv = cdCreateCanvas(CD_IMAGERGB, data);
-  ASSERT_NE(cv, nullptr);
-  cdActivate(cv); /* server images come from the active canvas */
+  RgbCanvas canvas; /* server images come from the active canvas */
+  ASSERT_TRUE(canvas.Open(12, 8));
   for (const Case& c : cases) {
     cdImageEx* im = cdCreateImageEx(5, 3, c.type);
     ASSERT_NE(im, nullptr) << c.type;
@@ -49,7 +45,7 @@ TEST(ImageEx, ChannelsPresentForEachType) {
     EXPECT_EQ(cdImageExChannel(im, -1), nullptr);
     cdKillImageEx(im);
   }
-  cdKillCanvas(cv);
+  canvas.Close();
   EXPECT_EQ(cdImageExChannel(nullptr, CD_IRED), nullptr);
   cdKillImageEx(nullptr);
 }
@@ -63,24 +59,9 @@ TEST(ImageEx, RefusedCreations) {
     EXPECT_EQ(cdCreateImageEx(c.w, c.h, c.type), nullptr) << c.w << "x" << c.h << " " << c.type;
 }
 
-struct ImageExOnCanvas : ::testing::Test {
-  int w = 16, h = 12;
-  std::vector<unsigned char> r, g, b;
-  cdCanvasHandle cv = nullptr;
-  void SetUp() override {
-    r.assign(size_t(w * h), 255), g = r, b = r;
-    char data[128];
-    std::snprintf(data, sizeof data, "%dx%d %p %p %p", w, h, (void*)r.data(), (void*)g.data(),
-                  (void*)b.data());
-    cv = cdCreateCanvas(CD_IMAGERGB, data);
-    ASSERT_NE(cv, nullptr);
-    cdActivate(cv);
-  }
-  void TearDown() override { cdKillCanvas(cv); }
-  long At(int x, int y) const {
-    size_t i = size_t(y * w + x);
-    return cdEncodeColor(r[i], g[i], b[i]);
-  }
+struct ImageExOnCanvas : ::testing::Test, RgbCanvas {
+  void SetUp() override { ASSERT_TRUE(Open(16, 12)); }
+  void TearDown() override { Close(); }
 };
 
 /* a 4 x 3 RGB image whose pixel (x, y) is colour 0x10 * x, 0x40 * y, 0x99 */

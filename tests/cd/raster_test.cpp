@@ -11,23 +11,13 @@
 #include <vector>
 
 #include "cd.h"
+#include "rgb_canvas.h"
 
 namespace {
 
-struct Rgb : ::testing::Test {
-  int w = 40, h = 30;
-  std::vector<unsigned char> r, g, b;
-  cdCanvasHandle cv = nullptr;
-  void SetUp() override {
-    r.assign(size_t(w * h), 255), g = r, b = r;
-    char data[128];
-    std::snprintf(data, sizeof data, "%dx%d %p %p %p", w, h, (void*)r.data(), (void*)g.data(),
-                  (void*)b.data());
-    cv = cdCreateCanvas(CD_IMAGERGB, data);
-    ASSERT_NE(cv, nullptr);
-    cdActivate(cv);
-  }
-  void TearDown() override { cdKillCanvas(cv); }
+struct Rgb : ::testing::Test, RgbCanvas {
+  void SetUp() override { ASSERT_TRUE(Open(40, 30)); }
+  void TearDown() override { Close(); }
   bool Black(int x, int y) const {
     size_t i = size_t(y * w + x);
     return r[i] == 0 && g[i] == 0 && b[i] == 0;

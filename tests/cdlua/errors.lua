@@ -157,6 +157,13 @@ check_eq(target.g[2], 255, "the rectangle's one pixel lands at (2, 0)")
 check_eq(target.r[2], 0, "and replaces the map's red there")
 cdPutImageRectRGBA(rgba, 3, 0, 1, 1, 0, 0, 1, 1) -- pixel (0, 1), alpha 0
 check_eq(target.r[3], 255, "alpha 0 keeps what was there")
+cdBackground(CD_WHITE)
+cdClear()
+wdWindow(0, 4, 0, 2)
+wdViewport(0, 4, 0, 2)
+wdPutImageRectMap(map, palette, 0, 0, 4, 2, 0, 3, 0, 3) -- world units of one pixel
+check_eq(table.concat({target.r[0], target.b[0], target.r[1], target.b[1]}, " "), "0 255 255 0", "the world put shows the map too")
+wdViewport(0, 3, 0, 1)
 local x1, x2, y1, y2 = wdGetViewport()
 check_eq(x2 - x1 + 1, 4, "the viewport spans the canvas")
 check_eq(select("#", wdFontDim()), 4, "four font metrics")
