@@ -288,6 +288,22 @@ void VectorTextAt(void (*cdOperations::*slot)(cdCanvas*, T, T, const char*), T x
     DrawLine(*st, cv->text_alignment, Pen{x, y}, s, std::strlen(s));
 }
 
+// The scales that make s w wide and its cell above the baseline h high, then
+// the driver's slot when it has one.
+template <typename T>
+void FitVectorText(void (*cdOperations::*slot)(cdCanvas*, T, T, const char*), T w, T h,
+                   const char* s) {
+  cdCanvas* cv = nullptr;
+  State* st = nullptr;
+  if (!Active(&cv, &st) || s == nullptr) return;
+  // An empty string (or one of zero width) has no scale to derive.
+  long long width = TextWidth(*st, s, std::strlen(s));
+  if (width == 0 || st->font->top == 0) return;
+  st->scale_x = w / static_cast<double>(width);
+  st->scale_y = h / static_cast<double>(st->font->top);
+  if (cv->ops.*slot != nullptr) (cv->ops.*slot)(cv, w, h, s);
+}
+
 }  // namespace cdvt
 
 using cdvt::Active;
@@ -332,26 +348,11 @@ void cdVectorTextTransform(const double* matrix) {
 }
 
 void cdVectorTextSize(int w, int h, const char* s) {
-  cdCanvas* cv = nullptr;
-  State* st = nullptr;
-  if (!Active(&cv, &st) || s == nullptr) return;
-  // An empty string (or one of zero width) has no scale to derive.
-  long long width = cdvt::TextWidth(*st, s, std::strlen(s));
-  if (width == 0 || st->font->top == 0) return;
-  st->scale_x = w / static_cast<double>(width);
-  st->scale_y = h / static_cast<double>(st->font->top);
-  if (cv->ops.VectorTextSize != nullptr) cv->ops.VectorTextSize(cv, w, h, s);
+  cdvt::FitVectorText(&cdOperations::VectorTextSize, w, h, s);
 }
 
 void wdVectorTextSize(double w, double h, const char* s) {
-  cdCanvas* cv = nullptr;
-  State* st = nullptr;
-  if (!Active(&cv, &st) || s == nullptr) return;
-  long long width = cdvt::TextWidth(*st, s, std::strlen(s));
-  if (width == 0 || st->font->top == 0) return;
-  st->scale_x = w / static_cast<double>(width);
-  st->scale_y = h / st->font->top;
-  if (cv->ops.WdVectorTextSize != nullptr) cv->ops.WdVectorTextSize(cv, w, h, s);
+  cdvt::FitVectorText(&cdOperations::WdVectorTextSize, w, h, s);
 }
 
 int cdVectorCharSize(int size) {

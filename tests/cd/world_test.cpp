@@ -61,6 +61,12 @@ void Fill(cdCanvas* cv) {
   o.WdVectorText = [](cdCanvas*, double x, double y, const char* s) {
     calls.push_back(Four("WdVectorText", x, y, 0, 0) + " " + s);
   };
+  o.VectorTextSize = [](cdCanvas*, int w, int h, const char* s) {
+    calls.push_back(Four("VectorTextSize", w, h, 0, 0) + " " + s);
+  };
+  o.WdVectorTextSize = [](cdCanvas*, double w, double h, const char* s) {
+    calls.push_back(Four("WdVectorTextSize", w, h, 0, 0) + " " + s);
+  };
   o.WdMultiLineVectorText = [](cdCanvas*, double x, double y, const char* s) {
     calls.push_back(Four("WdMultiLineVectorText", x, y, 0, 0) + " " + s);
   };
@@ -138,6 +144,15 @@ TEST_P(WorldShapes, VectorTextTakesItsSlotOrStrokes) {
     for (const std::string& call : calls)
       EXPECT_EQ(call.substr(0, 7), "Poly " + N(CD_OPEN_LINES) + " ") << call;
   }
+  calls.clear();
+  cdVectorTextSize(40, 10, "ab");
+  wdVectorTextSize(4, 1.5, "ab");
+  cdVectorTextSize(40, 10, ""); /* no width: nothing to fit */
+  if (GetParam())
+    EXPECT_EQ(calls, (std::vector<std::string>{"VectorTextSize 40 10 0 0 ab",
+                                               "WdVectorTextSize 4 1.5 0 0 ab"}));
+  else
+    EXPECT_TRUE(calls.empty());
   calls.clear();
   cdVectorText(3, 4, nullptr);
   wdMultiLineVectorText(3, 4, nullptr);
