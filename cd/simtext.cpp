@@ -6,6 +6,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -212,9 +213,9 @@ void ForEachInk(const TrueTypeFont* f, const char* s, int left, int baseline, in
  * On a canvas with an inverted y axis the angle turns the other way, so the
  * text still turns counter-clockwise as seen. */
 void RotatedText(cdCanvas* cv, const TrueTypeFont* f, int x, int y, const char* s, int xmin,
-                 int xmax, int ymin, int ymax) {
+                 int xmax, int ymin, int ymax, int baseline) {
   enum : unsigned char { kOutside, kBox, kInk };
-  int baseline = ymin + f->descent, up = cv->y_inverted ? -1 : 1;
+  int up = cv->y_inverted ? -1 : 1;
   int mx0 = xmin, mx1 = xmax, my0 = ymin, my1 = ymax; /* the mask: box and ink */
   ForEachInk(f, s, xmin, baseline, up, [&](int px, int py) {
     mx0 = std::min(mx0, px), mx1 = std::max(mx1, px);
@@ -233,14 +234,17 @@ void RotatedText(cdCanvas* cv, const TrueTypeFont* f, int x, int y, const char* 
   ForEachInk(f, s, xmin, baseline, up,
              [&](int px, int py) { mask[size_t(py - my0) * mw + size_t(px - mx0)] = kInk; });
   double a = cv->text_orientation / CD_RAD2DEG, c = std::cos(a), sn = std::sin(a);
+  /* the turn centre is the reference point's corner; rows counted from the
+   * top put that corner one row lower */
+  const double cx = x, cy = cv->y_inverted ? y + 1.0 : double(y);
   if (cv->y_inverted) sn = -sn;
   /* bounds of the turned mask */
   double lo_x = 1e300, hi_x = -1e300, lo_y = 1e300, hi_y = -1e300;
   const double corner_x[4] = {double(mx0), double(mx1 + 1), double(mx1 + 1), double(mx0)};
   const double corner_y[4] = {double(my0), double(my0), double(my1 + 1), double(my1 + 1)};
   for (int i = 0; i < 4; i++) {
-    double dx = corner_x[i] - x, dy = corner_y[i] - y;
-    double px = x + dx * c - dy * sn, py = y + dx * sn + dy * c;
+    double dx = corner_x[i] - cx, dy = corner_y[i] - cy;
+    double px = cx + dx * c - dy * sn, py = cy + dx * sn + dy * c;
     lo_x = std::min(lo_x, px), hi_x = std::max(hi_x, px);
     lo_y = std::min(lo_y, py), hi_y = std::max(hi_y, py);
   }
@@ -254,8 +258,9 @@ void RotatedText(cdCanvas* cv, const TrueTypeFont* f, int x, int y, const char* 
   bool opaque = cv->back_opacity == CD_OPAQUE;
   for (int ty = ty0; ty <= ty1; ty++)
     for (int tx = tx0; tx <= tx1; tx++) {
-      double dx = tx + 0.5 - x, dy = ty + 0.5 - y;
-      double u = std::floor(x + dx * c + dy * sn) - mx0, v = std::floor(y - dx * sn + dy * c) - my0;
+      double dx = tx + 0.5 - cx, dy = ty + 0.5 - cy;
+      double u = std::floor(cx + dx * c + dy * sn) - mx0;
+      double v = std::floor(cy - dx * sn + dy * c) - my0;
       if (u < 0 || v < 0 || u >= double(mw) || v >= double(mh)) continue;
       unsigned char cell = mask[size_t(v) * mw + size_t(u)];
       if (cell == kInk)
@@ -275,14 +280,26 @@ void Text(cdCanvas* cv, int x, int y, const char* s) {
   cv->text_orientation = 0;
   cdcore::TextBox(cv, x, y, s, &xmin, &xmax, &ymin, &ymax);
   cv->text_orientation = orientation;
+  int baseline = ymin + f->descent;
+  if (cv->y_inverted) {
+    /* rows counted from the top: the box lies on the other side of y, so
+     * that the picture is the normal one upside down */
+    auto mirror = [y](long long row) {
+      return int(std::clamp(2LL * y - row, (long long)INT_MIN, (long long)INT_MAX));
+    };
+    int top = ymax;
+    baseline = mirror((long long)ymin + f->descent);
+    ymax = mirror(ymin);
+    ymin = mirror(top);
+  }
   if (orientation != 0 && std::isfinite(orientation)) { /* an angle not a number: unturned */
-    RotatedText(cv, f, x, y, s, xmin, xmax, ymin, ymax);
+    RotatedText(cv, f, x, y, s, xmin, xmax, ymin, ymax, baseline);
     return;
   }
   if (cv->back_opacity == CD_OPAQUE)
     for (int row = ymin; row <= ymax; row++)
       for (int col = xmin; col <= xmax; col++) ClippedPixel(cv, col, row, cv->background);
-  ForEachInk(f, s, xmin, ymin + f->descent, cv->y_inverted ? -1 : 1,
+  ForEachInk(f, s, xmin, baseline, cv->y_inverted ? -1 : 1,
              [cv](int px, int py) { ClippedPixel(cv, px, py, cv->foreground); });
 }
 

@@ -284,6 +284,40 @@ TEST(Golden, RotatedText) {
   Compare(p, "rotated_text");
 }
 
+// Text on a canvas whose rows count from the top (window canvases) is the
+// normal picture upside down, pixel for pixel: unturned and turned, opaque
+// boxes included, at alignments above, across and on the baseline.
+TEST(Golden, RotatedTextOnAnInvertedYAxisIsTheMirror) {
+  const int w = 120, h = 90;
+  Picture normal(w, h), inverted(w, h);
+  for (Picture* p : {&normal, &inverted}) {
+    cdActivate(p->cv);
+    p->cv->y_inverted = p == &inverted;
+    cdFont(CD_TIMES_ROMAN, CD_PLAIN, 12);
+    cdForeground(0x0000A0);
+    cdBackground(0xFFC0C0);
+    int i = 0;
+    for (int alignment : {CD_BASE_LEFT, CD_NORTH, CD_CENTER, CD_SOUTH_EAST}) {
+      cdTextAlignment(alignment);
+      for (double angle : {0.0, 25.0, 100.0, 215.0, -40.0}) {
+        cdBackOpacity(i++ % 2 ? CD_OPAQUE : CD_TRANSPARENT);
+        cdTextOrientation(angle);
+        cdText(20 + 27 * (i % 4), 15 + 20 * (i % 3), "Tilt");
+      }
+    }
+  }
+  size_t diff = 0, drawn = 0;
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++) {
+      size_t a = size_t(y * w + x), b = size_t((h - 1 - y) * w + x);
+      drawn += normal.r[a] != 255 || normal.g[a] != 255 || normal.b[a] != 255;
+      diff += normal.r[a] != inverted.r[b] || normal.g[a] != inverted.g[b] ||
+              normal.b[a] != inverted.b[b];
+    }
+  EXPECT_GT(drawn, 300u);
+  EXPECT_EQ(diff, 0u) << "pixels that differ from the upside-down normal picture";
+}
+
 // A quarter and a half turn move every pixel of the unturned text (box
 // included) to its turned place exactly: pixel (x + dx, y + dy) goes to
 // (x - dy - 1, y + dx) and to (x - dx - 1, y - dy - 1).
