@@ -7,14 +7,9 @@ dofile("sample/varko.lua")
 
 -- A tiny project of its own: a 6 x 4 theme with values 1 and 2.
 local W, H = 6, 4
-local function write_map(name, w, h, fn)
-  local m = imCreateImageMap(w, h)
-  for y = 0, h - 1 do for x = 0, w - 1 do m[x + y * w] = fn(x, y) end end
-  local palette = imCreatePalette(256)
-  palette[1] = imEncodeColor(0, 160, 0)
-  palette[2] = imEncodeColor(200, 0, 0)
-  check_eq(imSaveMap(m, palette, IM_BMP, IM_NONE, name), IM_ERR_NONE, "fixture " .. name)
-end
+dofile("session_common.lua")
+local colours = { [1] = imEncodeColor(0, 160, 0), [2] = imEncodeColor(200, 0, 0) }
+local function write_map(name, w, h, fn) session.writeMap(name, w, h, fn, colours) end
 write_map("theme.bmp", W, H, function(x) return x < 3 and 1 or 2 end)
 write_map("small.bmp", W - 1, H, function() return 1 end)
 check_eq(imSaveRGB(imCreateImageRGB(W, H), IM_BMP, IM_NONE, "rgb.bmp"), IM_ERR_NONE, "fixture rgb.bmp")

@@ -1,6 +1,16 @@
--- What the headless session and its GTK twin both check: the route's
--- points, that it keeps out of impassable areas, and the analysis sums.
+-- What the application tests share: the route's points, that it keeps out
+-- of impassable areas, the analysis sums, and small theme images.
 session = {}
+
+-- Writes a w x h map image BMP whose pixel (x, y) is fn(x, y), with the
+-- palette entries colours = { [index] = colour }.
+function session.writeMap(name, w, h, fn, colours)
+  local m = imCreateImageMap(w, h)
+  for y = 0, h - 1 do for x = 0, w - 1 do m[x + y * w] = fn(x, y) end end
+  local palette = imCreatePalette(256)
+  for index, colour in pairs(colours) do palette[index] = colour end
+  check_eq(imSaveMap(m, palette, IM_BMP, IM_NONE, name), IM_ERR_NONE, "fixture " .. name)
+end
 
 -- Around the nature reserve in the middle of the sample's study area.
 session.routePoints = { { x = 150, y = 450 }, { x = 420, y = 660 }, { x = 760, y = 470 }, { x = 470, y = 220 } }

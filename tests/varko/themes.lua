@@ -8,13 +8,9 @@ VarkoNoAutoLoad = true
 dofile("sample/varko.lua")
 
 local W, H = 8, 6
-local function write_map(name, w, h, fn)
-  local m = imCreateImageMap(w, h)
-  for y = 0, h - 1 do for x = 0, w - 1 do m[x + y * w] = fn(x, y) end end
-  local palette = imCreatePalette(256)
-  palette[3] = imEncodeColor(10, 20, 30)
-  check_eq(imSaveMap(m, palette, IM_BMP, IM_NONE, name), IM_ERR_NONE, "fixture " .. name)
-end
+dofile("session_common.lua")
+local colours = { [3] = imEncodeColor(10, 20, 30) }
+local function write_map(name, w, h, fn) session.writeMap(name, w, h, fn, colours) end
 -- Column 4 is a wall of value 9 except at the top row.
 write_map("ground.bmp", W, H, function(x, y) if x == 4 and y < H - 1 then return 9 end return 3 end)
 write_map("wide.bmp", W + 1, H, function() return 3 end)
