@@ -318,6 +318,45 @@ TEST(Golden, RotatedTextOnAnInvertedYAxisIsTheMirror) {
   EXPECT_EQ(diff, 0u) << "pixels that differ from the upside-down normal picture";
 }
 
+// Thick lines, polygons (self-crossing, convex, off the canvas) and boxes
+// from a fixed pseudo-random sequence, over four passes: solid, XOR, under a
+// clip area, hatched. The reference was drawn by the rasteriser before its
+// fills wrote spans straight into the planes; it pins those pixels.
+TEST(Golden, ThickLinesAndFillsFromASequence) {
+  Picture p(160, 120);
+  unsigned state = 2024;
+  auto next = [&state](int range) {
+    state = state * 1103515245u + 12345u;
+    return int((state >> 8) % unsigned(range));
+  };
+  for (int pass = 0; pass < 4; pass++) {
+    cdWriteMode(pass == 1 ? CD_XOR : CD_REPLACE);
+    cdInteriorStyle(pass == 3 ? CD_HATCH : CD_SOLID);
+    cdHatch(CD_CROSS);
+    if (pass == 2) cdClipArea(20, 130, 15, 100);
+    cdClip(pass == 2 ? CD_CLIPAREA : CD_CLIPOFF);
+    for (int i = 0; i < 12; i++) {
+      cdForeground(long(next(1 << 24)));
+      cdLineWidth(2 + next(8));
+      cdLine(next(240) - 40, next(200) - 40, next(240) - 40, next(200) - 40);
+    }
+    for (int i = 0; i < 8; i++) {
+      cdForeground(long(next(1 << 24)));
+      int n = 3 + next(20), cx = next(200) - 20, cy = next(160) - 20, radius = 2 + next(50);
+      cdBegin(CD_FILL);
+      for (int v = 0; v < n; v++)
+        cdVertex(cx + next(2 * radius + 1) - radius, cy + next(2 * radius + 1) - radius);
+      cdEnd();
+    }
+    for (int i = 0; i < 4; i++) {
+      cdForeground(long(next(1 << 24)));
+      int x = next(180) - 10, y = next(140) - 10;
+      cdBox(x, x + next(40) - 5, y, y + next(30) - 5);
+    }
+  }
+  Compare(p, "thick_lines_fills");
+}
+
 // A quarter and a half turn move every pixel of the unturned text (box
 // included) to its turned place exactly: pixel (x + dx, y + dy) goes to
 // (x - dy - 1, y + dx) and to (x - dx - 1, y - dy - 1).
