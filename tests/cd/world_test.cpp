@@ -29,6 +29,16 @@ std::string Six(const char* name, double a, double b, double c, double d, double
   return Four(name, a, b, c, d) + " " + N(e) + " " + N(f);
 }
 
+/* the text slots: two numbers and the text */
+constexpr char kVectorText[] = "VectorText", kMultiLineVectorText[] = "MultiLineVectorText",
+               kVectorTextSize[] = "VectorTextSize", kWdVectorText[] = "WdVectorText",
+               kWdMultiLineVectorText[] = "WdMultiLineVectorText",
+               kWdVectorTextSize[] = "WdVectorTextSize";
+template <const char* kName, typename T>
+void RecordText(cdCanvas*, T a, T b, const char* s) {
+  calls.push_back(Four(kName, a, b, 0, 0) + " " + s);
+}
+
 int token;
 void Create(cdCanvas* cv, void* data) {
   cv->w = 100, cv->h = 50, cv->w_mm = 50, cv->h_mm = 25, cv->xres = cv->yres = 2;
@@ -52,24 +62,12 @@ void Fill(cdCanvas* cv) {
   o.KillCanvas = [](cdCanvas*) {};
   o.Activate = [](cdCanvas*) -> int { return CD_OK; };
   if (!with_world_slots) return;
-  o.VectorText = [](cdCanvas*, int x, int y, const char* s) {
-    calls.push_back(Four("VectorText", x, y, 0, 0) + " " + s);
-  };
-  o.MultiLineVectorText = [](cdCanvas*, int x, int y, const char* s) {
-    calls.push_back(Four("MultiLineVectorText", x, y, 0, 0) + " " + s);
-  };
-  o.WdVectorText = [](cdCanvas*, double x, double y, const char* s) {
-    calls.push_back(Four("WdVectorText", x, y, 0, 0) + " " + s);
-  };
-  o.VectorTextSize = [](cdCanvas*, int w, int h, const char* s) {
-    calls.push_back(Four("VectorTextSize", w, h, 0, 0) + " " + s);
-  };
-  o.WdVectorTextSize = [](cdCanvas*, double w, double h, const char* s) {
-    calls.push_back(Four("WdVectorTextSize", w, h, 0, 0) + " " + s);
-  };
-  o.WdMultiLineVectorText = [](cdCanvas*, double x, double y, const char* s) {
-    calls.push_back(Four("WdMultiLineVectorText", x, y, 0, 0) + " " + s);
-  };
+  o.VectorText = RecordText<kVectorText, int>;
+  o.MultiLineVectorText = RecordText<kMultiLineVectorText, int>;
+  o.VectorTextSize = RecordText<kVectorTextSize, int>;
+  o.WdVectorText = RecordText<kWdVectorText, double>;
+  o.WdMultiLineVectorText = RecordText<kWdMultiLineVectorText, double>;
+  o.WdVectorTextSize = RecordText<kWdVectorTextSize, double>;
   o.WdRect = [](cdCanvas*, double a, double b, double c, double d) {
     calls.push_back(Four("WdRect", a, b, c, d));
   };
