@@ -1,6 +1,10 @@
 // Cell costs and segment walks over the combined cost grid.
 #include "costmodel.h"
 
+#include <algorithm>
+#include <bit>
+#include <numeric>
+
 namespace route {
 
 float Calibrate(float a, float b, float c, float d, float e) { return d + (a - b) * (e - d) / (c - b); }
@@ -57,11 +61,47 @@ float SegmentCost(const CostContext& ctx, int x0, int y0, int x1, int y1, float*
   return total;
 }
 
-RecordedWalk RecordWalk(const CostContext& ctx, int dx, int dy) {
+namespace {
+
+// Fractional binary digits of the crossing offset num / den, or -1 when the
+// fraction is not dyadic.
+int FractionBits(long long num, long long den) {
+  den /= std::gcd(num, den);
+  if ((den & (den - 1)) != 0) return -1;
+  return std::countr_zero(static_cast<unsigned long long>(den));
+}
+
+// The most fractional digits any border crossing of the walk needs, with the
+// same choice of sides as WalkSegment; -1 when one is not dyadic.
+int WalkFractionBits(long long dx, long long dy) {
+  int bits = 0;
+  long long ix = 0, iy = 0;
+  while (ix + iy < dx + dy) {
+    const bool xSide = dy * (2 * ix + 1) < dx * (2 * iy + 1);
+    const int b = xSide ? FractionBits((2 * ix + 1) * dy, 2 * dx) : FractionBits((2 * iy + 1) * dx, 2 * dy);
+    if (b < 0) return -1;
+    bits = std::max(bits, std::max(b, 1));
+    if (xSide) {
+      ++ix;
+    } else if (dy * (2 * ix + 1) == dx * (2 * iy + 1)) {
+      ++ix;
+      ++iy;
+    } else {
+      ++iy;
+    }
+  }
+  return bits;
+}
+
+}  // namespace
+
+RecordedWalk RecordWalk(const CostContext& ctx, int dx, int dy, long long limit) {
   RecordedWalk walk;
-  const int adx = std::abs(dx), ady = std::abs(dy);
-  if (adx >= kExactWalkLimit || ady >= kExactWalkLimit) return walk;
-  if (!(dx == 0 || dy == 0 || adx == ady)) return walk;
+  constexpr long long kFloatExact = 1LL << 24;  // integers a float holds exactly
+  const long long adx = std::llabs(dx), ady = std::llabs(dy);
+  if (limit <= 0 || limit > kFloatExact || adx >= limit || ady >= limit) return walk;
+  const int bits = WalkFractionBits(adx, ady);
+  if (bits < 0 || bits > 24 || (limit << bits) > kFloatExact) return walk;
   WalkSegment(ctx, 0, 0, dx, dy, [&](int col, int row, double len, float, float) {
     walk.steps.push_back({col, row, len});
   });

@@ -103,10 +103,12 @@ void WalkSegment(const CostContext& ctx, int x0, int y0, int x1, int y1, Visit&&
 float SegmentCost(const CostContext& ctx, int x0, int y0, int x1, int y1, float* acc);
 
 // A segment walk recorded once as cell offsets from its start and lengths.
-// Only walks whose crossing points are half-integers (axis and diagonal
-// moves) are recorded: their lengths come out the same from any start whose
-// coordinates floats hold exactly, whereas other slopes round differently
-// depending on where they start.
+// A walk is recorded only when every point where it crosses a cell border
+// lies at a fraction of 2^-k from its start and every coordinate below the
+// limit keeps such fractions exact in a float (limit * 2^k <= 2^24): then the
+// float differences, and so the lengths, come out the same from any start.
+// Axis and diagonal walks cross at halves, walks of slope 2 or 1/2 (knight's
+// moves) at quarters; walks of slope 3 cross at thirds and are not recorded.
 struct WalkStep {
   int dcol = 0, drow = 0;
   double length = 0;
@@ -115,8 +117,9 @@ struct RecordedWalk {
   bool usable = false;
   std::vector<WalkStep> steps;
 };
-constexpr int kExactWalkLimit = 1 << 22;  // coordinates below this keep half-integers exact in a float
-RecordedWalk RecordWalk(const CostContext& ctx, int dx, int dy);
+// Records the walk from (0, 0) to (dx, dy) for segments whose coordinates
+// all lie within (-limit, limit).
+RecordedWalk RecordWalk(const CostContext& ctx, int dx, int dy, long long limit);
 // Same result as SegmentCost from (x0, y0) along the recorded walk.
 float RecordedSegmentCost(const CostContext& ctx, int x0, int y0, const RecordedWalk& walk);
 float PathCost(const CostContext& ctx, const std::vector<Point>& points, float* acc);

@@ -1,7 +1,8 @@
 // Least-cost search between two points over the node grid. The open list is
-// a radix heap keyed on (stored cost, order of placement), which settles
-// nodes in the same order as a list sorted by decreasing cost where a node
-// placed or lowered goes in front of every node of equal cost.
+// a radix heap on the stored cost that keeps equal costs in order of
+// placement, which settles nodes in the same order as a list sorted by
+// decreasing cost where a node placed or lowered goes in front of every node
+// of equal cost.
 #include "minpath.h"
 
 #include <algorithm>
@@ -52,117 +53,166 @@ EdgeCache::EdgeCache(long long nodes, std::size_t moves, bool wanted) : moves_(m
 
 namespace {
 
-constexpr uint32_t kNotPlaced = 0xFFFFFFFFu;  // node state: never in the open list
-constexpr uint32_t kSettled = 0xFFFFFFFEu;
+constexpr float kSettledCost = -1.0f;  // below every sum, so a settled node is never lowered again
+constexpr uint32_t kNoPredecessor = 0xFFFFFFFFu;
 
-struct Node {
-  float cost;
-  int32_t pred;
-  uint32_t state;
-};
+uint32_t Bits(float cost) {
+  uint32_t bits;
+  std::memcpy(&bits, &cost, sizeof bits);
+  return bits;
+}
 
-// A radix heap on the key (stored cost, order of placement), packed into 64
-// bits: cost bits above, placement below. Stored costs are never negative,
-// so their bit patterns order as the costs do, and a node placed during the
-// search never ranks before the node last taken out, as the radix heap
-// requires. A lowered node gets a new entry; its old one, whose cost no
+// A radix heap on the stored cost's bits. Stored costs are never negative, so
+// their bit patterns order as the costs do, and a node placed during the
+// search never costs less than the node last taken out, as the radix heap
+// requires. Every bucket keeps its entries in the order they were placed
+// (pushes append; a bucket is refilled only from a higher one while it is
+// empty), and the lowest bucket, holding exactly the entries of the lowest
+// cost, is taken from its front: among equal costs the node placed first is
+// settled first. A lowered node gets a new entry; its old one, whose cost no
 // longer matches, is skipped when it comes up (stored costs only fall).
 class OpenList {
  public:
-  explicit OpenList(std::vector<Node>& nodes) : nodes_(nodes) {}
+  explicit OpenList(const float* cost) : cost_(cost) {}
   bool empty() const { return live_ == 0; }
 
   // A node entering, or lowered from `previous`, goes behind all nodes of
   // equal cost. A lowering that rounds to the same stored cost leaves the
   // node where it stands, as a sorted list walking from its place would.
-  void Place(uint32_t n, float previous) {
-    const bool entering = nodes_[n].state == kNotPlaced;
-    if (!entering && nodes_[n].cost == previous) return;
-    if (seq_ == std::numeric_limits<uint32_t>::max()) Renumber();
+  void Place(uint32_t n, float previous, bool entering) {
+    if (!entering && cost_[n] == previous) return;
     if (entries_ > 2 * live_ + kSlack) DropStale();
-    if (entering) {
-      nodes_[n].state = kOpen;
-      ++live_;
-    }
-    Push(Key(nodes_[n].cost, seq_++), n);
+    if (entering) ++live_;
+    Push(Bits(cost_[n]), n);
     ++entries_;
   }
 
   uint32_t PopMin() {
     for (;;) {
-      if (buckets_[0].empty()) Refill();
-      const Entry top = buckets_[0].back();
-      buckets_[0].pop_back();
+      if (front_ == buckets_[0].size()) Refill();
+      const Entry top = buckets_[0][front_++];
       --entries_;
       if (Stale(top)) continue;
-      nodes_[top.node].state = kSettled;
       --live_;
       return top.node;
     }
   }
 
  private:
-  static constexpr uint32_t kOpen = 0;
-  static constexpr uint64_t kCostMask = ~uint64_t{0xFFFFFFFFu};
   static constexpr std::size_t kSlack = 64;
   struct Entry {
-    uint64_t key;
+    uint32_t key;
     uint32_t node;
   };
-  static uint64_t Key(float cost, uint32_t seq) {
-    uint32_t bits;
-    std::memcpy(&bits, &cost, sizeof bits);
-    return (static_cast<uint64_t>(bits) << 32) | seq;
-  }
-  bool Stale(const Entry& e) const {
-    const Node& node = nodes_[e.node];
-    return node.state == kSettled || Key(node.cost, 0) != (e.key & kCostMask);
-  }
+  bool Stale(const Entry& e) const { return Bits(cost_[e.node]) != e.key; }
   // Lowered nodes leave old entries behind; past a bound they are dropped.
   void DropStale() {
+    auto& lowest = buckets_[0];
+    lowest.erase(lowest.begin(), lowest.begin() + static_cast<std::ptrdiff_t>(front_));
+    front_ = 0;
     for (auto& bucket : buckets_) std::erase_if(bucket, [&](const Entry& e) { return Stale(e); });
     entries_ = live_;
   }
-  std::size_t BucketOf(uint64_t key) const {
-    return key == last_ ? 0 : 64 - static_cast<std::size_t>(std::countl_zero(key ^ last_));
+  std::size_t BucketOf(uint32_t key) const {
+    return key == last_ ? 0 : 32 - static_cast<std::size_t>(std::countl_zero(key ^ last_));
   }
-  void Push(uint64_t key, uint32_t node) { buckets_[BucketOf(key)].push_back({key, node}); }
-  // Moves the smallest entry of the first non-empty bucket into bucket 0.
+  void Push(uint32_t key, uint32_t node) { buckets_[BucketOf(key)].push_back({key, node}); }
+  // Moves the entries of the first non-empty bucket down, in order, around
+  // their least key; the lowest bucket gets those of that key.
   void Refill() {
+    buckets_[0].clear();
+    front_ = 0;
     std::size_t b = 1;
     while (buckets_[b].empty()) ++b;
     std::vector<Entry> moving;
     moving.swap(buckets_[b]);
-    uint64_t least = moving[0].key;
+    uint32_t least = moving[0].key;
     for (const Entry& e : moving) least = std::min(least, e.key);
     last_ = least;
     for (const Entry& e : moving) Push(e.key, e.node);
     moving.clear();
     if (buckets_[b].capacity() < moving.capacity()) buckets_[b].swap(moving);
   }
-  // Placements restart from 0, ranked in the order of the live entries.
-  void Renumber() {
-    std::vector<Entry> live;
-    for (auto& bucket : buckets_) {
-      for (const Entry& e : bucket) {
-        if (!Stale(e)) live.push_back(e);
+
+  const float* cost_;
+  std::array<std::vector<Entry>, 33> buckets_;
+  std::size_t front_ = 0;  // entries of the lowest bucket before it are taken
+  uint32_t last_ = 0;
+  std::size_t live_ = 0, entries_ = 0;
+};
+
+// Cell prices of crossing lengths, for cost grids read without slope: one
+// table of 256 values per distinct length, filled by the cost model itself.
+struct PricedStep {
+  std::ptrdiff_t offset;  // cell offset from the walk's start in the cost grid
+  uint32_t table;         // first price of this step's length
+};
+
+bool FlatTerrain(const CostContext& ctx) {
+  if (ctx.slopeMode == 0) return ctx.slopeImage.data == nullptr;
+  if (ctx.slopeMode == 1) return ctx.slopeGrid.data == nullptr;
+  return true;
+}
+
+// Recorded walks of the moves, with their steps priced by table where the
+// terrain is flat and every crossed cell lies on the cost grid.
+struct MovePlans {
+  std::vector<RecordedWalk> walks;
+  bool priced = false;
+  std::vector<uint32_t> first;  // steps of move m: first[m] .. first[m + 1]
+  std::vector<PricedStep> steps;
+  std::vector<float> prices;
+
+  MovePlans(const CostContext& ctx, const SearchGrid& grid, const std::vector<Point>& moves) : walks(moves.size()) {
+    const long long limit = static_cast<long long>(std::max(ctx.width, ctx.height)) + 1;
+    for (std::size_t m = 0; m < moves.size(); ++m) {
+      walks[m] = RecordWalk(ctx, -moves[m].x * grid.step, -moves[m].y * grid.step, limit);
+    }
+    const ByteGrid& g = ctx.costGrid;
+    priced = FlatTerrain(ctx) && g.data != nullptr && g.width >= ctx.width && g.height >= ctx.height;
+    if (!priced) return;
+    std::vector<double> lengths;
+    first.push_back(0);
+    for (const RecordedWalk& walk : walks) {
+      for (const WalkStep& step : walk.steps) {
+        auto at = std::find(lengths.begin(), lengths.end(), step.length);
+        if (at == lengths.end()) at = lengths.insert(at, step.length);
+        steps.push_back({step.dcol + static_cast<std::ptrdiff_t>(step.drow) * g.width,
+                         static_cast<uint32_t>((at - lengths.begin()) * 256)});
       }
-      bucket.clear();
+      first.push_back(static_cast<uint32_t>(steps.size()));
     }
-    std::sort(live.begin(), live.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
-    last_ = 0;
-    for (std::size_t k = 0; k < live.size(); ++k) {
-      Push((live[k].key & kCostMask) | static_cast<uint32_t>(k), live[k].node);
+    // the same float operations as a crossed cell of the walk
+    std::vector<unsigned char> value(256);
+    std::iota(value.begin(), value.end(), 0);
+    CostContext one = ctx;
+    one.costGrid = {value.data(), 256, 1};
+    one.classGrid = {};
+    for (double len : lengths) {
+      for (int v = 0; v < 256; ++v) {
+        RecordedWalk cell;
+        cell.steps.push_back({0, 0, len});
+        prices.push_back(RecordedSegmentCost(one, v, 0, cell));
+      }
     }
-    seq_ = static_cast<uint32_t>(live.size());
-    entries_ = live.size();
   }
 
-  std::vector<Node>& nodes_;
-  std::array<std::vector<Entry>, 65> buckets_;
-  uint64_t last_ = 0;
-  std::size_t live_ = 0, entries_ = 0;
-  uint32_t seq_ = 0;
+  // Cost of move m from the neighbour at pixel there back to the current node.
+  float Cost(const CostContext& ctx, std::size_t m, Point there, Point here) const {
+    if (!walks[m].usable) return SegmentCost(ctx, there.x, there.y, here.x, here.y, nullptr);
+    if (!priced) return RecordedSegmentCost(ctx, there.x, there.y, walks[m]);
+    const unsigned char* cell = ctx.costGrid.data + there.x + static_cast<std::ptrdiff_t>(there.y) * ctx.costGrid.width;
+    float total = 0.0f;
+    for (uint32_t k = first[m]; k < first[m + 1]; ++k) {
+      const float cc = prices[steps[k].table + cell[steps[k].offset]];
+      if (cc < kImpassable && total < kImpassable) {
+        total = total + cc;
+      } else {
+        total = kImpassable;
+      }
+    }
+    return total;
+  }
 };
 
 }  // namespace
@@ -173,62 +223,61 @@ std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCac
   const Point s = grid.NodeOf(from), t = grid.NodeOf(to);
   if (s == t) return {grid.Pixel(s.x, s.y)};
   const long long count = static_cast<long long>(grid.columns) * grid.rows;
-  if (count >= static_cast<long long>(kSettled)) return {};
-  std::vector<Node> nodes;
+  if (count >= static_cast<long long>(kNoPredecessor)) return {};
+  std::vector<float> cost;
+  std::vector<uint32_t> pred;
   try {
-    nodes.assign(static_cast<std::size_t>(count), Node{kImpassable, -1, kNotPlaced});
+    cost.assign(static_cast<std::size_t>(count), kImpassable);
+    pred.assign(static_cast<std::size_t>(count), kNoPredecessor);
   } catch (const std::bad_alloc&) {
     return {};
   }
   const std::vector<Point> moves = AllowedMoves(ctx.searchRadius, std::max(grid.columns, grid.rows));
+  const MovePlans plans(ctx, grid, moves);
   const auto index = [&](int c, int r) { return static_cast<uint32_t>(c + static_cast<long long>(r) * grid.columns); };
   const uint32_t start = index(s.x, s.y), target = index(t.x, t.y);
-  // Walks of the moves, from the neighbour back to the current node.
-  const bool exactCoordinates = ctx.width < kExactWalkLimit && ctx.height < kExactWalkLimit;
-  std::vector<RecordedWalk> walks(moves.size());
-  if (exactCoordinates) {
-    for (std::size_t m = 0; m < moves.size(); ++m) {
-      walks[m] = RecordWalk(ctx, -moves[m].x * grid.step, -moves[m].y * grid.step);
-    }
-  }
-  OpenList open(nodes);
-  nodes[start].cost = 0.0f;
-  nodes[start].state = kSettled;
+  OpenList open(cost.data());
+  cost[start] = 0.0f;
   uint32_t current = start;
+  bool reached = false;
   for (;;) {
     const int cx = static_cast<int>(current % grid.columns), cy = static_cast<int>(current / grid.columns);
     const Point here = grid.Pixel(cx, cy);
-    const float base = nodes[current].cost;
+    const float base = cost[current];
+    cost[current] = kSettledCost;
     for (std::size_t m = 0; m < moves.size(); ++m) {
       const int i = cx + moves[m].x, j = cy + moves[m].y;
       if (i < 0 || j < 0 || i >= grid.columns || j >= grid.rows) continue;
-      Node& node = nodes[index(i, j)];
-      if (node.state == kSettled) continue;
+      const uint32_t n = index(i, j);
+      // a move costs at least 0: no sum from here can lower a node at base or below, settled ones included
+      if (!(base < cost[n])) continue;
       float e;
       float* slot = cache != nullptr && cache->enabled() ? cache->slot(current, m) : nullptr;
       if (slot != nullptr && !std::isnan(*slot)) {
         e = *slot;
       } else {
-        const Point there = grid.Pixel(i, j);
-        e = walks[m].usable ? RecordedSegmentCost(ctx, there.x, there.y, walks[m])
-                            : SegmentCost(ctx, there.x, there.y, here.x, here.y, nullptr);
+        e = plans.Cost(ctx, m, grid.Pixel(i, j), here);
         if (slot != nullptr) *slot = e;
       }
       const double sum = static_cast<double>(e) + base;
-      if (sum < node.cost) {
-        const float previous = node.cost;
-        node.cost = static_cast<float>(sum);
-        node.pred = static_cast<int32_t>(current);
-        open.Place(index(i, j), previous);
+      if (sum < cost[n]) {
+        const float previous = cost[n];
+        const bool entering = pred[n] == kNoPredecessor;
+        cost[n] = static_cast<float>(sum);
+        pred[n] = current;
+        open.Place(n, previous, entering);
       }
     }
     if (open.empty()) break;
     current = open.PopMin();
-    if (current == target) break;
+    if (current == target) {
+      reached = true;
+      break;
+    }
   }
-  if (nodes[target].state != kSettled) return {};
+  if (!reached) return {};
   std::vector<Point> route;
-  for (uint32_t n = target; n != start; n = static_cast<uint32_t>(nodes[n].pred)) {
+  for (uint32_t n = target; n != start; n = pred[n]) {
     route.push_back(grid.Pixel(static_cast<int>(n % grid.columns), static_cast<int>(n / grid.columns)));
   }
   route.push_back(grid.Pixel(s.x, s.y));

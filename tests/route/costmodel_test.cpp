@@ -85,3 +85,53 @@ TEST(ExtraData, HeaderName) {
 
 }  // namespace
 }  // namespace route
+
+namespace route {
+namespace {
+
+// The lengths a walk crosses from a start, as WalkSegment computes them there.
+std::vector<WalkStep> WalkedFrom(const CostContext& ctx, int x0, int y0, int dx, int dy) {
+  std::vector<WalkStep> steps;
+  WalkSegment(ctx, x0, y0, x0 + dx, y0 + dy,
+              [&](int col, int row, double len, float, float) { steps.push_back({col - x0, row - y0, len}); });
+  return steps;
+}
+
+bool SameSteps(const std::vector<WalkStep>& a, const std::vector<WalkStep>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    if (a[k].dcol != b[k].dcol || a[k].drow != b[k].drow || a[k].length != b[k].length) return false;
+  }
+  return true;
+}
+
+TEST(RecordedWalk, SameLengthsFromEveryStartBelowTheLimit) {
+  CostContext ctx;
+  ctx.pixelSizeX = ctx.pixelSizeY = 0.3f;  // products that round
+  constexpr long long kLimit = 1 << 21;
+  struct Move {
+    int dx, dy;
+    bool recorded;
+  };
+  const Move moves[] = {{1, 0, true},   {0, -3, true},  {4, 4, true},  {1, 2, true},   {-2, 1, true},
+                        {6, -3, true},  {-5, 10, true}, {1, 3, false}, {-3, 2, false}, {2, 3, false}};
+  const int starts[][2] = {{0, 0}, {3999, 17}, {1234567, 7654321 % kLimit}, {kLimit - 11, kLimit - 11}, {-kLimit + 11, 5}};
+  for (const Move& m : moves) {
+    const RecordedWalk walk = RecordWalk(ctx, m.dx, m.dy, kLimit);
+    EXPECT_EQ(walk.usable, m.recorded) << m.dx << "," << m.dy;
+    if (!walk.usable) continue;
+    for (const auto& s : starts) {
+      EXPECT_TRUE(SameSteps(walk.steps, WalkedFrom(ctx, s[0], s[1], m.dx, m.dy)))
+          << m.dx << "," << m.dy << " from " << s[0] << "," << s[1];
+    }
+  }
+  // why thirds are refused: far from the origin they round differently
+  bool differs = false;
+  for (const auto& s : starts) differs = differs || !SameSteps(WalkedFrom(ctx, 0, 0, 1, 3), WalkedFrom(ctx, s[0], s[1], 1, 3));
+  EXPECT_TRUE(differs);
+  EXPECT_FALSE(RecordWalk(ctx, 1, 2, 1 << 23).usable) << "quarters are not exact in a float at 2^23";
+  EXPECT_TRUE(RecordWalk(ctx, 1, 1, 1 << 23).usable) << "halves are";
+}
+
+}  // namespace
+}  // namespace route
