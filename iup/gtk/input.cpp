@@ -385,19 +385,6 @@ gboolean OnScroll(GtkWidget*, GdkEventScroll* event, gpointer tag) {
   return TRUE;
 }
 
-// The wheel in notches, positive away from the user (GTK's "up").
-gboolean OnScroll(GtkWidget*, GdkEventScroll* event, gpointer tag) {
-  IupElement* e = ElementOf(tag);
-  double delta = 0;
-  if (event->direction == GDK_SCROLL_UP) delta = 1;
-  if (event->direction == GDK_SCROLL_DOWN) delta = -1;
-  if (event->direction == GDK_SCROLL_SMOOTH) delta = -event->delta_y;
-  if (e == nullptr || delta == 0) return FALSE;
-  event::CanvasWheel(e, static_cast<float>(delta), static_cast<int>(event->x), static_cast<int>(event->y),
-                     Status(event->state, ButtonsOf(event->state), false).c_str());
-  return TRUE;
-}
-
 gboolean OnCrossing(GtkWidget*, GdkEventCrossing* event, gpointer tag) {
   IupElement* e = ElementOf(tag);
   if (e == nullptr || event->mode != GDK_CROSSING_NORMAL) return FALSE;
@@ -491,7 +478,6 @@ void ConnectControl(Native* n) {
       g_signal_connect(n->inner, "button-press-event", G_CALLBACK(OnButton), Tag(n));
       g_signal_connect(n->inner, "button-release-event", G_CALLBACK(OnButton), Tag(n));
       g_signal_connect(n->inner, "motion-notify-event", G_CALLBACK(OnMotion), Tag(n));
-      g_signal_connect(n->inner, "scroll-event", G_CALLBACK(OnScroll), Tag(n));
       g_signal_connect(n->inner, "scroll-event", G_CALLBACK(OnScroll), Tag(n));
       g_signal_connect(n->inner, "enter-notify-event", G_CALLBACK(OnCrossing), Tag(n));
       g_signal_connect(n->inner, "leave-notify-event", G_CALLBACK(OnCrossing), Tag(n));
