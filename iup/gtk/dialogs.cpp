@@ -30,6 +30,16 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+void NotFound(GtkWindow* chooser, const std::string& title, const std::string& path) {
+  gchar* shown = g_filename_display_name(path.c_str());
+  GtkWidget* box = gtk_message_dialog_new(chooser, GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING, GTK_BUTTONS_OK,
+                                          "%s\nFile not found.\nCheck the file name and try again.", shown);
+  g_free(shown);
+  gtk_window_set_title(GTK_WINDOW(box), ToUtf8(title.c_str()).c_str());
+  gtk_dialog_run(GTK_DIALOG(box));
+  gtk_widget_destroy(box);
+}
+
 }  // namespace
 
 IupElement* TrackMenu(IupElement* menu, int x, int y) {
@@ -77,13 +87,26 @@ FileAnswer ChooseFile(IupElement* owner, const FileRequest& request) {
       request.save ? "_Save" : "_Open", GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileChooser* fc = GTK_FILE_CHOOSER(chooser);
   gtk_file_chooser_set_do_overwrite_confirmation(fc, request.save && !request.no_overwrite_prompt);
-  if (!request.directory.empty()) gtk_file_chooser_set_current_folder(fc, request.directory.c_str());
-  if (!request.file.empty()) {
-    if (typed)
-      gtk_file_chooser_set_current_name(fc, ToUtf8(request.file.c_str()).c_str());
-    else
-      gtk_file_chooser_set_filename(fc, request.file.c_str());
+  // the initial name's own folder goes before the one asked for, and the
+  // working folder is the start when neither is known (not GTK's "Recent")
+  const size_t slash = request.file.find_last_of('/');
+  std::string folder = request.directory, base = request.file;
+  if (slash != std::string::npos) {
+    folder.assign(request.file, 0, slash + 1);
+    base.assign(request.file, slash + 1, std::string::npos);
   }
+  if (folder.empty()) folder = ".";
+  if (gchar* absolute = g_canonicalize_filename(folder.c_str(), nullptr)) {
+    gtk_file_chooser_set_current_folder(fc, absolute);
+    if (!typed && !base.empty()) {
+      gchar* path = g_build_filename(absolute, base.c_str(), nullptr);
+      gtk_file_chooser_set_filename(fc, path);
+      g_free(path);
+    }
+    g_free(absolute);
+  }
+  // the name field is set even when empty, so the accept button follows it
+  if (typed) gtk_file_chooser_set_current_name(fc, ToUtf8(base.c_str()).c_str());
   if (!request.filter.empty()) {
     GtkFileFilter* filter = gtk_file_filter_new();
     const std::string& info = request.filter_info.empty() ? request.filter : request.filter_info;
@@ -99,13 +122,20 @@ FileAnswer ChooseFile(IupElement* owner, const FileRequest& request) {
     gtk_file_chooser_add_filter(fc, filter);
   }
   FileAnswer answer;
-  if (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
+  while (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
     gchar* name = gtk_file_chooser_get_filename(fc);
-    if (name != nullptr) {
-      answer.path = name;
-      answer.status = Exists(answer.path) ? 0 : 1;
-      g_free(name);
+    if (name == nullptr) break;
+    const std::string path = name;
+    g_free(name);
+    // GTK takes a typed name that does not exist even when opening: where
+    // no new file may be named the user is told and chooses again
+    if (!typed && !Exists(path)) {
+      NotFound(GTK_WINDOW(chooser), request.title, path);
+      continue;
     }
+    answer.path = path;
+    answer.status = Exists(answer.path) ? 0 : 1;
+    break;
   }
   gtk_widget_destroy(chooser);
   return answer;

@@ -4,6 +4,8 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 unset IUP_DRIVER
+# the file chooser keeps its settings in memory: no session bus here
+export GSETTINGS_BACKEND=memory
 # below the test's own 120 s, so that a hang still prints what the script saw
 export VARKO_TEST_TIMEOUT=100
 exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '

@@ -3,6 +3,8 @@
 # GTK driver) in a private Xvfb server with a window manager.
 set -u
 unset IUP_DRIVER
+# the file chooser keeps its settings in memory: no session bus here
+export GSETTINGS_BACKEND=memory
 exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   openbox >/dev/null 2>&1 &
   wm=$!
