@@ -1,7 +1,7 @@
 /* The base of the window canvas drivers: the drawing slots over a raster
  * whose row 0 is the top line, as on a window. The simulation draws with
  * device coordinates directly; images, whose row 0 is the bottom line,
- * are turned over on their way in and out. */
+ * go in and out one device row at a time. */
 #include "cdwin.h"
 
 #include <algorithm>
@@ -43,72 +43,69 @@ void ClipArea(cdCanvas* cv, int* xmin, int* xmax, int* ymin, int* ymax) {
   }
 }
 
-/* Rows ymin..ymax of a bottom-up plane, top row first. */
-bool TurnRows(const unsigned char* src, int iw, int ymin, int ymax, std::vector<unsigned char>& out) {
-  int rows = ymax - ymin + 1;
-  try {
-    out.resize(size_t(iw) * rows);
-  } catch (const std::bad_alloc&) {
-    return false;
+/* Row y of the raster as a raster of its own, with the raster's column
+ * clip. Images have their bottom line first and are sampled from it: put
+ * and read one device row at a time, each at the offset it has from the
+ * image's bottom line, they land exactly as on an RGB image canvas. */
+cdsim::Raster RowOf(const cdsim::Raster& ra, int y) {
+  cdsim::Raster row;
+  size_t at = size_t(y) * size_t(ra.w);
+  row.w = ra.w, row.h = 1;
+  row.r = ra.r + at, row.g = ra.g + at, row.b = ra.b + at;
+  row.xmin = ra.xmin, row.xmax = ra.xmax, row.ymin = 0, row.ymax = 0;
+  return row;
+}
+
+/* The device rows of an image of h rows whose bottom line is on row y,
+ * inside the raster's clip; each is handed over with its offset from the
+ * bottom line. */
+template <typename PutRow>
+void EachImageRow(const cdsim::Raster& ra, int y, int h, PutRow put_row) {
+  long long top = std::max<long long>((long long)y - h + 1, ra.ymin);
+  long long bottom = std::min<long long>(y, ra.ymax);
+  for (long long row = top; row <= bottom; row++) {
+    cdsim::Raster one = RowOf(ra, int(row));
+    put_row(one, int(y - row));
   }
-  for (int i = 0; i < rows; i++)
-    std::copy_n(src + size_t(ymax - i) * iw, iw, out.begin() + std::ptrdiff_t(i) * iw);
-  return true;
 }
 
-/* (x, y) is the device point of the image's bottom-left corner; on the
- * raster the image spans rows y - h + 1 .. y. */
-void PutTurned(cdCanvas* cv, int iw, const unsigned char* r, const unsigned char* g,
-               const unsigned char* b, const unsigned char* a, int x, int y, int w, int h,
-               int xmin, int xmax, int ymin, int ymax) {
-  std::vector<unsigned char> tr, tg, tb, ta;
-  if (!TurnRows(r, iw, ymin, ymax, tr) || !TurnRows(g, iw, ymin, ymax, tg) ||
-      !TurnRows(b, iw, ymin, ymax, tb) || (a && !TurnRows(a, iw, ymin, ymax, ta)))
-    return;
-  int rows = ymax - ymin + 1;
-  cdsim::RasterPutRGB(Ra(cv), iw, rows, tr.data(), tg.data(), tb.data(), a ? ta.data() : nullptr,
-                      x, y - h + 1, w, h, xmin, xmax, 0, rows - 1, cv->write_mode);
-}
-
-void PutImageRectRGB(cdCanvas* cv, int iw, int, const unsigned char* r, const unsigned char* g,
+void PutImageRectRGB(cdCanvas* cv, int iw, int ih, const unsigned char* r, const unsigned char* g,
                      const unsigned char* b, int x, int y, int w, int h, int xmin, int xmax,
                      int ymin, int ymax) {
-  PutTurned(cv, iw, r, g, b, nullptr, x, y, w, h, xmin, xmax, ymin, ymax);
+  EachImageRow(Ra(cv), y, h, [&](cdsim::Raster& row, int up) {
+    cdsim::RasterPutRGB(row, iw, ih, r, g, b, nullptr, x, -up, w, h, xmin, xmax, ymin, ymax,
+                        cv->write_mode);
+  });
 }
 
-void PutImageRectRGBA(cdCanvas* cv, int iw, int, const unsigned char* r, const unsigned char* g,
+void PutImageRectRGBA(cdCanvas* cv, int iw, int ih, const unsigned char* r, const unsigned char* g,
                       const unsigned char* b, const unsigned char* a, int x, int y, int w, int h,
                       int xmin, int xmax, int ymin, int ymax) {
-  PutTurned(cv, iw, r, g, b, a, x, y, w, h, xmin, xmax, ymin, ymax);
+  EachImageRow(Ra(cv), y, h, [&](cdsim::Raster& row, int up) {
+    cdsim::RasterPutRGB(row, iw, ih, r, g, b, a, x, -up, w, h, xmin, xmax, ymin, ymax,
+                        cv->write_mode);
+  });
 }
 
-void PutImageRectMap(cdCanvas* cv, int iw, int, const unsigned char* index, const long* colors,
+void PutImageRectMap(cdCanvas* cv, int iw, int ih, const unsigned char* index, const long* colors,
                      int x, int y, int w, int h, int xmin, int xmax, int ymin, int ymax) {
-  std::vector<unsigned char> turned;
-  if (!TurnRows(index, iw, ymin, ymax, turned)) return;
-  int rows = ymax - ymin + 1;
-  cdsim::RasterPutMap(Ra(cv), iw, rows, turned.data(), colors, x, y - h + 1, w, h, xmin, xmax, 0,
-                      rows - 1, cv->write_mode);
+  EachImageRow(Ra(cv), y, h, [&](cdsim::Raster& row, int up) {
+    cdsim::RasterPutMap(row, iw, ih, index, colors, x, -up, w, h, xmin, xmax, ymin, ymax,
+                        cv->write_mode);
+  });
 }
 
 /* (x, y): device point of the bottom-left corner; the planes get the
- * bottom line first, as every image. */
+ * bottom line first, as every image, and keep what they hold where the
+ * rectangle leaves the canvas. */
 void GetImageRGB(cdCanvas* cv, unsigned char* r, unsigned char* g, unsigned char* b, int x, int y,
                  int w, int h) {
-  std::vector<unsigned char> tr, tg, tb;
-  try {
-    size_t n = size_t(w) * size_t(h);
-    tr.assign(n, 0), tg.assign(n, 0), tb.assign(n, 0);
-  } catch (const std::bad_alloc&) {
-    return;
-  }
-  cdsim::RasterGetRGB(Ra(cv), tr.data(), tg.data(), tb.data(), x, y - h + 1, w, h);
-  for (int i = 0; i < h; i++) {
-    size_t from = size_t(h - 1 - i) * w, to = size_t(i) * w;
-    std::copy_n(tr.begin() + std::ptrdiff_t(from), w, r + to);
-    std::copy_n(tg.begin() + std::ptrdiff_t(from), w, g + to);
-    std::copy_n(tb.begin() + std::ptrdiff_t(from), w, b + to);
-  }
+  cdsim::Raster whole = Ra(cv);
+  cdsim::RasterResetClip(whole); /* reading ignores the clip */
+  EachImageRow(whole, y, h, [&](cdsim::Raster& row, int up) {
+    size_t at = size_t(up) * size_t(w);
+    cdsim::RasterGetRGB(row, r + at, g + at, b + at, x, 0, w, 1);
+  });
 }
 
 void ScrollArea(cdCanvas* cv, int xmin, int xmax, int ymin, int ymax, int dx, int dy) {

@@ -147,7 +147,109 @@ TEST_F(WindowCanvas, ScenesGiveTheSamePixelsAsAnRgbImage) {
          cdBox(0, 47, 0, 35);
          cdClip(CD_CLIPOFF);
        }},
+      {"lines", [] {
+         const int styles[] = {CD_CONTINUOUS, CD_DASHED, CD_DOTTED, CD_DASH_DOT, CD_DASH_DOT_DOT};
+         for (int i = 0; i < 5; i++) {
+           cdLineStyle(styles[i]);
+           cdLineWidth(1 << (i % 3));
+           cdForeground(cdEncodeColor(40 * i, 0, 200));
+           cdLine(1, 2 + 7 * i, 46, 5 + 6 * i);
+         }
+         cdLineStyle(CD_CONTINUOUS);
+         cdLineWidth(1);
+         cdRect(3, 44, 2, 33);
+       }},
+      {"polygons", [] {
+         cdForeground(cdEncodeColor(200, 100, 0));
+         cdBegin(CD_FILL);
+         cdVertex(2, 2), cdVertex(30, 5), cdVertex(12, 30), cdVertex(20, 12);
+         cdEnd();
+         cdForeground(cdEncodeColor(0, 100, 200));
+         cdBegin(CD_CLOSED_LINES);
+         cdVertex(25, 3), cdVertex(46, 20), cdVertex(30, 34);
+         cdEnd();
+         cdBegin(CD_OPEN_LINES);
+         cdVertex(1, 34), cdVertex(20, 20), cdVertex(40, 30);
+         cdEnd();
+       }},
+      {"arcs", [] {
+         cdForeground(cdEncodeColor(0, 0, 0));
+         cdArc(12, 12, 20, 14, 20, 250);
+         cdArc(30, 20, 15, 25, 300, 60);
+         cdForeground(cdEncodeColor(150, 0, 60));
+         cdSector(36, 10, 20, 16, 45, 200);
+         cdSector(12, 26, 13, 13, 0, 360);
+       }},
+      {"marks", [] {
+         const int types[] = {CD_PLUS, CD_STAR, CD_CIRCLE, CD_X, CD_BOX, CD_DIAMOND,
+                              CD_HOLLOW_CIRCLE, CD_HOLLOW_BOX, CD_HOLLOW_DIAMOND};
+         cdMarkSize(7);
+         for (int i = 0; i < 9; i++) {
+           cdMarkType(types[i]);
+           cdForeground(cdEncodeColor(20 * i, 100, 0));
+           cdMark(5 + 9 * (i % 5), 8 + 14 * (i / 5));
+         }
+       }},
+      {"hatch, stipple and pattern", [] {
+         cdForeground(cdEncodeColor(0, 0, 160));
+         cdBackground(cdEncodeColor(250, 220, 0));
+         cdBackOpacity(CD_OPAQUE);
+         cdInteriorStyle(CD_HATCH);
+         cdHatch(CD_DIAGCROSS);
+         cdBox(1, 20, 1, 15);
+         cdBackOpacity(CD_TRANSPARENT);
+         cdHatch(CD_FDIAGONAL);
+         cdSector(34, 9, 24, 16, 10, 300);
+         static const unsigned char stipple[20] = {1, 0, 0, 1, 1, 0, 1, 1, 0, 0,
+                                                   1, 0, 0, 0, 1, 0, 0, 1, 0, 0};
+         cdStipple(5, 4, stipple);
+         cdBox(1, 22, 18, 34);
+         static long pattern[20];
+         for (int i = 0; i < 20; i++) pattern[i] = cdEncodeColor(i * 12, 255 - i * 12, 90);
+         cdPattern(4, 5, pattern);
+         cdBegin(CD_FILL);
+         cdVertex(24, 18), cdVertex(46, 20), cdVertex(40, 35);
+         cdEnd();
+         cdInteriorStyle(CD_SOLID);
+         cdBackground(cdEncodeColor(255, 255, 255));
+       }},
+      {"images", [] {
+         cdPutImageRGB(pattern.w, pattern.h, pattern.r, pattern.g, pattern.b, 1, 1, 12, 9);
+         cdPutImageRectRGB(pattern.w, pattern.h, pattern.r, pattern.g, pattern.b, 40, 30, 0, 0,
+                           1, 3, 1, 2);
+         unsigned char alpha[20];
+         for (int i = 0; i < 20; i++) alpha[i] = static_cast<unsigned char>(i * 13);
+         cdPutImageRGBA(pattern.w, pattern.h, pattern.r, pattern.g, pattern.b, alpha, 15, 2, 11,
+                        7);
+         cdPutImageRGBA(pattern.w, pattern.h, pattern.r, pattern.g, pattern.b, alpha, -2, 37, 0,
+                        0);
+         unsigned char index[20];
+         for (int i = 0; i < 20; i++) index[i] = static_cast<unsigned char>(i % 3);
+         const long colors[3] = {cdEncodeColor(255, 0, 0), cdEncodeColor(0, 200, 0),
+                                 cdEncodeColor(10, 20, 230)};
+         cdPutImageMap(pattern.w, pattern.h, index, colors, 30, 5, 9, 13);
+         cdPutImageRectMap(pattern.w, pattern.h, index, colors, 45, -1, 0, 0, 0, 3, 0, 2);
+       }},
+      {"scroll and read back", [] {
+         cdForeground(cdEncodeColor(200, 30, 30));
+         cdBox(2, 20, 3, 12);
+         cdForeground(cdEncodeColor(30, 30, 200));
+         cdLine(0, 0, 47, 35);
+         cdScrollArea(0, 25, 0, 15, 6, 4);
+         cdScrollArea(10, 40, 8, 30, -3, 5);
+         cdScrollArea(30, 60, -4, 10, 4, -6);
+         unsigned char r[7 * 6], g[7 * 6], b[7 * 6];
+         cdGetImageRGB(r, g, b, 5, 6, 7, 6);
+         cdPutImageRGB(7, 6, r, g, b, 38, 28, 0, 0);
+         cdGetImageRGB(r, g, b, 44, -2, 7, 6);
+         cdPutImageRGB(7, 6, r, g, b, 0, 26, 0, 0);
+       }},
   };
+  // Hatches and stipples start at the window's top line, RGB images at
+  // their bottom line: with a height that their sizes divide both agree.
+  IupSetAttribute(canvas_, "RASTERSIZE", "48x40");
+  IupSetAttribute(dialog_, "SIZE", nullptr);
+  IupRefresh(dialog_);
   cdCanvasHandle cv = cdCreateCanvas(CD_IUP, canvas_);
   ASSERT_NE(cv, nullptr);
   for (const Case& c : cases) {
@@ -157,10 +259,10 @@ TEST_F(WindowCanvas, ScenesGiveTheSamePixelsAsAnRgbImage) {
     cdClear();
     c.scene();
     Planes window = FramebufferOf(canvas_);
-    Planes rgb = RgbCanvasDrawing(48, 36, [&] { c.scene(); });
+    Planes rgb = RgbCanvasDrawing(48, 40, [&] { c.scene(); });
     EXPECT_EQ(Difference(window, rgb), "");
     // and the scene did draw something
-    EXPECT_NE(Difference(rgb, RgbCanvasDrawing(48, 36, [] {})), "");
+    EXPECT_NE(Difference(rgb, RgbCanvasDrawing(48, 40, [] {})), "");
     cdActivate(cv);
   }
   cdKillCanvas(cv);
