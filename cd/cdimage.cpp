@@ -313,11 +313,13 @@ void* cdImageExChannel(cdImageEx* image, int channel) {
 /* ---- the server image driver (CD_IMAGE) ----
  * A canvas drawing into a server image made by a window canvas; sizes and
  * resolutions are the image's. The image stays its creator's: killing the
- * canvas leaves it alone (the creator must keep it while the canvas lives). */
+ * canvas leaves it alone, and killing the image first leaves the canvas its
+ * picture until the canvas is killed too. */
 namespace {
 
 struct ImageCanvas {
   cdsim::Raster raster; /* first: the window base reaches it */
+  cdwin::Picture* picture = nullptr; /* held while the canvas lives */
 };
 
 void CreateImageCanvas(cdCanvas* cv, void* data) {
@@ -334,10 +336,16 @@ void CreateImageCanvas(cdCanvas* cv, void* data) {
   cv->w_mm = p->w / p->xres, cv->h_mm = p->h / p->yres;
   cv->bpp = p->bpp;
   cv->y_inverted = 1;
+  cdwin::HoldPicture(p);
+  rec->picture = p;
   cv->driver_data = rec;
 }
 
-void KillImageCanvas(cdCanvas* cv) { delete static_cast<ImageCanvas*>(cv->driver_data); }
+void KillImageCanvas(cdCanvas* cv) {
+  ImageCanvas* rec = static_cast<ImageCanvas*>(cv->driver_data);
+  cdwin::ReleasePicture(rec->picture);
+  delete rec;
+}
 
 void FillImageOperations(cdCanvas* cv) {
   cdwin::FillBaseOperations(cv);

@@ -145,7 +145,7 @@ void PutImageRect(cdCanvas* cv, void* image, int x, int y, int xmin, int xmax, i
                       cv->write_mode);
 }
 
-void KillImage(void* image) { delete static_cast<Picture*>(image); }
+void KillImage(void* image) { ReleasePicture(static_cast<Picture*>(image)); }
 
 }  // namespace
 

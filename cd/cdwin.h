@@ -27,7 +27,14 @@ struct Picture {
   double xres = 3.78, yres = 3.78; /* the creating canvas' */
   int bpp = 24;
   std::vector<unsigned char> r, g, b;
+  int holders = 1; /* its creator, and each CD_IMAGE canvas drawing into it */
 };
+/* A CD_IMAGE canvas holds its picture, so killing the image first leaves
+ * the canvas drawing into live memory; the last release frees it. */
+inline void HoldPicture(Picture* p) { p->holders++; }
+inline void ReleasePicture(Picture* p) {
+  if (--p->holders == 0) delete p;
+}
 
 /* The base the three drivers share: every drawing slot over a raster the
  * driver keeps in driver_data (whose first member is a cdsim::Raster). */

@@ -450,6 +450,30 @@ TEST_F(WindowCanvas, ServerImageCanvasDrawsIntoTheImage) {
   cdKillCanvas(cv);
 }
 
+// Killing the server image first must not leave its canvas drawing into
+// freed memory (the sanitizer build catches that): the canvas keeps the
+// picture until it is killed itself.
+TEST_F(WindowCanvas, ServerImageKilledBeforeItsCanvas) {
+  cdCanvasHandle cv = cdCreateCanvas(CD_IUP, canvas_);
+  ASSERT_NE(cv, nullptr);
+  cdActivate(cv);
+  cdImage* image = cdCreateImage(6, 5);
+  ASSERT_NE(image, nullptr);
+  cdCanvasHandle on_image = cdCreateCanvas(CD_IMAGE, image);
+  ASSERT_NE(on_image, nullptr);
+  cdKillImage(image);
+  cdActivate(on_image);
+  cdForeground(cdEncodeColor(9, 8, 7));
+  cdBox(0, 5, 0, 4);
+  unsigned char r = 0, g = 0, b = 0;
+  cdGetImageRGB(&r, &g, &b, 5, 4, 1, 1);
+  EXPECT_EQ(r, 9);
+  EXPECT_EQ(b, 7);
+  cdKillCanvas(on_image);
+  cdActivate(cv);
+  cdKillCanvas(cv);
+}
+
 TEST_F(WindowCanvas, ElementDestroyedBeforeItsCanvas) {
   cdCanvasHandle cv = cdCreateCanvas(CD_IUP, canvas_);
   ASSERT_NE(cv, nullptr);
