@@ -215,6 +215,23 @@ struct MovePlans {
   }
 };
 
+// Nodes stored in tiles of 4 x 4, one cache line of costs, so that a node's
+// neighbours and a stretch of the search front in any direction share lines.
+struct TiledNodes {
+  uint32_t tilesX = 0;
+  long long size = 0;
+  TiledNodes(int columns, int rows)
+      : tilesX(static_cast<uint32_t>((columns + 3) / 4)), size(static_cast<long long>(tilesX) * ((rows + 3) / 4) * 16) {}
+  uint32_t Id(int c, int r) const {
+    return ((static_cast<uint32_t>(r >> 2) * tilesX + static_cast<uint32_t>(c >> 2)) << 4) |
+           static_cast<uint32_t>(((r & 3) << 2) | (c & 3));
+  }
+  Point Node(uint32_t id) const {
+    const uint32_t tile = id >> 4;
+    return {static_cast<int>(tile % tilesX * 4 + (id & 3)), static_cast<int>(tile / tilesX * 4 + ((id >> 2) & 3))};
+  }
+};
+
 }  // namespace
 
 std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCache* cache) {
@@ -222,37 +239,37 @@ std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCac
   const SearchGrid grid(ctx.width, ctx.height, ctx.searchStep);
   const Point s = grid.NodeOf(from), t = grid.NodeOf(to);
   if (s == t) return {grid.Pixel(s.x, s.y)};
-  const long long count = static_cast<long long>(grid.columns) * grid.rows;
-  if (count >= static_cast<long long>(kNoPredecessor)) return {};
+  const TiledNodes layout(grid.columns, grid.rows);
+  if (layout.size >= static_cast<long long>(kNoPredecessor)) return {};
   std::vector<float> cost;
   std::vector<uint32_t> pred;
   try {
-    cost.assign(static_cast<std::size_t>(count), kImpassable);
-    pred.assign(static_cast<std::size_t>(count), kNoPredecessor);
+    cost.assign(static_cast<std::size_t>(layout.size), kImpassable);
+    pred.assign(static_cast<std::size_t>(layout.size), kNoPredecessor);
   } catch (const std::bad_alloc&) {
     return {};
   }
   const std::vector<Point> moves = AllowedMoves(ctx.searchRadius, std::max(grid.columns, grid.rows));
   const MovePlans plans(ctx, grid, moves);
-  const auto index = [&](int c, int r) { return static_cast<uint32_t>(c + static_cast<long long>(r) * grid.columns); };
-  const uint32_t start = index(s.x, s.y), target = index(t.x, t.y);
+  const uint32_t start = layout.Id(s.x, s.y), target = layout.Id(t.x, t.y);
   OpenList open(cost.data());
   cost[start] = 0.0f;
   uint32_t current = start;
   bool reached = false;
   for (;;) {
-    const int cx = static_cast<int>(current % grid.columns), cy = static_cast<int>(current / grid.columns);
-    const Point here = grid.Pixel(cx, cy);
+    const Point c = layout.Node(current);
+    const Point here = grid.Pixel(c.x, c.y);
+    const long long edges = c.x + static_cast<long long>(c.y) * grid.columns;  // the cache is row-major
     const float base = cost[current];
     cost[current] = kSettledCost;
     for (std::size_t m = 0; m < moves.size(); ++m) {
-      const int i = cx + moves[m].x, j = cy + moves[m].y;
+      const int i = c.x + moves[m].x, j = c.y + moves[m].y;
       if (i < 0 || j < 0 || i >= grid.columns || j >= grid.rows) continue;
-      const uint32_t n = index(i, j);
+      const uint32_t n = layout.Id(i, j);
       // a move costs at least 0: no sum from here can lower a node at base or below, settled ones included
       if (!(base < cost[n])) continue;
       float e;
-      float* slot = cache != nullptr && cache->enabled() ? cache->slot(current, m) : nullptr;
+      float* slot = cache != nullptr && cache->enabled() ? cache->slot(edges, m) : nullptr;
       if (slot != nullptr && !std::isnan(*slot)) {
         e = *slot;
       } else {
@@ -262,7 +279,8 @@ std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCac
       const double sum = static_cast<double>(e) + base;
       if (sum < cost[n]) {
         const float previous = cost[n];
-        const bool entering = pred[n] == kNoPredecessor;
+        // only a node still at the ceiling may be unplaced (a lowering can round to the ceiling)
+        const bool entering = previous == kImpassable && pred[n] == kNoPredecessor;
         cost[n] = static_cast<float>(sum);
         pred[n] = current;
         open.Place(n, previous, entering);
@@ -278,7 +296,8 @@ std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCac
   if (!reached) return {};
   std::vector<Point> route;
   for (uint32_t n = target; n != start; n = pred[n]) {
-    route.push_back(grid.Pixel(static_cast<int>(n % grid.columns), static_cast<int>(n / grid.columns)));
+    const Point node = layout.Node(n);
+    route.push_back(grid.Pixel(node.x, node.y));
   }
   route.push_back(grid.Pixel(s.x, s.y));
   return route;
