@@ -3,6 +3,10 @@
 -- Pixel (col, row) has row 0 at the bottom line; map coordinates are those
 -- of the pixel centre. The legend is drawn in the canvas's lower right corner.
 -- Export draws the view at its current size into a CD_IMAGERGB canvas.
+-- The view keeps its centre (view.cx, view.cy, in image pixels): resizing
+-- the window and the zoom keys keep it; the wheel zooms around the pointer.
+-- The scrollbars run over the image and the view together, in image pixels
+-- from the image's left and top edges.
 VarkoMap = {}
 
 local view = { zoom = 1, cx = 0, cy = 0, w = 0, h = 0, image = nil, rgb = nil,
@@ -20,11 +24,13 @@ function imagetocanvas(col, row)
          math.floor(ch / 2 + (row + 0.5 - view.cy) * view.zoom)
 end
 
+-- Canvas pixel (x, y) to the image pixel shown at its centre.
 local function canvastoimage(x, y)
   local cw, ch = canvas_size()
-  return math.floor((x - cw / 2) / view.zoom + view.cx),
-         math.floor((y - ch / 2) / view.zoom + view.cy)
+  return math.floor((x + 0.5 - cw / 2) / view.zoom + view.cx),
+         math.floor((y + 0.5 - ch / 2) / view.zoom + view.cy)
 end
+VarkoMap.canvasToImage = canvastoimage
 
 function imagetomap(col, row)
   local p = Varko.Project
@@ -54,9 +60,18 @@ local function draw_paths()
     cdMark(x, y); prev = { x, y }
   end
   if prev and view.pointer then cdLine(prev[1], prev[2], view.pointer[1], view.pointer[2]) end
+  -- the XY window gives its mark as a canvas point: kept as the image point
+  -- it showed, so that the mark follows zoom and pan
   local m = Varko.Project and Varko.Project.XYMark
   if m and m.x and m.y then
-    local x, y = imagetocanvas(m.x, m.y)
+    if not view.mark or view.mark.cx ~= m.x or view.mark.cy ~= m.y then
+      local cw, ch = canvas_size()
+      view.mark = { cx = m.x, cy = m.y, ix = (m.x - cw / 2) / view.zoom + view.cx,
+                    iy = (m.y - ch / 2) / view.zoom + view.cy }
+    end
+    local cw, ch = canvas_size()
+    local x = math.floor(cw / 2 + (view.mark.ix - view.cx) * view.zoom)
+    local y = math.floor(ch / 2 + (view.mark.iy - view.cy) * view.zoom)
     cdForeground(CD_BLACK); cdLine(x - 6, y, x + 6, y); cdLine(x, y - 6, x, y + 6)
   end
 end
@@ -76,18 +91,44 @@ local function draw_legend(cw)
   cdText(cw - 34, 10 + n * 10 - 4, tostring(l.max))
 end
 
+-- The map straight from its palette, stretched by the zoom, every pixel
+-- where imagetocanvas puts it. The stretch gives target column j the source
+-- column floor(j / zoom + 0.5), so a source pixel is centred on its corner:
+-- the map is put half a pixel further right and up, after three puts that
+-- fill the half pixels this leaves uncovered at the left and bottom edges.
+local function put_map(image, cw, ch)
+  local s = view.zoom
+  local left, bottom = cw / 2 - view.cx * s, ch / 2 - view.cy * s
+  local w, h = math.floor(view.w * s + 0.5), math.floor(view.h * s + 0.5)
+  local ax, ay = math.floor(left + 0.5), math.floor(bottom + 0.5)
+  local bx, by = math.floor(left + s / 2 + 0.5), math.floor(bottom + s / 2 + 0.5)
+  local put = function(x, y) cdPutImageMap(image.imagemap, image.palette, x, y, w, h) end
+  local clip = cdClip(CD_QUERY)
+  cdClipArea(ax, ax + w - 1, ay, ay + h - 1)
+  cdClip(CD_CLIPAREA)
+  if bx ~= ax or by ~= ay then put(ax, ay); put(bx, ay); put(ax, by) end
+  put(bx, by)
+  cdClip(clip)
+end
+
 -- Draws the whole view on the active canvas of size cw x ch.
 local function draw(cw, ch)
   cdBackground(CD_GRAY); cdClear()
-  if view.image then
-    local x0, y0 = imagetocanvas(0, 0)
-    local s = view.zoom
-    -- the map is drawn straight from its palette, stretched by the zoom
-    cdPutImageMap(view.image.imagemap, view.image.palette, math.floor(x0 - s / 2 + 0.5), math.floor(y0 - s / 2 + 0.5),
-                  math.floor(view.w * s + 0.5), math.floor(view.h * s + 0.5))
-  end
+  if view.image then put_map(view.image, cw, ch) end
   draw_paths()
   draw_legend(cw)
+end
+
+-- The scrollbars: the image and the view together, the view as the page.
+local function update_scrollbars()
+  local c = view.canvas
+  if not c or not view.cd then return end
+  local cw, ch = canvas_size()
+  local vw, vh = cw / view.zoom, ch / view.zoom
+  local left, top = view.cx - vw / 2, view.h - (view.cy + vh / 2)
+  c.xmin, c.xmax, c.dx = math.min(0, left), math.max(view.w, left + vw), vw
+  c.ymin, c.ymax, c.dy = math.min(0, top), math.max(view.h, top + vh), vh
+  c.posx, c.posy = left, top
 end
 
 function VarkoMap.redraw()
@@ -95,6 +136,17 @@ function VarkoMap.redraw()
   cdActivate(view.cd)
   draw(cdGetCanvasSize())
   cdFlush()
+  update_scrollbars()
+end
+
+-- A scrollbar moved: its position is the view's left (top) edge.
+local horizontal_ops = { [IUP_SBPGLEFT] = true, [IUP_SBPGRIGHT] = true, [IUP_SBLEFT] = true,
+                         [IUP_SBRIGHT] = true, [IUP_SBPOSH] = true, [IUP_SBDRAGH] = true }
+local function scroll(op, posx, posy)
+  local cw, ch = canvas_size()
+  if horizontal_ops[op] then view.cx = posx + cw / view.zoom / 2
+  else view.cy = view.h - posy - ch / view.zoom / 2 end
+  VarkoMap.redraw()
 end
 
 function VarkoMap.fit()
@@ -104,7 +156,8 @@ function VarkoMap.fit()
   VarkoMap.redraw()
 end
 
--- Zooms by factor keeping the image point under canvas point (px, py).
+-- Zooms by factor keeping the image point under canvas point (px, py),
+-- the centre of the view by default.
 local function zoom_at(factor, px, py)
   local cw, ch = canvas_size()
   px, py = px or cw / 2, py or ch / 2
@@ -181,15 +234,23 @@ end
 function VarkoMap.create()
   local c = iupcanvas{}
   c.rastersize = "400x300"
+  c.scrollbar = "YES"
   canvas = c
   c.mapcb = function(self)
     if CD_IUP then view.cd = cdCreateCanvas(CD_IUP, self)
     else view.cd = cdCreateCanvas(CD_IMAGERGB, imCreateImageRGB(400, 300)) end
     rawset(tab_handle[c], "cdlua_canvas", view.cd)  -- kept on the script object, not as an attribute
+    view.canvas = c
     VarkoMap.fit()
   end
   c.action = function() VarkoMap.redraw() end
-  c.resize = function() VarkoMap.redraw() end
+  c.resize = function() VarkoMap.redraw() end  -- the centre stays
+  c.scroll = function(self, op, posx, posy) scroll(op, posx, posy) end
+  -- two notches zoom as much as one zoom key, around the canvas pixel under the pointer
+  c.wheel = function(self, delta, x, y)
+    local cy = select(2, canvas_size()) - 1 - y
+    zoom_at(2 ^ (delta / 2), x + 0.5, cy + 0.5)
+  end
   c.motion = function(self, x, y, st)
     local cy = select(2, canvas_size()) - 1 - y
     if view.drag then
