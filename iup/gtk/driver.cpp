@@ -280,6 +280,12 @@ void MakeControl(Native* n) {
   if (n->kind == IUP_CANVAS) AcceptDrops(n);
 }
 
+// A font set on a mapped element reaches the elements that inherit it.
+void ApplyFontBelow(IupElement* e) {
+  if (Native* n = Find(e)) ApplyFont(n->inner, e);
+  for (IupElement* child = IupGetChild(e); child != nullptr; child = IupGetBrother(child)) ApplyFontBelow(child);
+}
+
 class GtkDriver final : public Driver {
  public:
   const char* Name() const override { return "GTK"; }
@@ -325,11 +331,12 @@ class GtkDriver final : public Driver {
     pango_layout_set_font_description(layout, FontOf(e));
     const std::string utf8 = ToUtf8(text);
     pango_layout_set_text(layout, utf8.c_str(), -1);
-    int width = 0, height = 0;
-    pango_layout_get_pixel_size(layout, &width, &height);
+    // rounded up, as a GtkLabel asks for its text
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
     g_object_unref(layout);
     g_object_unref(context);
-    return width;
+    return PANGO_PIXELS_CEIL(logical.width);
   }
 
   ScreenMetrics Screen() override {
@@ -631,7 +638,7 @@ void GtkDriver::SetAttribute(IupElement* e, const char* name, const char* value)
   } else if (std::strcmp(name, "VISIBLE") == 0) {
     if (n->kind != IUP_DIALOG) SetVisible(e, ReadBoolOf(value) != 0);
   } else if (std::strcmp(name, "WINFONT") == 0 || std::strcmp(name, "FONT") == 0) {
-    ApplyFont(n->inner, e);
+    ApplyFontBelow(e);
   } else if (IsEdit(n->kind) && std::strcmp(name, "NC") == 0 && value != nullptr) {
     n->max_chars = std::max(0, std::atoi(value));
   } else if (IsEdit(n->kind) && (std::strcmp(name, "INSERT") == 0 || std::strcmp(name, "APPEND") == 0) &&

@@ -98,11 +98,15 @@ void ApplyFont(GtkWidget* widget, IupElement* e) {
                 pango_font_description_get_family(d), pango_font_description_get_size(d) / PANGO_SCALE,
                 pango_font_description_get_weight(d) >= PANGO_WEIGHT_BOLD ? "bold" : "normal",
                 pango_font_description_get_style(d) == PANGO_STYLE_ITALIC ? "italic" : "normal");
-  GtkCssProvider* provider = gtk_css_provider_new();
+  // one provider per widget, reloaded when the font changes
+  auto* provider = static_cast<GtkCssProvider*>(g_object_get_data(G_OBJECT(widget), "varko-font"));
+  if (provider == nullptr) {
+    provider = gtk_css_provider_new();
+    gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(provider),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_set_data_full(G_OBJECT(widget), "varko-font", provider, g_object_unref);
+  }
   gtk_css_provider_load_from_data(provider, css, -1, nullptr);
-  gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(provider),
-                                 GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-  g_object_unref(provider);
 }
 
 namespace {
