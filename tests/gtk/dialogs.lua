@@ -1,4 +1,5 @@
--- Real X input on dialogs: K_ANY sees the keys typed in a field,
+-- Real X input on dialogs: K_ANY sees the keys typed in a field (a
+-- dialog's K_ANY those of a field without one),
 -- focus callbacks, a list's event order, a menu-bar item, a popup MENU whose
 -- item runs before IupPopup returns, nested popup dialogs with their default
 -- buttons (Enter, Esc) and the disabling of the other dialogs meanwhile, and
@@ -53,7 +54,15 @@ local behind = iupbutton { title = "Behind", rastersize = "60x30",
 local outer_returned = false
 local open = iupbutton { title = "Open", rastersize = "60x30",
   action = function() outer:popup(200, 200); outer_returned = true end }
-local main = iupdialog { iupvbox { field, canvas, list, iuphbox { behind, open } }, title = "gtk-dialogs" }
+-- a field without a k_any of its own: the dialog's k_any sees its keys
+local plain = iuptext { rastersize = "120x", value = "" }
+local dialog_keys = {}
+local main = iupdialog { iupvbox { field, canvas, list, iuphbox { behind, open }, plain }, title = "gtk-dialogs",
+  k_any = function(self, key)
+    dialog_keys[#dialog_keys + 1] = key
+    if key == string.byte("z") then return IUP_IGNORE end
+    return IUP_DEFAULT
+  end }
 
 -- a second dialog with a menu bar
 local menu_runs = 0
@@ -91,6 +100,9 @@ local _, entry_h = size(entry)
 local win, menu_win, outer_win, inner_win
 local list_y = field_h + canvas_h
 local buttons_y = list_y + list_h + 15
+local _, behind_h = size(behind)
+local _, plain_h = size(plain)
+local plain_y = list_y + list_h + behind_h + plain_h // 2
 local entry_y = nest_h + entry_h // 2
 local since
 local function wait(seconds)
@@ -112,6 +124,12 @@ xinput.steps({
   { what = "clicking the canvas moves the focus",
     action = function() xinput.click(win, 60, field_h + 30) end,
     done = function() return logged("canvas getfocus") end },
+  { what = "typing into the field without a k_any",
+    action = function()
+      xinput.click(win, 20, plain_y)
+      xinput.run("type --delay 60 'xzy'")
+    end,
+    done = function() return #dialog_keys >= 3 end },
   { what = "choosing the first list item",
     action = function() xinput.click(win, 30, list_y + 6) end,
     done = function() return #list_events >= 2 end },
@@ -181,6 +199,10 @@ IupMainLoop()
 
 check_eq(table.concat(keys, ","), "97,113,98", "K_ANY saw the keys typed in the field")
 check_eq(field.value, "ab", "IUP_IGNORE from K_ANY kept the q out")
+-- (later keys on the list may follow)
+check_eq(table.concat(dialog_keys, ",", 1, math.min(3, #dialog_keys)), "120,122,121",
+         "the dialog's K_ANY saw the keys typed in a field without one, not those of a field with one")
+check_eq(plain.value, "xy", "IUP_IGNORE from the dialog's K_ANY kept the z out")
 check(logged("field getfocus"), "the field reported its focus")
 check(logged("field killfocus canvas"), "the field lost the focus to the canvas")
 check_eq(table.concat(list_events, ","), "two 2 0,one 1 1,one 1 0,five 5 1", "list: old item first, then the new one")
