@@ -66,8 +66,8 @@ local function draw_paths()
   if m and m.x and m.y then
     if not view.mark or view.mark.cx ~= m.x or view.mark.cy ~= m.y then
       local cw, ch = canvas_size()
-      view.mark = { cx = m.x, cy = m.y, ix = (m.x - cw / 2) / view.zoom + view.cx,
-                    iy = (m.y - ch / 2) / view.zoom + view.cy }
+      view.mark = { cx = m.x, cy = m.y, ix = (m.x + 0.5 - cw / 2) / view.zoom + view.cx,
+                    iy = (m.y + 0.5 - ch / 2) / view.zoom + view.cy }
     end
     local cw, ch = canvas_size()
     local x = math.floor(cw / 2 + (view.mark.ix - view.cx) * view.zoom)

@@ -176,6 +176,30 @@ do
   cw, ch = nw, nh
 end
 
+-- The XY window's mark, given as a canvas point, stays on its pixel when
+-- the view zooms and pans.
+do
+  VarkoMap.fit()
+  local x, y = imagetocanvas(5, 4)
+  Varko.Project.XYMark = { x = x, y = y }
+  VarkoMap.redraw()
+  local marked = {}
+  for _, step in ipairs({ "shown", "zoomed", "panned" }) do
+    if step == "zoomed" then VarkoMap.zoom(2) end
+    if step == "panned" then iuptest.scroll(canvas, IUP_SBRIGHT); iuptest.deliver() end
+    local mx, my = imagetocanvas(5, 4)
+    -- a canvas point is known to a pixel of the view it was given in
+    local across, up = false, false
+    for d = -1, 1 do
+      across = across or shown_at(mx + 4, my + d) == "0 0 0"
+      up = up or shown_at(mx + d, my + 4) == "0 0 0"
+    end
+    if across and up then marked[#marked + 1] = step end
+  end
+  check_eq(table.concat(marked, " "), "shown zoomed panned", "the mark's cross sits on its pixel")
+  Varko.Project.XYMark = {}
+end
+
 -- The status line for a known pixel: pixel, map coordinates (pixel centre),
 -- class.
 do
