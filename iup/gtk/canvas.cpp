@@ -1,6 +1,8 @@
 // Shows the framebuffers of window canvases (CD_IUP, CD_NATIVEWINDOW) in
 // their GTK drawing areas: the canvas drivers draw with our rasteriser, and
 // the draw handler copies the planes to the screen after the repaint ACTION.
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "gtk/gtkint.h"
@@ -19,9 +21,17 @@ void QueueRedraw(IupElement* element) {
     gtk_widget_queue_draw(n->inner);
 }
 
+// Copies the part of the framebuffer GTK asks to redraw (the clip of cr)
+// into one surface of that size and paints it there.
 void Paint(const canvasfb::Framebuffer& fb, cairo_t* cr) {
-  if (fb.width <= 0 || fb.height <= 0) return;
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, fb.width, fb.height);
+  double cx1 = 0, cy1 = 0, cx2 = 0, cy2 = 0;
+  cairo_clip_extents(cr, &cx1, &cy1, &cx2, &cy2);
+  const int x0 = std::max(0, static_cast<int>(std::floor(cx1)));
+  const int y0 = std::max(0, static_cast<int>(std::floor(cy1)));
+  const int x1 = std::min(fb.width, static_cast<int>(std::ceil(cx2)));
+  const int y1 = std::min(fb.height, static_cast<int>(std::ceil(cy2)));
+  if (x0 >= x1 || y0 >= y1) return;
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, x1 - x0, y1 - y0);
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(surface);
     return;
@@ -29,16 +39,16 @@ void Paint(const canvasfb::Framebuffer& fb, cairo_t* cr) {
   cairo_surface_flush(surface);
   unsigned char* data = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
-  for (int y = 0; y < fb.height; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<size_t>(y) * stride);
+  for (int y = y0; y < y1; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<size_t>(y - y0) * stride);
     const size_t base = static_cast<size_t>(y) * fb.width;
-    for (int x = 0; x < fb.width; ++x) {
+    for (int x = x0; x < x1; ++x) {
       const size_t i = base + x;
-      row[x] = (std::uint32_t{fb.r[i]} << 16) | (std::uint32_t{fb.g[i]} << 8) | fb.b[i];
+      row[x - x0] = (std::uint32_t{fb.r[i]} << 16) | (std::uint32_t{fb.g[i]} << 8) | fb.b[i];
     }
   }
   cairo_surface_mark_dirty(surface);
-  cairo_set_source_surface(cr, surface, 0, 0);
+  cairo_set_source_surface(cr, surface, x0, y0);
   cairo_paint(cr);
   cairo_surface_destroy(surface);
 }
