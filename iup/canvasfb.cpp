@@ -5,8 +5,8 @@
 #include <cstring>
 #include <map>
 
-#include "headless/headless.h"
 #include "iupcanvasfb.h"
+#include "iupcore.h"
 #include "iupdriver.h"
 
 namespace iup::canvasfb {
@@ -31,20 +31,26 @@ Store& St() {
   return store;
 }
 
-bool IsHeadless() {
-  Driver* d = CurrentDriver();
-  return d != nullptr && std::strcmp(d->Name(), "Headless") == 0;
-}
-
 int MappedCanvas(IupElement* e) {
   if (e == nullptr || IupGetKind(e) != IUP_CANVAS || IupGetAttribute(e, "WID") == nullptr) return 0;
   return IupGetSerial(e);
 }
 
+// the mapped CANVAS at or below e whose native window is `window`, or 0
+int CanvasBelow(IupElement* e, void* window) {
+  for (; e != nullptr; e = IupGetBrother(e)) {
+    if (IupGetKind(e) == IUP_CANVAS && IupGetAttributePointer(e, "WID") == window)
+      return MappedCanvas(e);
+    if (int serial = CanvasBelow(IupGetChild(e), window)) return serial;
+  }
+  return 0;
+}
+
+// Any driver's "WID" of a canvas: the canvases of every dialog are searched.
 int CanvasOfWindow(void* window) {
-  if (window == nullptr || !IsHeadless()) return 0;
-  for (auto& [element, widget] : headless::S().widgets)
-    if (widget.get() == window) return MappedCanvas(element);
+  if (window == nullptr) return 0;
+  for (IupElement* dialog : Dialogs())
+    if (int serial = CanvasBelow(IupGetChild(dialog), window)) return serial;
   return 0;
 }
 
