@@ -93,7 +93,6 @@ int ReadHeader(BmpFile* f) {
   if (compression == 3) after_palette += 12;
   if (f->data_offset < after_palette) f->data_offset = after_palette;
   f->stride = (width * b + 31) / 32 * 4;
-  if (!Allocate(f->row, static_cast<size_t>(f->stride) * 2)) return IM_ERR_READ;
   f->rec.cur_row = f->top_down ? f->rec.height - 1 : 0;
   return IM_ERR_NONE;
 }
@@ -120,9 +119,16 @@ int ReadPalette(imFile* rec, uint32_t* palette) {
   return f->in->Seek(f->data_offset) ? IM_ERR_NONE : IM_ERR_READ;
 }
 
+// The first line also positions the file when no palette was read, and
+// makes the line buffer: not at open, so that a tiny file claiming huge
+// lines costs nothing when only its header is asked for, and an
+// uncompressed file must hold its first line before the buffer is made.
 bool SeekData(BmpFile* f) {
-  // the first line also positions the file when no palette was read
-  if (f->written == 0 && !f->in->Seek(f->data_offset)) return false;
+  if (f->written == 0) {
+    if (!f->in->Seek(f->data_offset)) return false;
+    if (f->rle == 0 && f->in->Remaining() < f->stride) return false;
+    if (!Allocate(f->row, static_cast<size_t>(f->stride) * 2)) return false;
+  }
   f->written++;
   return true;
 }

@@ -3,6 +3,9 @@
 // files we write load right in them, and hostile files fail with their error
 // code (leaks and overruns show under the sanitizers).
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -392,6 +395,51 @@ TEST(CodecsHostile, BadFilesFailWithTheirErrorCode) {
     std::string path = std::string(VARKO_TEST_DATA) + "/bad/" + c.file;
     ASSERT_TRUE(fs::exists(path)) << path;
     EXPECT_EQ(Load(*c.driver, path).error, c.error) << c.file;
+  }
+}
+
+// Peak memory, in kilobytes, that asking a file's header adds; measured in a
+// child process so earlier tests' peaks do not hide it.
+long HeaderPeakKilobytes(const std::string& path) {
+  pid_t child = fork();
+  if (child == 0) {
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    int width = 0, height = 0, type = 0, pal_count = 0;
+    int error = imImageInfo(path.c_str(), &width, &height, &type, &pal_count);
+    getrusage(RUSAGE_SELF, &after);
+    long added = (after.ru_maxrss - before.ru_maxrss) / 1024;  // in MB, capped for the status
+    _exit(error != IM_ERR_NONE ? 255 : static_cast<int>(added < 254 ? added : 254));
+  }
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status) == 255 ? -2 : WEXITSTATUS(status) * 1024L;
+}
+
+// Tiny files that claim huge lines: their header is reported without
+// making line buffers, and loading them fails as truncated.
+TEST(CodecsHostile, HugeLinesInATinyFileCostNoMemory) {
+  struct Case {
+    const char* file;
+    imFormat* driver;
+  } cases[] = {
+      {"bmp_wide_lines_tiny_file.bmp", &imFormatBMP},
+  };
+  for (const Case& c : cases) {
+    std::string path = std::string(VARKO_TEST_DATA) + "/bad/" + c.file;
+    long added = HeaderPeakKilobytes(path);
+    EXPECT_GE(added, 0) << c.file << ": header not reported";
+    EXPECT_LT(added, 32 * 1024) << c.file;
+    int error = 0;
+    imFile* f = c.driver->read_open(path.c_str(), &error);
+    ASSERT_NE(f, nullptr) << c.file;
+    EXPECT_EQ(error, IM_ERR_NONE) << c.file;
+    std::vector<unsigned char> line(1);  // never written: the first line is missing
+    EXPECT_EQ(f->type == IM_MAP ? c.driver->read_line_map(f, line.data())
+                                : c.driver->read_line_rgb(f, line.data(), line.data(), line.data()),
+              IM_ERR_READ)
+        << c.file;
+    c.driver->close(f);
   }
 }
 

@@ -28,6 +28,7 @@ put("bmp_rle8_run_past_row.bmp", bmp(4, 2, 8, 1, pixels=bytes([9, 1, 0, 0, 0, 1]
 put("bmp_rle8_delta_past_row.bmp", bmp(4, 2, 8, 1, pixels=bytes([2, 1, 0, 2, 5, 0, 0, 1])))
 put("bmp_rle8_no_end.bmp", bmp(4, 3, 8, 1, pixels=bytes([4, 1, 0, 0, 2, 1])))
 put("bmp_header_64.bmp", bmp(4, 4, 24, header=64, pixels=b"\0" * 48))
+put("bmp_wide_lines_tiny_file.bmp", bmp(0x08000007, 5, 24))  # 400 MB lines in 54 bytes
 put("bmp_depth_2.bmp", bmp(4, 4, 2, pixels=b"\0" * 16))
 put("bmp_bitfields_24bit.bmp", bmp(4, 4, 24, 3, pixels=b"\0" * 48))
 put("bmp_jpeg_compression.bmp", bmp(4, 4, 24, 4, pixels=b"\0" * 48))
