@@ -1,0 +1,63 @@
+"""Pillow's side of bench/im_formats.sh: loads the raw pictures written by
+bench_im_formats --raw-dir, then saves and loads each format variant with
+Pillow's defaults (the settings our writers use where they differ: JPEG at
+quality 100, PCX and TIFF LZW compressed, PNG at level 6) and prints
+"save/<variant>/<kind> <min seconds>" per case."""
+import os
+import sys
+import time
+
+from PIL import Image
+
+SIDE = 4000
+VARIANTS = [  # name, Pillow format, save options, writes maps, writes RGB
+    ("bmp", "BMP", {}, True, True),
+    ("pcx", "PCX", {}, True, True),
+    ("gif", "GIF", {}, True, False),
+    ("tif_none", "TIFF", {"compression": None}, True, True),
+    ("tif_lzw", "TIFF", {"compression": "tiff_lzw"}, True, True),
+    ("tga", "TGA", {}, True, True),
+    ("jpg", "JPEG", {"quality": 100}, True, True),
+    ("png", "PNG", {"compress_level": 6}, True, True),
+]
+
+
+def pictures(raw):
+    def plane(name):
+        with open(os.path.join(raw, name), "rb") as f:
+            return Image.frombytes("L", (SIDE, SIDE), f.read())
+
+    indexed = Image.frombytes("P", (SIDE, SIDE), plane("map.raw").tobytes())
+    indexed.putpalette(open(os.path.join(raw, "palette.raw"), "rb").read())
+    rgb = Image.merge("RGB", [plane("red.raw"), plane("green.raw"), plane("blue.raw")])
+    return indexed, rgb
+
+
+def best(repeat, action):
+    times = []
+    for _ in range(repeat):
+        start = time.perf_counter()
+        action()
+        times.append(time.perf_counter() - start)
+    return min(times)
+
+
+def main():
+    raw, tmp, repeat = sys.argv[1], sys.argv[2], int(sys.argv[3])
+    indexed, rgb = pictures(raw)
+    for name, fmt, options, maps, rgbs in VARIANTS:
+        for kind, image, wanted in (("map", indexed, maps), ("rgb", rgb, rgbs)):
+            if not wanted:
+                continue
+            if fmt == "JPEG" and kind == "map":
+                image = image.convert("RGB").convert("L")  # our JPEG writer stores maps as grey
+            path = os.path.join(tmp, "pillow_%s_%s" % (name, kind))
+            save = best(repeat, lambda: image.save(path, fmt, **options))
+            load = best(repeat, lambda: Image.open(path).load())
+            os.remove(path)
+            print("save/%s/%s %.6f" % (name, kind, save))
+            print("load/%s/%s %.6f" % (name, kind, load))
+            sys.stdout.flush()
+
+
+main()
