@@ -268,6 +268,33 @@ TEST_F(WindowCanvas, ScenesGiveTheSamePixelsAsAnRgbImage) {
   cdKillCanvas(cv);
 }
 
+// Hatches start at the window's top line (y grows downwards there): on a
+// window 36 rows high, row y shows the RGB image's hatch row (y + 4) mod 8.
+TEST_F(WindowCanvas, HatchesStartAtTheTopLine) {
+  auto hatched = [] {
+    cdForeground(cdEncodeColor(0, 0, 0));
+    cdInteriorStyle(CD_HATCH);
+    cdHatch(CD_DIAGCROSS);
+    cdBox(0, 47, 0, 35);
+    cdInteriorStyle(CD_SOLID);
+  };
+  cdCanvasHandle cv = cdCreateCanvas(CD_IUP, canvas_);
+  ASSERT_NE(cv, nullptr);
+  cdActivate(cv);
+  hatched();
+  Planes window = FramebufferOf(canvas_);
+  Planes rgb = RgbCanvasDrawing(48, 36, hatched);
+  ASSERT_EQ(window.r.size(), rgb.r.size());
+  for (int y = 0; y < 36; y++) {
+    SCOPED_TRACE(y);
+    auto row = [](const Planes& p, int at) {
+      return std::vector<unsigned char>(p.r.begin() + at * 48, p.r.begin() + (at + 1) * 48);
+    };
+    EXPECT_EQ(row(window, y), row(rgb, (y + 4) % 8));
+  }
+  cdKillCanvas(cv);
+}
+
 TEST_F(WindowCanvas, SizesComeFromTheElement) {
   cdCanvasHandle cv = cdCreateCanvas(CD_IUP, canvas_);
   ASSERT_NE(cv, nullptr);
