@@ -68,13 +68,27 @@ void* ServerImageData(lua_State* L, int idx, const char* driver) {
 
 // "%dx%d %p %p %p" with " -r%g" when a resolution follows the image; the
 // text is pushed and stays on the stack until the canvas is made.
+// A live extended image with red, green and blue planes, or null.
+cdImageEx* RgbImageExAt(lua_State* L, int idx) {
+  auto* cell = static_cast<ImageExCell*>(ToKind(L, idx, Kind::ImageEx));
+  if (cell == nullptr || cell->image == nullptr) return nullptr;
+  if (cell->image->type != CD_RGB && cell->image->type != CD_RGBA) return nullptr;
+  return cell->image;
+}
+
+// A script RGB image, or an extended image of an RGB type.
 void* ImageRGBData(lua_State* L, int idx, const char* driver) {
   imlua::ImageRGB* image = script::HasArg(L, idx) ? imlua::ToImageRGB(L, idx) : nullptr;
-  if (image == nullptr || !image->live()) RaiseData(driver, "imagergb_tag");
+  cdImageEx* image_ex = script::HasArg(L, idx) ? RgbImageExAt(L, idx) : nullptr;
+  if ((image == nullptr || !image->live()) && image_ex == nullptr) RaiseData(driver, "imagergb_tag");
   char text[160];
-  int used = std::snprintf(text, sizeof text, "%dx%d %p %p %p", image->width, image->height,
-                           static_cast<void*>(image->red()), static_cast<void*>(image->green()),
-                           static_cast<void*>(image->blue()));
+  int used = image_ex != nullptr
+                 ? std::snprintf(text, sizeof text, "%dx%d %p %p %p", image_ex->w, image_ex->h,
+                                 static_cast<void*>(image_ex->r), static_cast<void*>(image_ex->g),
+                                 static_cast<void*>(image_ex->b))
+                 : std::snprintf(text, sizeof text, "%dx%d %p %p %p", image->width, image->height,
+                                 static_cast<void*>(image->red()), static_cast<void*>(image->green()),
+                                 static_cast<void*>(image->blue()));
   if (script::HasArg(L, idx + 1)) {
     double res = Number(L, idx + 1, "cdCreateCanvas", "resolution");
     std::snprintf(text + used, sizeof text - used, " -r%g", res);
@@ -159,6 +173,10 @@ int CreateCanvasBody(lua_State* L) {
     lua_pushnil(L);
     return 1;
   }
+  if (image_rgb && image == nullptr) {
+    cell->image_ex = RgbImageExAt(L, 2);
+    UseImageEx(cell->image_ex);
+  }
   RememberCanvas(L, cell->handle, value);
   lua_pushvalue(L, value);
   return 1;
@@ -213,6 +231,8 @@ int KillCanvasBody(lua_State* L) {
   cell->handle = nullptr;
   delete cell->anchor;
   cell->anchor = nullptr;
+  if (cell->image_ex != nullptr) LetGoImageEx(cell->image_ex);
+  cell->image_ex = nullptr;
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 #include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 #include "cdlua_internal.h"
@@ -357,7 +358,7 @@ int KillImageExBody(lua_State* L) {
   if (cell == nullptr) script::Raise(fn, "invalid image parameter");
   if (cell->image == nullptr) script::Raise(fn, "attempt to kill a killed image");
   NoArgAt(L, 2, fn);
-  cdKillImageEx(cell->image);
+  KillImageExOnceUnused(cell->image);
   cell->image = nullptr;
   return 0;
 }
@@ -447,7 +448,36 @@ const luaL_Reg kFunctions[] = {
     {nullptr, nullptr},
 };
 
+struct ImageExUsers {
+  int canvases = 0;
+  bool killed = false;
+};
+std::unordered_map<cdImageEx*, ImageExUsers>& ImageExInUse() {
+  static std::unordered_map<cdImageEx*, ImageExUsers> in_use;
+  return in_use;
+}
+
 }  // namespace
+
+void UseImageEx(cdImageEx* image) { ++ImageExInUse()[image].canvases; }
+
+void LetGoImageEx(cdImageEx* image) {
+  auto found = ImageExInUse().find(image);
+  if (found == ImageExInUse().end()) return;
+  if (--found->second.canvases > 0) return;
+  bool killed = found->second.killed;
+  ImageExInUse().erase(found);
+  if (killed) cdKillImageEx(image);
+}
+
+void KillImageExOnceUnused(cdImageEx* image) {
+  auto found = ImageExInUse().find(image);
+  if (found == ImageExInUse().end()) {
+    cdKillImageEx(image);
+  } else {
+    found->second.killed = true;
+  }
+}
 
 void RegisterImageFunctions(lua_State* L) {
   Register(L, kFunctions);

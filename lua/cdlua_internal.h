@@ -31,6 +31,7 @@ void* ToKind(lua_State* L, int idx, Kind kind);
 struct CanvasCell {
   cdCanvasHandle handle;
   imlua::PlanesRef* anchor;
+  cdImageEx* image_ex;  // the extended image it draws into, if any
 };
 struct StippleCell {
   int w, h;
@@ -139,6 +140,13 @@ void OpenDrivers(lua_State* L);
 void OpenVoidCanvas(lua_State* L);
 
 void Register(lua_State* L, const luaL_Reg* functions);
+
+// Extended images that CD_IMAGERGB canvases draw into. Killing or collecting
+// one while canvases use it only takes it from the script; the last canvas
+// let go frees it.
+void UseImageEx(cdImageEx* image);
+void LetGoImageEx(cdImageEx* image);
+void KillImageExOnceUnused(cdImageEx* image);
 
 }  // namespace cdlua
 

@@ -118,6 +118,8 @@ int CanvasGcBody(lua_State* L) {
   cell->handle = nullptr;
   delete cell->anchor;
   cell->anchor = nullptr;
+  if (cell->image_ex != nullptr) LetGoImageEx(cell->image_ex);
+  cell->image_ex = nullptr;
   return 0;
 }
 
@@ -132,7 +134,7 @@ int ImageGcBody(lua_State* L) {
 int ImageExGcBody(lua_State* L) {
   auto* cell = static_cast<ImageExCell*>(ToKind(L, 1, Kind::ImageEx));
   if (cell == nullptr) RaiseTag("imageex_tag", "gc", "invalid imageex_tag object");
-  if (cell->image != nullptr) cdKillImageEx(cell->image);
+  if (cell->image != nullptr) KillImageExOnceUnused(cell->image);
   cell->image = nullptr;
   return 0;
 }

@@ -200,4 +200,24 @@ cdKillImageEx(ex)
 check_error(function() return red[0] end, "channel_tag \"gettable\": invalid channel_tag object!")
 check_error(function() return ex.r end, "imageex_tag \"gettable\": invalid imageex_tag object!")
 
+-- An RGB-type extended image takes a canvas of its own; killed first, it
+-- is gone for the script while the canvas still draws into its planes.
+local target_ex = cdCreateImageEx(4, 3, CD_RGBA)
+local on_ex = cdCreateCanvas(CD_IMAGERGB, target_ex)
+check(on_ex ~= nil, "a canvas on an RGBA extended image")
+check_error(function() cdCreateCanvas(CD_IMAGERGB, exmap) end,
+            "cdCreateCanvas CD_IMAGERGB: data should be of type imagergb_tag!")
+cdActivate(on_ex)
+cdForeground(cdEncodeColor(10, 20, 30))
+cdBox(0, 3, 0, 2)
+check_eq(target_ex.r[11] .. " " .. target_ex.g[0] .. " " .. target_ex.b[5], "10 20 30", "the canvas drew into the planes")
+cdKillImageEx(target_ex)
+check_error(function() cdKillImageEx(target_ex) end, "cdKillImageEx: attempt to kill a killed image!")
+cdForeground(cdEncodeColor(1, 2, 3))
+cdBox(0, 3, 0, 2)
+local back = cdCreateImageRGB(4, 3)
+cdGetImageRGB(back, 0, 0)
+check_eq(back.r[7] .. " " .. back.b[7], "1 3", "drawing after the kill still lands in live planes")
+cdKillCanvas(on_ex)
+
 finish()
