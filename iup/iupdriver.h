@@ -6,6 +6,8 @@
 #define VARKO_IUP_IUPDRIVER_H
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "iup.h"
 
@@ -34,7 +36,12 @@ struct DriverValue {
 struct FileRequest {
   bool save = false;  // "SAVE" dialog, else "OPEN"
   std::string title, directory, filter, filter_info, file;
+  // the pairs of "EXTFILTER" after the first, as (description, patterns)
+  std::vector<std::pair<std::string, std::string>> more_filters;
   bool allow_new = false;
+  // an OPEN dialog with "ALLOWNEW" asks before taking a name that does not
+  // exist; queued headless answers stand for the user's last word
+  bool create_prompt = false;
   bool no_overwrite_prompt = false;
 };
 struct FileAnswer {

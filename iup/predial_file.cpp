@@ -50,18 +50,35 @@ int FileDialogPopup(IupElement* self, int, int) {
   request.directory = Text(self, "DIRECTORY");
   request.file = std::string(Text(self, "FILE")).substr(0, 256);
   if (const char* ext = IupGetAttribute(self, "EXTFILTER"); ext && *ext) {
-    // "description|pattern|...": the chooser offers the first pair.
-    std::string pairs = ext;
-    size_t bar = pairs.find('|');
-    request.filter_info = pairs.substr(0, bar);
-    if (bar != std::string::npos)
-      request.filter = pairs.substr(bar + 1, pairs.find('|', bar + 1) - bar - 1);
+    // "description|pattern|description|pattern|...": the first pair is the
+    // one shown at first, the others are offered too
+    const std::string pairs = ext;
+    size_t start = 0;
+    while (start < pairs.size()) {
+      const size_t bar = pairs.find('|', start);
+      std::string info = pairs.substr(start, bar - start);
+      std::string patterns;
+      start = bar == std::string::npos ? pairs.size() : bar + 1;
+      if (bar != std::string::npos) {
+        const size_t next = pairs.find('|', start);
+        patterns = pairs.substr(start, next - start);
+        start = next == std::string::npos ? pairs.size() : next + 1;
+      }
+      if (info.empty() && patterns.empty()) continue;
+      if (request.filter.empty() && request.filter_info.empty()) {
+        request.filter_info = std::move(info);
+        request.filter = std::move(patterns);
+      } else {
+        request.more_filters.emplace_back(std::move(info), std::move(patterns));
+      }
+    }
   } else if (const char* filter = IupGetAttribute(self, "FILTER"); filter && *filter) {
     request.filter = filter;
     const char* info = IupGetAttribute(self, "FILTERINFO");
     request.filter_info = info ? info : filter;
   }
   request.allow_new = IsYes(self, "ALLOWNEW");
+  request.create_prompt = request.allow_new && !request.save;
   iup::FileAnswer answer = Choose(request);
   if (answer.status == -1 || answer.path.empty()) {
     IupSetAttribute(self, "VALUE", nullptr);

@@ -40,6 +40,33 @@ void NotFound(GtkWindow* chooser, const std::string& title, const std::string& p
   gtk_widget_destroy(box);
 }
 
+// Asked before an OPEN dialog takes a name that does not exist.
+bool AskCreate(GtkWindow* chooser, const std::string& title, const std::string& path) {
+  gchar* shown = g_filename_display_name(path.c_str());
+  GtkWidget* box = gtk_message_dialog_new(chooser, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_YES_NO,
+                                          "%s\nThis file does not exist.\nCreate the file?", shown);
+  g_free(shown);
+  gtk_window_set_title(GTK_WINDOW(box), ToUtf8(title.c_str()).c_str());
+  const bool yes = gtk_dialog_run(GTK_DIALOG(box)) == GTK_RESPONSE_YES;
+  gtk_widget_destroy(box);
+  return yes;
+}
+
+// One chooser filter: a name and patterns separated by ';'.
+void AddFilter(GtkFileChooser* fc, const std::string& info, const std::string& patterns) {
+  GtkFileFilter* filter = gtk_file_filter_new();
+  gtk_file_filter_set_name(filter, ToUtf8((info.empty() ? patterns : info).c_str()).c_str());
+  size_t start = 0;
+  while (start <= patterns.size()) {
+    const size_t end = patterns.find(';', start);
+    const std::string pattern = patterns.substr(start, end - start);
+    if (!pattern.empty()) gtk_file_filter_add_pattern(filter, pattern.c_str());
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  gtk_file_chooser_add_filter(fc, filter);
+}
+
 }  // namespace
 
 IupElement* TrackMenu(IupElement* menu, int x, int y) {
@@ -107,20 +134,8 @@ FileAnswer ChooseFile(IupElement* owner, const FileRequest& request) {
   }
   // the name field is set even when empty, so the accept button follows it
   if (typed) gtk_file_chooser_set_current_name(fc, ToUtf8(base.c_str()).c_str());
-  if (!request.filter.empty()) {
-    GtkFileFilter* filter = gtk_file_filter_new();
-    const std::string& info = request.filter_info.empty() ? request.filter : request.filter_info;
-    gtk_file_filter_set_name(filter, ToUtf8(info.c_str()).c_str());
-    size_t start = 0;
-    while (start <= request.filter.size()) {
-      const size_t end = request.filter.find(';', start);
-      const std::string pattern = request.filter.substr(start, end - start);
-      if (!pattern.empty()) gtk_file_filter_add_pattern(filter, pattern.c_str());
-      if (end == std::string::npos) break;
-      start = end + 1;
-    }
-    gtk_file_chooser_add_filter(fc, filter);
-  }
+  if (!request.filter.empty()) AddFilter(fc, request.filter_info, request.filter);
+  for (const auto& [info, patterns] : request.more_filters) AddFilter(fc, info, patterns);
   FileAnswer answer;
   while (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
     gchar* name = gtk_file_chooser_get_filename(fc);
@@ -133,6 +148,7 @@ FileAnswer ChooseFile(IupElement* owner, const FileRequest& request) {
       NotFound(GTK_WINDOW(chooser), request.title, path);
       continue;
     }
+    if (request.create_prompt && !Exists(path) && !AskCreate(GTK_WINDOW(chooser), request.title, path)) continue;
     answer.path = path;
     answer.status = Exists(answer.path) ? 0 : 1;
     break;

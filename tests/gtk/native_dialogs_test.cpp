@@ -215,7 +215,6 @@ TEST_F(NativeDialogs, FileDialogClassStatusAndFileExist) {
   const Case cases[] = {
       {"save as a new name", "SAVE", nullptr, dir_ + "/new.txt", "1", "NO"},
       {"open an existing file", "OPEN", nullptr, dir_ + "/exists.txt", "0", "YES"},
-      {"open a new name where ALLOWNEW lets one", "OPEN", "YES", dir_ + "/other.txt", "1", "NO"},
       {"cancel", "OPEN", nullptr, "", "-1", "(null)"},
   };
   for (const Case& c : cases) {
@@ -259,6 +258,31 @@ TEST_F(NativeDialogs, OpenRefusesANewNameUnlessAllowed) {
   IupDestroy(dlg);
 }
 
+TEST_F(NativeDialogs, OpenWithAllowNewAsksBeforeTakingANewName) {
+  IupElement* dlg = IupCreateFileDlg();
+  IupSetAttribute(dlg, "TITLE", "Open or create");
+  IupSetAttribute(dlg, "ALLOWNEW", "YES");
+  for (const char* reply : {"No", "Yes"}) {
+    SCOPED_TRACE(reply);
+    GtkWindow* question = nullptr;
+    gtkprobe::Look asked_with;
+    auto asked = [&] { return (question = MessageShown()) != nullptr; };
+    Step read{"read the question", [&] { asked_with = gtkprobe::LookAt(question); }, nullptr};
+    Step answer{"answer it", [&] { EXPECT_TRUE(gtkprobe::ClickWidget(gtkprobe::FindButton(question, reply))); },
+                [&] { return MessageShown() == nullptr; }};
+    std::vector<Step> steps{WaitWindow("Open or create", &window_), Answer(dir_ + "/other.txt", asked), read, answer};
+    const bool yes = std::strcmp(reply, "Yes") == 0;
+    if (!yes) steps.push_back(Escape());  // the chooser is still up: give up
+    During(steps, [&] { IupPopup(dlg, IUP_CENTER, IUP_CENTER); });
+    ASSERT_EQ(asked_with.labels.size(), 1u);
+    EXPECT_NE(asked_with.labels[0].find("other.txt\nThis file does not exist.\nCreate the file?"), std::string::npos)
+        << asked_with.labels[0];
+    EXPECT_EQ(Text(dlg, "STATUS"), yes ? "1" : "-1");
+    EXPECT_EQ(Text(dlg, "FILEEXIST"), yes ? "NO" : "(null)");
+  }
+  IupDestroy(dlg);
+}
+
 TEST_F(NativeDialogs, SaveAsksBeforeReplacingAFile) {
   IupElement* dlg = IupCreateFileDlg();
   IupSetAttribute(dlg, "DIALOGTYPE", "SAVE");
@@ -283,13 +307,15 @@ TEST_F(NativeDialogs, FiltersFolderAndTitleAsAsked) {
     const char* info;
     const char* ext;
     const char* shown;
+    int filters;  // offered in all
     std::vector<bool> matches;  // a.txt, b.lua, c.png
   };
   const Case cases[] = {
-      {"no filter", nullptr, nullptr, nullptr, "", {}},
-      {"one pattern, named by itself", "*.txt", nullptr, nullptr, "*.txt", {true, false, false}},
-      {"patterns with a name", "*.txt;*.lua", "Scripts and texts", nullptr, "Scripts and texts", {true, true, false}},
-      {"EXTFILTER before FILTER", "*.txt", nullptr, "Pictures|*.png|Texts|*.txt|", "Pictures", {false, false, true}},
+      {"no filter", nullptr, nullptr, nullptr, "", 0, {}},
+      {"one pattern, named by itself", "*.txt", nullptr, nullptr, "*.txt", 1, {true, false, false}},
+      {"patterns with a name", "*.txt;*.lua", "Scripts and texts", nullptr, "Scripts and texts", 1, {true, true, false}},
+      {"EXTFILTER before FILTER, every pair offered", "*.txt", nullptr, "Pictures|*.png|Texts|*.txt;*.lua|",
+       "Pictures", 2, {false, false, true}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -304,6 +330,7 @@ TEST_F(NativeDialogs, FiltersFolderAndTitleAsAsked) {
     EXPECT_EQ(offer.action, GTK_FILE_CHOOSER_ACTION_OPEN);
     EXPECT_EQ(offer.folder, dir_) << "DIRECTORY";
     EXPECT_EQ(offer.filter, c.shown);
+    EXPECT_EQ(offer.filters, c.filters);
     EXPECT_EQ(offer.matches, c.matches);
   }
   IupDestroy(dlg);
