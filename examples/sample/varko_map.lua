@@ -80,6 +80,11 @@ local function draw_legend(cw)
   local l = view.legend
   if not l or not l.scale then return end
   local n = l.scale.numColors or #l.scale.Table
+  -- a white backing keeps the labels readable over dark classes
+  local min_text, max_text = tostring(l.min), tostring(l.max)
+  local label_w = math.max(cdTextSize(min_text), cdTextSize(max_text))
+  cdForeground(CD_WHITE)
+  cdBox(cw - 38 - label_w, cw - 6, 6, 10 + n * 10 + 3)
   for i = 1, n do
     local c = l.scale.Table[i]
     cdForeground(cdEncodeColor(c[1], c[2], c[3]))
@@ -87,8 +92,8 @@ local function draw_legend(cw)
   end
   cdForeground(CD_BLACK)
   cdTextAlignment(CD_EAST)
-  cdText(cw - 34, 12, tostring(l.min))
-  cdText(cw - 34, 10 + n * 10 - 4, tostring(l.max))
+  cdText(cw - 34, 12, min_text)
+  cdText(cw - 34, 10 + n * 10 - 4, max_text)
 end
 
 -- The map straight from its palette, stretched by the zoom, every pixel

@@ -90,9 +90,16 @@ void Configure(Native* n, GtkWidget* bar, bool horizontal) {
   if (bar == nullptr) return;
   const Scrollbar s = CanvasScrollbar(n->element, horizontal);
   const int page = s.NativePage();
+  GtkAdjustment* adjustment = gtk_range_get_adjustment(GTK_RANGE(bar));
+  const double value = s.NativePosition(), step = std::max(1, page / 10);
+  // a configure re-lays out the canvas, which repaints it: a repaint ACTION
+  // that stores the same positions again must not start an endless loop
+  const double kept = std::clamp(value, 1.0, std::max(1.0, static_cast<double>(kRange - page)));
+  if (gtk_adjustment_get_value(adjustment) == kept && gtk_adjustment_get_page_size(adjustment) == page &&
+      gtk_adjustment_get_step_increment(adjustment) == step && gtk_adjustment_get_upper(adjustment) == kRange)
+    return;
   // GTK keeps the value within lower .. upper - page: 1 .. 30000 - page
-  gtk_adjustment_configure(gtk_range_get_adjustment(GTK_RANGE(bar)), s.NativePosition(), 1, kRange,
-                           std::max(1, page / 10), page, page);
+  gtk_adjustment_configure(adjustment, value, 1, kRange, step, page, page);
 }
 
 }  // namespace
