@@ -23,6 +23,7 @@ struct Store {
   std::map<int, Entry> entries;  // by element serial: elements may go
   std::vector<int> damaged;
   DamageHook hook = nullptr;
+  ClientSizeHook client_size = nullptr;
   double xres = 3.78, yres = 3.78;
 };
 
@@ -59,6 +60,10 @@ Geometry GeometryOf(int serial) {
   if (IupElement* e = IupFromSerial(serial)) {
     g.width = std::max(0, IupGetCurrentWidth(e));
     g.height = std::max(0, IupGetCurrentHeight(e));
+    if (St().client_size != nullptr) {
+      St().client_size(e, &g.width, &g.height);
+      g.width = std::max(0, g.width), g.height = std::max(0, g.height);
+    }
   }
   g.xres = St().xres, g.yres = St().yres;
   return g;
@@ -107,6 +112,7 @@ std::vector<IupElement*> TakeDamage() {
 }
 
 void SetDamageHook(DamageHook hook) { St().hook = hook; }
+void SetClientSizeHook(ClientSizeHook hook) { St().client_size = hook; }
 
 void SetResolution(double xres, double yres) {
   St().xres = xres > 0 ? xres : 3.78;

@@ -62,6 +62,10 @@ std::vector<IupElement*> TakeDamage();
 // A platform that shows damage itself (GTK queues a redraw) sets this.
 using DamageHook = void (*)(IupElement* element);
 void SetDamageHook(DamageHook hook);
+// A platform whose canvases give part of the element to their scrollbars
+// (GTK) reports the drawing area here; the default is the element's size.
+using ClientSizeHook = void (*)(IupElement* element, int* width, int* height);
+void SetClientSizeHook(ClientSizeHook hook);
 // A platform resolution (pixels per millimetre); 0 keeps 3.78.
 void SetResolution(double xres, double yres);
 

@@ -53,10 +53,19 @@ void Paint(const canvasfb::Framebuffer& fb, cairo_t* cr) {
   cairo_surface_destroy(surface);
 }
 
+// The drawing area: the element less its scrollbars, as RESIZE_CB reports.
+void ClientSize(IupElement* e, int* width, int* height) {
+  if (const Native* n = Find(e)) {
+    *width -= ScrollbarThickness(n, false);
+    *height -= ScrollbarThickness(n, true);
+  }
+}
+
 }  // namespace
 
 void InstallCanvasPresentation() {
   canvasfb::SetDamageHook(QueueRedraw);
+  canvasfb::SetClientSizeHook(ClientSize);
   // Xvfb and some monitors report 0 mm: the default of 3.78 px/mm then stays
   GdkDisplay* display = gdk_display_get_default();
   GdkMonitor* monitor = display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;

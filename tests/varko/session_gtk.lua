@@ -34,9 +34,11 @@ local function calibrate()
 end
 -- A pixel of the raster as a point of the screen.
 local function screen_point(point)
-  local _, h = string.match(IupGetAttribute(canvas, "RASTERSIZE"), "(%d+)x(%d+)")
+  -- the drawing area: the canvas less its scrollbars
+  cdActivate(canvas.cdlua_canvas)
+  local _, h = cdGetCanvasSize()
   local cx, cy = imagetocanvas(point.x + 0.5, point.y + 0.5)
-  return origin_x + math.floor(cx), origin_y + tonumber(h) - 1 - math.floor(cy)
+  return origin_x + math.floor(cx), origin_y + h - 1 - math.floor(cy)
 end
 
 local steps_done

@@ -25,8 +25,10 @@ end
 local function under(x, y)
   return table.concat({ VarkoMap.canvasToImage(x, select(2, size()) - 1 - y) }, ",")
 end
+-- canvas pixels per image pixel, over the whole width so that rounding
+-- stays below a thousandth
 local function scale()
-  return imagetocanvas(100, 0) - imagetocanvas(0, 0)
+  return (imagetocanvas(1000, 0) - imagetocanvas(0, 0)) / 1000
 end
 
 local before = {}
