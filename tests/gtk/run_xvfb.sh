@@ -3,23 +3,8 @@
 # driver, in a private Xvfb server with a window manager, driven by xdotool.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-unset IUP_DRIVER
-# the file chooser keeps its settings in memory: no session bus here
-export GSETTINGS_BACKEND=memory
 # below the test's own 120 s, so that a hang still prints what the script saw
 export VARKO_TEST_TIMEOUT=100
-exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  openbox >/dev/null 2>&1 &
-  wm=$!
-  # on a loaded machine openbox can take seconds; keys like alt+F4 need it
-  wm_up=0
-  for i in $(seq 300); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && { wm_up=1; break; }
-    sleep 0.1
-  done
-  [ $wm_up = 1 ] || echo "openbox did not start within 30 s"
-  bash "$0" "$@"
-  status=$?
-  kill $wm 2>/dev/null
-  exit $status
-' "$here/../lua/run_lua_test.sh" "$@"
+# the Xvfb server and window manager of xvfb_exec.sh, its own bound above ours
+export XVFB_EXEC_TIMEOUT=110
+exec bash "$here/xvfb_exec.sh" bash "$here/../lua/run_lua_test.sh" "$@"

@@ -15,7 +15,7 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     sleep 0.1
   done
   [ $wm_up = 1 ] || echo "openbox did not start within 30 s"
-  timeout 100 "$@"
+  timeout "${XVFB_EXEC_TIMEOUT:-100}" "$@"
   status=$?
   kill $wm 2>/dev/null
   exit $status
