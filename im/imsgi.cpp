@@ -164,8 +164,8 @@ void WriteHeader(SgiFile* f) {
   PutBe16(h + 6, static_cast<unsigned>(f->rec.width));
   PutBe16(h + 8, static_cast<unsigned>(f->rec.height));
   PutBe16(h + 10, static_cast<unsigned>(f->channels));
-  PutBe32(h + 16, 0);
-  PutBe32(h + 20, 255);
+  PutBe32(h + 12, 0);  // pixel range: minimum, then maximum
+  PutBe32(h + 16, 255);
   imBinFileSeekTo(f->bin, 0);
   imBinFileWrite(f->bin, h, kHeader, 1);
 }

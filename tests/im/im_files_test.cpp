@@ -1,5 +1,5 @@
 // The registry and the TIFF, JPEG and PNG drivers, checked against Pillow
-// as an independent writer and reader.
+// as an independent writer and reader, and against netpbm as a reader.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -131,7 +131,7 @@ TEST(ImFiles, PeerFilesLoadAsTheirPictures) {
   fs::remove_all(dir);
 }
 
-TEST(ImFiles, OurFilesLoadInPillow) {
+TEST(ImFiles, OurFilesLoadInPillowAndNetpbm) {
   if (!HavePillow()) GTEST_SKIP() << "python3 with PIL (python3-pil) is missing";
   fs::path dir = TempDir("ours");
   const Rgb picture = Pattern(41, 29);
@@ -172,6 +172,21 @@ TEST(ImFiles, OurFilesLoadInPillow) {
       EXPECT_EQ(decoded.r, expected.r);
       EXPECT_EQ(decoded.g, expected.g);
       EXPECT_EQ(decoded.b, expected.b);
+    }
+    // netpbm, a second independent reader
+    const std::string ext = fs::path(c.name).extension().string();
+    const std::string tool = ext == ".tif" ? "tifftopnm" : ext == ".png" ? "pngtopnm" : "jpegtopnm";
+    const fs::path pnm = dir / (std::string(c.name) + ".netpbm.ppm");
+    const std::string read = tool + " " + (dir / c.name).string() + " 2>/dev/null | ppmtoppm > " + pnm.string();
+    ASSERT_EQ(std::system(read.c_str()), 0) << tool;
+    Rgb by_netpbm;
+    ASSERT_TRUE(ReadPpm(pnm, &by_netpbm));
+    if (c.lossy) {
+      EXPECT_GT(Psnr(by_netpbm, expected), 40.0);
+    } else {
+      EXPECT_EQ(by_netpbm.r, expected.r);
+      EXPECT_EQ(by_netpbm.g, expected.g);
+      EXPECT_EQ(by_netpbm.b, expected.b);
     }
     // and our reader agrees with Pillow's on our own file
     ASSERT_EQ(LoadRgb(dir / c.name, &ours), IM_ERR_NONE);
