@@ -104,7 +104,7 @@ struct Variant {
 const Variant kVariants[] = {
     {"bmp", IM_BMP, true, true},
     {"pcx", IM_PCX | (IM_DEFAULT << 8), true, true},
-    {"gif", IM_GIF, true, false},
+    {"gif", IM_GIF | (IM_DEFAULT << 8), true, false},  // GIF refuses uncompressed saves
     {"tif_none", IM_TIF, true, true},
     {"tif_lzw", IM_TIF | (IM_DEFAULT << 8), true, true},
     {"tga", IM_TGA, true, true},
