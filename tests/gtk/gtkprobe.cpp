@@ -11,7 +11,8 @@
 namespace gtkprobe {
 namespace {
 
-constexpr gint64 kStepLimit = 10 * G_USEC_PER_SEC;
+// generous: a loaded machine running the sanitizer build can take seconds to map a dialog
+constexpr gint64 kStepLimit = 30 * G_USEC_PER_SEC;
 
 std::string XidOf(GtkWidget* widget) {
   GtkWidget* top = gtk_widget_get_toplevel(widget);
@@ -76,7 +77,7 @@ gboolean Tick(gpointer) {
     if (r.ended == 0) r.ended = now;
     if (now - r.ended > kStepLimit && !r.rescued) {
       r.rescued = true;
-      ADD_FAILURE() << "the dialog was still up ten seconds after the last step";
+      ADD_FAILURE() << "the dialog was still up thirty seconds after the last step";
       CloseEverything();
     }
     return G_SOURCE_CONTINUE;
@@ -106,12 +107,12 @@ gboolean Tick(gpointer) {
 }  // namespace
 
 bool Xdo(const std::string& command) {
-  const std::string line = "timeout 10 xdotool " + command + " >/dev/null 2>&1";
+  const std::string line = "timeout 30 xdotool " + command + " >/dev/null 2>&1";
   return std::system(line.c_str()) == 0;
 }
 
 std::string XWindow(const std::string& title) {
-  const std::string command = "timeout 10 xdotool search --sync --onlyvisible --name " + Quoted("^" + title + "$");
+  const std::string command = "timeout 30 xdotool search --sync --onlyvisible --name " + Quoted("^" + title + "$");
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return "";
   char line[64] = "";
