@@ -1,15 +1,25 @@
 // The binary file layer: byte-ordered reads and writes over a C stream or a
 // read-only memory buffer, with sticky errors.
+//
+// Streams get a large buffer of their own, and the layer keeps the stream's
+// position and (for written files) its size, so that a seek to where the
+// stream already stands, which libtiff issues before every strip, neither
+// flushes the buffer nor costs a system call.
 #include "imfile.h"
 
 #include <bit>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
 struct imBinFile {
   FILE* stream = nullptr;            // null for a memory file
+  std::unique_ptr<char[]> buffer;    // the stream's buffer; outlives it
+  int64_t position = 0;              // the stream's position, or -1 when unknown
+  int64_t written_size = -1;         // size of a written file, -1 when reading
+  int64_t read_size = -1;            // size of a read file once asked
   const unsigned char* memory = nullptr;
   int64_t memory_size = 0;
   int64_t memory_position = 0;
@@ -19,6 +29,8 @@ struct imBinFile {
 };
 
 namespace {
+
+constexpr size_t kStreamBuffer = 1 << 17;
 
 constexpr int kMachineOrder =
     std::endian::native == std::endian::little ? IM_LITTLEENDIAN : IM_BIGENDIAN;
@@ -61,7 +73,20 @@ imBinFile* OpenStream(const char* file_name, const char* mode, int byte_order) {
   }
   file->stream = stream;
   file->byte_order = byte_order;
+  if (mode[0] == 'w') file->written_size = 0;
+  // without its own buffer the stream would work in 4 KiB pieces
+  file->buffer.reset(new (std::nothrow) char[kStreamBuffer]);
+  if (file->buffer && std::setvbuf(stream, file->buffer.get(), _IOFBF, kStreamBuffer) != 0)
+    file->buffer.reset();
   return file;
+}
+
+// Moves the tracked position after a transfer of bytes on a stream.
+void Advance(imBinFile* file, size_t bytes) {
+  if (file->position < 0) return;
+  file->position += static_cast<int64_t>(bytes);
+  if (file->written_size >= 0 && file->position > file->written_size)
+    file->written_size = file->position;
 }
 
 }  // namespace
@@ -110,8 +135,10 @@ size_t imBinFileRead(imBinFile* file, void* data, size_t count, int item_size) {
   size_t items = 0;
   if (file->stream != nullptr) {
     items = std::fread(data, static_cast<size_t>(item_size), count, file->stream);
+    Advance(file, items * static_cast<size_t>(item_size));
     if (items < count) {
       file->error = true;
+      file->position = -1;  // a partial item may have been consumed
       if (std::feof(file->stream)) file->end_of_file = true;
     }
   } else {
@@ -141,6 +168,7 @@ size_t imBinFileWrite(imBinFile* file, const void* data, size_t count, int item_
   if (count == 0) return 0;
   if (!NeedsSwap(file, item_size)) {
     size_t items = std::fwrite(data, static_cast<size_t>(item_size), count, file->stream);
+    Advance(file, items * static_cast<size_t>(item_size));
     if (items < count) file->error = true;
     return items;
   }
@@ -155,6 +183,7 @@ size_t imBinFileWrite(imBinFile* file, const void* data, size_t count, int item_
                 n * static_cast<size_t>(item_size));
     SwapItems(buffer, n, item_size);
     size_t written = std::fwrite(buffer, static_cast<size_t>(item_size), n, file->stream);
+    Advance(file, written * static_cast<size_t>(item_size));
     done += written;
     if (written < n) {
       file->error = true;
@@ -175,6 +204,7 @@ int imBinFilePrintf(imBinFile* file, const char* format, ...) {
   int written = std::vfprintf(file->stream, format, args);
   va_end(args);
   if (written < 0) file->error = true;
+  else Advance(file, static_cast<size_t>(written));
   return written;
 }
 
@@ -184,6 +214,8 @@ int imBinFileEndOfFile(const imBinFile* file) { return file->end_of_file ? 1 : 0
 
 int64_t imBinFileSize(imBinFile* file) {
   if (file->stream == nullptr) return file->memory_size;
+  if (file->written_size >= 0) return file->written_size;
+  if (file->read_size >= 0) return file->read_size;
   off_t here = ftello(file->stream);
   if (here < 0 || fseeko(file->stream, 0, SEEK_END) != 0) {
     file->error = true;
@@ -194,6 +226,7 @@ int64_t imBinFileSize(imBinFile* file) {
     file->error = true;
     return 0;
   }
+  file->read_size = size;
   return size;
 }
 
@@ -202,7 +235,19 @@ void SeekMemoryOrStream(imBinFile* file, int64_t offset, int whence) {
   if (file->error) return;
   file->end_of_file = false;
   if (file->stream != nullptr) {
-    if (fseeko(file->stream, static_cast<off_t>(offset), whence) != 0) file->error = true;
+    int64_t target = -1;  // the new position when the layer knows it
+    int64_t base = whence == SEEK_SET   ? 0
+                   : whence == SEEK_CUR ? file->position
+                                        : file->written_size;
+    if (base >= 0 && !(offset < 0 && base < -offset) && !(offset > 0 && base > INT64_MAX - offset))
+      target = base + offset;
+    if (target >= 0 && target == file->position) return;
+    if (fseeko(file->stream, static_cast<off_t>(offset), whence) != 0) {
+      file->error = true;
+      file->position = -1;
+      return;
+    }
+    file->position = target;  // else asked of the stream when needed
     return;
   }
   int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? file->memory_position
@@ -229,11 +274,13 @@ void imBinFileSeekFrom(imBinFile* file, int64_t offset_from_end) {
 
 int64_t imBinFileTell(imBinFile* file) {
   if (file->stream == nullptr) return file->memory_position;
+  if (file->position >= 0) return file->position;
   off_t position = ftello(file->stream);
   if (position < 0) {
     file->error = true;
     return 0;
   }
+  file->position = position;
   return position;
 }
 
