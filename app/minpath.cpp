@@ -8,10 +8,15 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <numeric>
+#include <type_traits>
+
+#include <sys/mman.h>
 
 namespace route {
 
@@ -54,43 +59,81 @@ EdgeCache::EdgeCache(long long nodes, std::size_t moves, bool wanted) : moves_(m
 namespace {
 
 constexpr float kSettledCost = -1.0f;  // below every sum, so a settled node is never lowered again
-constexpr uint32_t kNoPredecessor = 0xFFFFFFFFu;
 
-uint32_t Bits(float cost) {
-  uint32_t bits;
-  std::memcpy(&bits, &cost, sizeof bits);
-  return bits;
+uint32_t Bits(float cost) { return std::bit_cast<uint32_t>(cost); }
+
+// Memory that starts zero, the way calloc gives it: a large block comes
+// straight from the kernel, whose pages are zeroed only as the search first
+// touches them, so no pass fills the node arrays up front.
+struct FreeMemory {
+  void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using ZeroedArray = std::unique_ptr<T[], FreeMemory>;
+
+template <typename T>
+ZeroedArray<T> AllocateZeroed(std::size_t count) {
+  static_assert(std::is_trivial_v<T>);
+  ZeroedArray<T> array(static_cast<T*>(std::calloc(count, sizeof(T))));
+  if (array) {
+    // huge pages where the system allows them: far fewer page faults on a large grid
+    constexpr std::uintptr_t kHuge = 2u << 20;
+    const auto begin = reinterpret_cast<std::uintptr_t>(array.get());
+    const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1), end = (begin + count * sizeof(T)) & ~(kHuge - 1);
+    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+  }
+  return array;
 }
+
+// Node costs in a store that starts zero: each kept as its bits XOR the
+// ceiling's, so that a node not reached yet reads as the ceiling.
+class NodeCosts {
+ public:
+  explicit NodeCosts(std::size_t count) : words_(AllocateZeroed<uint32_t>(count)) {}
+  bool valid() const { return words_ != nullptr; }
+  uint32_t Key(uint32_t n) const { return words_[n] ^ kCeilingBits; }
+  float Get(uint32_t n) const { return std::bit_cast<float>(Key(n)); }
+  void Set(uint32_t n, float cost) { words_[n] = Bits(cost) ^ kCeilingBits; }
+  const void* Address(uint32_t n) const { return &words_[n]; }
+
+ private:
+  static constexpr uint32_t kCeilingBits = std::bit_cast<uint32_t>(kImpassable);
+  ZeroedArray<uint32_t> words_;
+};
 
 // A radix heap on the stored cost's bits. Stored costs are never negative, so
 // their bit patterns order as the costs do, and a node placed during the
 // search never costs less than the node last taken out, as the radix heap
-// requires. Every bucket keeps its entries in the order they were placed
-// (pushes append; a bucket is refilled only from a higher one while it is
-// empty), and the lowest bucket, holding exactly the entries of the lowest
-// cost, is taken from its front: among equal costs the node placed first is
-// settled first. A lowered node gets a new entry; its old one, whose cost no
-// longer matches, is skipped when it comes up (stored costs only fall).
+// requires. The buckets split on the bits above the lowest few: the lowest
+// bucket holds the entries whose high bits are those of the least key, kept
+// sorted by key with equal keys in the order they were placed; every other
+// bucket keeps its entries in placement order (pushes append; a bucket is
+// refilled only from a higher one while it is empty). So among equal costs
+// the node placed first is settled first. A lowered node gets a new entry;
+// its old one, whose cost no longer matches, is skipped when it comes up
+// (stored costs only fall).
 class OpenList {
  public:
-  explicit OpenList(const float* cost) : cost_(cost) {}
+  explicit OpenList(const NodeCosts& costs) : costs_(costs) {}
   bool empty() const { return live_ == 0; }
 
   // A node entering, or lowered from `previous`, goes behind all nodes of
   // equal cost. A lowering that rounds to the same stored cost leaves the
   // node where it stands, as a sorted list walking from its place would.
   void Place(uint32_t n, float previous, bool entering) {
-    if (!entering && cost_[n] == previous) return;
+    if (!entering && costs_.Get(n) == previous) return;
     if (entries_ > 2 * live_ + kSlack) DropStale();
     if (entering) ++live_;
-    Push(Bits(cost_[n]), n);
+    Push({costs_.Key(n), n});
     ++entries_;
   }
 
   uint32_t PopMin() {
     for (;;) {
-      if (front_ == buckets_[0].size()) Refill();
-      const Entry top = buckets_[0][front_++];
+      if (front_ == lowest_.size()) Refill();
+      const Entry top = lowest_[front_++];
+      // the node's line is wanted by the stale check a few pops on
+      if (front_ + kAhead < lowest_.size()) __builtin_prefetch(costs_.Address(lowest_[front_ + kAhead].node));
       --entries_;
       if (Stale(top)) continue;
       --live_;
@@ -99,28 +142,42 @@ class OpenList {
   }
 
  private:
-  static constexpr std::size_t kSlack = 64;
+  static constexpr std::size_t kSlack = 64, kAhead = 4;
+  static constexpr int kLowBits = 4;  // keys equal above these share the lowest bucket
   struct Entry {
     uint32_t key;
     uint32_t node;
   };
-  bool Stale(const Entry& e) const { return Bits(cost_[e.node]) != e.key; }
+  static bool KeyBelow(const Entry& a, const Entry& b) { return a.key < b.key; }
+  bool Stale(const Entry& e) const { return costs_.Key(e.node) != e.key; }
   // Lowered nodes leave old entries behind; past a bound they are dropped.
   void DropStale() {
-    auto& lowest = buckets_[0];
-    lowest.erase(lowest.begin(), lowest.begin() + static_cast<std::ptrdiff_t>(front_));
+    lowest_.erase(lowest_.begin(), lowest_.begin() + static_cast<std::ptrdiff_t>(front_));
     front_ = 0;
-    for (auto& bucket : buckets_) std::erase_if(bucket, [&](const Entry& e) { return Stale(e); });
+    const auto stale = [&](const Entry& e) { return Stale(e); };
+    std::erase_if(lowest_, stale);
+    for (auto& bucket : buckets_) std::erase_if(bucket, stale);
     entries_ = live_;
   }
   std::size_t BucketOf(uint32_t key) const {
-    return key == last_ ? 0 : 32 - static_cast<std::size_t>(std::countl_zero(key ^ last_));
+    const uint32_t differ = (key >> kLowBits) ^ (last_ >> kLowBits);
+    return differ == 0 ? 0 : 32 - static_cast<std::size_t>(std::countl_zero(differ));
   }
-  void Push(uint32_t key, uint32_t node) { buckets_[BucketOf(key)].push_back({key, node}); }
+  void Push(const Entry& e) {
+    const std::size_t b = BucketOf(e.key);
+    if (b != 0) {
+      buckets_[b].push_back(e);
+      return;
+    }
+    // behind every entry of a key not above its own
+    const auto at = std::upper_bound(lowest_.begin() + static_cast<std::ptrdiff_t>(front_), lowest_.end(), e, KeyBelow);
+    lowest_.insert(at, e);
+  }
   // Moves the entries of the first non-empty bucket down, in order, around
-  // their least key; the lowest bucket gets those of that key.
+  // their least key; the lowest bucket gets those sharing its high bits,
+  // sorted stably by key.
   void Refill() {
-    buckets_[0].clear();
+    lowest_.clear();
     front_ = 0;
     std::size_t b = 1;
     while (buckets_[b].empty()) ++b;
@@ -129,13 +186,22 @@ class OpenList {
     uint32_t least = moving[0].key;
     for (const Entry& e : moving) least = std::min(least, e.key);
     last_ = least;
-    for (const Entry& e : moving) Push(e.key, e.node);
+    for (const Entry& e : moving) {
+      const std::size_t to = BucketOf(e.key);
+      if (to == 0) {
+        lowest_.push_back(e);
+      } else {
+        buckets_[to].push_back(e);
+      }
+    }
+    std::stable_sort(lowest_.begin(), lowest_.end(), KeyBelow);
     moving.clear();
     if (buckets_[b].capacity() < moving.capacity()) buckets_[b].swap(moving);
   }
 
-  const float* cost_;
-  std::array<std::vector<Entry>, 33> buckets_;
+  const NodeCosts& costs_;
+  std::vector<Entry> lowest_;
+  std::array<std::vector<Entry>, 33 - kLowBits> buckets_;  // [0] unused: the lowest is lowest_
   std::size_t front_ = 0;  // entries of the lowest bucket before it are taken
   uint32_t last_ = 0;
   std::size_t live_ = 0, entries_ = 0;
@@ -147,6 +213,16 @@ struct PricedStep {
   std::ptrdiff_t offset;  // cell offset from the walk's start in the cost grid
   uint32_t table;         // first price of this step's length
 };
+
+// A crossed cell's price joins the total, which sticks at the ceiling once a
+// price or the sum reaches it.
+inline void Accumulate(float& total, float price) {
+  if (price < kImpassable && total < kImpassable) {
+    total = total + price;
+  } else {
+    total = kImpassable;
+  }
+}
 
 bool FlatTerrain(const CostContext& ctx) {
   if (ctx.slopeMode == 0) return ctx.slopeImage.data == nullptr;
@@ -203,14 +279,7 @@ struct MovePlans {
     if (!priced) return RecordedSegmentCost(ctx, there.x, there.y, walks[m]);
     const unsigned char* cell = ctx.costGrid.data + there.x + static_cast<std::ptrdiff_t>(there.y) * ctx.costGrid.width;
     float total = 0.0f;
-    for (uint32_t k = first[m]; k < first[m + 1]; ++k) {
-      const float cc = prices[steps[k].table + cell[steps[k].offset]];
-      if (cc < kImpassable && total < kImpassable) {
-        total = total + cc;
-      } else {
-        total = kImpassable;
-      }
-    }
+    for (uint32_t k = first[m]; k < first[m + 1]; ++k) Accumulate(total, prices[steps[k].table + cell[steps[k].offset]]);
     return total;
   }
 };
@@ -230,60 +299,123 @@ struct TiledNodes {
     const uint32_t tile = id >> 4;
     return {static_cast<int>(tile % tilesX * 4 + (id & 3)), static_cast<int>(tile / tilesX * 4 + ((id >> 2) & 3))};
   }
+  // Id offset from a node at place `local` of its tile to the node (dx, dy) from it, |dx|, |dy| <= 1.
+  std::ptrdiff_t Offset(uint32_t local, int dx, int dy) const {
+    const int x = static_cast<int>(local & 3) + dx, y = static_cast<int>(local >> 2) + dy;
+    const int tx = x < 0 ? -1 : (x > 3 ? 1 : 0), ty = y < 0 ? -1 : (y > 3 ? 1 : 0);
+    const std::ptrdiff_t tiles = tx + static_cast<std::ptrdiff_t>(ty) * tilesX;
+    return tiles * 16 + ((y - 4 * ty) << 2 | (x - 4 * tx)) - static_cast<std::ptrdiff_t>(local);
+  }
 };
 
-}  // namespace
-
-std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCache* cache) {
-  if (ctx.searchStep <= 0 || ctx.width <= 0 || ctx.height <= 0) return {};
-  const SearchGrid grid(ctx.width, ctx.height, ctx.searchStep);
-  const Point s = grid.NodeOf(from), t = grid.NodeOf(to);
-  if (s == t) return {grid.Pixel(s.x, s.y)};
-  const TiledNodes layout(grid.columns, grid.rows);
-  if (layout.size >= static_cast<long long>(kNoPredecessor)) return {};
-  std::vector<float> cost;
-  std::vector<uint32_t> pred;
-  try {
-    cost.assign(static_cast<std::size_t>(layout.size), kImpassable);
-    pred.assign(static_cast<std::size_t>(layout.size), kNoPredecessor);
-  } catch (const std::bad_alloc&) {
-    return {};
+// The eight moves of radius 1 at step 1 over flat terrain, each crossing the
+// half cells of its two nodes: its cost is priced from the two nodes' cost
+// values alone, read from a copy of the cost grid laid out as the nodes are.
+class KingMoves {
+ public:
+  KingMoves(const CostContext& ctx, const SearchGrid& grid, const std::vector<Point>& moves, const MovePlans& plans,
+            const TiledNodes& layout) {
+    if (ctx.searchStep != 1 || !plans.priced || moves.size() != 8) return;
+    const std::ptrdiff_t width = ctx.costGrid.width;
+    for (std::size_t m = 0; m < 8; ++m) {
+      const Point move = moves[m];
+      const uint32_t k = plans.first[m];
+      // from the neighbour's cell back to this node's
+      if (!plans.walks[m].usable || plans.first[m + 1] != k + 2 || plans.steps[k].offset != 0 ||
+          plans.steps[k + 1].offset != -(move.x + move.y * width) || std::max(std::abs(move.x), std::abs(move.y)) != 1)
+        return;
+      there_[m] = &plans.prices[plans.steps[k].table];
+      here_[m] = &plans.prices[plans.steps[k + 1].table];
+      for (uint32_t local = 0; local < 16; ++local) offsets_[local][m] = layout.Offset(local, move.x, move.y);
+    }
+    values_ = AllocateZeroed<unsigned char>(static_cast<std::size_t>(layout.size));
+    if (!values_) return;
+    for (int r = 0; r < grid.rows; ++r) {
+      const unsigned char* row = ctx.costGrid.data + r * width;
+      for (int c = 0; c < grid.columns; c += 4) {
+        std::memcpy(&values_[layout.Id(c, r)], row + c, static_cast<std::size_t>(std::min(4, grid.columns - c)));
+      }
+    }
+    usable_ = true;
   }
-  const std::vector<Point> moves = AllowedMoves(ctx.searchRadius, std::max(grid.columns, grid.rows));
+  bool usable() const { return usable_; }
+  unsigned char Value(uint32_t n) const { return values_[n]; }
+  // Neighbour of node n, not on the grid's border, by move m.
+  uint32_t Neighbour(uint32_t n, std::size_t m) const {
+    return static_cast<uint32_t>(static_cast<std::ptrdiff_t>(n) + offsets_[n & 15][m]);
+  }
+  float Cost(std::size_t m, unsigned char there, unsigned char here) const {
+    float total = 0.0f;
+    Accumulate(total, there_[m][there]);
+    Accumulate(total, here_[m][here]);
+    return total;
+  }
+
+ private:
+  bool usable_ = false;
+  std::array<const float*, 8> there_{}, here_{};
+  std::array<std::array<std::ptrdiff_t, 8>, 16> offsets_{};
+  ZeroedArray<unsigned char> values_;
+};
+
+// One search over node costs and, per node, the move it was last reached by
+// plus one (0: never placed), in the narrowest type that holds the moves.
+template <typename Back>
+std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const std::vector<Point>& moves, Point s, Point t,
+                          EdgeCache* cache) {
+  const TiledNodes layout(grid.columns, grid.rows);
+  const std::size_t size = static_cast<std::size_t>(layout.size);
+  NodeCosts costs(size);
+  ZeroedArray<Back> back = AllocateZeroed<Back>(size);
+  if (!costs.valid() || !back) return {};
   const MovePlans plans(ctx, grid, moves);
+  const KingMoves king(ctx, grid, moves, plans, layout);
   const uint32_t start = layout.Id(s.x, s.y), target = layout.Id(t.x, t.y);
-  OpenList open(cost.data());
-  cost[start] = 0.0f;
+  OpenList open(costs);
+  costs.Set(start, 0.0f);
   uint32_t current = start;
   bool reached = false;
   for (;;) {
     const Point c = layout.Node(current);
-    const Point here = grid.Pixel(c.x, c.y);
-    const long long edges = c.x + static_cast<long long>(c.y) * grid.columns;  // the cache is row-major
-    const float base = cost[current];
-    cost[current] = kSettledCost;
-    for (std::size_t m = 0; m < moves.size(); ++m) {
-      const int i = c.x + moves[m].x, j = c.y + moves[m].y;
-      if (i < 0 || j < 0 || i >= grid.columns || j >= grid.rows) continue;
-      const uint32_t n = layout.Id(i, j);
-      // a move costs at least 0: no sum from here can lower a node at base or below, settled ones included
-      if (!(base < cost[n])) continue;
-      float e;
-      float* slot = cache != nullptr && cache->enabled() ? cache->slot(edges, m) : nullptr;
-      if (slot != nullptr && !std::isnan(*slot)) {
-        e = *slot;
-      } else {
-        e = plans.Cost(ctx, m, grid.Pixel(i, j), here);
-        if (slot != nullptr) *slot = e;
-      }
+    const float base = costs.Get(current);
+    costs.Set(current, kSettledCost);
+    // a move costs at least 0: no sum from here can lower a node at base or below, settled ones included
+    const auto relax = [&](uint32_t n, std::size_t m, float e, float previous) {
       const double sum = static_cast<double>(e) + base;
-      if (sum < cost[n]) {
-        const float previous = cost[n];
+      if (sum < previous) {
         // only a node still at the ceiling may be unplaced (a lowering can round to the ceiling)
-        const bool entering = previous == kImpassable && pred[n] == kNoPredecessor;
-        cost[n] = static_cast<float>(sum);
-        pred[n] = current;
+        const bool entering = previous == kImpassable && back[n] == 0;
+        costs.Set(n, static_cast<float>(sum));
+        back[n] = static_cast<Back>(m + 1);
         open.Place(n, previous, entering);
+      }
+    };
+    if (king.usable() && c.x > 0 && c.y > 0 && c.x < grid.columns - 1 && c.y < grid.rows - 1) {
+      const unsigned char here = king.Value(current);
+      for (std::size_t m = 0; m < 8; ++m) {
+        const uint32_t n = king.Neighbour(current, m);
+        const float previous = costs.Get(n);
+        if (!(base < previous)) continue;
+        relax(n, m, king.Cost(m, king.Value(n), here), previous);
+      }
+    } else {
+      const Point here = grid.Pixel(c.x, c.y);
+      const long long edges = c.x + static_cast<long long>(c.y) * grid.columns;  // the cache is row-major
+      for (std::size_t m = 0; m < moves.size(); ++m) {
+        const int i = c.x + moves[m].x, j = c.y + moves[m].y;
+        if (i < 0 || j < 0 || i >= grid.columns || j >= grid.rows) continue;
+        const uint32_t n = layout.Id(i, j);
+        const float previous = costs.Get(n);
+        if (!(base < previous)) continue;
+        float e;
+        float* slot = cache != nullptr && cache->enabled() ? cache->slot(edges, m) : nullptr;
+        if (slot != nullptr && !std::isnan(*slot)) {
+          e = *slot;
+        } else {
+          e = plans.Cost(ctx, m, grid.Pixel(i, j), here);
+          if (slot != nullptr) *slot = e;
+        }
+        relax(n, m, e, previous);
       }
     }
     if (open.empty()) break;
@@ -294,13 +426,29 @@ std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCac
     }
   }
   if (!reached) return {};
+  // back from the target along the moves that last lowered each node
   std::vector<Point> route;
-  for (uint32_t n = target; n != start; n = pred[n]) {
-    const Point node = layout.Node(n);
+  for (Point node = t; node != s;) {
     route.push_back(grid.Pixel(node.x, node.y));
+    const Point move = moves[back[layout.Id(node.x, node.y)] - 1u];
+    node = {node.x - move.x, node.y - move.y};
   }
   route.push_back(grid.Pixel(s.x, s.y));
   return route;
+}
+
+}  // namespace
+
+std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCache* cache) {
+  if (ctx.searchStep <= 0 || ctx.width <= 0 || ctx.height <= 0) return {};
+  const SearchGrid grid(ctx.width, ctx.height, ctx.searchStep);
+  const Point s = grid.NodeOf(from), t = grid.NodeOf(to);
+  if (s == t) return {grid.Pixel(s.x, s.y)};
+  // ids must stay below 2^32 (the open list keeps them in 32 bits)
+  if (TiledNodes(grid.columns, grid.rows).size >= (1LL << 32)) return {};
+  const std::vector<Point> moves = AllowedMoves(ctx.searchRadius, std::max(grid.columns, grid.rows));
+  if (moves.size() < 255) return Search<uint8_t>(ctx, grid, moves, s, t, cache);
+  return Search<uint32_t>(ctx, grid, moves, s, t, cache);
 }
 
 }  // namespace route

@@ -134,6 +134,44 @@ TEST(Search, MatchesTheLiteralSortedListOnRandomGrids) {
   EXPECT_GT(found, compared / 4);  // the grids are not all walls
 }
 
+// Radius 1 at step 1 on flat terrain has a search of its own: inner nodes,
+// border nodes and rasters whose sides are not multiples of 4, with costs
+// that tie at zero, differ by a few ulps, come from non-square pixels or
+// add up to the ceiling.
+TEST(Search, MatchesTheLiteralSortedListAtRadiusOneStepOne) {
+  struct Costs {
+    double scale, offset;
+    float pixelX, pixelY;
+  };
+  const Costs table[] = {{0.3711, 1.0, 1, 1}, {0, 0, 1, 1}, {1.0 / (1 << 20), 1.0, 1, 1},
+                         {1.0, 1.0, 0.7f, 1.3f}, {3000, 20000, 1, 1}, {0.5, 0, 2.5f, 2.5f}};
+  std::mt19937 rng(777);
+  int found = 0, compared = 0;
+  for (int trial = 0; trial < 240; ++trial) {
+    const bool large = trial % 40 == 0;
+    const int w = large ? 150 : 2 + static_cast<int>(rng() % 45), h = large ? 97 : 2 + static_cast<int>(rng() % 45);
+    const Costs& k = table[static_cast<std::size_t>(trial) % std::size(table)];
+    Fixture f = RandomGrid(rng, w, h, false);
+    f.ctx.costScale = k.scale;
+    f.ctx.costOffset = k.offset;
+    f.ctx.pixelSizeX = k.pixelX;
+    f.ctx.pixelSizeY = k.pixelY;
+    f.ctx.searchRadius = 1;
+    f.ctx.searchStep = 1;
+    EdgeCache cache(static_cast<long long>(w) * h, 8, trial % 2 == 0);
+    Point a{static_cast<int>(rng() % (w + 4)) - 2, static_cast<int>(rng() % (h + 4)) - 2};
+    for (int leg = 0; leg < 2; ++leg) {
+      const Point b{static_cast<int>(rng() % (w + 4)) - 2, static_cast<int>(rng() % (h + 4)) - 2};
+      const auto expected = LiteralLeg(f.ctx, a, b);
+      EXPECT_EQ(FindLeg(f.ctx, a, b, &cache), expected) << "trial " << trial << " leg " << leg;
+      ++compared;
+      found += expected.size() > 1;
+      a = b;
+    }
+  }
+  EXPECT_GT(found, compared / 4);
+}
+
 TEST(Search, GridGeometryAndSnapping) {
   const SearchGrid g(103, 50, 5);
   EXPECT_EQ(g.columns, 21);
