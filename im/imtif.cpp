@@ -1,6 +1,8 @@
 // TIFF driver through libtiff, whose client procedures read and write over
 // the file layer. libtiff's messages are silenced; every failure comes back
-// as an error code.
+// as an error code. Lines go to and from libtiff a whole strip at a time,
+// which spares its per-scanline bookkeeping; a file whose strips are too big
+// to hold is read scanline by scanline instead.
 #include <tiffio.h>
 
 #include <cstdlib>
@@ -12,6 +14,10 @@
 namespace imtif {
 namespace {
 
+// Strips above this many bytes are read scanline by scanline, so that a
+// small file claiming one huge strip costs no memory.
+constexpr long long kMaxStripBuffer = 1 << 24;
+
 struct State {
   TIFF* tiff;
   imBinFile* bin;
@@ -19,7 +25,9 @@ struct State {
   int bits;       // 1, 4 or 8 when reading
   int samples;
   int line;       // next file line, top first
-  unsigned char* buffer;
+  unsigned char* buffer;  // one scanline, or the current strip when strips are used
+  tmsize_t scanline;      // bytes of one scanline
+  uint32_t strip_rows;    // rows per strip; 0 when reading scanline by scanline
   uint32_t palette[256];
   int pal_count;
   int close_error;
@@ -135,7 +143,14 @@ int ReadHeader(State* s, imFile* file, const char* file_name) {
   tmsize_t line = TIFFScanlineSize(t);
   if (line <= 0 || static_cast<long long>(line) * 8 < static_cast<long long>(width) * bits * samples)
     return IM_ERR_READ;
-  s->buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(line)));
+  s->scanline = line;
+  uint32_t rows = 0;
+  TIFFGetFieldDefaulted(t, TIFFTAG_ROWSPERSTRIP, &rows);
+  if (rows == 0 || rows > height) rows = height;
+  const long long strip_bytes = static_cast<long long>(rows) * line;
+  s->strip_rows = strip_bytes <= kMaxStripBuffer ? rows : 0;
+  s->buffer = static_cast<unsigned char*>(
+      std::malloc(static_cast<size_t>(s->strip_rows ? strip_bytes : line)));
   if (s->buffer == nullptr) return IM_ERR_READ;
   imResolutionCallback callback = imGetResolutionCallback();
   float xres = 0, yres = 0;
@@ -187,23 +202,44 @@ imFile* ReadOpen(const char* file_name, int* error) {
   return file;
 }
 
-int ReadScanline(State* s, imFile* file) {
-  if (s->line >= file->height) return IM_ERR_READ;
-  if (TIFFReadScanline(s->tiff, s->buffer, static_cast<uint32_t>(s->line), 0) < 0) return IM_ERR_READ;
+// Rows of the strip that holds file line, up to the end of the image.
+uint32_t RowsOfStrip(const State* s, const imFile* file, int line) {
+  const uint32_t first = static_cast<uint32_t>(line) / s->strip_rows * s->strip_rows;
+  const uint32_t left = static_cast<uint32_t>(file->height) - first;
+  return left < s->strip_rows ? left : s->strip_rows;
+}
+
+// The next file line's bytes, decoded with its whole strip when strips are used.
+const unsigned char* ReadScanline(State* s, imFile* file) {
+  if (s->line >= file->height) return nullptr;
+  const unsigned char* in = s->buffer;
+  if (s->strip_rows == 0) {
+    if (TIFFReadScanline(s->tiff, s->buffer, static_cast<uint32_t>(s->line), 0) < 0) return nullptr;
+  } else {
+    const uint32_t row_in_strip = static_cast<uint32_t>(s->line) % s->strip_rows;
+    if (row_in_strip == 0) {
+      const tmsize_t want = static_cast<tmsize_t>(RowsOfStrip(s, file, s->line)) * s->scanline;
+      const uint32_t strip = static_cast<uint32_t>(s->line) / s->strip_rows;
+      if (TIFFReadEncodedStrip(s->tiff, strip, s->buffer, want) != want) return nullptr;
+    }
+    in += static_cast<tmsize_t>(row_in_strip) * s->scanline;
+  }
   ++s->line;
   --file->cur_row;
-  return IM_ERR_NONE;
+  return in;
 }
 
 int ReadLineMap(imFile* file, unsigned char* line) {
   State* s = static_cast<State*>(file->data);
   if (file->type != IM_MAP) return IM_ERR_TYPE;
-  int error = ReadScanline(s, file);
-  if (error != IM_ERR_NONE) return error;
-  const unsigned char* in = s->buffer;
+  const unsigned char* in = ReadScanline(s, file);
+  if (in == nullptr) return IM_ERR_READ;
+  if (s->bits == 8) {
+    std::memcpy(line, in, static_cast<size_t>(file->width));
+    return IM_ERR_NONE;
+  }
   for (int x = 0; x < file->width; ++x) {
-    if (s->bits == 8) line[x] = in[x];
-    else if (s->bits == 4) line[x] = (in[x / 2] >> (x % 2 ? 0 : 4)) & 15;
+    if (s->bits == 4) line[x] = (in[x / 2] >> (x % 2 ? 0 : 4)) & 15;
     else line[x] = (in[x / 8] >> (7 - x % 8)) & 1;
   }
   return IM_ERR_NONE;
@@ -212,13 +248,9 @@ int ReadLineMap(imFile* file, unsigned char* line) {
 int ReadLineRGB(imFile* file, unsigned char* red, unsigned char* green, unsigned char* blue) {
   State* s = static_cast<State*>(file->data);
   if (file->type != IM_RGB) return IM_ERR_TYPE;
-  int error = ReadScanline(s, file);
-  if (error != IM_ERR_NONE) return error;
-  for (int x = 0; x < file->width; ++x) {
-    red[x] = s->buffer[3 * x];
-    green[x] = s->buffer[3 * x + 1];
-    blue[x] = s->buffer[3 * x + 2];
-  }
+  const unsigned char* in = ReadScanline(s, file);
+  if (in == nullptr) return IM_ERR_READ;
+  for (int x = 0; x < file->width; ++x, in += 3) red[x] = in[0], green[x] = in[1], blue[x] = in[2];
   return IM_ERR_NONE;
 }
 
@@ -246,11 +278,8 @@ imFile* WriteOpen(const char* file_name, int width, int height, int type, int co
   State* s = static_cast<State*>(std::calloc(1, sizeof(State)));
   imFile* file = s ? NewRecord(s) : nullptr;
   const int samples = type == IM_MAP ? 1 : 3;
-  if (s != nullptr) s->buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(width) * samples));
-  if (file == nullptr || s->buffer == nullptr) {
-    if (s) std::free(s->buffer);
+  if (file == nullptr) {
     std::free(s);
-    std::free(file);
     imBinFileClose(bin);
     *error = IM_ERR_WRITE;
     return nullptr;
@@ -275,6 +304,15 @@ imFile* WriteOpen(const char* file_name, int width, int height, int type, int co
             TIFFSetField(t, TIFFTAG_PHOTOMETRIC, type == IM_MAP ? PHOTOMETRIC_PALETTE : PHOTOMETRIC_RGB) &&
             TIFFSetField(t, TIFFTAG_COMPRESSION, compression == 0 ? COMPRESSION_NONE : COMPRESSION_LZW) &&
             TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
+  if (ok) {
+    uint32_t rows = 0;
+    TIFFGetField(t, TIFFTAG_ROWSPERSTRIP, &rows);
+    s->strip_rows = rows == 0 || rows > static_cast<uint32_t>(height) ? height : rows;
+    s->scanline = static_cast<tmsize_t>(width) * samples;
+    s->buffer = static_cast<unsigned char*>(
+        std::malloc(static_cast<size_t>(s->scanline) * s->strip_rows));
+    ok = s->buffer != nullptr;
+  }
   imResolutionCallback callback = imGetResolutionCallback();
   double xres = 0, yres = 0;
   int unit = 0;
@@ -304,18 +342,29 @@ int WritePalette(imFile* file, const uint32_t* palette) {
   return TIFFSetField(s->tiff, TIFFTAG_COLORMAP, r, g, b) ? IM_ERR_NONE : IM_ERR_WRITE;
 }
 
+// Where the next file line goes in the strip being gathered, or null when
+// the image is complete.
+unsigned char* NextScanline(State* s, const imFile* file) {
+  if (s->line >= file->height) return nullptr;
+  return s->buffer + static_cast<tmsize_t>(static_cast<uint32_t>(s->line) % s->strip_rows) * s->scanline;
+}
+
+// Counts the line just gathered and hands a completed strip to libtiff.
 int WriteScanline(State* s, imFile* file) {
-  if (s->line >= file->height) return IM_ERR_WRITE;
-  if (TIFFWriteScanline(s->tiff, s->buffer, static_cast<uint32_t>(s->line), 0) < 0) return IM_ERR_WRITE;
-  ++s->line;
+  const int line = s->line++;
   --file->cur_row;
-  return IM_ERR_NONE;
+  if (s->line % s->strip_rows != 0 && s->line != file->height) return IM_ERR_NONE;
+  const tmsize_t size = static_cast<tmsize_t>(RowsOfStrip(s, file, line)) * s->scanline;
+  const uint32_t strip = static_cast<uint32_t>(line) / s->strip_rows;
+  return TIFFWriteEncodedStrip(s->tiff, strip, s->buffer, size) == size ? IM_ERR_NONE : IM_ERR_WRITE;
 }
 
 int WriteLineMap(imFile* file, const unsigned char* line) {
   State* s = static_cast<State*>(file->data);
   if (file->type != IM_MAP) return IM_ERR_TYPE;
-  std::memcpy(s->buffer, line, static_cast<size_t>(file->width));
+  unsigned char* out = NextScanline(s, file);
+  if (out == nullptr) return IM_ERR_WRITE;
+  std::memcpy(out, line, static_cast<size_t>(file->width));
   return WriteScanline(s, file);
 }
 
@@ -323,11 +372,9 @@ int WriteLineRGB(imFile* file, const unsigned char* red, const unsigned char* gr
                  const unsigned char* blue) {
   State* s = static_cast<State*>(file->data);
   if (file->type != IM_RGB) return IM_ERR_TYPE;
-  for (int x = 0; x < file->width; ++x) {
-    s->buffer[3 * x] = red[x];
-    s->buffer[3 * x + 1] = green[x];
-    s->buffer[3 * x + 2] = blue[x];
-  }
+  unsigned char* out = NextScanline(s, file);
+  if (out == nullptr) return IM_ERR_WRITE;
+  for (int x = 0; x < file->width; ++x, out += 3) out[0] = red[x], out[1] = green[x], out[2] = blue[x];
   return WriteScanline(s, file);
 }
 
