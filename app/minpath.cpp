@@ -104,14 +104,14 @@ class NodeCosts {
 // A radix heap on the stored cost's bits. Stored costs are never negative, so
 // their bit patterns order as the costs do, and a node placed during the
 // search never costs less than the node last taken out, as the radix heap
-// requires. The buckets split on the bits above the lowest few: the lowest
-// bucket holds the entries whose high bits are those of the least key, kept
-// sorted by key with equal keys in the order they were placed; every other
-// bucket keeps its entries in placement order (pushes append; a bucket is
-// refilled only from a higher one while it is empty). So among equal costs
-// the node placed first is settled first. A lowered node gets a new entry;
-// its old one, whose cost no longer matches, is skipped when it comes up
-// (stored costs only fall).
+// requires. The buckets split on the bits above the lowest few; the keys
+// whose high bits are those of the least key go to one of the lowest
+// buckets by their low bits, so each of those holds a single key. Every
+// bucket keeps its entries in the order they were placed (pushes append; a
+// bucket is refilled only from a higher one while it is empty): among equal
+// costs the node placed first is settled first. A lowered node gets a new
+// entry; its old one, whose cost no longer matches, is skipped when it comes
+// up (stored costs only fall).
 class OpenList {
  public:
   explicit OpenList(const NodeCosts& costs) : costs_(costs) {}
@@ -130,32 +130,50 @@ class OpenList {
 
   uint32_t PopMin() {
     for (;;) {
-      if (front_ == lowest_.size()) Refill();
-      const Entry top = lowest_[front_++];
-      // the node's line is wanted by the stale check a few pops on
-      if (front_ + kAhead < lowest_.size()) __builtin_prefetch(costs_.Address(lowest_[front_ + kAhead].node));
+      if (words_ == 0) Refill();
+      const std::size_t low = Least();
+      std::vector<Entry>& bucket = lowest_[low];
+      const Entry top = bucket[taken_[low]++];
+      if (taken_[low] == bucket.size()) {
+        bucket.clear();
+        taken_[low] = 0;
+        Unmark(low);
+      }
       --entries_;
       if (Stale(top)) continue;
       --live_;
+      // the next node's line is wanted by its stale check soon after this node's moves
+      if (words_ != 0) {
+        const std::size_t next = Least();
+        __builtin_prefetch(costs_.Address(lowest_[next][taken_[next]].node));
+      }
       return top.node;
     }
   }
 
  private:
-  static constexpr std::size_t kSlack = 64, kAhead = 4;
-  static constexpr int kLowBits = 4;  // keys equal above these share the lowest bucket
+  static constexpr int kLowBits = 12;  // keys equal above these share the lowest buckets
+  static constexpr uint32_t kLowMask = (1u << kLowBits) - 1;
+  static constexpr std::size_t kSlack = std::size_t{1} << kLowBits;  // a drop visits every lowest bucket
+  static constexpr std::size_t kWords = std::size_t{1} << (kLowBits - 6);  // of the lowest buckets' marks
+  static_assert(kWords <= 64);
   struct Entry {
     uint32_t key;
     uint32_t node;
   };
-  static bool KeyBelow(const Entry& a, const Entry& b) { return a.key < b.key; }
   bool Stale(const Entry& e) const { return costs_.Key(e.node) != e.key; }
   // Lowered nodes leave old entries behind; past a bound they are dropped.
   void DropStale() {
-    lowest_.erase(lowest_.begin(), lowest_.begin() + static_cast<std::ptrdiff_t>(front_));
-    front_ = 0;
     const auto stale = [&](const Entry& e) { return Stale(e); };
-    std::erase_if(lowest_, stale);
+    occupied_ = {};
+    words_ = 0;
+    for (std::size_t low = 0; low < lowest_.size(); ++low) {
+      std::vector<Entry>& bucket = lowest_[low];
+      bucket.erase(bucket.begin(), bucket.begin() + static_cast<std::ptrdiff_t>(taken_[low]));
+      taken_[low] = 0;
+      std::erase_if(bucket, stale);
+      if (!bucket.empty()) Mark(low);
+    }
     for (auto& bucket : buckets_) std::erase_if(bucket, stale);
     entries_ = live_;
   }
@@ -169,16 +187,27 @@ class OpenList {
       buckets_[b].push_back(e);
       return;
     }
-    // behind every entry of a key not above its own
-    const auto at = std::upper_bound(lowest_.begin() + static_cast<std::ptrdiff_t>(front_), lowest_.end(), e, KeyBelow);
-    lowest_.insert(at, e);
+    const uint32_t low = e.key & kLowMask;
+    lowest_[low].push_back(e);
+    Mark(low);
+  }
+  // Marks of the lowest buckets that hold entries, and of the words of marks not zero.
+  void Mark(std::size_t low) {
+    occupied_[low >> 6] |= uint64_t{1} << (low & 63);
+    words_ |= uint64_t{1} << (low >> 6);
+  }
+  void Unmark(std::size_t low) {
+    uint64_t& word = occupied_[low >> 6];
+    word &= ~(uint64_t{1} << (low & 63));
+    if (word == 0) words_ &= ~(uint64_t{1} << (low >> 6));
+  }
+  std::size_t Least() const {
+    const std::size_t w = static_cast<std::size_t>(std::countr_zero(words_));
+    return w * 64 + static_cast<std::size_t>(std::countr_zero(occupied_[w]));
   }
   // Moves the entries of the first non-empty bucket down, in order, around
-  // their least key; the lowest bucket gets those sharing its high bits,
-  // sorted stably by key.
+  // their least key.
   void Refill() {
-    lowest_.clear();
-    front_ = 0;
     std::size_t b = 1;
     while (buckets_[b].empty()) ++b;
     std::vector<Entry> moving;
@@ -186,23 +215,17 @@ class OpenList {
     uint32_t least = moving[0].key;
     for (const Entry& e : moving) least = std::min(least, e.key);
     last_ = least;
-    for (const Entry& e : moving) {
-      const std::size_t to = BucketOf(e.key);
-      if (to == 0) {
-        lowest_.push_back(e);
-      } else {
-        buckets_[to].push_back(e);
-      }
-    }
-    std::stable_sort(lowest_.begin(), lowest_.end(), KeyBelow);
+    for (const Entry& e : moving) Push(e);
     moving.clear();
     if (buckets_[b].capacity() < moving.capacity()) buckets_[b].swap(moving);
   }
 
   const NodeCosts& costs_;
-  std::vector<Entry> lowest_;
-  std::array<std::vector<Entry>, 33 - kLowBits> buckets_;  // [0] unused: the lowest is lowest_
-  std::size_t front_ = 0;  // entries of the lowest bucket before it are taken
+  std::array<std::vector<Entry>, 1u << kLowBits> lowest_;  // by the key's low bits
+  std::array<std::size_t, 1u << kLowBits> taken_{};         // entries of each before this are taken
+  std::array<uint64_t, kWords> occupied_{};
+  uint64_t words_ = 0;
+  std::array<std::vector<Entry>, 33 - kLowBits> buckets_;   // [0] unused: those are the lowest
   uint32_t last_ = 0;
   std::size_t live_ = 0, entries_ = 0;
 };
