@@ -20,17 +20,26 @@ struct GifFile : CodecFile {
   bool data_ended = false;
   uint32_t bit_buf = 0;
   int bit_count = 0;
-  uint16_t prefix[kMaxCodes] = {};
-  unsigned char suffix[kMaxCodes] = {}, first[kMaxCodes] = {};
+  // every code's whole string, kept one after the other in strings (the
+  // single symbols first), so that a code is put out by one copy; at most
+  // 1 + 2 + ... + 4096 bytes until the next clear code
+  std::vector<unsigned char> strings;
+  size_t strings_end = 0;
+  uint32_t start[kMaxCodes] = {};
   uint16_t length[kMaxCodes] = {};
-  unsigned char pending[kMaxCodes] = {};  // the part of a string the last line had no room for
+  unsigned char pending[kMaxCodes] = {};  // writing: the sub-block being filled
   unsigned char chunk[1 << 15] = {};      // code bytes gathered from sub-blocks
   size_t chunk_pos = 0, chunk_len = 0;
-  int pending_start = 0, pending_len = 0;
-  // writing
-  std::vector<int16_t> hash_code;
-  std::vector<int32_t> hash_key;
+  size_t pending_start = 0;  // reading: the part of a string the last line had no room for
+  int pending_len = 0;
+  // writing: the string table, either direct (the code of prefix p and
+  // symbol s at p << min_size | s) for alphabets of up to 64 symbols, or an
+  // open-addressing hash of (s << 12 | p) << 12 | code; in both 0 means
+  // none, as every code stored is above the end code
+  std::vector<uint16_t> child;
+  std::vector<uint32_t> table;
   int current = -1;
+  uint64_t out_bits = 0;  // coded bits not yet in pending, bit_count of them
   bool Finish() override;
 };
 
@@ -79,10 +88,13 @@ int ReadHeader(GifFile* f) {
   if (min_size < 1 || min_size > 11) return IM_ERR_READ;
   f->min_size = min_size;
   f->clear = 1 << min_size;
+  if (!Allocate(f->strings, size_t{1} << 16)) return IM_ERR_READ;
   for (int i = 0; i < f->clear; ++i) {
-    f->suffix[i] = f->first[i] = static_cast<unsigned char>(i);
+    f->strings[static_cast<size_t>(i)] = static_cast<unsigned char>(i);
+    f->start[i] = static_cast<uint32_t>(i);
     f->length[i] = 1;
   }
+  f->strings_end = static_cast<size_t>(f->clear);
   f->code_size = min_size + 1;
   f->next_code = f->clear + 2;
   f->rec.cur_row = height - 1;
@@ -130,12 +142,23 @@ inline int NextCode(GifFile* f) {
   return code;
 }
 
-// Writes the string of code backwards into out (length len).
-inline void Expand(const GifFile* f, int code, unsigned char* out, int len) {
-  for (int i = len - 1; i >= 0; --i) {
-    out[i] = f->suffix[code];
-    code = f->prefix[code];
+// Makes code n: the string of prev followed by symbol. False when memory runs out.
+inline bool AddString(GifFile* f, int n, int prev, unsigned char symbol) {
+  const size_t len = f->length[prev];
+  if (f->strings_end + len + 1 > f->strings.size()) {
+    try {
+      f->strings.resize(2 * f->strings.size());
+    } catch (...) {
+      return false;
+    }
   }
+  unsigned char* to = f->strings.data() + f->strings_end;
+  std::memcpy(to, f->strings.data() + f->start[prev], len);
+  to[len] = symbol;
+  f->start[n] = static_cast<uint32_t>(f->strings_end);
+  f->length[n] = static_cast<uint16_t>(len + 1);
+  f->strings_end += len + 1;
+  return true;
 }
 
 int ReadLineMap(imFile* rec, unsigned char* line) {
@@ -144,8 +167,8 @@ int ReadLineMap(imFile* rec, unsigned char* line) {
   int x = 0;
   if (f->pending_len > 0) {
     int n = f->pending_len < width ? f->pending_len : width;
-    std::memcpy(line, f->pending + f->pending_start, static_cast<size_t>(n));
-    f->pending_start += n, f->pending_len -= n, x = n;
+    std::memcpy(line, f->strings.data() + f->pending_start, static_cast<size_t>(n));
+    f->pending_start += static_cast<size_t>(n), f->pending_len -= n, x = n;
   }
   while (x < width) {
     int code = NextCode(f);
@@ -154,6 +177,7 @@ int ReadLineMap(imFile* rec, unsigned char* line) {
       f->code_size = f->min_size + 1;
       f->next_code = f->clear + 2;
       f->prev = -1;
+      f->strings_end = static_cast<size_t>(f->clear);
       continue;
     }
     int len;
@@ -164,10 +188,10 @@ int ReadLineMap(imFile* rec, unsigned char* line) {
       if (code > f->next_code) return IM_ERR_READ;
       if (f->next_code < kMaxCodes) {
         int n = f->next_code++;
-        f->prefix[n] = static_cast<uint16_t>(f->prev);
-        f->first[n] = f->first[f->prev];
-        f->suffix[n] = f->first[code == n ? f->prev : code];
-        f->length[n] = static_cast<uint16_t>(f->length[f->prev] + 1);
+        // the string of code starts with the symbol that ends the new one
+        // (for code n itself, the first symbol of prev)
+        unsigned char symbol = f->strings[f->start[code == n ? f->prev : code]];
+        if (!AddString(f, n, f->prev, symbol)) return IM_ERR_READ;
         if (f->next_code == (1 << f->code_size) && f->code_size < 12) f->code_size++;
       } else if (code == f->next_code) {
         return IM_ERR_READ;
@@ -175,14 +199,14 @@ int ReadLineMap(imFile* rec, unsigned char* line) {
       len = f->length[code];
     }
     f->prev = code;
+    const unsigned char* string = f->strings.data() + f->start[code];
     if (len <= width - x) {
-      Expand(f, code, line + x, len);
+      std::memcpy(line + x, string, static_cast<size_t>(len));
       x += len;
-    } else {
-      Expand(f, code, f->pending, len);
+    } else {  // the rest begins the next line
       int n = width - x;
-      std::memcpy(line + x, f->pending, static_cast<size_t>(n));
-      f->pending_start = n, f->pending_len = len - n, x = width;
+      std::memcpy(line + x, string, static_cast<size_t>(n));
+      f->pending_start = f->start[code] + static_cast<size_t>(n), f->pending_len = len - n, x = width;
     }
   }
   // next row of the file, in interlace order when interlaced
@@ -200,7 +224,40 @@ int ReadLineMap(imFile* rec, unsigned char* line) {
 
 // ---- writing ----
 
-constexpr int kHashSize = 8191;  // prime above the table size
+constexpr int kHashBits = 13;  // two slots per code, 32 KiB: the table stays in the first-level cache
+constexpr uint32_t kHashMask = (1u << kHashBits) - 1;
+constexpr int kMaxDirectBits = 6;  // above, clearing a new code's row costs more than hashing
+
+// The direct table: a new code's row is cleared when the code is made.
+struct DirectTable {
+  uint16_t* child;
+  unsigned bits;
+  uint32_t slot = 0;
+  uint32_t Find(uint32_t symbol, uint32_t prefix) {
+    slot = (prefix << bits) | symbol;
+    return child[slot];
+  }
+  void Add(uint32_t code) {
+    child[slot] = static_cast<uint16_t>(code);
+    std::memset(child + (code << bits), 0, sizeof(uint16_t) << bits);
+  }
+};
+
+// Fibonacci hashing (the top bits of the key times 2^32 / golden ratio),
+// linear probing.
+struct HashTable {
+  uint32_t* table;
+  uint32_t slot = 0, key = 0;
+  uint32_t Find(uint32_t symbol, uint32_t prefix) {
+    key = (symbol << 12) | prefix;
+    uint32_t entry;
+    for (slot = (key * 0x9E3779B1u) >> (32 - kHashBits); (entry = table[slot]) != 0;
+         slot = (slot + 1) & kHashMask)
+      if ((entry >> 12) == key) return entry & 0xFFF;
+    return 0;
+  }
+  void Add(uint32_t code) { table[slot] = (key << 12) | code; }
+};
 
 imFile* WriteOpen(const char* file_name, int width, int height, int type, int compression,
                   int pal_count, int* error) {
@@ -215,38 +272,51 @@ imFile* WriteOpen(const char* file_name, int width, int height, int type, int co
   }
   auto f = OpenWrite<GifFile>(file_name, IM_LITTLEENDIAN, error);
   if (!f) return nullptr;
-  if (!Allocate(f->hash_code, kHashSize) || !Allocate(f->hash_key, kHashSize)) {
+  int bits = 1;
+  while ((1 << bits) < pal_count) bits++;
+  const int min_size = bits < 2 ? 2 : bits;
+  if (min_size <= kMaxDirectBits ? !Allocate(f->child, size_t{kMaxCodes} << min_size)
+                                 : !Allocate(f->table, size_t{1} << kHashBits)) {
     *error = IM_ERR_WRITE;
     return nullptr;
   }
   f->rec.width = width, f->rec.height = height, f->rec.type = IM_MAP;
   f->rec.pal_count = pal_count, f->rec.compression = 256;
   f->rec.cur_row = height - 1;
-  int bits = 1;
-  while ((1 << bits) < pal_count) bits++;
   f->pal_bits = bits;
   return Release(std::move(f));
 }
 
 void ResetTable(GifFile* f) {
-  std::fill(f->hash_key.begin(), f->hash_key.end(), -1);
+  if (f->child.empty())
+    std::fill(f->table.begin(), f->table.end(), 0u);
+  else  // the rows of the single symbols; the others are cleared as they are made
+    std::memset(f->child.data(), 0, sizeof(uint16_t) * static_cast<size_t>(f->clear) << f->min_size);
   f->code_size = f->min_size + 1;
   f->next_code = f->clear + 2;
 }
 
-void PutCode(GifFile* f, int code) {
-  f->bit_buf |= static_cast<uint32_t>(code) << f->bit_count;
-  f->bit_count += f->code_size;
-  while (f->bit_count >= 8) {
-    f->pending[f->block_left++] = static_cast<unsigned char>(f->bit_buf);
-    f->bit_buf >>= 8;
-    f->bit_count -= 8;
-    if (f->block_left == 255) {
-      f->out->Put(255);
-      f->out->Write(f->pending, 255);
-      f->block_left = 0;
-    }
+// Writes the sub-blocks of 255 bytes that pending holds.
+void PutFullBlocks(GifFile* f) {
+  int start = 0;
+  for (; f->block_left - start >= 255; start += 255) {
+    f->out->Put(255);
+    f->out->Write(f->pending + start, 255);
   }
+  f->block_left -= start;
+  std::memmove(f->pending, f->pending + start, static_cast<size_t>(f->block_left));
+}
+
+// Codes gather in a 64-bit word and go to pending four bytes at a time.
+inline void PutCode(GifFile* f, int code) {
+  f->out_bits |= static_cast<uint64_t>(code) << f->bit_count;
+  f->bit_count += f->code_size;
+  if (f->bit_count < 32) return;
+  PutLe32(f->pending + f->block_left, static_cast<uint32_t>(f->out_bits));
+  f->out_bits >>= 32;
+  f->bit_count -= 32;
+  f->block_left += 4;
+  if (f->block_left >= 255) PutFullBlocks(f);
 }
 
 int WritePalette(imFile* rec, const uint32_t* palette) {
@@ -274,32 +344,38 @@ int WritePalette(imFile* rec, const uint32_t* palette) {
   return f->out->Failed() ? IM_ERR_WRITE : IM_ERR_NONE;
 }
 
-int WriteLineMap(imFile* rec, const unsigned char* line) {
-  GifFile* f = Of<GifFile>(rec);
+// Codes one line: the longest known string is extended pixel by pixel.
+template <class Table>
+void EncodeLine(GifFile* f, const unsigned char* line, int width, Table table) {
+  const unsigned symbol_mask = static_cast<unsigned>(f->clear - 1);  // indices beyond the table cannot be coded
   int x = 0;
-  if (f->current < 0) f->current = line[x++];
-  for (; x < rec->width; ++x) {
-    int c = line[x];
-    if (c >= f->clear) c &= f->clear - 1;  // indices beyond the table cannot be coded
-    int32_t key = (f->current << 8) | c;
-    int h = static_cast<int>((static_cast<uint32_t>(key) * 2654435761u) % kHashSize);
-    while (f->hash_key[static_cast<size_t>(h)] >= 0 && f->hash_key[static_cast<size_t>(h)] != key)
-      h = h + 1 == kHashSize ? 0 : h + 1;
-    if (f->hash_key[static_cast<size_t>(h)] == key) {
-      f->current = f->hash_code[static_cast<size_t>(h)];
+  if (f->current < 0) f->current = line[x++] & symbol_mask;
+  uint32_t current = static_cast<uint32_t>(f->current);
+  for (; x < width; ++x) {
+    const uint32_t c = line[x] & symbol_mask;
+    if (uint32_t code = table.Find(c, current)) {
+      current = code;
       continue;
     }
-    PutCode(f, f->current);
+    PutCode(f, static_cast<int>(current));
     if (f->next_code < kMaxCodes) {
-      f->hash_key[static_cast<size_t>(h)] = key;
-      f->hash_code[static_cast<size_t>(h)] = static_cast<int16_t>(f->next_code++);
+      table.Add(static_cast<uint32_t>(f->next_code++));
       if (f->next_code > (1 << f->code_size) && f->code_size < 12) f->code_size++;
     } else {
       PutCode(f, f->clear);
       ResetTable(f);
     }
-    f->current = c;
+    current = c;
   }
+  f->current = static_cast<int>(current);
+}
+
+int WriteLineMap(imFile* rec, const unsigned char* line) {
+  GifFile* f = Of<GifFile>(rec);
+  if (f->child.empty())
+    EncodeLine(f, line, rec->width, HashTable{f->table.data()});
+  else
+    EncodeLine(f, line, rec->width, DirectTable{f->child.data(), static_cast<unsigned>(f->min_size)});
   rec->cur_row--;
   return f->out->Failed() ? IM_ERR_WRITE : IM_ERR_NONE;
 }
@@ -310,10 +386,10 @@ bool GifFile::Finish() {
   // the decoder adds one more entry on reading the last code, and may grow its size
   if (next_code < kMaxCodes && ++next_code > (1 << code_size) && code_size < 12) code_size++;
   PutCode(this, clear + 1);
-  if (bit_count > 0) {
-    pending[block_left++] = static_cast<unsigned char>(bit_buf);
-    bit_buf = 0, bit_count = 0;
-  }
+  for (; bit_count > 0; bit_count -= 8, out_bits >>= 8)
+    pending[block_left++] = static_cast<unsigned char>(out_bits);
+  bit_count = 0;
+  PutFullBlocks(this);
   if (block_left > 0) {
     out->Put(static_cast<unsigned char>(block_left));
     out->Write(pending, static_cast<size_t>(block_left));
