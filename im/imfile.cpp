@@ -1,7 +1,7 @@
 // The binary file layer: byte-ordered reads and writes over a C stream or a
 // read-only memory buffer, with sticky errors.
 //
-// Streams get a large buffer of their own, and the layer keeps the stream's
+// Streams get a 64 KiB buffer of their own, and the layer keeps the stream's
 // position and (for written files) its size, so that a seek to where the
 // stream already stands, which libtiff issues before every strip, neither
 // flushes the buffer nor costs a system call.
@@ -30,7 +30,9 @@ struct imBinFile {
 
 namespace {
 
-constexpr size_t kStreamBuffer = 1 << 17;
+// The block size of the drivers' readers and writers (imcodec.h): a transfer
+// of a whole block passes the stream's buffer by, smaller ones gather in it.
+constexpr size_t kStreamBuffer = 1 << 16;
 
 constexpr int kMachineOrder =
     std::endian::native == std::endian::little ? IM_LITTLEENDIAN : IM_BIGENDIAN;

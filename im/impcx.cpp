@@ -1,6 +1,8 @@
 // ZSoft PCX files: maps of 1, 4 or 8 bits in one or more bit planes and
 // 24-bit RGB in three planes, plain or RLE; written as version 5 with 8 bits
 // per plane (1 plane for maps, 3 for RGB), the 256-colour palette at the end.
+#include <bit>
+
 #include "imcodec.h"
 
 namespace {
@@ -196,23 +198,71 @@ imFile* WriteOpen(const char* file_name, int width, int height, int type, int co
   return Release(std::move(f));
 }
 
+// Eight bytes from p as one little-endian word.
+inline uint64_t Word(const unsigned char* p) {
+  uint64_t w;
+  std::memcpy(&w, p, 8);
+  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+  return w;
+}
+
+constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+
+// The first byte from p on that equals the byte after it (a run starts
+// there), or end; eight neighbours are compared at a time.
+const unsigned char* RunStart(const unsigned char* p, const unsigned char* end) {
+  for (; end - p >= 9; p += 8) {
+    const uint64_t differ = Word(p) ^ Word(p + 1);  // a zero byte where neighbours are equal
+    const uint64_t zero = (differ - kOnes) & ~differ & kHighs;
+    if (zero != 0) return p + (__builtin_ctzll(zero) >> 3);
+  }
+  for (; p + 1 < end; ++p)
+    if (p[0] == p[1]) return p;
+  return end;
+}
+
+// The end of the bytes equal to v from p on, at most up to limit.
+const unsigned char* RunEnd(const unsigned char* p, const unsigned char* limit, unsigned char v) {
+  for (; limit - p >= 8; p += 8) {
+    const uint64_t differ = Word(p) ^ (kOnes * v);
+    if (differ != 0) return p + (__builtin_ctzll(differ) >> 3);
+  }
+  while (p < limit && *p == v) ++p;
+  return p;
+}
+
+// One plane of a scan line: width bytes and a zero to the even stride,
+// run-length coded in runs of up to 63 when asked for, in one write.
 void WritePlane(PcxFile* f, const unsigned char* data) {
-  const int width = f->rec.width, stride = f->stride;
+  const size_t width = static_cast<size_t>(f->rec.width), stride = static_cast<size_t>(f->stride);
   Writer& out = *f->out;
   if (!f->rle) {
-    out.Write(data, static_cast<size_t>(width));
+    out.Write(data, width);
     if (stride > width) out.Put(0);
     return;
   }
-  int x = 0;
-  while (x < stride) {
-    unsigned char v = x < width ? data[x] : 0;
-    int n = 1;
-    while (n < 63 && x + n < stride && (x + n < width ? data[x + n] : 0) == v) n++;
-    if (n > 1 || v >= 0xC0) out.Put(static_cast<unsigned char>(0xC0 | n));
-    out.Put(v);
-    x += n;
+  // the padded plane, then its code (at most two bytes a byte) after it
+  unsigned char* plane = f->scan.data();
+  std::memcpy(plane, data, width);
+  if (stride > width) plane[width] = 0;
+  unsigned char* const code = plane + stride;
+  unsigned char* o = code;
+  const unsigned char* const end = plane + stride;
+  for (const unsigned char* p = plane; p < end;) {
+    // single bytes, with a count of 1 only where the byte could pass for a count
+    for (const unsigned char* run = RunStart(p, end); p < run; ++p) {
+      *o = 0xC1;
+      o += *p >= 0xC0;
+      *o++ = *p;
+    }
+    if (p == end) break;
+    const unsigned char v = *p;
+    const unsigned char* q = RunEnd(p + 2, end - p > 63 ? p + 63 : end, v);
+    *o++ = static_cast<unsigned char>(0xC0 | (q - p));
+    *o++ = v;
+    p = q;
   }
+  out.Write(code, static_cast<size_t>(o - code));
 }
 
 int WriteLineMap(imFile* rec, const unsigned char* line) {
