@@ -322,62 +322,97 @@ struct TiledNodes {
     const uint32_t tile = id >> 4;
     return {static_cast<int>(tile % tilesX * 4 + (id & 3)), static_cast<int>(tile / tilesX * 4 + ((id >> 2) & 3))};
   }
-  // Id offset from a node at place `local` of its tile to the node (dx, dy) from it, |dx|, |dy| <= 1.
+  // Id offset from a node at place `local` of its tile to the node (dx, dy) from it.
   std::ptrdiff_t Offset(uint32_t local, int dx, int dy) const {
     const int x = static_cast<int>(local & 3) + dx, y = static_cast<int>(local >> 2) + dy;
-    const int tx = x < 0 ? -1 : (x > 3 ? 1 : 0), ty = y < 0 ? -1 : (y > 3 ? 1 : 0);
+    const int tx = x >> 2, ty = y >> 2;  // floor division: tiles to the left or below are negative
     const std::ptrdiff_t tiles = tx + static_cast<std::ptrdiff_t>(ty) * tilesX;
-    return tiles * 16 + ((y - 4 * ty) << 2 | (x - 4 * tx)) - static_cast<std::ptrdiff_t>(local);
+    return tiles * 16 + ((y & 3) << 2 | (x & 3)) - static_cast<std::ptrdiff_t>(local);
   }
 };
 
-// The eight moves of radius 1 at step 1 over flat terrain, each crossing the
-// half cells of its two nodes: its cost is priced from the two nodes' cost
-// values alone, read from a copy of the cost grid laid out as the nodes are.
-class KingMoves {
+// Moves at step 1 over flat terrain, for the nodes at least a move's reach
+// from the border: a neighbour is found by an id offset, and a recorded
+// move's crossed cells are read from a copy of the cost grid laid out as the
+// nodes are, by id offsets from the node the move ends on.
+class TiledMoves {
  public:
-  KingMoves(const CostContext& ctx, const SearchGrid& grid, const std::vector<Point>& moves, const MovePlans& plans,
-            const TiledNodes& layout) {
-    if (ctx.searchStep != 1 || !plans.priced || moves.size() != 8) return;
-    const std::ptrdiff_t width = ctx.costGrid.width;
-    for (std::size_t m = 0; m < 8; ++m) {
+  TiledMoves(const CostContext& ctx, const SearchGrid& grid, const std::vector<Point>& moves, const MovePlans& plans,
+             const TiledNodes& layout)
+      : moves_(moves.size()) {
+    constexpr std::size_t kMostCells = 1u << 14;  // offset tables of a few MiB at most
+    if (ctx.searchStep != 1 || !plans.priced || moves.empty() || plans.steps.size() > kMostCells) return;
+    cells_ = plans.steps.size();
+    neighbours_.resize(16 * moves_);
+    crossed_.resize(16 * cells_);
+    for (std::size_t m = 0; m < moves_; ++m) {
       const Point move = moves[m];
-      const uint32_t k = plans.first[m];
-      // from the neighbour's cell back to this node's
-      if (!plans.walks[m].usable || plans.first[m + 1] != k + 2 || plans.steps[k].offset != 0 ||
-          plans.steps[k + 1].offset != -(move.x + move.y * width) || std::max(std::abs(move.x), std::abs(move.y)) != 1)
-        return;
-      there_[m] = &plans.prices[plans.steps[k].table];
-      here_[m] = &plans.prices[plans.steps[k + 1].table];
-      for (uint32_t local = 0; local < 16; ++local) offsets_[local][m] = layout.Offset(local, move.x, move.y);
+      reach_ = std::max({reach_, std::abs(move.x), std::abs(move.y)});
+      for (uint32_t local = 0; local < 16; ++local) neighbours_[local * moves_ + m] = layout.Offset(local, move.x, move.y);
+      if (!plans.walks[m].usable) continue;
+      // the walk runs from the neighbour back to this node
+      for (uint32_t k = plans.first[m]; k < plans.first[m + 1]; ++k) {
+        const WalkStep& step = plans.walks[m].steps[k - plans.first[m]];
+        for (uint32_t local = 0; local < 16; ++local) {
+          crossed_[local * cells_ + k] = layout.Offset(local, move.x + step.dcol, move.y + step.drow);
+        }
+      }
     }
     values_ = AllocateZeroed<unsigned char>(static_cast<std::size_t>(layout.size));
     if (!values_) return;
+    const std::ptrdiff_t width = ctx.costGrid.width;
     for (int r = 0; r < grid.rows; ++r) {
       const unsigned char* row = ctx.costGrid.data + r * width;
       for (int c = 0; c < grid.columns; c += 4) {
         std::memcpy(&values_[layout.Id(c, r)], row + c, static_cast<std::size_t>(std::min(4, grid.columns - c)));
       }
     }
-    usable_ = true;
+    columns_ = grid.columns;
+    rows_ = grid.rows;
+    king_ = moves_ == 8 && reach_ == 1;
+    for (std::size_t m = 0; m < moves_ && king_; ++m) {
+      // radius 1 crosses the half cells of its two nodes, the neighbour's first
+      const uint32_t k = plans.first[m];
+      king_ = plans.walks[m].usable && plans.first[m + 1] == k + 2 && crossed_[k] == neighbours_[m] && crossed_[k + 1] == 0;
+      if (!king_) break;
+      there_[m] = &plans.prices[plans.steps[k].table];
+      here_[m] = &plans.prices[plans.steps[k + 1].table];
+    }
   }
-  bool usable() const { return usable_; }
-  unsigned char Value(uint32_t n) const { return values_[n]; }
-  // Neighbour of node n, not on the grid's border, by move m.
-  uint32_t Neighbour(uint32_t n, std::size_t m) const {
-    return static_cast<uint32_t>(static_cast<std::ptrdiff_t>(n) + offsets_[n & 15][m]);
-  }
-  float Cost(std::size_t m, unsigned char there, unsigned char here) const {
+  // The eight moves of radius 1, priced from the two nodes' values alone.
+  bool king() const { return king_; }
+  float KingCost(std::size_t m, unsigned char there, unsigned char here) const {
     float total = 0.0f;
     Accumulate(total, there_[m][there]);
     Accumulate(total, here_[m][here]);
     return total;
   }
+  unsigned char Value(uint32_t n) const { return values_[n]; }
+  // Whether node (col, row), reached by id, has all its moves on the grid.
+  bool Covers(Point node) const {
+    return values_ && node.x >= reach_ && node.y >= reach_ && node.x < columns_ - reach_ && node.y < rows_ - reach_;
+  }
+  uint32_t Neighbour(uint32_t n, std::size_t m) const {
+    return static_cast<uint32_t>(static_cast<std::ptrdiff_t>(n) + neighbours_[(n & 15) * moves_ + m]);
+  }
+  // Cost of recorded move m from its neighbour back to node n.
+  float Cost(const MovePlans& plans, std::size_t m, uint32_t n) const {
+    const std::ptrdiff_t* crossed = &crossed_[(n & 15) * cells_];
+    const unsigned char* at = &values_[n];
+    float total = 0.0f;
+    for (uint32_t k = plans.first[m]; k < plans.first[m + 1]; ++k) {
+      Accumulate(total, plans.prices[plans.steps[k].table + at[crossed[k]]]);
+    }
+    return total;
+  }
 
  private:
-  bool usable_ = false;
+  std::size_t moves_ = 0, cells_ = 0;
+  int reach_ = 0, columns_ = 0, rows_ = 0;
+  bool king_ = false;
   std::array<const float*, 8> there_{}, here_{};
-  std::array<std::array<std::ptrdiff_t, 8>, 16> offsets_{};
+  std::vector<std::ptrdiff_t> neighbours_;  // by place in the tile, then move
+  std::vector<std::ptrdiff_t> crossed_;     // by place in the tile, then priced step
   ZeroedArray<unsigned char> values_;
 };
 
@@ -392,7 +427,7 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
   ZeroedArray<Back> back = AllocateZeroed<Back>(size);
   if (!costs.valid() || !back) return {};
   const MovePlans plans(ctx, grid, moves);
-  const KingMoves king(ctx, grid, moves, plans, layout);
+  const TiledMoves tiled(ctx, grid, moves, plans, layout);
   const uint32_t start = layout.Id(s.x, s.y), target = layout.Id(t.x, t.y);
   OpenList open(costs);
   costs.Set(start, 0.0f);
@@ -413,32 +448,39 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
         open.Place(n, previous, entering);
       }
     };
-    if (king.usable() && c.x > 0 && c.y > 0 && c.x < grid.columns - 1 && c.y < grid.rows - 1) {
-      const unsigned char here = king.Value(current);
+    const Point here = grid.Pixel(c.x, c.y);
+    const long long edges = c.x + static_cast<long long>(c.y) * grid.columns;  // the cache is row-major
+    const auto walked = [&](std::size_t m, int i, int j) {
+      float* slot = cache != nullptr && cache->enabled() ? cache->slot(edges, m) : nullptr;
+      if (slot != nullptr && !std::isnan(*slot)) return *slot;
+      const float e = plans.Cost(ctx, m, grid.Pixel(i, j), here);
+      if (slot != nullptr) *slot = e;
+      return e;
+    };
+    if (tiled.Covers(c) && tiled.king()) {
+      const unsigned char value = tiled.Value(current);
       for (std::size_t m = 0; m < 8; ++m) {
-        const uint32_t n = king.Neighbour(current, m);
+        const uint32_t n = tiled.Neighbour(current, m);
         const float previous = costs.Get(n);
         if (!(base < previous)) continue;
-        relax(n, m, king.Cost(m, king.Value(n), here), previous);
+        relax(n, m, tiled.KingCost(m, tiled.Value(n), value), previous);
+      }
+    } else if (tiled.Covers(c)) {
+      for (std::size_t m = 0; m < moves.size(); ++m) {
+        const uint32_t n = tiled.Neighbour(current, m);
+        const float previous = costs.Get(n);
+        if (!(base < previous)) continue;
+        const float e = plans.walks[m].usable ? tiled.Cost(plans, m, current) : walked(m, c.x + moves[m].x, c.y + moves[m].y);
+        relax(n, m, e, previous);
       }
     } else {
-      const Point here = grid.Pixel(c.x, c.y);
-      const long long edges = c.x + static_cast<long long>(c.y) * grid.columns;  // the cache is row-major
       for (std::size_t m = 0; m < moves.size(); ++m) {
         const int i = c.x + moves[m].x, j = c.y + moves[m].y;
         if (i < 0 || j < 0 || i >= grid.columns || j >= grid.rows) continue;
         const uint32_t n = layout.Id(i, j);
         const float previous = costs.Get(n);
         if (!(base < previous)) continue;
-        float e;
-        float* slot = cache != nullptr && cache->enabled() ? cache->slot(edges, m) : nullptr;
-        if (slot != nullptr && !std::isnan(*slot)) {
-          e = *slot;
-        } else {
-          e = plans.Cost(ctx, m, grid.Pixel(i, j), here);
-          if (slot != nullptr) *slot = e;
-        }
-        relax(n, m, e, previous);
+        relax(n, m, walked(m, i, j), previous);
       }
     }
     if (open.empty()) break;

@@ -134,11 +134,11 @@ TEST(Search, MatchesTheLiteralSortedListOnRandomGrids) {
   EXPECT_GT(found, compared / 4);  // the grids are not all walls
 }
 
-// Radius 1 at step 1 on flat terrain has a search of its own: inner nodes,
-// border nodes and rasters whose sides are not multiples of 4, with costs
-// that tie at zero, differ by a few ulps, come from non-square pixels or
-// add up to the ceiling.
-TEST(Search, MatchesTheLiteralSortedListAtRadiusOneStepOne) {
+// Step 1 on flat terrain has a search of its own: inner nodes, border nodes
+// and rasters whose sides are not multiples of 4, radius 1 to 3 (slope-3
+// moves are walked), with costs that tie at zero, differ by a few ulps, come
+// from non-square pixels or add up to the ceiling.
+TEST(Search, MatchesTheLiteralSortedListAtStepOne) {
   struct Costs {
     double scale, offset;
     float pixelX, pixelY;
@@ -147,7 +147,7 @@ TEST(Search, MatchesTheLiteralSortedListAtRadiusOneStepOne) {
                          {1.0, 1.0, 0.7f, 1.3f}, {3000, 20000, 1, 1}, {0.5, 0, 2.5f, 2.5f}};
   std::mt19937 rng(777);
   int found = 0, compared = 0;
-  for (int trial = 0; trial < 240; ++trial) {
+  for (int trial = 0; trial < 360; ++trial) {
     const bool large = trial % 40 == 0;
     const int w = large ? 150 : 2 + static_cast<int>(rng() % 45), h = large ? 97 : 2 + static_cast<int>(rng() % 45);
     const Costs& k = table[static_cast<std::size_t>(trial) % std::size(table)];
@@ -156,9 +156,9 @@ TEST(Search, MatchesTheLiteralSortedListAtRadiusOneStepOne) {
     f.ctx.costOffset = k.offset;
     f.ctx.pixelSizeX = k.pixelX;
     f.ctx.pixelSizeY = k.pixelY;
-    f.ctx.searchRadius = 1;
+    f.ctx.searchRadius = 1 + trial / 3 % 3;
     f.ctx.searchStep = 1;
-    EdgeCache cache(static_cast<long long>(w) * h, 8, trial % 2 == 0);
+    EdgeCache cache(static_cast<long long>(w) * h, AllowedMoves(f.ctx.searchRadius, std::max(w, h)).size(), trial % 2 == 0);
     Point a{static_cast<int>(rng() % (w + 4)) - 2, static_cast<int>(rng() % (h + 4)) - 2};
     for (int leg = 0; leg < 2; ++leg) {
       const Point b{static_cast<int>(rng() % (w + 4)) - 2, static_cast<int>(rng() % (h + 4)) - 2};
