@@ -194,6 +194,25 @@ struct Uniform {
   }
 };
 
+// From radius 10 on there are 256 moves and more, past what a byte holds.
+TEST(Search, MatchesTheLiteralSortedListAtWideRadii) {
+  std::mt19937 rng(99);
+  int found = 0;
+  for (int trial = 0; trial < 8; ++trial) {
+    const int w = 22 + static_cast<int>(rng() % 8), h = 22 + static_cast<int>(rng() % 8);
+    Fixture f = RandomGrid(rng, w, h, trial % 4 == 3);
+    f.ctx.searchRadius = trial % 2 == 0 ? 10 : 9;  // 256 and 224 moves
+    f.ctx.searchStep = 1 + trial / 4;
+    const Point a{static_cast<int>(rng() % w), static_cast<int>(rng() % h)}, b{static_cast<int>(rng() % w), static_cast<int>(rng() % h)};
+    const auto expected = LiteralLeg(f.ctx, a, b);
+    EXPECT_EQ(FindLeg(f.ctx, a, b), expected) << "trial " << trial;
+    found += expected.size() > 1;
+  }
+  EXPECT_GT(found, 4);
+  Uniform u(25, 25, 10);
+  EXPECT_EQ(FindLeg(u.ctx, {2, 3}, {12, 12}), (std::vector<Point>{{12, 12}, {2, 3}})) << "the last of 256 moves, (10, 9)";
+}
+
 TEST(Search, MovesAllowedByRadius) {
   EXPECT_EQ(AllowedMoves(1, 100).size(), 8u);
   EXPECT_EQ(AllowedMoves(2, 100).size(), 16u);
