@@ -163,12 +163,12 @@ imFile* ReadOpen(const char* file_name, int* error) {
   return file;
 }
 
-// Reads the next transformed row into s->row.
-int NextRow(State* s, const imFile* file) {
+// Reads the next transformed row into to (width * channels bytes).
+int NextRow(State* s, const imFile* file, unsigned char* to) {
   if (setjmp(png_jmpbuf(s->png))) return IM_ERR_READ;
   const size_t row_bytes = static_cast<size_t>(file->width) * s->channels;
   if (!s->interlaced) {
-    png_read_row(s->png, s->row, nullptr);
+    png_read_row(s->png, to, nullptr);
     return IM_ERR_NONE;
   }
   if (s->whole == nullptr) {
@@ -188,14 +188,14 @@ int NextRow(State* s, const imFile* file) {
     png_read_image(s->png, rows);
     std::free(rows);
   }
-  std::memcpy(s->row, s->whole + row_bytes * s->rows_done, row_bytes);
+  std::memcpy(to, s->whole + row_bytes * s->rows_done, row_bytes);
   return IM_ERR_NONE;
 }
 
-int ReadLineCommon(imFile* file) {
+int ReadLineCommon(imFile* file, unsigned char* to) {
   State* s = static_cast<State*>(file->data);
   if (s->rows_done >= file->height) return IM_ERR_READ;
-  int error = NextRow(s, file);
+  int error = NextRow(s, file, to);
   if (error != IM_ERR_NONE) return error;
   ++s->rows_done;
   --file->cur_row;
@@ -203,17 +203,14 @@ int ReadLineCommon(imFile* file) {
 }
 
 int ReadLineMap(imFile* file, unsigned char* line) {
-  State* s = static_cast<State*>(file->data);
   if (file->type != IM_MAP) return IM_ERR_TYPE;
-  int error = ReadLineCommon(file);
-  if (error == IM_ERR_NONE) std::memcpy(line, s->row, static_cast<size_t>(file->width));
-  return error;
+  return ReadLineCommon(file, line);  // a map row is the line itself
 }
 
 int ReadLineRGB(imFile* file, unsigned char* red, unsigned char* green, unsigned char* blue) {
   State* s = static_cast<State*>(file->data);
   if (file->type != IM_RGB) return IM_ERR_TYPE;
-  int error = ReadLineCommon(file);
+  int error = ReadLineCommon(file, s->row);
   if (error != IM_ERR_NONE) return error;
   for (int x = 0; x < file->width; ++x) {
     red[x] = s->row[3 * x];
@@ -315,21 +312,19 @@ int WritePalette(imFile* file, const uint32_t* palette) {
   return WriteInfo(s);
 }
 
-int WriteRow(imFile* file) {
+int WriteRow(imFile* file, const unsigned char* row) {
   State* s = static_cast<State*>(file->data);
   if (s->rows_done >= file->height) return IM_ERR_WRITE;
   if (setjmp(png_jmpbuf(s->png))) return IM_ERR_WRITE;
-  png_write_row(s->png, s->row);
+  png_write_row(s->png, row);
   ++s->rows_done;
   --file->cur_row;
   return IM_ERR_NONE;
 }
 
 int WriteLineMap(imFile* file, const unsigned char* line) {
-  State* s = static_cast<State*>(file->data);
   if (file->type != IM_MAP) return IM_ERR_TYPE;
-  std::memcpy(s->row, line, static_cast<size_t>(file->width));
-  return WriteRow(file);
+  return WriteRow(file, line);
 }
 
 int WriteLineRGB(imFile* file, const unsigned char* red, const unsigned char* green,
@@ -341,7 +336,7 @@ int WriteLineRGB(imFile* file, const unsigned char* red, const unsigned char* gr
     s->row[3 * x + 1] = green[x];
     s->row[3 * x + 2] = blue[x];
   }
-  return WriteRow(file);
+  return WriteRow(file, s->row);
 }
 
 int FinishWrite(State* s, int height) {
