@@ -132,11 +132,11 @@ class OpenList {
     for (;;) {
       if (words_ == 0) Refill();
       const std::size_t low = Least();
-      std::vector<Entry>& bucket = lowest_[low];
-      const Entry top = bucket[taken_[low]++];
-      if (taken_[low] == bucket.size()) {
-        bucket.clear();
-        taken_[low] = 0;
+      KeyBucket& bucket = lowest_[low];
+      const Entry top = bucket.entries[bucket.taken++];
+      if (bucket.taken == bucket.entries.size()) {
+        bucket.entries.clear();
+        bucket.taken = 0;
         Unmark(low);
       }
       --entries_;
@@ -144,8 +144,8 @@ class OpenList {
       --live_;
       // the next node's line is wanted by its stale check soon after this node's moves
       if (words_ != 0) {
-        const std::size_t next = Least();
-        __builtin_prefetch(costs_.Address(lowest_[next][taken_[next]].node));
+        const KeyBucket& next = lowest_[Least()];
+        __builtin_prefetch(costs_.Address(next.entries[next.taken].node));
       }
       return top.node;
     }
@@ -161,6 +161,10 @@ class OpenList {
     uint32_t key;
     uint32_t node;
   };
+  struct KeyBucket {
+    std::vector<Entry> entries;
+    std::size_t taken = 0;  // entries before this are out
+  };
   bool Stale(const Entry& e) const { return costs_.Key(e.node) != e.key; }
   // Lowered nodes leave old entries behind; past a bound they are dropped.
   void DropStale() {
@@ -168,11 +172,11 @@ class OpenList {
     occupied_ = {};
     words_ = 0;
     for (std::size_t low = 0; low < lowest_.size(); ++low) {
-      std::vector<Entry>& bucket = lowest_[low];
-      bucket.erase(bucket.begin(), bucket.begin() + static_cast<std::ptrdiff_t>(taken_[low]));
-      taken_[low] = 0;
-      std::erase_if(bucket, stale);
-      if (!bucket.empty()) Mark(low);
+      std::vector<Entry>& entries = lowest_[low].entries;
+      entries.erase(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(lowest_[low].taken));
+      lowest_[low].taken = 0;
+      std::erase_if(entries, stale);
+      if (!entries.empty()) Mark(low);
     }
     for (auto& bucket : buckets_) std::erase_if(bucket, stale);
     entries_ = live_;
@@ -188,7 +192,7 @@ class OpenList {
       return;
     }
     const uint32_t low = e.key & kLowMask;
-    lowest_[low].push_back(e);
+    lowest_[low].entries.push_back(e);
     Mark(low);
   }
   // Marks of the lowest buckets that hold entries, and of the words of marks not zero.
@@ -221,8 +225,7 @@ class OpenList {
   }
 
   const NodeCosts& costs_;
-  std::array<std::vector<Entry>, 1u << kLowBits> lowest_;  // by the key's low bits
-  std::array<std::size_t, 1u << kLowBits> taken_{};         // entries of each before this are taken
+  std::vector<KeyBucket> lowest_ = std::vector<KeyBucket>(std::size_t{1} << kLowBits);  // by the key's low bits
   std::array<uint64_t, kWords> occupied_{};
   uint64_t words_ = 0;
   std::array<std::vector<Entry>, 33 - kLowBits> buckets_;   // [0] unused: those are the lowest
@@ -437,7 +440,6 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
     const Point c = layout.Node(current);
     const float base = costs.Get(current);
     costs.Set(current, kSettledCost);
-    // a move costs at least 0: no sum from here can lower a node at base or below, settled ones included
     const auto relax = [&](uint32_t n, std::size_t m, float e, float previous) {
       const double sum = static_cast<double>(e) + base;
       if (sum < previous) {
@@ -457,6 +459,7 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
       if (slot != nullptr) *slot = e;
       return e;
     };
+    // a move costs at least 0: no sum from here can lower a node at base or below, settled ones included
     if (tiled.Covers(c) && tiled.king()) {
       const unsigned char value = tiled.Value(current);
       for (std::size_t m = 0; m < 8; ++m) {
