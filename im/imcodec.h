@@ -248,6 +248,20 @@ imFile* Refuse(std::unique_ptr<T> f, int code, int* error) {
   return Release(std::move(f));
 }
 
+/* The read-open operation of a hand-written driver: opens the file into a
+ * record of type T and reads its header; the record goes to the registry
+ * when the header is good, and also when it answers IM_ERR_TYPE or
+ * IM_ERR_COMP (a known file whose content is not supported). */
+template <class T>
+imFile* ReadOpenWith(const char* file_name, int byte_order, int (*read_header)(T*), int* error) {
+  std::unique_ptr<T> f = OpenRead<T>(file_name, byte_order, error);
+  if (!f) return nullptr;
+  int e = read_header(f.get());
+  if (e == IM_ERR_TYPE || e == IM_ERR_COMP) return Refuse(std::move(f), e, error);
+  *error = e;
+  return e == IM_ERR_NONE ? Release(std::move(f)) : nullptr;
+}
+
 /* The close operation every hand-written driver shares. */
 inline int Close(imFile* rec) {
   if (rec == nullptr) return IM_ERR_NONE;
@@ -301,6 +315,13 @@ inline bool AskResolution(const char* file_name, double* xres, double* yres, int
 
 /* Palette counts a writer accepts. */
 inline bool PalCountOk(int n) { return n >= 1 && n <= 256; }
+
+/* What a writer accepts: a size within the library's limits and at most
+ * max_side a side, RGB or a map of 1 to 256 colours. */
+inline bool WriteRequestOk(int width, int height, int type, int pal_count, int max_side = INT32_MAX) {
+  return SizeOk(width, height) && width <= max_side && height <= max_side &&
+         (type == IM_RGB || (type == IM_MAP && PalCountOk(pal_count)));
+}
 
 }  // namespace imcodec
 

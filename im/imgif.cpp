@@ -102,10 +102,7 @@ int ReadHeader(GifFile* f) {
 }
 
 imFile* ReadOpen(const char* file_name, int* error) {
-  auto f = OpenRead<GifFile>(file_name, IM_LITTLEENDIAN, error);
-  if (!f) return nullptr;
-  *error = ReadHeader(f.get());
-  return *error == IM_ERR_NONE ? Release(std::move(f)) : nullptr;
+  return ReadOpenWith<GifFile>(file_name, IM_LITTLEENDIAN, ReadHeader, error);
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
@@ -261,8 +258,7 @@ struct HashTable {
 
 imFile* WriteOpen(const char* file_name, int width, int height, int type, int compression,
                   int pal_count, int* error) {
-  if (type != IM_MAP || width <= 0 || height <= 0 || width > 65535 || height > 65535 ||
-      !PalCountOk(pal_count)) {
+  if (type != IM_MAP || !WriteRequestOk(width, height, type, pal_count, 65535)) {
     *error = IM_ERR_TYPE;
     return nullptr;
   }

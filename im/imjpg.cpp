@@ -12,6 +12,7 @@
 
 #include "imfile.h"
 #include "imformat.h"
+#include "imlibfile.h"
 
 namespace imjpg {
 namespace {
@@ -88,25 +89,12 @@ void TermDestination(j_compress_ptr info) {
   if (n > 0 && imBinFileWrite(s->bin, s->buffer, n, 1) != n) ErrorExit(reinterpret_cast<j_common_ptr>(info));
 }
 
-imFile* NewRecord(State* s) {
-  imFile* file = static_cast<imFile*>(std::calloc(1, sizeof(imFile)));
-  if (file == nullptr) return nullptr;
-  file->plane[1] = 1;
-  file->plane[2] = 2;
-  file->data = s;
-  return file;
-}
-
-State* NewState(imBinFile* bin, int writing) {
-  State* s = static_cast<State*>(std::calloc(1, sizeof(State)));
-  if (s == nullptr) return nullptr;
-  s->bin = bin;
-  s->writing = writing;
+// libjpeg's messages routed to our handlers.
+void InitErrors(State* s) {
   jpeg_std_error(&s->error.pub);
   s->error.pub.error_exit = ErrorExit;
   s->error.pub.emit_message = EmitMessage;
   s->error.pub.output_message = OutputMessage;
-  return s;
 }
 
 void Release(State* s, bool created) {
@@ -163,26 +151,14 @@ int StartRead(State* s, imFile* file, const char* file_name) {
 }
 
 imFile* ReadOpen(const char* file_name, int* error) {
-  imBinFile* bin = imBinFileOpen(file_name, IM_BIGENDIAN);
-  if (bin == nullptr) {
-    *error = IM_ERR_OPEN;
-    return nullptr;
-  }
-  unsigned char magic[3];
-  if (imBinFileRead(bin, magic, 3, 1) != 3 || magic[0] != 0xFF || magic[1] != 0xD8 || magic[2] != 0xFF) {
-    imBinFileClose(bin);
-    *error = IM_ERR_FORMAT;
-    return nullptr;
-  }
-  imBinFileSeekTo(bin, 0);
-  State* s = NewState(bin, 0);
-  imFile* file = s ? NewRecord(s) : nullptr;
-  if (file == nullptr) {
-    std::free(s);
-    imBinFileClose(bin);
-    *error = IM_ERR_READ;
-    return nullptr;
-  }
+  imBinFile* bin = imlibfile::OpenSigned(
+      file_name, IM_BIGENDIAN, 3, [](const unsigned char* p) { return p[0] == 0xFF && p[1] == 0xD8 && p[2] == 0xFF; },
+      error);
+  if (bin == nullptr) return nullptr;
+  imFile* file = nullptr;
+  State* s = imlibfile::NewState<State>(bin, 0, &file, error);
+  if (s == nullptr) return nullptr;
+  InitErrors(s);
   *error = StartRead(s, file, file_name);
   if (*error != IM_ERR_NONE) {
     Release(s, true);
@@ -215,13 +191,11 @@ int ReadLineRGB(imFile* file, unsigned char* red, unsigned char* green, unsigned
   int error = ReadRow(s, file);
   if (error != IM_ERR_NONE) return error;
   const unsigned char* p = s->row;
+  if (!s->cmyk) {
+    imlibfile::Deinterleave(p, file->width, red, green, blue);
+    return IM_ERR_NONE;
+  }
   for (int x = 0; x < file->width; ++x) {
-    if (!s->cmyk) {
-      red[x] = p[3 * x];
-      green[x] = p[3 * x + 1];
-      blue[x] = p[3 * x + 2];
-      continue;
-    }
     int c = p[4 * x], m = p[4 * x + 1], y = p[4 * x + 2], k = p[4 * x + 3];
     if (s->inverted) {
       c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k;
@@ -270,31 +244,23 @@ int StartWrite(State* s, imFile* file, const char* file_name) {
 
 imFile* WriteOpen(const char* file_name, int width, int height, int type, int, int pal_count,
                   int* error) {
-  if (!imValidSize(width, height) || width > 65500 || height > 65500 || (type != IM_MAP && type != IM_RGB) ||
-      (type == IM_MAP && (pal_count < 1 || pal_count > 256))) {
+  if (width > 65500 || height > 65500) {  // the largest JPEG dimension
     *error = IM_ERR_TYPE;
     return nullptr;
   }
-  imBinFile* bin = imBinFileNew(file_name, IM_BIGENDIAN);
-  if (bin == nullptr) {
-    *error = IM_ERR_OPEN;
-    return nullptr;
-  }
-  State* s = NewState(bin, 1);
-  imFile* file = s ? NewRecord(s) : nullptr;
-  if (s) s->row = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(width) * 3));
-  if (file == nullptr || s->row == nullptr) {
-    if (s) Release(s, false); else imBinFileClose(bin);
+  imFile* file = nullptr;
+  State* s = imlibfile::NewWriteState<State>(file_name, IM_BIGENDIAN, width, height, type, pal_count,
+                                             &file, error);
+  if (s == nullptr) return nullptr;
+  InitErrors(s);
+  s->row = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(width) * 3));
+  if (s->row == nullptr) {
+    Release(s, false);
     std::free(file);
     *error = IM_ERR_WRITE;
     return nullptr;
   }
-  file->width = width;
-  file->height = height;
-  file->type = type;
-  file->pal_count = type == IM_MAP ? pal_count : 0;
   file->compression = 256;
-  file->cur_row = height - 1;
   *error = StartWrite(s, file, file_name);
   if (*error != IM_ERR_NONE) {
     Release(s, true);
@@ -334,11 +300,7 @@ int WriteLineRGB(imFile* file, const unsigned char* red, const unsigned char* gr
                  const unsigned char* blue) {
   State* s = static_cast<State*>(file->data);
   if (file->type != IM_RGB) return IM_ERR_TYPE;
-  for (int x = 0; x < file->width; ++x) {
-    s->row[3 * x] = red[x];
-    s->row[3 * x + 1] = green[x];
-    s->row[3 * x + 2] = blue[x];
-  }
+  imlibfile::Interleave(red, green, blue, file->width, s->row);
   return WriteRow(s, file);
 }
 
@@ -351,22 +313,17 @@ int FinishWrite(State* s) {
 
 int Close(imFile* file) {
   State* s = static_cast<State*>(file->data);
-  int result = s->writing ? FinishWrite(s) : IM_ERR_NONE;
-  imBinFile* bin = s->bin;
-  s->bin = nullptr;
-  if (bin != nullptr && imBinFileClose(bin) != 0 && s->writing) result = IM_ERR_WRITE;
+  int result = imlibfile::CloseBin(s, s->writing ? FinishWrite(s) : IM_ERR_NONE);
   Release(s, true);
   std::free(file);
   return result;
 }
 
-int RegisterCallback(imCallback, int) { return 0; }
-
 }  // namespace
 }  // namespace imjpg
 
 imFormat imFormatJPG = {0,
-                        imjpg::RegisterCallback,
+                        imlibfile::NoCallback,
                         imjpg::ReadOpen,
                         imjpg::WriteOpen,
                         imjpg::Close,

@@ -71,12 +71,7 @@ int ReadHeader(LedFile* f) {
 }
 
 imFile* ReadOpen(const char* file_name, int* error) {
-  auto f = OpenRead<LedFile>(file_name, IM_LITTLEENDIAN, error);
-  if (!f) return nullptr;
-  int e = ReadHeader(f.get());
-  if (e == IM_ERR_TYPE) return Refuse(std::move(f), e, error);
-  *error = e;
-  return e == IM_ERR_NONE ? Release(std::move(f)) : nullptr;
+  return ReadOpenWith<LedFile>(file_name, IM_LITTLEENDIAN, ReadHeader, error);
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
@@ -99,7 +94,7 @@ int ReadLineMap(imFile* rec, unsigned char* line) {
 
 imFile* WriteOpen(const char* file_name, int width, int height, int type, int compression,
                   int pal_count, int* error) {
-  if (type != IM_MAP || !SizeOk(width, height) || !PalCountOk(pal_count)) {
+  if (type != IM_MAP || !WriteRequestOk(width, height, type, pal_count)) {
     *error = IM_ERR_TYPE;
     return nullptr;
   }

@@ -56,12 +56,7 @@ int ReadHeader(PcxFile* f) {
 }
 
 imFile* ReadOpen(const char* file_name, int* error) {
-  auto f = OpenRead<PcxFile>(file_name, IM_LITTLEENDIAN, error);
-  if (!f) return nullptr;
-  int e = ReadHeader(f.get());
-  if (e == IM_ERR_TYPE) return Refuse(std::move(f), e, error);
-  *error = e;
-  return e == IM_ERR_NONE ? Release(std::move(f)) : nullptr;
+  return ReadOpenWith<PcxFile>(file_name, IM_LITTLEENDIAN, ReadHeader, error);
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
@@ -162,8 +157,7 @@ int ReadLineRgb(imFile* rec, unsigned char* red, unsigned char* green, unsigned 
 
 imFile* WriteOpen(const char* file_name, int width, int height, int type, int compression,
                   int pal_count, int* error) {
-  if (!SizeOk(width, height) || width > 65535 || height > 65535 ||
-      (type != IM_RGB && type != IM_MAP) || (type == IM_MAP && !PalCountOk(pal_count))) {
+  if (!WriteRequestOk(width, height, type, pal_count, 65535)) {
     *error = IM_ERR_TYPE;
     return nullptr;
   }

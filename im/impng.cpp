@@ -9,9 +9,12 @@
 
 #include "imfile.h"
 #include "imformat.h"
+#include "imlibfile.h"
 
 namespace impng {
 namespace {
+
+using imlibfile::NewState;
 
 struct State {
   imBinFile* bin;
@@ -51,15 +54,6 @@ void Release(State* s) {
   std::free(s->row);
   std::free(s->whole);
   std::free(s);
-}
-
-imFile* NewRecord(State* s) {
-  imFile* file = static_cast<imFile*>(std::calloc(1, sizeof(imFile)));
-  if (file == nullptr) return nullptr;
-  file->plane[1] = 1;
-  file->plane[2] = 2;
-  file->data = s;
-  return file;
 }
 
 void ReportResolution(const char* file_name, State* s) {
@@ -126,27 +120,12 @@ int ReadHeader(State* s, imFile* file) {
 }
 
 imFile* ReadOpen(const char* file_name, int* error) {
-  imBinFile* bin = imBinFileOpen(file_name, IM_BIGENDIAN);
-  if (bin == nullptr) {
-    *error = IM_ERR_OPEN;
-    return nullptr;
-  }
-  unsigned char signature[8];
-  if (imBinFileRead(bin, signature, 8, 1) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
-    imBinFileClose(bin);
-    *error = IM_ERR_FORMAT;
-    return nullptr;
-  }
-  imBinFileSeekTo(bin, 0);
-  State* s = static_cast<State*>(std::calloc(1, sizeof(State)));
-  imFile* file = s ? NewRecord(s) : nullptr;
-  if (file == nullptr) {
-    std::free(s);
-    imBinFileClose(bin);
-    *error = IM_ERR_READ;
-    return nullptr;
-  }
-  s->bin = bin;
+  imBinFile* bin = imlibfile::OpenSigned(
+      file_name, IM_BIGENDIAN, 8, [](const unsigned char* p) { return png_sig_cmp(p, 0, 8) == 0; }, error);
+  if (bin == nullptr) return nullptr;
+  imFile* file = nullptr;
+  State* s = NewState<State>(bin, 0, &file, error);
+  if (s == nullptr) return nullptr;
   s->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Warn);
   if (s->png != nullptr) s->info = png_create_info_struct(s->png);
   *error = s->info == nullptr ? IM_ERR_READ : ReadHeader(s, file);
@@ -212,11 +191,7 @@ int ReadLineRGB(imFile* file, unsigned char* red, unsigned char* green, unsigned
   if (file->type != IM_RGB) return IM_ERR_TYPE;
   int error = ReadLineCommon(file, s->row);
   if (error != IM_ERR_NONE) return error;
-  for (int x = 0; x < file->width; ++x) {
-    red[x] = s->row[3 * x];
-    green[x] = s->row[3 * x + 1];
-    blue[x] = s->row[3 * x + 2];
-  }
+  imlibfile::Deinterleave(s->row, file->width, red, green, blue);
   return IM_ERR_NONE;
 }
 
@@ -255,34 +230,13 @@ int WriteInfo(State* s) {
 
 imFile* WriteOpen(const char* file_name, int width, int height, int type, int compression,
                   int pal_count, int* error) {
-  if (!imValidSize(width, height) || (type != IM_MAP && type != IM_RGB) ||
-      (type == IM_MAP && (pal_count < 1 || pal_count > 256))) {
-    *error = IM_ERR_TYPE;
-    return nullptr;
-  }
-  imBinFile* bin = imBinFileNew(file_name, IM_BIGENDIAN);
-  if (bin == nullptr) {
-    *error = IM_ERR_OPEN;
-    return nullptr;
-  }
-  State* s = static_cast<State*>(std::calloc(1, sizeof(State)));
-  imFile* file = s ? NewRecord(s) : nullptr;
-  if (file == nullptr) {
-    std::free(s);
-    imBinFileClose(bin);
-    *error = IM_ERR_WRITE;
-    return nullptr;
-  }
-  s->bin = bin;
-  s->writing = 1;
+  imFile* file = nullptr;
+  State* s = imlibfile::NewWriteState<State>(file_name, IM_BIGENDIAN, width, height, type, pal_count,
+                                             &file, error);
+  if (s == nullptr) return nullptr;
   s->pal_count = pal_count;
   s->channels = type == IM_MAP ? 1 : 3;
-  file->width = width;
-  file->height = height;
-  file->type = type;
   file->compression = 256;
-  file->pal_count = type == IM_MAP ? pal_count : 0;
-  file->cur_row = height - 1;
   s->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Warn);
   if (s->png != nullptr) s->info = png_create_info_struct(s->png);
   s->row = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(width) * s->channels));
@@ -331,11 +285,7 @@ int WriteLineRGB(imFile* file, const unsigned char* red, const unsigned char* gr
                  const unsigned char* blue) {
   State* s = static_cast<State*>(file->data);
   if (file->type != IM_RGB) return IM_ERR_TYPE;
-  for (int x = 0; x < file->width; ++x) {
-    s->row[3 * x] = red[x];
-    s->row[3 * x + 1] = green[x];
-    s->row[3 * x + 2] = blue[x];
-  }
+  imlibfile::Interleave(red, green, blue, file->width, s->row);
   return WriteRow(file, s->row);
 }
 
@@ -348,22 +298,17 @@ int FinishWrite(State* s, int height) {
 
 int Close(imFile* file) {
   State* s = static_cast<State*>(file->data);
-  int result = s->writing ? FinishWrite(s, file->height) : IM_ERR_NONE;
-  imBinFile* bin = s->bin;
-  s->bin = nullptr;
-  if (bin != nullptr && imBinFileClose(bin) != 0 && s->writing) result = IM_ERR_WRITE;
+  int result = imlibfile::CloseBin(s, s->writing ? FinishWrite(s, file->height) : IM_ERR_NONE);
   Release(s);
   std::free(file);
   return result;
 }
 
-int RegisterCallback(imCallback, int) { return 0; }
-
 }  // namespace
 }  // namespace impng
 
 imFormat imFormatPNG = {0,
-                        impng::RegisterCallback,
+                        imlibfile::NoCallback,
                         impng::ReadOpen,
                         impng::WriteOpen,
                         impng::Close,

@@ -75,12 +75,7 @@ int ReadHeader(SgiFile* f) {
 }
 
 imFile* ReadOpen(const char* file_name, int* error) {
-  auto f = OpenRead<SgiFile>(file_name, IM_BIGENDIAN, error);
-  if (!f) return nullptr;
-  int e = ReadHeader(f.get());
-  if (e == IM_ERR_TYPE || e == IM_ERR_COMP) return Refuse(std::move(f), e, error);
-  *error = e;
-  return e == IM_ERR_NONE ? Release(std::move(f)) : nullptr;
+  return ReadOpenWith<SgiFile>(file_name, IM_BIGENDIAN, ReadHeader, error);
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
@@ -134,8 +129,7 @@ int ReadLineMap(imFile* rec, unsigned char* line) {
 
 imFile* WriteOpen(const char* file_name, int width, int height, int type, int compression,
                   int pal_count, int* error) {
-  if (width <= 0 || height <= 0 || width > 65535 || height > 65535 ||
-      (type != IM_RGB && type != IM_MAP) || (type == IM_MAP && !PalCountOk(pal_count))) {
+  if (!WriteRequestOk(width, height, type, pal_count, 65535)) {
     *error = IM_ERR_TYPE;
     return nullptr;
   }

@@ -69,12 +69,7 @@ int ReadHeader(TgaFile* f) {
 }
 
 imFile* ReadOpen(const char* file_name, int* error) {
-  auto f = OpenRead<TgaFile>(file_name, IM_LITTLEENDIAN, error);
-  if (!f) return nullptr;
-  int e = ReadHeader(f.get());
-  if (e == IM_ERR_TYPE) return Refuse(std::move(f), e, error);
-  *error = e;
-  return e == IM_ERR_NONE ? Release(std::move(f)) : nullptr;
+  return ReadOpenWith<TgaFile>(file_name, IM_LITTLEENDIAN, ReadHeader, error);
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
@@ -141,8 +136,7 @@ int ReadLineRgb(imFile* rec, unsigned char* red, unsigned char* green, unsigned 
 
 imFile* WriteOpen(const char* file_name, int width, int height, int type, int compression,
                   int pal_count, int* error) {
-  if (width <= 0 || height <= 0 || width > 65535 || height > 65535 ||
-      (type != IM_RGB && type != IM_MAP) || (type == IM_MAP && !PalCountOk(pal_count))) {
+  if (!WriteRequestOk(width, height, type, pal_count, 65535)) {
     *error = IM_ERR_TYPE;
     return nullptr;
   }

@@ -10,6 +10,7 @@
 
 #include "imfile.h"
 #include "imformat.h"
+#include "imlibfile.h"
 
 namespace imtif {
 namespace {
@@ -71,13 +72,10 @@ void Release(State* s) {
   std::free(s);
 }
 
-imFile* NewRecord(State* s) {
-  imFile* file = static_cast<imFile*>(std::calloc(1, sizeof(imFile)));
-  if (file == nullptr) return nullptr;
-  file->plane[1] = 1;
-  file->plane[2] = 2;
-  file->data = s;
-  return file;
+// "II" with 42 (or 43, BigTIFF) little-endian, or "MM" with it big-endian.
+bool IsTiff(const unsigned char* m) {
+  return (m[0] == 'I' && m[1] == 'I' && (m[2] == 42 || m[2] == 43) && m[3] == 0) ||
+         (m[0] == 'M' && m[1] == 'M' && m[2] == 0 && (m[3] == 42 || m[3] == 43));
 }
 
 int ReadPhotometric(State* s, imFile* file, uint16_t photometric) {
@@ -167,30 +165,11 @@ int ReadHeader(State* s, imFile* file, const char* file_name) {
 
 imFile* ReadOpen(const char* file_name, int* error) {
   Silence();
-  imBinFile* bin = imBinFileOpen(file_name, IM_LITTLEENDIAN);
-  if (bin == nullptr) {
-    *error = IM_ERR_OPEN;
-    return nullptr;
-  }
-  unsigned char magic[4];
-  bool tiff = imBinFileRead(bin, magic, 4, 1) == 4 &&
-              ((magic[0] == 'I' && magic[1] == 'I' && (magic[2] == 42 || magic[2] == 43) && magic[3] == 0) ||
-               (magic[0] == 'M' && magic[1] == 'M' && magic[2] == 0 && (magic[3] == 42 || magic[3] == 43)));
-  if (!tiff) {
-    imBinFileClose(bin);
-    *error = IM_ERR_FORMAT;
-    return nullptr;
-  }
-  imBinFileSeekTo(bin, 0);
-  State* s = static_cast<State*>(std::calloc(1, sizeof(State)));
-  imFile* file = s ? NewRecord(s) : nullptr;
-  if (file == nullptr) {
-    std::free(s);
-    imBinFileClose(bin);
-    *error = IM_ERR_READ;
-    return nullptr;
-  }
-  s->bin = bin;
+  imBinFile* bin = imlibfile::OpenSigned(file_name, IM_LITTLEENDIAN, 4, IsTiff, error);
+  if (bin == nullptr) return nullptr;
+  imFile* file = nullptr;
+  State* s = imlibfile::NewState<State>(bin, 0, &file, error);
+  if (s == nullptr) return nullptr;
   s->tiff = TIFFClientOpen(file_name, "rm", s, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
                            MapProc, UnmapProc);
   *error = s->tiff == nullptr ? IM_ERR_READ : ReadHeader(s, file, file_name);
@@ -250,7 +229,7 @@ int ReadLineRGB(imFile* file, unsigned char* red, unsigned char* green, unsigned
   if (file->type != IM_RGB) return IM_ERR_TYPE;
   const unsigned char* in = ReadScanline(s, file);
   if (in == nullptr) return IM_ERR_READ;
-  for (int x = 0; x < file->width; ++x, in += 3) red[x] = in[0], green[x] = in[1], blue[x] = in[2];
+  imlibfile::Deinterleave(in, file->width, red, green, blue);
   return IM_ERR_NONE;
 }
 
@@ -265,35 +244,14 @@ int ReadPalette(imFile* file, uint32_t* palette) {
 imFile* WriteOpen(const char* file_name, int width, int height, int type, int compression,
                   int pal_count, int* error) {
   Silence();
-  if (!imValidSize(width, height) || (type != IM_MAP && type != IM_RGB) ||
-      (type == IM_MAP && (pal_count < 1 || pal_count > 256))) {
-    *error = IM_ERR_TYPE;
-    return nullptr;
-  }
-  imBinFile* bin = imBinFileNew(file_name, IM_LITTLEENDIAN);
-  if (bin == nullptr) {
-    *error = IM_ERR_OPEN;
-    return nullptr;
-  }
-  State* s = static_cast<State*>(std::calloc(1, sizeof(State)));
-  imFile* file = s ? NewRecord(s) : nullptr;
+  imFile* file = nullptr;
+  State* s = imlibfile::NewWriteState<State>(file_name, IM_LITTLEENDIAN, width, height, type, pal_count,
+                                             &file, error);
+  if (s == nullptr) return nullptr;
   const int samples = type == IM_MAP ? 1 : 3;
-  if (file == nullptr) {
-    std::free(s);
-    imBinFileClose(bin);
-    *error = IM_ERR_WRITE;
-    return nullptr;
-  }
-  s->bin = bin;
-  s->writing = 1;
   s->samples = samples;
   s->pal_count = pal_count;
-  file->width = width;
-  file->height = height;
-  file->type = type;
-  file->pal_count = type == IM_MAP ? pal_count : 0;
   file->compression = compression == 0 ? 0 : 256;
-  file->cur_row = height - 1;
   s->tiff = TIFFClientOpen(file_name, "wm", s, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
                            MapProc, UnmapProc);
   TIFF* t = s->tiff;
@@ -374,7 +332,7 @@ int WriteLineRGB(imFile* file, const unsigned char* red, const unsigned char* gr
   if (file->type != IM_RGB) return IM_ERR_TYPE;
   unsigned char* out = NextScanline(s, file);
   if (out == nullptr) return IM_ERR_WRITE;
-  for (int x = 0; x < file->width; ++x, out += 3) out[0] = red[x], out[1] = green[x], out[2] = blue[x];
+  imlibfile::Interleave(red, green, blue, file->width, out);
   return WriteScanline(s, file);
 }
 
@@ -391,13 +349,11 @@ int Close(imFile* file) {
   return result;
 }
 
-int RegisterCallback(imCallback, int) { return 0; }
-
 }  // namespace
 }  // namespace imtif
 
 imFormat imFormatTIF = {0,
-                        imtif::RegisterCallback,
+                        imlibfile::NoCallback,
                         imtif::ReadOpen,
                         imtif::WriteOpen,
                         imtif::Close,
