@@ -232,7 +232,7 @@ int ReadLineRgb(imFile* rec, unsigned char* red, unsigned char* green, unsigned 
   const unsigned char* s = f->row.data();
   const int width = rec->width;
   if (f->bits == 24) {
-    for (int x = 0; x < width; ++x, s += 3) blue[x] = s[0], green[x] = s[1], red[x] = s[2];
+    imrows::Deinterleave(s, width, blue, green, red);
   } else {
     Field fr(f->mask[0]), fg(f->mask[1]), fb(f->mask[2]);
     const int step = f->bits / 8;
@@ -357,7 +357,7 @@ int WriteLineRgb(imFile* rec, const unsigned char* red, const unsigned char* gre
                  const unsigned char* blue) {
   BmpFile* f = Of<BmpFile>(rec);
   unsigned char* d = f->row.data();
-  for (int x = 0; x < rec->width; ++x, d += 3) d[0] = blue[x], d[1] = green[x], d[2] = red[x];
+  imrows::Interleave(blue, green, red, rec->width, d);
   f->out->Write(f->row.data(), static_cast<size_t>(f->stride));
   f->StepRow(false);
   return f->out->Failed() ? IM_ERR_WRITE : IM_ERR_NONE;

@@ -15,6 +15,7 @@
 
 #include "imfile.h"
 #include "imformat.h"
+#include "imrows.h"
 
 namespace imcodec {
 

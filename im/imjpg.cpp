@@ -192,7 +192,7 @@ int ReadLineRGB(imFile* file, unsigned char* red, unsigned char* green, unsigned
   if (error != IM_ERR_NONE) return error;
   const unsigned char* p = s->row;
   if (!s->cmyk) {
-    imlibfile::Deinterleave(p, file->width, red, green, blue);
+    imrows::Deinterleave(p, file->width, red, green, blue);
     return IM_ERR_NONE;
   }
   for (int x = 0; x < file->width; ++x) {
@@ -300,7 +300,7 @@ int WriteLineRGB(imFile* file, const unsigned char* red, const unsigned char* gr
                  const unsigned char* blue) {
   State* s = static_cast<State*>(file->data);
   if (file->type != IM_RGB) return IM_ERR_TYPE;
-  imlibfile::Interleave(red, green, blue, file->width, s->row);
+  imrows::Interleave(red, green, blue, file->width, s->row);
   return WriteRow(s, file);
 }
 

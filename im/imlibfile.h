@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "imcodec.h"
+#include "imrows.h"
 
 namespace imlibfile {
 
@@ -82,16 +83,6 @@ S* NewWriteState(const char* file_name, int byte_order, int width, int height, i
   f->pal_count = type == IM_MAP ? pal_count : 0;
   f->cur_row = height - 1;
   return s;
-}
-
-/* RGB lines to and from the interleaved rows the libraries take. */
-inline void Interleave(const unsigned char* red, const unsigned char* green,
-                       const unsigned char* blue, int width, unsigned char* out) {
-  for (int x = 0; x < width; ++x, out += 3) out[0] = red[x], out[1] = green[x], out[2] = blue[x];
-}
-inline void Deinterleave(const unsigned char* in, int width, unsigned char* red,
-                         unsigned char* green, unsigned char* blue) {
-  for (int x = 0; x < width; ++x, in += 3) red[x] = in[0], green[x] = in[1], blue[x] = in[2];
 }
 
 /* Closes the state's file now; a written file whose close fails turns

@@ -191,7 +191,7 @@ int ReadLineRGB(imFile* file, unsigned char* red, unsigned char* green, unsigned
   if (file->type != IM_RGB) return IM_ERR_TYPE;
   int error = ReadLineCommon(file, s->row);
   if (error != IM_ERR_NONE) return error;
-  imlibfile::Deinterleave(s->row, file->width, red, green, blue);
+  imrows::Deinterleave(s->row, file->width, red, green, blue);
   return IM_ERR_NONE;
 }
 
@@ -285,7 +285,7 @@ int WriteLineRGB(imFile* file, const unsigned char* red, const unsigned char* gr
                  const unsigned char* blue) {
   State* s = static_cast<State*>(file->data);
   if (file->type != IM_RGB) return IM_ERR_TYPE;
-  imlibfile::Interleave(red, green, blue, file->width, s->row);
+  imrows::Interleave(red, green, blue, file->width, s->row);
   return WriteRow(file, s->row);
 }
 

@@ -193,7 +193,7 @@ int WriteLineRgb(imFile* rec, const unsigned char* red, const unsigned char* gre
                  const unsigned char* blue) {
   RasFile* f = Of<RasFile>(rec);
   unsigned char* d = f->row.data();
-  for (int x = 0; x < rec->width; ++x, d += 3) d[0] = blue[x], d[1] = green[x], d[2] = red[x];
+  imrows::Interleave(blue, green, red, rec->width, d);
   f->out->Write(f->row.data(), f->row.size());
   f->StepRow(true);
   return f->out->Failed() ? IM_ERR_WRITE : IM_ERR_NONE;

@@ -209,7 +209,7 @@ int WriteLineRgb(imFile* rec, const unsigned char* red, const unsigned char* gre
                  const unsigned char* blue) {
   TgaFile* f = Of<TgaFile>(rec);
   unsigned char* d = f->row.data();
-  for (int x = 0; x < rec->width; ++x, d += 3) d[0] = blue[x], d[1] = green[x], d[2] = red[x];
+  imrows::Interleave(blue, green, red, rec->width, d);
   WriteRow(f);
   f->StepRow(false);
   return f->out->Failed() ? IM_ERR_WRITE : IM_ERR_NONE;

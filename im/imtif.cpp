@@ -229,7 +229,7 @@ int ReadLineRGB(imFile* file, unsigned char* red, unsigned char* green, unsigned
   if (file->type != IM_RGB) return IM_ERR_TYPE;
   const unsigned char* in = ReadScanline(s, file);
   if (in == nullptr) return IM_ERR_READ;
-  imlibfile::Deinterleave(in, file->width, red, green, blue);
+  imrows::Deinterleave(in, file->width, red, green, blue);
   return IM_ERR_NONE;
 }
 
@@ -332,7 +332,7 @@ int WriteLineRGB(imFile* file, const unsigned char* red, const unsigned char* gr
   if (file->type != IM_RGB) return IM_ERR_TYPE;
   unsigned char* out = NextScanline(s, file);
   if (out == nullptr) return IM_ERR_WRITE;
-  imlibfile::Interleave(red, green, blue, file->width, out);
+  imrows::Interleave(red, green, blue, file->width, out);
   return WriteScanline(s, file);
 }
 
