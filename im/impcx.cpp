@@ -14,6 +14,7 @@ struct PcxFile : CodecFile {
   bool rle = false;
   unsigned char header_palette[48] = {};
   std::vector<unsigned char> scan;  // one scan line: planes * stride bytes
+  bool long_runs = false;           // writing: the last plane coded to less than half its size
   bool Finish() override { return true; }
 };
 
@@ -225,8 +226,59 @@ const unsigned char* RunEnd(const unsigned char* p, const unsigned char* limit, 
   return p;
 }
 
+// Run-length code of the bytes from p to end (runs of up to 63, a count
+// of 1 only where the byte could pass for a count), written at o; returns
+// the end of the code. Two ways to the same bytes: this one skips along
+// runs a word at a time, for lines of long runs...
+unsigned char* CodeByRuns(const unsigned char* p, const unsigned char* end, unsigned char* o) {
+  while (p < end) {
+    for (const unsigned char* run = RunStart(p, end); p < run; ++p) {
+      *o = 0xC1;
+      o += *p >= 0xC0;
+      *o++ = *p;
+    }
+    if (p == end) break;
+    const unsigned char v = *p;
+    const unsigned char* q = RunEnd(p + 2, end - p > 63 ? p + 63 : end, v);
+    *o++ = static_cast<unsigned char>(0xC0 | (q - p));
+    *o++ = v;
+    p = q;
+  }
+  return o;
+}
+
+// ...and this one takes a byte at a time without branches on the data,
+// for lines that change all the time: the run of v since start goes out
+// when the next byte differs (a full run of 63 whatever follows).
+unsigned char* CodeByBytes(const unsigned char* p, const unsigned char* end, unsigned char* o) {
+  const size_t size = static_cast<size_t>(end - p);
+  size_t start = 0;
+  unsigned v = p[0];
+  for (size_t x = 1; x < size; ++x) {
+    const unsigned b = p[x];
+    const size_t n = x - start;
+    if (n == 63) [[unlikely]] {
+      o[0] = 0xFF, o[1] = static_cast<unsigned char>(v), o += 2;
+      start = x, v = b;
+      continue;
+    }
+    const bool flush = b != v;
+    o[0] = static_cast<unsigned char>(0xC0 | n);
+    o += flush & ((n > 1) | (v >= 0xC0));
+    o[0] = static_cast<unsigned char>(v);
+    o += flush;
+    start = flush ? x : start;
+    v = b;
+  }
+  const size_t n = size - start;
+  if (n > 1 || v >= 0xC0) *o++ = static_cast<unsigned char>(0xC0 | n);
+  *o++ = static_cast<unsigned char>(v);
+  return o;
+}
+
 // One plane of a scan line: width bytes and a zero to the even stride,
-// run-length coded in runs of up to 63 when asked for, in one write.
+// run-length coded when asked for, in one write. How the last plane coded
+// picks the way for this one.
 void WritePlane(PcxFile* f, const unsigned char* data) {
   const size_t width = static_cast<size_t>(f->rec.width), stride = static_cast<size_t>(f->stride);
   Writer& out = *f->out;
@@ -240,23 +292,11 @@ void WritePlane(PcxFile* f, const unsigned char* data) {
   std::memcpy(plane, data, width);
   if (stride > width) plane[width] = 0;
   unsigned char* const code = plane + stride;
-  unsigned char* o = code;
-  const unsigned char* const end = plane + stride;
-  for (const unsigned char* p = plane; p < end;) {
-    // single bytes, with a count of 1 only where the byte could pass for a count
-    for (const unsigned char* run = RunStart(p, end); p < run; ++p) {
-      *o = 0xC1;
-      o += *p >= 0xC0;
-      *o++ = *p;
-    }
-    if (p == end) break;
-    const unsigned char v = *p;
-    const unsigned char* q = RunEnd(p + 2, end - p > 63 ? p + 63 : end, v);
-    *o++ = static_cast<unsigned char>(0xC0 | (q - p));
-    *o++ = v;
-    p = q;
-  }
-  out.Write(code, static_cast<size_t>(o - code));
+  unsigned char* o = f->long_runs ? CodeByRuns(plane, plane + stride, code)
+                                  : CodeByBytes(plane, plane + stride, code);
+  const size_t size = static_cast<size_t>(o - code);
+  f->long_runs = 2 * size < stride;
+  out.Write(code, size);
 }
 
 int WriteLineMap(imFile* rec, const unsigned char* line) {
