@@ -348,16 +348,19 @@ class TiledMoves {
     cells_ = plans.steps.size();
     neighbours_.resize(16 * moves_);
     crossed_.resize(16 * cells_);
+    first_ = plans.first;
+    walked_.resize(moves_);
     for (std::size_t m = 0; m < moves_; ++m) {
       const Point move = moves[m];
       reach_ = std::max({reach_, std::abs(move.x), std::abs(move.y)});
       for (uint32_t local = 0; local < 16; ++local) neighbours_[local * moves_ + m] = layout.Offset(local, move.x, move.y);
-      if (!plans.walks[m].usable) continue;
+      walked_[m] = !plans.walks[m].usable;
       // the walk runs from the neighbour back to this node
       for (uint32_t k = plans.first[m]; k < plans.first[m + 1]; ++k) {
         const WalkStep& step = plans.walks[m].steps[k - plans.first[m]];
         for (uint32_t local = 0; local < 16; ++local) {
-          crossed_[local * cells_ + k] = layout.Offset(local, move.x + step.dcol, move.y + step.drow);
+          crossed_[local * cells_ + k] = {&plans.prices[plans.steps[k].table],
+                                          layout.Offset(local, move.x + step.dcol, move.y + step.drow)};
         }
       }
     }
@@ -376,7 +379,8 @@ class TiledMoves {
     for (std::size_t m = 0; m < moves_ && king_; ++m) {
       // radius 1 crosses the half cells of its two nodes, the neighbour's first
       const uint32_t k = plans.first[m];
-      king_ = plans.walks[m].usable && plans.first[m + 1] == k + 2 && crossed_[k] == neighbours_[m] && crossed_[k + 1] == 0;
+      king_ = plans.walks[m].usable && plans.first[m + 1] == k + 2 && crossed_[k].offset == neighbours_[m] &&
+              crossed_[k + 1].offset == 0;
       if (!king_) break;
       there_[m] = &plans.prices[plans.steps[k].table];
       here_[m] = &plans.prices[plans.steps[k + 1].table];
@@ -398,14 +402,14 @@ class TiledMoves {
   uint32_t Neighbour(uint32_t n, std::size_t m) const {
     return static_cast<uint32_t>(static_cast<std::ptrdiff_t>(n) + neighbours_[(n & 15) * moves_ + m]);
   }
+  // Whether move m is walked cell by cell rather than recorded.
+  bool Walked(std::size_t m) const { return walked_[m]; }
   // Cost of recorded move m from its neighbour back to node n.
-  float Cost(const MovePlans& plans, std::size_t m, uint32_t n) const {
-    const std::ptrdiff_t* crossed = &crossed_[(n & 15) * cells_];
+  float Cost(std::size_t m, uint32_t n) const {
+    const Crossing* crossed = &crossed_[(n & 15) * cells_];
     const unsigned char* at = &values_[n];
     float total = 0.0f;
-    for (uint32_t k = plans.first[m]; k < plans.first[m + 1]; ++k) {
-      Accumulate(total, plans.prices[plans.steps[k].table + at[crossed[k]]]);
-    }
+    for (uint32_t k = first_[m]; k < first_[m + 1]; ++k) Accumulate(total, crossed[k].prices[at[crossed[k].offset]]);
     return total;
   }
 
@@ -414,8 +418,14 @@ class TiledMoves {
   int reach_ = 0, columns_ = 0, rows_ = 0;
   bool king_ = false;
   std::array<const float*, 8> there_{}, here_{};
+  struct Crossing {
+    const float* prices;     // by cost value, for the length crossed
+    std::ptrdiff_t offset;  // of the cell from the node
+  };
   std::vector<std::ptrdiff_t> neighbours_;  // by place in the tile, then move
-  std::vector<std::ptrdiff_t> crossed_;     // by place in the tile, then priced step
+  std::vector<Crossing> crossed_;           // by place in the tile, then priced step
+  std::vector<uint32_t> first_;             // priced steps of move m: first_[m] .. first_[m + 1]
+  std::vector<bool> walked_;
   ZeroedArray<unsigned char> values_;
 };
 
@@ -473,7 +483,7 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
         const uint32_t n = tiled.Neighbour(current, m);
         const float previous = costs.Get(n);
         if (!(base < previous)) continue;
-        const float e = plans.walks[m].usable ? tiled.Cost(plans, m, current) : walked(m, c.x + moves[m].x, c.y + moves[m].y);
+        const float e = tiled.Walked(m) ? walked(m, c.x + moves[m].x, c.y + moves[m].y) : tiled.Cost(m, current);
         relax(n, m, e, previous);
       }
     } else {
