@@ -292,7 +292,10 @@ int WriteRow(State* s, imFile* file) {
 int WriteLineMap(imFile* file, const unsigned char* line) {
   State* s = static_cast<State*>(file->data);
   if (file->type != IM_MAP) return IM_ERR_TYPE;
-  for (int x = 0; x < file->width; ++x) s->row[x] = s->gray[line[x]];
+  // locals: stores through s->row could otherwise alias the state and be reloaded per pixel
+  unsigned char* row = s->row;
+  const unsigned char* gray = s->gray;
+  for (int x = 0, width = file->width; x < width; ++x) row[x] = gray[line[x]];
   return WriteRow(s, file);
 }
 
