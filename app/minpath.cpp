@@ -154,7 +154,7 @@ class OpenList {
  private:
   static constexpr int kLowBits = 12;  // keys equal above these share the lowest buckets
   static constexpr uint32_t kLowMask = (1u << kLowBits) - 1;
-  static constexpr std::size_t kSlack = std::size_t{1} << kLowBits;  // a drop visits every lowest bucket
+  static constexpr std::size_t kSlack = 64;
   static constexpr std::size_t kWords = std::size_t{1} << (kLowBits - 6);  // of the lowest buckets' marks
   static_assert(kWords <= 64);
   struct Entry {
@@ -169,14 +169,15 @@ class OpenList {
   // Lowered nodes leave old entries behind; past a bound they are dropped.
   void DropStale() {
     const auto stale = [&](const Entry& e) { return Stale(e); };
-    occupied_ = {};
-    words_ = 0;
-    for (std::size_t low = 0; low < lowest_.size(); ++low) {
-      std::vector<Entry>& entries = lowest_[low].entries;
-      entries.erase(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(lowest_[low].taken));
-      lowest_[low].taken = 0;
-      std::erase_if(entries, stale);
-      if (!entries.empty()) Mark(low);
+    for (std::size_t w = 0; w < kWords; ++w) {
+      for (uint64_t marks = occupied_[w]; marks != 0; marks &= marks - 1) {
+        const std::size_t low = w * 64 + static_cast<std::size_t>(std::countr_zero(marks));
+        std::vector<Entry>& entries = lowest_[low].entries;
+        entries.erase(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(lowest_[low].taken));
+        lowest_[low].taken = 0;
+        std::erase_if(entries, stale);
+        if (entries.empty()) Unmark(low);
+      }
     }
     for (auto& bucket : buckets_) std::erase_if(bucket, stale);
     entries_ = live_;
