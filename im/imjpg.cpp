@@ -168,10 +168,11 @@ imFile* ReadOpen(const char* file_name, int* error) {
   return file;
 }
 
-int ReadRow(State* s, imFile* file) {
+// Decodes the next row into to (width * components bytes).
+int ReadRow(State* s, imFile* file, unsigned char* to) {
   if (setjmp(s->error.jump)) return IM_ERR_READ;
   if (s->in.output_scanline >= s->in.output_height) return IM_ERR_READ;
-  JSAMPROW rows[1] = {s->row};
+  JSAMPROW rows[1] = {to};
   if (jpeg_read_scanlines(&s->in, rows, 1) != 1) return IM_ERR_READ;
   --file->cur_row;
   return IM_ERR_NONE;
@@ -180,15 +181,13 @@ int ReadRow(State* s, imFile* file) {
 int ReadLineMap(imFile* file, unsigned char* line) {
   State* s = static_cast<State*>(file->data);
   if (file->type != IM_MAP) return IM_ERR_TYPE;
-  int error = ReadRow(s, file);
-  if (error == IM_ERR_NONE) std::memcpy(line, s->row, static_cast<size_t>(file->width));
-  return error;
+  return ReadRow(s, file, line);  // one grey component: the row is the line
 }
 
 int ReadLineRGB(imFile* file, unsigned char* red, unsigned char* green, unsigned char* blue) {
   State* s = static_cast<State*>(file->data);
   if (file->type != IM_RGB) return IM_ERR_TYPE;
-  int error = ReadRow(s, file);
+  int error = ReadRow(s, file, s->row);
   if (error != IM_ERR_NONE) return error;
   const unsigned char* p = s->row;
   if (!s->cmyk) {
