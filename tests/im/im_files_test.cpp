@@ -166,13 +166,17 @@ TEST(ImFiles, OurFilesLoadInPillowAndNetpbm) {
     Rgb decoded, ours;
     ASSERT_TRUE(ReadPpm(dir / (std::string(c.name) + ".ppm"), &decoded));
     const Rgb& expected = c.is_map ? as_map : picture;
-    if (c.lossy) {
-      EXPECT_GT(Psnr(decoded, expected), 40.0);
-    } else {
-      EXPECT_EQ(decoded.r, expected.r);
-      EXPECT_EQ(decoded.g, expected.g);
-      EXPECT_EQ(decoded.b, expected.b);
-    }
+    const auto expect_picture = [&](const Rgb& read, const std::string& reader) {
+      SCOPED_TRACE(reader);
+      if (c.lossy) {
+        EXPECT_GT(Psnr(read, expected), 40.0);
+      } else {
+        EXPECT_EQ(read.r, expected.r);
+        EXPECT_EQ(read.g, expected.g);
+        EXPECT_EQ(read.b, expected.b);
+      }
+    };
+    expect_picture(decoded, "Pillow");
     // netpbm, a second independent reader
     const std::string ext = fs::path(c.name).extension().string();
     const std::string tool = ext == ".tif" ? "tifftopnm" : ext == ".png" ? "pngtopnm" : "jpegtopnm";
@@ -181,13 +185,7 @@ TEST(ImFiles, OurFilesLoadInPillowAndNetpbm) {
     ASSERT_EQ(std::system(read.c_str()), 0) << tool;
     Rgb by_netpbm;
     ASSERT_TRUE(ReadPpm(pnm, &by_netpbm));
-    if (c.lossy) {
-      EXPECT_GT(Psnr(by_netpbm, expected), 40.0);
-    } else {
-      EXPECT_EQ(by_netpbm.r, expected.r);
-      EXPECT_EQ(by_netpbm.g, expected.g);
-      EXPECT_EQ(by_netpbm.b, expected.b);
-    }
+    expect_picture(by_netpbm, tool);
     // and our reader agrees with Pillow's on our own file
     ASSERT_EQ(LoadRgb(dir / c.name, &ours), IM_ERR_NONE);
     EXPECT_EQ(ours.r, decoded.r);
