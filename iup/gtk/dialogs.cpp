@@ -30,26 +30,27 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-void NotFound(GtkWindow* chooser, const std::string& title, const std::string& path) {
+// A message about the chosen name, over the chooser; the button answered.
+int TellAbout(GtkWindow* chooser, const std::string& title, const std::string& path, GtkMessageType kind,
+              GtkButtonsType buttons, const char* message) {
   gchar* shown = g_filename_display_name(path.c_str());
-  GtkWidget* box = gtk_message_dialog_new(chooser, GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING, GTK_BUTTONS_OK,
-                                          "%s\nFile not found.\nCheck the file name and try again.", shown);
+  GtkWidget* box = gtk_message_dialog_new(chooser, GTK_DIALOG_MODAL, kind, buttons, "%s\n%s", shown, message);
   g_free(shown);
   gtk_window_set_title(GTK_WINDOW(box), ToUtf8(title.c_str()).c_str());
-  gtk_dialog_run(GTK_DIALOG(box));
+  const int response = gtk_dialog_run(GTK_DIALOG(box));
   gtk_widget_destroy(box);
+  return response;
+}
+
+void NotFound(GtkWindow* chooser, const std::string& title, const std::string& path) {
+  TellAbout(chooser, title, path, GTK_MESSAGE_WARNING, GTK_BUTTONS_OK,
+            "File not found.\nCheck the file name and try again.");
 }
 
 // Asked before an OPEN dialog takes a name that does not exist.
 bool AskCreate(GtkWindow* chooser, const std::string& title, const std::string& path) {
-  gchar* shown = g_filename_display_name(path.c_str());
-  GtkWidget* box = gtk_message_dialog_new(chooser, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_YES_NO,
-                                          "%s\nThis file does not exist.\nCreate the file?", shown);
-  g_free(shown);
-  gtk_window_set_title(GTK_WINDOW(box), ToUtf8(title.c_str()).c_str());
-  const bool yes = gtk_dialog_run(GTK_DIALOG(box)) == GTK_RESPONSE_YES;
-  gtk_widget_destroy(box);
-  return yes;
+  return TellAbout(chooser, title, path, GTK_MESSAGE_QUESTION, GTK_BUTTONS_YES_NO,
+                   "This file does not exist.\nCreate the file?") == GTK_RESPONSE_YES;
 }
 
 // One chooser filter: a name and patterns separated by ';'.
