@@ -4,12 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "gtkfixture.h"
+#include "gtkprobe.h"
 #include "iup.h"
 
 namespace {
@@ -49,28 +50,13 @@ void Pump(int milliseconds) {
   while (std::chrono::steady_clock::now() < end) IupLoopStep();
 }
 
-void Xdo(const std::string& command) {
-  const std::string line = "timeout 10 xdotool " + command + " >/dev/null 2>&1";
-  ASSERT_EQ(std::system(line.c_str()), 0) << line;
-}
+void Xdo(const std::string& command) { ASSERT_TRUE(gtkprobe::Xdo(command)) << command; }
 
-std::string WindowOf(const char* title) {
-  std::string command = std::string("timeout 10 xdotool search --sync --onlyvisible --name '^") + title + "$'";
-  FILE* pipe = popen(command.c_str(), "r");
-  char line[64] = "";
-  if (pipe == nullptr) return "";
-  if (std::fgets(line, sizeof line, pipe) == nullptr) line[0] = '\0';
-  pclose(pipe);
-  std::string id = line;
-  while (!id.empty() && (id.back() == '\n' || id.back() == '\r')) id.pop_back();
-  return id;
-}
-
-class CanvasInput : public ::testing::Test {
+class CanvasInput : public gtkprobe::ToolkitTest {
  protected:
   void SetUp() override {
-    ASSERT_EQ(IupOpen(), 0);
-    ASSERT_STREQ(IupGetGlobal("DRIVER"), "GTK");
+    ToolkitTest::SetUp();
+    if (HasFatalFailure()) return;
     IupBindAction("test_scroll", IupAsCallback(OnScroll));
     IupBindAction("test_enter", OnEnter);
     IupBindAction("test_leave", OnLeave);
@@ -94,7 +80,7 @@ class CanvasInput : public ::testing::Test {
     IupSetAttribute(dialog_, "TITLE", "gtk-canvas-input");
     IupShowXY(dialog_, 100, 100);
     Pump(500);  // the window reaches the server only through the loop
-    window_ = WindowOf("gtk-canvas-input");
+    window_ = gtkprobe::XWindow("gtk-canvas-input");
     ASSERT_FALSE(window_.empty());
     Pump(200);
     g_scrolls.clear();
@@ -102,7 +88,7 @@ class CanvasInput : public ::testing::Test {
   }
   void TearDown() override {
     IupDestroy(dialog_);
-    IupClose();
+    ToolkitTest::TearDown();
   }
   void Click(int x, int y) { Xdo("mousemove --window " + window_ + " " + std::to_string(x) + " " + std::to_string(y) + " click 1"); }
 

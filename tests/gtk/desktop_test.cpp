@@ -7,18 +7,12 @@
 #include <vector>
 
 #include "gtk/gtkint.h"
+#include "gtkfixture.h"
 #include "iup.h"
 
 namespace {
 
-class Desktop : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(IupOpen(), 0);
-    ASSERT_STREQ(IupGetGlobal("DRIVER"), "GTK");
-  }
-  void TearDown() override { IupClose(); }
-};
+class Desktop : public gtkprobe::ToolkitTest {};
 
 TEST_F(Desktop, DroppedUriListsBecomeLatin1FileNames) {
   const gchar* uris[] = {"file:///tmp/a%20b.txt", "http://example.org/x", "file:///tmp/S%C3%A3o.vrk",

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gtkfixture.h"
 #include "iup.h"
 
 namespace {
@@ -49,13 +50,8 @@ void Settle() {
   while (g_get_monotonic_time() < end) IupLoopStep();
 }
 
-class Fonts : public ::testing::Test {
+class Fonts : public gtkprobe::ToolkitTest {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(IupOpen(), 0);
-    ASSERT_STREQ(IupGetGlobal("DRIVER"), "GTK");
-  }
-  void TearDown() override { IupClose(); }
 
   // Every text-showing kind, in one dialog per font.
   std::vector<IupElement*> Shown(const char* attribute, const char* font) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "gtkfixture.h"
 #include "gtkprobe.h"
 #include "iup.h"
 
@@ -65,20 +66,19 @@ GtkWindow* MessageShown() {
   return found;
 }
 
-class NativeDialogs : public ::testing::Test {
+class NativeDialogs : public gtkprobe::ToolkitTest {
  protected:
+  NativeDialogs() : ToolkitTest(true) {}
   void SetUp() override {
-    setenv("IUP_INGLES", "1", 1);
-    ASSERT_EQ(IupOpen(), 0);
-    ASSERT_STREQ(IupGetGlobal("DRIVER"), "GTK");
+    ToolkitTest::SetUp();
+    if (HasFatalFailure()) return;
     char pattern[] = "/tmp/varko-chooser-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
     Touch(dir_ + "/exists.txt");
   }
   void TearDown() override {
-    IupClose();
-    unsetenv("IUP_INGLES");
+    ToolkitTest::TearDown();
     std::system(("rm -rf '" + dir_ + "'").c_str());
   }
 

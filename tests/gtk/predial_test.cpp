@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gtkfixture.h"
 #include "gtkprobe.h"
 #include "iup.h"
 #include "predial.h"
@@ -20,17 +21,9 @@ using gtkprobe::Step;
 using gtkprobe::WaitWindow;
 using Texts = std::vector<std::string>;
 
-class Predial : public ::testing::Test {
+class Predial : public gtkprobe::ToolkitTest {
  protected:
-  void SetUp() override {
-    setenv("IUP_INGLES", "1", 1);
-    ASSERT_EQ(IupOpen(), 0);
-    ASSERT_STREQ(IupGetGlobal("DRIVER"), "GTK");
-  }
-  void TearDown() override {
-    IupClose();
-    unsetenv("IUP_INGLES");
-  }
+  Predial() : ToolkitTest(true) {}
   GtkWindow* window_ = nullptr;
 };
 
