@@ -17,6 +17,9 @@ build_packages=(
 test_packages=(
   python3 python3-pil python3-numpy imagemagick netpbm
   xvfb xauth openbox xdotool
+  clang-format
+  ghostscript poppler-utils python3-ezdxf gdal-bin libwmf-bin xclip
+  libreoffice-draw libreoffice-impress
 )
 
 missing=()
