@@ -1,5 +1,6 @@
-// The application's script functions, registered in their fixed order.
-// CopyTable is registered twice; the second registration replaces the first.
+// Registers the application's script functions as globals, in the order of
+// their table (appfuncs.cpp); CopyTable stands there twice, and the second
+// registration replaces the first with the same function.
 #include "host.h"
 
 #include "appfuncs.h"
