@@ -4,9 +4,12 @@
 #include "host.h"
 
 #include "appfuncs.h"
+#include "datachunk.h"
 
 void RegisterApplicationFunctions(lua_State* L) {
   for (const luaL_Reg* entry = kApplicationFunctions; entry->name != nullptr; ++entry) {
     lua_register(L, entry->name, entry->func);
   }
+  // Beyond them: the start-up script reads project files through this.
+  lua_register(L, "LoadDataChunk", LoadDataChunk);
 }
