@@ -13,7 +13,7 @@ void CreateCanvas(cdCanvas* cv, void* data) {
 }
 
 cdDriver iup_driver = {CD_CAP_ALL & ~cdwin::kCapsCleared, CreateCanvas,
-                       cdwin::FillWindowOperations, nullptr, nullptr};
+                       cdwin::FillWindowOperations, nullptr, nullptr, "CD_IUP", CD_DATA_ELEMENT};
 
 }  // namespace
 
