@@ -122,7 +122,7 @@ void RememberCanvas(lua_State* L, cdCanvasHandle handle, int value) {
 // ---- functions ----
 int CreateCanvasBody(lua_State* L) {
   const char* fn = "cdCreateCanvas";
-  if (!script::HasArg(L, 1) || lua_type(L, 1) != LUA_TNUMBER)
+  if (!script::IsNumberArg(L, 1))
     script::Raise(fn, "invalid driver parameter");
   double number = lua_tonumber(L, 1);
   if (number < 0 || number >= DriverCount(L)) script::Raise(fn, "unknown driver");
@@ -201,10 +201,9 @@ int ActiveCanvasBody(lua_State* L) {
 
 int KillCanvasBody(lua_State* L) {
   const char* fn = "cdKillCanvas";
-  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) script::Raise(fn, "attempt to kill a NIL canvas");
-  auto* cell = static_cast<CanvasCell*>(ToKind(L, 1, Kind::Canvas));
-  if (cell == nullptr) script::Raise(fn, "invalid canvas parameter");
-  if (cell->handle == nullptr) script::Raise(fn, "attempt to kill a killed canvas");
+  auto* cell =
+      static_cast<CanvasCell*>(script::HasArg(L, 1) ? ToKind(L, 1, Kind::Canvas) : nullptr);
+  script::LiveObject(L, 1, fn, "kill", "canvas", cell, cell != nullptr && cell->handle != nullptr);
   script::NoArgAt(L, 2, fn);
   if (cell->handle == g_void)
     script::RaiseMessage("cdKillCanvas: trying to kill the void canvas???");
@@ -253,10 +252,8 @@ int SaveStateBody(lua_State* L) {
 
 int RestoreStateBody(lua_State* L) {
   const char* fn = "cdRestoreState";
-  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) script::Raise(fn, "attempt to restore a NIL state");
-  auto* cell = static_cast<StateCell*>(ToKind(L, 1, Kind::State));
-  if (cell == nullptr) script::Raise(fn, "invalid state parameter");
-  if (cell->state == nullptr) script::Raise(fn, "attempt to restore a killed state");
+  auto* cell = static_cast<StateCell*>(script::HasArg(L, 1) ? ToKind(L, 1, Kind::State) : nullptr);
+  script::LiveObject(L, 1, fn, "restore", "state", cell, cell != nullptr && cell->state != nullptr);
   script::NoArgAt(L, 2, fn);
   NeedCanvas(L);
   cdRestoreState(cell->state);  // consumes it
@@ -349,7 +346,7 @@ void* DriverData(lua_State* L, int idx, const cdDriverEntry* driver) {
 }
 
 int DriverArg(lua_State* L, int n, const char* fn) {
-  if (!script::HasArg(L, n) || lua_type(L, n) != LUA_TNUMBER)
+  if (!script::IsNumberArg(L, n))
     script::Raise(fn, "invalid driver parameter");
   double number = lua_tonumber(L, n);
   if (!(number >= 0 && number < DriverCount(L))) script::Raise(fn, "unknown driver");

@@ -240,7 +240,7 @@ cdCallback Adapter(int slot, int cb) {
 int RegisterCallbackBody(lua_State* L) {
   const char* fn = "cdRegisterCallback";
   int driver = DriverArg(L, 1, fn);
-  if (!script::HasArg(L, 2) || lua_type(L, 2) != LUA_TNUMBER)
+  if (!script::IsNumberArg(L, 2))
     script::Raise(fn, "invalid cb parameter");
   int cb = script::TruncateToInt(lua_tonumber(L, 2));
   if (!script::HasArg(L, 3) || !(lua_isfunction(L, 3) || lua_isnil(L, 3))) {
@@ -287,7 +287,7 @@ int PlayBody(lua_State* L) {
   int driver = DriverArg(L, 1, fn);
   int bounds[4];
   for (int i = 0; i < 4; ++i) {
-    if (!script::HasArg(L, 2 + i) || lua_type(L, 2 + i) != LUA_TNUMBER)
+    if (!script::IsNumberArg(L, 2 + i))
       script::Raise(fn, "invalid viewport");
     bounds[i] = script::TruncateToInt(lua_tonumber(L, 2 + i));
   }
