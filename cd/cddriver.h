@@ -8,15 +8,16 @@
  * Before FillOperations runs the core installs its defaults
  * (cdInstallDefaultOperations): most do nothing, the setters return their
  * argument, CreateImage returns null, Reactivate returns CD_OK, and Mark,
- * Rect, FontDim and TextSize are simulated. The core calls those slots
- * without checking, so a driver replaces them but never empties them.
- * The slots with no default (VectorText, MultiLineVectorText, the Wd*
- * slots, PutImageRectRGBA, GetImageRGB, the vector-text settings,
+ * Rect, FontDim and TextSize are simulated. The core calls most of these
+ * slots without checking, so a driver replaces them but never empties
+ * them. The slots with no default (VectorText, MultiLineVectorText, the
+ * Wd* slots, PutImageRectRGBA, GetImageRGB, the vector-text settings,
  * KillCanvas, Activate, Deactivate) stay null unless the driver fills
  * them, and the core checks each before calling: world primitives then go
- * through the integer path, vector text is drawn by the core with Line and
- * Poly, RGBA images are blended over GetImageRGB or put without alpha, and
- * a missing GetImageRGB reads nothing. */
+ * through the integer path, vector text is stroked by the core through the
+ * canvas' own primitives, RGBA images are blended over GetImageRGB or put
+ * without alpha, a missing GetImageRGB reads nothing, and a missing
+ * KillCanvas, Activate or Deactivate is skipped. */
 #ifndef VARKO_CDDRIVER_H
 #define VARKO_CDDRIVER_H
 
