@@ -21,7 +21,6 @@ namespace {
 // and fills that box on the active canvas ----
 std::vector<std::string> g_log;
 int g_record = 0;
-cdSizeCallback g_size = nullptr;
 
 void Create(cdCanvas* cv, void* data) {
   if (data == nullptr) return;
@@ -40,22 +39,31 @@ void Fill(cdCanvas* cv) {
   o.KillCanvas = [](cdCanvas*) { g_log.push_back("kill"); };
   o.Activate = [](cdCanvas*) -> int { return CD_OK; };
 }
-int Play(int, int, int, int, void* data) {
-  int xmin, xmax, ymin, ymax;
-  if (std::sscanf(static_cast<const char*>(data), "%d %d %d %d", &xmin, &xmax, &ymin, &ymax) != 4)
-    return CD_ERROR;
-  if (g_size != nullptr && g_size(cdActiveCanvas(), 20, 10, 5.0, 2.5) == CDPLAY_ABORT)
-    return CD_ERROR;
-  cdBox(xmin, xmax, ymin, ymax);
-  return CD_OK;
-}
-int RegisterCallback(int cb, cdCallback func) {
-  if (cb != CD_SIZECB) return CD_ERROR;
-  g_size = reinterpret_cast<cdSizeCallback>(reinterpret_cast<void (*)()>(func));
-  return CD_OK;
-}
-cdDriver g_test_driver = {CD_CAP_ALL,       Create,    Fill,        Play,
-                          RegisterCallback, "CD_TEST", CD_DATA_TEXT};
+// Each test driver keeps its own size callback, as a real player does.
+template <int K>
+struct Player {
+  static inline cdSizeCallback size = nullptr;
+  static int Play(int, int, int, int, void* data) {
+    int xmin, xmax, ymin, ymax;
+    if (std::sscanf(static_cast<const char*>(data), "%d %d %d %d", &xmin, &xmax, &ymin, &ymax) != 4)
+      return CD_ERROR;
+    if (size != nullptr && size(cdActiveCanvas(), 20 * K, 10, 5.0, 2.5) == CDPLAY_ABORT)
+      return CD_ERROR;
+    cdBox(xmin, xmax, ymin, ymax);
+    return CD_OK;
+  }
+  static int RegisterCallback(int cb, cdCallback func) {
+    if (cb != CD_SIZECB) return CD_ERROR;
+    size = reinterpret_cast<cdSizeCallback>(reinterpret_cast<void (*)()>(func));
+    return CD_OK;
+  }
+};
+cdDriver g_test_driver = {
+    CD_CAP_ALL, Create,      Fill, Player<1>::Play, Player<1>::RegisterCallback,
+    "CD_TEST",  CD_DATA_TEXT};
+cdDriver g_other_driver = {
+    CD_CAP_ALL, Create,      Fill, Player<2>::Play, Player<2>::RegisterCallback,
+    "CD_OTHER", CD_DATA_TEXT};
 
 struct Interpreter {
   lua_State* L = luaL_newstate();
@@ -144,6 +152,35 @@ TEST(DriverList, ListedDriverIsScriptedCreatedDrawnAndPlayed) {
             "");
   EXPECT_EQ(lua.Global("aborted"), CD_ERROR);
   EXPECT_EQ(lua.Global("untouched"), 255) << "no red box: the corner keeps its white";
+}
+
+// Callbacks are kept per driver: two players with a CD_SIZECB each reach
+// their own script function, which gets its driver's number; a driver
+// refuses a callback it does not have; nil removes the function.
+TEST(DriverList, CallbacksBelongToTheirDriver) {
+  cdOpenDrivers();
+  ASSERT_EQ(cdListDriver(&g_test_driver), 12);
+  ASSERT_EQ(cdListDriver(&g_other_driver), 13);
+  Interpreter lua;
+  ASSERT_EQ(lua.Run(R"(
+    local target = cdCreateCanvas(CD_IMAGERGB, imCreateImageRGB(4, 4))
+    cdActivate(target)
+    calls = ""
+    local function log(driver, w) calls = calls .. driver .. ":" .. w .. " " return CDPLAY_GO end
+    cdRegisterCallback(CD_TEST, CD_SIZECB, log)
+    cdRegisterCallback(CD_OTHER, CD_SIZECB, function(driver, w) return log(driver, w + 1) end)
+    cdPlay(CD_OTHER, 0, 0, 0, 0, "0 1 0 1")
+    cdPlay(CD_TEST, 0, 0, 0, 0, "0 1 0 1")
+    refused = cdRegisterCallback(CD_TEST, CD_CGMCOUNTERCB, log)
+    removed = cdRegisterCallback(CD_TEST, CD_SIZECB, nil)
+    played = cdPlay(CD_TEST, 0, 0, 0, 0, "0 1 0 1")
+  )"),
+            "");
+  EXPECT_EQ(lua.GlobalText("calls"), "13:41 12:20 ");
+  EXPECT_EQ(lua.Global("refused"), CD_ERROR);
+  EXPECT_EQ(lua.Global("removed"), CD_OK);
+  EXPECT_EQ(lua.Global("played"), CD_OK) << "played without the removed function";
+  EXPECT_EQ(Player<1>::size, nullptr);
 }
 
 TEST(DriverList, ScriptErrorInSizeCallbackStopsThePlay) {
