@@ -3,6 +3,7 @@
  * nearest pixel, spans between pairs (straight into the raster when the
  * fill is solid). */
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <new>
 
@@ -14,11 +15,13 @@ namespace cdsim {
 
 namespace {
 
-/* std::floor for the finite, int-sized values of a crossing, without the
- * library call */
+/* std::floor for the finite values of a crossing, without the library
+ * call; a crossing beyond int (vertices near +-2^31) is held at its limits,
+ * where every span is clipped away anyway */
 inline int Floor(double v) {
   long long t = static_cast<long long>(v);
-  return int(double(t) > v ? t - 1 : t);
+  if (double(t) > v) t--;
+  return t < INT_MIN ? INT_MIN : t > INT_MAX ? INT_MAX : int(t);
 }
 
 /* An active edge's place in its row: the crossing in the high half, the
@@ -70,7 +73,7 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
       const cdPoint& top = a.y > b.y ? a : b;
       const cdPoint& bottom = a.y > b.y ? b : a;
       edges.push_back({double(top.y), double(bottom.y), double(top.x),
-                       double(bottom.x - top.x) / double(top.y - bottom.y)});
+                       (double(bottom.x) - double(top.x)) / (double(top.y) - double(bottom.y))});
     }
     xs.resize(edges.size());
     keys.resize(edges.size());

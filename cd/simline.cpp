@@ -2,6 +2,7 @@
  * masks (background in the gaps when the back is opaque), thick lines as
  * filled quadrilaterals. */
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -43,12 +44,14 @@ void ThinLine(cdCanvas* cv, int x1, int y1, int x2, int y2) {
     VisibleSteps(y1, sy, L, 0, cv->h - 1, k0, k1);
   for (int64_t k = k0; k <= k1; k++) {
     int64_t x, y;
+    /* k and the minor extent reach 2^32 on lines across the int range, so
+     * their product is taken in 128 bits */
     if (x_major) {
       x = x1 + sx * k;
-      y = y1 + sy * (L ? (2 * k * ady + L) / (2 * L) : 0);
+      y = y1 + sy * (L ? int64_t((__int128(2) * k * ady + L) / (__int128(2) * L)) : 0);
     } else {
       y = y1 + sy * k;
-      x = x1 + sx * ((2 * k * adx + L) / (2 * L));
+      x = x1 + sx * int64_t((__int128(2) * k * adx + L) / (__int128(2) * L));
     }
     /* bit 0 after k left rotations is bit (16 - k) mod 16 */
     bool on = (mask >> ((16 - k % 16) % 16)) & 1;
@@ -65,7 +68,8 @@ void ThickLine(cdCanvas* cv, int x1, int y1, int x2, int y2) {
   if (len == 0) return;
   double nx = -dy / len, ny = dx / len;
   int w1 = cv->line_width / 2, w2 = cv->line_width - w1;
-  auto at = [](double v) { return int(std::floor(v + 0.5)); };
+  /* corners of a line near +-2^31 may lie beyond int: held at its limits */
+  auto at = [](double v) { return int(std::clamp(std::floor(v + 0.5), double(INT_MIN), double(INT_MAX))); };
   cdPoint quad[4] = {
       {at(x1 + nx * w1), at(y1 + ny * w1)},
       {at(x2 + nx * w1), at(y2 + ny * w1)},

@@ -1,0 +1,59 @@
+-- Coordinates and sizes at the ends of int on an RGB canvas: each call ends
+-- at once and leaves the canvas working; what lies on the canvas is drawn.
+-- The sanitizer build checks that no int arithmetic overflows on the way.
+dofile("harness.lua")
+
+local W, H = 100, 100
+local image = imCreateImageRGB(W, H)
+local canvas = cdCreateCanvas(CD_IMAGERGB, image)
+cdActivate(canvas)
+local MIN, MAX = -2 ^ 31, 2 ^ 31 - 1
+
+local function clear()
+  cdBackground(CD_WHITE); cdClear(); cdForeground(CD_BLACK)
+  cdLineWidth(1); cdInteriorStyle(CD_SOLID)
+end
+local function black_at(x, y)
+  return image.r[x + y * W] == 0 and image.g[x + y * W] == 0 and image.b[x + y * W] == 0
+end
+
+clear()
+cdArc(0, 0, MIN, 8, 0, 360)
+cdArc(MAX, 3, 255, 255, 0, 360)
+cdSector(MIN, MIN, MAX, MAX, 0, 360)
+cdSector(0, 0, MIN, MIN, 10, 300)
+check(not black_at(50, 50), "arcs and sectors of int-sized axes or centres draw nothing here")
+
+clear()
+cdBegin(CD_FILL); cdVertex(MIN, MIN); cdVertex(MAX, 0); cdVertex(0, MAX); cdEnd()
+check(black_at(50, 50), "a triangle with corners at +-2^31 covers the canvas's middle")
+
+clear()
+cdLineWidth(1000); cdLine(MIN, 0, MAX, 5)
+check(black_at(50, 50), "a 1000-pixel line across the whole int range covers the middle")
+clear()
+cdLine(MIN, MIN, MAX, MAX)
+check(black_at(50, 50), "a thin diagonal through the int range crosses the middle")
+
+clear()
+cdBox(MIN, MAX, MIN, MAX)
+check(not black_at(50, 50), "a box whose sides span 2^31 or more draws nothing (the range check)")
+cdBox(1 - 2 ^ 30, 2 ^ 30 - 1, 1 - 2 ^ 30, 2 ^ 30 - 1)
+check(black_at(0, 0) and black_at(99, 99), "a box of 2^31 - 1 pixels a side fills the canvas")
+
+clear()
+cdFont(CD_HELVETICA, CD_PLAIN, 12)
+local w, h = cdTextSize("Hi")
+cdFont(CD_HELVETICA, CD_PLAIN, 32767)
+check_eq(select(3, cdGetFont()), 12, "a 32767-point face is refused: the 12-point one stays")
+check_eq(select(1, cdTextSize("Hi")), w, "and measures as before")
+cdFont(CD_HELVETICA, CD_PLAIN, MIN)
+check_eq(select(3, cdGetFont()), 12, "a size of -2^31 pixels is refused as well")
+cdText(10, 10, "Hi")
+
+cdMarkSize(MAX); cdMark(50, 50)
+cdMarkSize(10)
+clear(); cdPixel(3, 4, CD_BLACK)
+check(black_at(3, 4), "the canvas still draws")
+cdKillCanvas(canvas)
+finish()
