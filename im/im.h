@@ -13,10 +13,13 @@
 extern "C" {
 #endif
 
-/* format identifiers, in the registration order of the built-in drivers */
-enum { IM_BMP, IM_PCX, IM_GIF, IM_TIF, IM_RAS, IM_SGI, IM_JPG, IM_LED, IM_TGA };
-// PNG is added after the nine at start-up, so it always gets the next code.
-enum { IM_PNG = IM_TGA + 1 };
+/* format identifiers IM_BMP, IM_PCX, ...: the registration order of the
+ * built-in drivers, listed in imformatlist.h */
+enum {
+#define IM_FORMAT(name) IM_##name,
+#include "imformatlist.h"
+#undef IM_FORMAT
+};
 
 /* compression choice; inside a format code it sits in bits 8-15 */
 enum { IM_NONE = 0, IM_DEFAULT = 1, IM_COMPRESSED = 2 };

@@ -26,9 +26,16 @@ struct BmpFile : CodecFile {
   bool Finish() override;
 };
 
+// "BM" and a Windows (40) or OS/2 (12) info header.
+int Sniff(const unsigned char* p, size_t size) {
+  if (size < 18 || p[0] != 'B' || p[1] != 'M') return 0;
+  uint32_t header_size = Le32(p + 14);
+  return header_size == 40 || header_size == 12;
+}
+
 int ReadHeader(BmpFile* f) {
   unsigned char h[54];
-  if (!f->in->Read(h, 18) || h[0] != 'B' || h[1] != 'M') return IM_ERR_FORMAT;
+  if (!f->in->Read(h, 18) || !Sniff(h, 18)) return IM_ERR_FORMAT;
   uint32_t header_size = Le32(h + 14);
   int64_t width, height;
   int compression = 0;
@@ -97,8 +104,8 @@ int ReadHeader(BmpFile* f) {
   return IM_ERR_NONE;
 }
 
-imFile* ReadOpen(const char* file_name, int* error) {
-  return ReadOpenWith<BmpFile>(file_name, IM_LITTLEENDIAN, ReadHeader, error);
+imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
+  return ReadOpenWith<BmpFile>(source, file_name, IM_LITTLEENDIAN, ReadHeader, error);
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
@@ -385,4 +392,4 @@ int RegisterCallback(imCallback, int) { return 0; }
 
 imFormat imFormatBMP = {0,           RegisterCallback, ReadOpen,     WriteOpen,
                                    Close,       ReadPalette,      WritePalette, ReadLineMap,
-                                   WriteLineMap, ReadLineRgb,     WriteLineRgb};
+                                   WriteLineMap, ReadLineRgb,     WriteLineRgb, Sniff};

@@ -154,19 +154,20 @@ class Writer {
   unsigned char buf_[1 << 16];
 };
 
-/* A driver's file record: the public fields, the open binary file, and the
- * buffers of one direction. Drivers derive their own state from it; the
+/* A driver's file record: the public fields, the binary file (borrowed when
+ * reading, owned when writing), and the buffers of one direction. Drivers derive their own state from it; the
  * record handed to the registry points back at the whole object. */
 struct CodecFile {
   imFile rec{};
   imBinFile* bin = nullptr;
+  bool owns_bin = false;
   std::unique_ptr<Reader> in;
   std::unique_ptr<Writer> out;
   std::string name; /* for the resolution callback */
 
   CodecFile() { rec.plane[0] = 0, rec.plane[1] = 1, rec.plane[2] = 2; }
   virtual ~CodecFile() {
-    if (bin != nullptr) imBinFileClose(bin);
+    if (bin != nullptr && owns_bin) imBinFileClose(bin);
   }
   CodecFile(const CodecFile&) = delete;
   CodecFile& operator=(const CodecFile&) = delete;
@@ -190,26 +191,27 @@ T* Of(imFile* rec) {
   return static_cast<T*>(static_cast<CodecFile*>(rec->data));
 }
 
-/* Opens file_name for reading into a new record of type T. */
+/* A new record of type T reading from source, in the driver's byte order. */
 template <class T>
-std::unique_ptr<T> OpenRead(const char* file_name, int byte_order, int* error) {
+std::unique_ptr<T> OpenRead(imBinFile* source, const char* file_name, int byte_order, int* error) {
+  if (source == nullptr) {
+    *error = IM_ERR_OPEN;
+    return nullptr;
+  }
   std::unique_ptr<T> f(new (std::nothrow) T);
   if (!f) {
     *error = IM_ERR_READ;
     return nullptr;
   }
-  f->bin = file_name != nullptr ? imBinFileOpen(file_name, byte_order) : nullptr;
-  if (f->bin == nullptr) {
-    *error = IM_ERR_OPEN;
-    return nullptr;
-  }
+  imBinFileSetByteOrder(source, byte_order);
+  f->bin = source;
   f->in.reset(new (std::nothrow) Reader(f->bin));
   if (!f->in) {
     *error = IM_ERR_READ;
     return nullptr;
   }
   f->rec.data = static_cast<CodecFile*>(f.get());
-  f->name = file_name;
+  f->name = file_name != nullptr ? file_name : "";
   return f;
 }
 
@@ -225,6 +227,7 @@ std::unique_ptr<T> OpenWrite(const char* file_name, int byte_order, int* error) 
     *error = IM_ERR_OPEN;
     return nullptr;
   }
+  f->owns_bin = true;
   f->out.reset(new (std::nothrow) Writer(f->bin));
   if (!f->out) {
     *error = IM_ERR_WRITE;
@@ -249,13 +252,14 @@ imFile* Refuse(std::unique_ptr<T> f, int code, int* error) {
   return Release(std::move(f));
 }
 
-/* The read-open operation of a hand-written driver: opens the file into a
- * record of type T and reads its header; the record goes to the registry
+/* The read-open operation of a hand-written driver: makes a record of type
+ * T over source and reads its header; the record goes to the registry
  * when the header is good, and also when it answers IM_ERR_TYPE or
  * IM_ERR_COMP (a known file whose content is not supported). */
 template <class T>
-imFile* ReadOpenWith(const char* file_name, int byte_order, int (*read_header)(T*), int* error) {
-  std::unique_ptr<T> f = OpenRead<T>(file_name, byte_order, error);
+imFile* ReadOpenWith(imBinFile* source, const char* file_name, int byte_order,
+                     int (*read_header)(T*), int* error) {
+  std::unique_ptr<T> f = OpenRead<T>(source, file_name, byte_order, error);
   if (!f) return nullptr;
   int e = read_header(f.get());
   if (e == IM_ERR_TYPE || e == IM_ERR_COMP) return Refuse(std::move(f), e, error);
@@ -275,7 +279,7 @@ inline int Close(imFile* rec) {
   }
   imBinFile* bin = f->bin;
   f->bin = nullptr;
-  if (bin != nullptr && imBinFileClose(bin) != 0 && f->out) ok = false;
+  if (bin != nullptr && f->owns_bin && imBinFileClose(bin) != 0 && f->out) ok = false;
   delete f;
   return ok ? IM_ERR_NONE : IM_ERR_WRITE;
 }

@@ -122,6 +122,22 @@ int imBinFileClose(imBinFile* file) {
   return failed ? 1 : 0;
 }
 
+void imBinFileRewind(imBinFile* file) {
+  file->error = false;
+  file->end_of_file = false;
+  if (file->stream == nullptr) {
+    file->memory_position = 0;
+    return;
+  }
+  std::clearerr(file->stream);
+  if (fseeko(file->stream, 0, SEEK_SET) != 0) {
+    file->error = true;
+    file->position = -1;
+    return;
+  }
+  file->position = 0;
+}
+
 int imBinFileByteOrder(const imBinFile* file) { return file->byte_order; }
 
 void imBinFileSetByteOrder(imBinFile* file, int byte_order) { file->byte_order = byte_order; }

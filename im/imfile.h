@@ -29,6 +29,10 @@ imBinFile* imBinFileOpenMemory(const void* data, size_t size, int byte_order);
  * close failed. The file is released in every case. */
 int imBinFileClose(imBinFile* file);
 
+/* Back to the start of a file being read, its error and end-of-file flags
+ * cleared: detection offers one open file to one reader after another. */
+void imBinFileRewind(imBinFile* file);
+
 int imBinFileByteOrder(const imBinFile* file);
 void imBinFileSetByteOrder(imBinFile* file, int byte_order);
 

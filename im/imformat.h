@@ -3,7 +3,10 @@
 #ifndef VARKO_IM_IMFORMAT_H
 #define VARKO_IM_IMFORMAT_H
 
+#include <stddef.h>
+
 #include "im.h"
+#include "imfile.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -25,19 +28,34 @@ typedef struct imFile {
   void* data;        /* the driver's own state */
 } imFile;
 
-/* Ten operations in this order. A map-only format leaves the RGB line
- * operations null. Line operations return IM_ERR_NONE or an error code;
- * close returns IM_ERR_NONE, or IM_ERR_WRITE when finishing a written file
- * failed. Every operation must leave no allocation behind on failure.
- * read_open returns null with the error, except that a driver which knows
- * the file but answers IM_ERR_TYPE or IM_ERR_COMP may return its record
- * with the header fields filled: the registry reports them through
- * imFileFormat and imImageInfo and then calls close. write_open gets the
- * compression field of the format code: 0, 256 or 512. */
+/* How many first bytes of a file detection shows the sniffers. */
+#define IM_SNIFF_BYTES 128
+
+/* Ten operations in this order, then the sniffer. A map-only format leaves
+ * the RGB line operations null. Line operations return IM_ERR_NONE or an
+ * error code; close returns IM_ERR_NONE, or IM_ERR_WRITE when finishing a
+ * written file failed. Every operation must leave no allocation behind on
+ * failure.
+ *
+ * read_open reads from source, an open file or memory standing at its
+ * start, which it borrows: the caller closes it after close (or after a
+ * failed read_open). file_name is only what the callbacks are told. It
+ * returns null with the error, except that a driver which knows the file but
+ * answers IM_ERR_TYPE or IM_ERR_COMP may return its record with the header
+ * fields filled: the registry reports them through imFileFormat and
+ * imImageInfo and then calls close. write_open creates file_name and gets
+ * the compression field of the format code: 0, 256 or 512; it checks what it
+ * is asked for before it creates anything.
+ *
+ * sniff looks at the first bytes of a file (IM_SNIFF_BYTES, fewer when the
+ * file is shorter) and answers non-zero when they may be this format's. It
+ * answers 0 only where read_open would answer IM_ERR_FORMAT before
+ * reporting anything, so detection skips the reader without changing what
+ * it finds. A null sniff offers every file to read_open. */
 typedef struct imFormat {
   int id; /* assigned at registration */
   int (*register_callback)(imCallback callback, int kind);
-  imFile* (*read_open)(const char* file_name, int* error);
+  imFile* (*read_open)(imBinFile* source, const char* file_name, int* error);
   imFile* (*write_open)(const char* file_name, int width, int height, int type, int compression,
                         int pal_count, int* error);
   int (*close)(imFile* file);
@@ -49,11 +67,24 @@ typedef struct imFormat {
                        unsigned char* blue);
   int (*write_line_rgb)(imFile* file, const unsigned char* red, const unsigned char* green,
                         const unsigned char* blue);
+  int (*sniff)(const unsigned char* prefix, size_t size);
 } imFormat;
 
 /* The built-in drivers, one module each. */
-extern imFormat imFormatBMP, imFormatPCX, imFormatGIF, imFormatTIF, imFormatRAS, imFormatSGI,
-    imFormatJPG, imFormatLED, imFormatTGA, imFormatPNG;
+#define IM_FORMAT(name) extern imFormat imFormat##name;
+#include "imformatlist.h"
+#undef IM_FORMAT
+
+/* The read operations of im.h over an open source (a file or memory) that
+ * the caller keeps and closes; file_name is only what the callbacks are
+ * told. Detection rewinds the source for every reader it tries. */
+int imFileFormatFrom(imBinFile* source, const char* file_name, int* format);
+int imImageInfoFrom(imBinFile* source, const char* file_name, int* width, int* height, int* type,
+                    int* pal_count);
+int imLoadRGBFrom(imBinFile* source, const char* file_name, int width, int height,
+                  unsigned char* red, unsigned char* green, unsigned char* blue);
+int imLoadMapFrom(imBinFile* source, const char* file_name, int width, int height,
+                  unsigned char* map, uint32_t* palette, int pal_capacity);
 
 /* The global resolution callback, or null; readers report through it and
  * writers ask it for the resolution to store. */

@@ -43,10 +43,14 @@ struct GifFile : CodecFile {
   bool Finish() override;
 };
 
+int Sniff(const unsigned char* p, size_t size) {
+  return size >= 3 && p[0] == 'G' && p[1] == 'I' && p[2] == 'F';
+}
+
 int ReadHeader(GifFile* f) {
   Reader& in = *f->in;
   unsigned char h[13];
-  if (!in.Read(h, 3) || h[0] != 'G' || h[1] != 'I' || h[2] != 'F') return IM_ERR_FORMAT;
+  if (!in.Read(h, 3) || !Sniff(h, 3)) return IM_ERR_FORMAT;
   if (!in.Read(h + 3, 10)) return IM_ERR_READ;
   f->rec.type = IM_MAP;
   f->rec.compression = 256;
@@ -101,8 +105,8 @@ int ReadHeader(GifFile* f) {
   return IM_ERR_NONE;
 }
 
-imFile* ReadOpen(const char* file_name, int* error) {
-  return ReadOpenWith<GifFile>(file_name, IM_LITTLEENDIAN, ReadHeader, error);
+imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
+  return ReadOpenWith<GifFile>(source, file_name, IM_LITTLEENDIAN, ReadHeader, error);
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
@@ -400,4 +404,4 @@ int RegisterCallback(imCallback, int) { return 0; }
 }  // namespace
 
 imFormat imFormatGIF = {0,       RegisterCallback, ReadOpen,     WriteOpen,    Close, ReadPalette,
-                        WritePalette, ReadLineMap, WriteLineMap, nullptr,      nullptr};
+                        WritePalette, ReadLineMap, WriteLineMap, nullptr,      nullptr, Sniff};

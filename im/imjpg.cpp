@@ -102,7 +102,7 @@ void Release(State* s, bool created) {
     if (s->writing) jpeg_destroy_compress(&s->out);
     else jpeg_destroy_decompress(&s->in);
   }
-  if (s->bin != nullptr) imBinFileClose(s->bin);
+  imlibfile::DropBin(s);
   std::free(s->row);
   std::free(s);
 }
@@ -150,13 +150,15 @@ int StartRead(State* s, imFile* file, const char* file_name) {
   return IM_ERR_NONE;
 }
 
-imFile* ReadOpen(const char* file_name, int* error) {
-  imBinFile* bin = imlibfile::OpenSigned(
-      file_name, IM_BIGENDIAN, 3, [](const unsigned char* p) { return p[0] == 0xFF && p[1] == 0xD8 && p[2] == 0xFF; },
-      error);
-  if (bin == nullptr) return nullptr;
+// The start-of-image marker and the first byte of the next marker.
+bool IsJpeg(const unsigned char* p) { return p[0] == 0xFF && p[1] == 0xD8 && p[2] == 0xFF; }
+
+int Sniff(const unsigned char* prefix, size_t size) { return imlibfile::Signed(prefix, size, 3, IsJpeg); }
+
+imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
+  if (!imlibfile::StartSigned(source, IM_BIGENDIAN, 3, IsJpeg, error)) return nullptr;
   imFile* file = nullptr;
-  State* s = imlibfile::NewState<State>(bin, 0, &file, error);
+  State* s = imlibfile::NewState<State>(source, 0, &file, error);
   if (s == nullptr) return nullptr;
   InitErrors(s);
   *error = StartRead(s, file, file_name);
@@ -334,4 +336,5 @@ imFormat imFormatJPG = {0,
                         imjpg::ReadLineMap,
                         imjpg::WriteLineMap,
                         imjpg::ReadLineRGB,
-                        imjpg::WriteLineRGB};
+                        imjpg::WriteLineRGB,
+                        imjpg::Sniff};

@@ -37,10 +37,15 @@ int NextNumber(Reader& in, int64_t* value) {
   return 1;
 }
 
+// Text with no magic number: only its first word tells it.
+int Sniff(const unsigned char* p, size_t size) {
+  return size >= 3 && p[0] == 'L' && p[1] == 'E' && p[2] == 'D';
+}
+
 int ReadHeader(LedFile* f) {
   Reader& in = *f->in;
   unsigned char sig[3];
-  if (!in.Read(sig, 3) || sig[0] != 'L' || sig[1] != 'E' || sig[2] != 'D') return IM_ERR_FORMAT;
+  if (!in.Read(sig, 3) || !Sniff(sig, 3)) return IM_ERR_FORMAT;
   f->rec.type = IM_MAP;
   // palette count: the "=" signs before the first "(", less the one of the title
   int equals = 0, c;
@@ -70,8 +75,8 @@ int ReadHeader(LedFile* f) {
   return IM_ERR_NONE;
 }
 
-imFile* ReadOpen(const char* file_name, int* error) {
-  return ReadOpenWith<LedFile>(file_name, IM_LITTLEENDIAN, ReadHeader, error);
+imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
+  return ReadOpenWith<LedFile>(source, file_name, IM_LITTLEENDIAN, ReadHeader, error);
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
@@ -150,4 +155,4 @@ int RegisterCallback(imCallback, int) { return 0; }
 
 imFormat imFormatLED = {0,           RegisterCallback, ReadOpen,     WriteOpen,
                         Close,       ReadPalette,      WritePalette, ReadLineMap,
-                        WriteLineMap, nullptr,         nullptr};
+                        WriteLineMap, nullptr,         nullptr, Sniff};

@@ -1,9 +1,9 @@
 /* The file side shared by the drivers that code through a library (TIFF,
- * JPEG, PNG): opening a file whose first bytes must carry the format's
+ * JPEG, PNG): checking that a source's first bytes carry the format's
  * signature, making the driver's zeroed state with the file record that
- * points at it, and closing the binary file of a state. Each state is plain
- * data with the members `bin` (its open file) and `writing`. Internal to
- * im/. */
+ * points at it, and letting go of the binary file of a state. Each state is
+ * plain data with the members `bin` (its file: borrowed when reading, owned
+ * when writing) and `writing`. Internal to im/. */
 #ifndef VARKO_IM_IMLIBFILE_H
 #define VARKO_IM_IMLIBFILE_H
 
@@ -15,29 +15,43 @@
 
 namespace imlibfile {
 
-/* Opens file_name for reading when its first count bytes (at most 16) pass
- * signature, and leaves it at its start; null with IM_ERR_OPEN or
- * IM_ERR_FORMAT otherwise. */
-inline imBinFile* OpenSigned(const char* file_name, int byte_order, size_t count,
-                             bool (*signature)(const unsigned char*), int* error) {
-  imBinFile* bin = imBinFileOpen(file_name, byte_order);
-  if (bin == nullptr) {
-    *error = IM_ERR_OPEN;
-    return nullptr;
-  }
-  unsigned char first[16];
-  if (count > sizeof first || imBinFileRead(bin, first, count, 1) != count || !signature(first)) {
-    imBinFileClose(bin);
-    *error = IM_ERR_FORMAT;
-    return nullptr;
-  }
-  imBinFileSeekTo(bin, 0);
-  return bin;
+/* True when the first size bytes of a sniffer's prefix pass signature. */
+inline bool Signed(const unsigned char* prefix, size_t size, size_t count,
+                   bool (*signature)(const unsigned char*)) {
+  return size >= count && signature(prefix);
 }
 
-/* A zeroed state S owning bin, and in *file its record (plane order 0, 1, 2)
- * pointing at it. When memory runs out both are freed, bin is closed and
- * the result is null with IM_ERR_WRITE or IM_ERR_READ. */
+/* True when source (standing at its start) begins with count bytes (at most
+ * 16) that pass signature; it is set to byte_order and left at its start.
+ * False with IM_ERR_OPEN (no source) or IM_ERR_FORMAT otherwise. */
+inline bool StartSigned(imBinFile* source, int byte_order, size_t count,
+                        bool (*signature)(const unsigned char*), int* error) {
+  if (source == nullptr) {
+    *error = IM_ERR_OPEN;
+    return false;
+  }
+  imBinFileSetByteOrder(source, byte_order);
+  unsigned char first[16];
+  if (count > sizeof first || imBinFileRead(source, first, count, 1) != count || !signature(first)) {
+    *error = IM_ERR_FORMAT;
+    return false;
+  }
+  imBinFileSeekTo(source, 0);
+  return true;
+}
+
+/* Closes the state's file when it owns it (writing) and forgets it; a
+ * written file whose close fails gives true. */
+template <class S>
+bool DropBin(S* s) {
+  imBinFile* bin = s->bin;
+  s->bin = nullptr;
+  return bin != nullptr && s->writing && imBinFileClose(bin) != 0;
+}
+
+/* A zeroed state S with bin, and in *file its record (plane order 0, 1, 2)
+ * pointing at it. When memory runs out both are freed, a written bin is
+ * closed and the result is null with IM_ERR_WRITE or IM_ERR_READ. */
 template <class S>
 S* NewState(imBinFile* bin, int writing, imFile** file, int* error) {
   S* s = static_cast<S*>(std::calloc(1, sizeof(S)));
@@ -45,7 +59,7 @@ S* NewState(imBinFile* bin, int writing, imFile** file, int* error) {
   if (s == nullptr || f == nullptr) {
     std::free(s);
     std::free(f);
-    imBinFileClose(bin);
+    if (writing) imBinFileClose(bin);
     *error = writing ? IM_ERR_WRITE : IM_ERR_READ;
     return nullptr;
   }
@@ -85,14 +99,11 @@ S* NewWriteState(const char* file_name, int byte_order, int width, int height, i
   return s;
 }
 
-/* Closes the state's file now; a written file whose close fails turns
- * result into IM_ERR_WRITE. */
+/* Lets go of the state's file now (closing it when written); a written
+ * file whose close fails turns result into IM_ERR_WRITE. */
 template <class S>
 int CloseBin(S* s, int result) {
-  imBinFile* bin = s->bin;
-  s->bin = nullptr;
-  if (bin != nullptr && imBinFileClose(bin) != 0 && s->writing) return IM_ERR_WRITE;
-  return result;
+  return DropBin(s) ? IM_ERR_WRITE : result;
 }
 
 /* The callback registration of a driver that takes none of its own. */

@@ -22,17 +22,23 @@ const uint32_t kEgaPalette[16] = {0x000000, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA00
                                   0xAA5500, 0xAAAAAA, 0x555555, 0x5555FF, 0x55FF55, 0x55FFFF,
                                   0xFF5555, 0xFF55FF, 0xFFFF55, 0xFFFFFF};
 
-int ReadHeader(PcxFile* f) {
-  unsigned char h[128];
-  if (!f->in->Read(h, sizeof h)) return IM_ERR_FORMAT;
-  // more than the manufacturer byte: version, encoding and bits must be known values
+// More than the manufacturer byte 10: the whole 128-byte header with known
+// version, encoding and bits, and a window of at least one pixel.
+int Sniff(const unsigned char* h, size_t size) {
+  if (size < 128) return 0;
   int version = h[1], encoding = h[2], bits = h[3];
   if (h[0] != 10 || (version != 0 && version != 2 && version != 3 && version != 4 && version != 5) ||
       encoding > 1 || (bits != 1 && bits != 2 && bits != 4 && bits != 8))
-    return IM_ERR_FORMAT;
+    return 0;
   int xmin = Le16(h + 4), ymin = Le16(h + 6), xmax = Le16(h + 8), ymax = Le16(h + 10);
-  int width = xmax - xmin + 1, height = ymax - ymin + 1;
-  if (width <= 0 || height <= 0) return IM_ERR_FORMAT;
+  return xmax - xmin + 1 > 0 && ymax - ymin + 1 > 0;
+}
+
+int ReadHeader(PcxFile* f) {
+  unsigned char h[128];
+  if (!f->in->Read(h, sizeof h) || !Sniff(h, sizeof h)) return IM_ERR_FORMAT;
+  int version = h[1], encoding = h[2], bits = h[3];
+  int width = Le16(h + 8) - Le16(h + 4) + 1, height = Le16(h + 10) - Le16(h + 6) + 1;
   f->rec.width = width, f->rec.height = height;
   f->version = version, f->bits = bits, f->planes = h[65], f->stride = Le16(h + 66);
   f->rle = encoding == 1;
@@ -56,8 +62,8 @@ int ReadHeader(PcxFile* f) {
   return IM_ERR_NONE;
 }
 
-imFile* ReadOpen(const char* file_name, int* error) {
-  return ReadOpenWith<PcxFile>(file_name, IM_LITTLEENDIAN, ReadHeader, error);
+imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
+  return ReadOpenWith<PcxFile>(source, file_name, IM_LITTLEENDIAN, ReadHeader, error);
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
@@ -332,4 +338,4 @@ int RegisterCallback(imCallback, int) { return 0; }
 
 imFormat imFormatPCX = {0,           RegisterCallback, ReadOpen,     WriteOpen,
                         Close,       ReadPalette,      WritePalette, ReadLineMap,
-                        WriteLineMap, ReadLineRgb,     WriteLineRgb};
+                        WriteLineMap, ReadLineRgb,     WriteLineRgb, Sniff};

@@ -50,7 +50,7 @@ void Release(State* s) {
     else
       png_destroy_read_struct(&s->png, &s->info, nullptr);
   }
-  if (s->bin != nullptr) imBinFileClose(s->bin);
+  imlibfile::DropBin(s);
   std::free(s->row);
   std::free(s->whole);
   std::free(s);
@@ -119,12 +119,14 @@ int ReadHeader(State* s, imFile* file) {
   return IM_ERR_NONE;
 }
 
-imFile* ReadOpen(const char* file_name, int* error) {
-  imBinFile* bin = imlibfile::OpenSigned(
-      file_name, IM_BIGENDIAN, 8, [](const unsigned char* p) { return png_sig_cmp(p, 0, 8) == 0; }, error);
-  if (bin == nullptr) return nullptr;
+bool IsPng(const unsigned char* p) { return png_sig_cmp(p, 0, 8) == 0; }
+
+int Sniff(const unsigned char* prefix, size_t size) { return imlibfile::Signed(prefix, size, 8, IsPng); }
+
+imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
+  if (!imlibfile::StartSigned(source, IM_BIGENDIAN, 8, IsPng, error)) return nullptr;
   imFile* file = nullptr;
-  State* s = NewState<State>(bin, 0, &file, error);
+  State* s = NewState<State>(source, 0, &file, error);
   if (s == nullptr) return nullptr;
   s->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Warn);
   if (s->png != nullptr) s->info = png_create_info_struct(s->png);
@@ -317,4 +319,5 @@ imFormat imFormatPNG = {0,
                         impng::ReadLineMap,
                         impng::WriteLineMap,
                         impng::ReadLineRGB,
-                        impng::WriteLineRGB};
+                        impng::WriteLineRGB,
+                        impng::Sniff};

@@ -19,13 +19,19 @@ struct RasFile : CodecFile {
   unsigned char run_value = 0;
 };
 
+// The magic number and a size of at least one pixel in the 32-byte header.
+int Sniff(const unsigned char* h, size_t size) {
+  if (size < 32 || Be32(h) != kMagic) return 0;
+  int64_t width = Be32(h + 4), height = Be32(h + 8);
+  return width > 0 && height > 0 && width <= INT32_MAX && height <= INT32_MAX;
+}
+
 int ReadHeader(RasFile* f) {
   unsigned char h[32];
-  if (!f->in->Read(h, sizeof h) || Be32(h) != kMagic) return IM_ERR_FORMAT;
+  if (!f->in->Read(h, sizeof h) || !Sniff(h, sizeof h)) return IM_ERR_FORMAT;
   int64_t width = Be32(h + 4), height = Be32(h + 8);
   f->depth = static_cast<int>(Be32(h + 12));
   uint32_t type = Be32(h + 20), map_type = Be32(h + 24), map_length = Be32(h + 28);
-  if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return IM_ERR_FORMAT;
   f->rec.width = static_cast<int>(width), f->rec.height = static_cast<int>(height);
   int d = f->depth;
   f->rec.type = d <= 8 ? IM_MAP : IM_RGB;
@@ -61,8 +67,8 @@ int ReadHeader(RasFile* f) {
   return IM_ERR_NONE;
 }
 
-imFile* ReadOpen(const char* file_name, int* error) {
-  return ReadOpenWith<RasFile>(file_name, IM_BIGENDIAN, ReadHeader, error);
+imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
+  return ReadOpenWith<RasFile>(source, file_name, IM_BIGENDIAN, ReadHeader, error);
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
@@ -205,4 +211,4 @@ int RegisterCallback(imCallback, int) { return 0; }
 
 imFormat imFormatRAS = {0,           RegisterCallback, ReadOpen,     WriteOpen,
                         Close,       ReadPalette,      WritePalette, ReadLineMap,
-                        WriteLineMap, ReadLineRgb,     WriteLineRgb};
+                        WriteLineMap, ReadLineRgb,     WriteLineRgb, Sniff};

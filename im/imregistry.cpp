@@ -1,5 +1,9 @@
 // The format registry: the built-in drivers, detection, loading and saving
 // images through a driver, and the progress and resolution callbacks.
+//
+// Detection opens a file once, shows its first bytes to each driver's
+// sniffer in registry order and offers the open file only to the readers
+// whose sniffer knows the bytes, rewinding it for each.
 #include <cstring>
 #include <memory>
 #include <new>
@@ -18,18 +22,11 @@ bool registered = false;
 imProgressCallback progress_callback = nullptr;
 imResolutionCallback resolution_callback = nullptr;
 
-// The nine built-in drivers keep codes 0-8 in this order; a slot whose
-// module is not built yet stays empty so the codes never move.
+// The built-in drivers, whose position is their code.
 imFormat* const kBuiltIn[] = {
-    &imFormatBMP,
-    &imFormatPCX,
-    &imFormatGIF,
-    &imFormatTIF,
-    &imFormatRAS,
-    &imFormatSGI,
-    &imFormatJPG,
-    &imFormatLED,
-    &imFormatTGA,
+#define IM_FORMAT(name) &imFormat##name,
+#include "imformatlist.h"
+#undef IM_FORMAT
 };
 
 int Append(imFormat* driver) {
@@ -43,7 +40,6 @@ void EnsureRegistered() {
   if (registered) return;
   registered = true;
   for (imFormat* driver : kBuiltIn) Append(driver);
-  Append(&imFormatPNG);
 }
 
 imFormat* DriverOf(int id) {
@@ -62,6 +58,22 @@ bool Progress(const char* file_name, long long done, long long total, int writin
 void Report(const char* file_name, int percent, int writing) {
   if (progress_callback != nullptr) progress_callback(file_name, percent, writing);
 }
+
+// A file opened for reading; closed when it goes out of scope.
+class Source {
+ public:
+  explicit Source(const char* file_name)
+      : bin_(file_name != nullptr ? imBinFileOpen(file_name, IM_LITTLEENDIAN) : nullptr) {}
+  Source(const Source&) = delete;
+  Source& operator=(const Source&) = delete;
+  ~Source() {
+    if (bin_ != nullptr) imBinFileClose(bin_);
+  }
+  imBinFile* get() const { return bin_; }
+
+ private:
+  imBinFile* bin_;
+};
 
 // An opened file with its driver; closes it when it goes out of scope
 // unless Finish took it over.
@@ -93,17 +105,25 @@ class OpenFile {
   imFile* file_ = nullptr;
 };
 
-// Offers the file to each driver in turn. With lenient, a driver that knows
-// the file but answers IM_ERR_TYPE or IM_ERR_COMP also ends the search: its
-// error is returned, with its record when it gave one.
-int Detect(const char* file_name, bool lenient, OpenFile* open, int* format_id) {
+// Offers the source to each driver in turn whose sniffer knows its first
+// bytes. With lenient, a driver that knows the file but answers IM_ERR_TYPE
+// or IM_ERR_COMP also ends the search: its error is returned, with its
+// record when it gave one. The record reads from source, which must outlive it.
+int Detect(imBinFile* source, const char* file_name, bool lenient, OpenFile* open,
+           int* format_id) {
   EnsureRegistered();
-  if (file_name == nullptr) return IM_ERR_OPEN;
+  if (source == nullptr) return IM_ERR_OPEN;
+  if (file_name == nullptr) file_name = "";
+  unsigned char prefix[IM_SNIFF_BYTES];
+  imBinFileRewind(source);
+  const size_t prefix_size = imBinFileRead(source, prefix, sizeof prefix, 1);
   for (int id = 0; id < format_count; ++id) {
     imFormat* driver = formats[id];
     if (driver == nullptr || driver->read_open == nullptr) continue;
+    if (driver->sniff != nullptr && !driver->sniff(prefix, prefix_size)) continue;
+    imBinFileRewind(source);
     int error = IM_ERR_NONE;
-    imFile* file = driver->read_open(file_name, &error);
+    imFile* file = driver->read_open(source, file_name, &error);
     if (file != nullptr && error == IM_ERR_NONE) {
       open->Reset(driver, file);
       *format_id = id;
@@ -133,12 +153,12 @@ long long RowOffset(const imFile* file) {
   return static_cast<long long>(file->cur_row) * file->width;
 }
 
-// Opens the file for loading and checks what the driver reported. An
-// expected width of -1 accepts any size.
-int OpenForLoad(const char* file_name, OpenFile* open, int width, int height,
+// Detects the source's format for loading and checks what the driver
+// reported. An expected width of -1 accepts any size.
+int OpenForLoad(imBinFile* source, const char* file_name, OpenFile* open, int width, int height,
                 int pal_capacity) {
   int id = 0;
-  int error = Detect(file_name, false, open, &id);
+  int error = Detect(source, file_name, false, open, &id);
   if (error != IM_ERR_NONE) return error;
   const imFile* file = open->file();
   if (file->type != IM_RGB && file->type != IM_MAP) return IM_ERR_READ;
@@ -149,11 +169,11 @@ int OpenForLoad(const char* file_name, OpenFile* open, int width, int height,
   return IM_ERR_NONE;
 }
 
-int LoadMap(const char* file_name, unsigned char* map, uint32_t* palette, int width, int height,
-            int pal_capacity) {
+int LoadMap(imBinFile* source, const char* file_name, unsigned char* map, uint32_t* palette,
+            int width, int height, int pal_capacity) {
   if (map == nullptr || palette == nullptr) return IM_ERR_TYPE;
   OpenFile open;
-  int error = OpenForLoad(file_name, &open, width, height, pal_capacity);
+  int error = OpenForLoad(source, file_name, &open, width, height, pal_capacity);
   if (error != IM_ERR_NONE) return error;
   imFile* file = open.file();
   imFormat* driver = open.driver();
@@ -227,11 +247,11 @@ int LoadInterleaved(const char* file_name, OpenFile& open, unsigned char* red,
   return IM_ERR_NONE;
 }
 
-int LoadRGB(const char* file_name, unsigned char* red, unsigned char* green, unsigned char* blue,
-            int width, int height) {
+int LoadRGB(imBinFile* source, const char* file_name, unsigned char* red, unsigned char* green,
+            unsigned char* blue, int width, int height) {
   if (red == nullptr || green == nullptr || blue == nullptr) return IM_ERR_TYPE;
   OpenFile open;
-  int error = OpenForLoad(file_name, &open, width, height, 256);
+  int error = OpenForLoad(source, file_name, &open, width, height, 256);
   if (error != IM_ERR_NONE) return error;
   imFile* file = open.file();
   imFormat* driver = open.driver();
@@ -350,10 +370,10 @@ int imAddFormat(imFormat* driver) {
   return imregistry::Append(driver);
 }
 
-int imFileFormat(const char* file_name, int* format) {
+int imFileFormatFrom(imBinFile* source, const char* file_name, int* format) {
   imregistry::OpenFile open;
   int id = 0;
-  int error = imregistry::Detect(file_name, true, &open, &id);
+  int error = imregistry::Detect(source, file_name, true, &open, &id);
   if (error == IM_ERR_FORMAT || error == IM_ERR_OPEN || error == IM_ERR_READ) return error;
   // a known file whose content is not supported still tells its format
   int compression = open.file() != nullptr ? (open.file()->compression & 0xFF00) : 0;
@@ -362,10 +382,11 @@ int imFileFormat(const char* file_name, int* format) {
                                                                                : error;
 }
 
-int imImageInfo(const char* file_name, int* width, int* height, int* type, int* pal_count) {
+int imImageInfoFrom(imBinFile* source, const char* file_name, int* width, int* height, int* type,
+                    int* pal_count) {
   imregistry::OpenFile open;
   int id = 0;
-  int error = imregistry::Detect(file_name, true, &open, &id);
+  int error = imregistry::Detect(source, file_name, true, &open, &id);
   if (error != IM_ERR_NONE && open.file() == nullptr) return error;
   const imFile* file = open.file();
   if (width != nullptr) *width = file->width;
@@ -375,26 +396,54 @@ int imImageInfo(const char* file_name, int* width, int* height, int* type, int* 
   return IM_ERR_NONE;
 }
 
+int imLoadMapFrom(imBinFile* source, const char* file_name, int width, int height,
+                  unsigned char* map, uint32_t* palette, int pal_capacity) {
+  if (!imValidSize(width, height)) return IM_ERR_TYPE;
+  if (pal_capacity > 256) pal_capacity = 256;
+  if (file_name == nullptr) file_name = "";
+  return imregistry::LoadMap(source, file_name, map, palette, width, height, pal_capacity);
+}
+
+int imLoadRGBFrom(imBinFile* source, const char* file_name, int width, int height,
+                  unsigned char* red, unsigned char* green, unsigned char* blue) {
+  if (!imValidSize(width, height)) return IM_ERR_TYPE;
+  if (file_name == nullptr) file_name = "";
+  return imregistry::LoadRGB(source, file_name, red, green, blue, width, height);
+}
+
+int imFileFormat(const char* file_name, int* format) {
+  imregistry::Source source(file_name);
+  return imFileFormatFrom(source.get(), file_name, format);
+}
+
+int imImageInfo(const char* file_name, int* width, int* height, int* type, int* pal_count) {
+  imregistry::Source source(file_name);
+  return imImageInfoFrom(source.get(), file_name, width, height, type, pal_count);
+}
+
 int imLoadMap(const char* file_name, unsigned char* map, uint32_t* palette) {
-  return imregistry::LoadMap(file_name, map, palette, -1, -1, 256);
+  imregistry::Source source(file_name);
+  return imregistry::LoadMap(source.get(), file_name, map, palette, -1, -1, 256);
 }
 
 int imLoadRGB(const char* file_name, unsigned char* red, unsigned char* green,
               unsigned char* blue) {
-  return imregistry::LoadRGB(file_name, red, green, blue, -1, -1);
+  imregistry::Source source(file_name);
+  return imregistry::LoadRGB(source.get(), file_name, red, green, blue, -1, -1);
 }
 
 int imLoadMapSized(const char* file_name, int width, int height, unsigned char* map,
                    uint32_t* palette, int pal_capacity) {
   if (!imValidSize(width, height)) return IM_ERR_TYPE;
-  if (pal_capacity > 256) pal_capacity = 256;
-  return imregistry::LoadMap(file_name, map, palette, width, height, pal_capacity);
+  imregistry::Source source(file_name);
+  return imLoadMapFrom(source.get(), file_name, width, height, map, palette, pal_capacity);
 }
 
 int imLoadRGBSized(const char* file_name, int width, int height, unsigned char* red,
                    unsigned char* green, unsigned char* blue) {
   if (!imValidSize(width, height)) return IM_ERR_TYPE;
-  return imregistry::LoadRGB(file_name, red, green, blue, width, height);
+  imregistry::Source source(file_name);
+  return imLoadRGBFrom(source.get(), file_name, width, height, red, green, blue);
 }
 
 int imSaveMap(int width, int height, int format, const unsigned char* map, int pal_count,

@@ -21,10 +21,12 @@ struct SgiFile : CodecFile {
   bool expand = false;  // writing a coloured map as RGB planes
 };
 
+int Sniff(const unsigned char* p, size_t size) { return size >= 2 && Be16(p) == kMagic; }
+
 int ReadHeader(SgiFile* f) {
   unsigned char h[kHeader];
   Reader& in = *f->in;
-  if (!in.Read(h, 2) || Be16(h) != kMagic) return IM_ERR_FORMAT;
+  if (!in.Read(h, 2) || !Sniff(h, 2)) return IM_ERR_FORMAT;
   if (!in.Read(h + 2, kHeader - 2)) return IM_ERR_READ;
   int storage = h[2], bpc = h[3], dimension = Be16(h + 4);
   int width = Be16(h + 6), height = Be16(h + 8), depth = Be16(h + 10);
@@ -74,8 +76,8 @@ int ReadHeader(SgiFile* f) {
   return IM_ERR_NONE;
 }
 
-imFile* ReadOpen(const char* file_name, int* error) {
-  return ReadOpenWith<SgiFile>(file_name, IM_BIGENDIAN, ReadHeader, error);
+imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
+  return ReadOpenWith<SgiFile>(source, file_name, IM_BIGENDIAN, ReadHeader, error);
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
@@ -209,4 +211,4 @@ int RegisterCallback(imCallback, int) { return 0; }
 
 imFormat imFormatSGI = {0,           RegisterCallback, ReadOpen,     WriteOpen,
                         Close,       ReadPalette,      WritePalette, ReadLineMap,
-                        WriteLineMap, nullptr,         nullptr};
+                        WriteLineMap, nullptr,         nullptr, Sniff};

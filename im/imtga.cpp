@@ -22,19 +22,26 @@ uint32_t Colour(const unsigned char* p, int bytes) {
   return Rgb(five((v >> 10) & 31), five((v >> 5) & 31), five(v & 31));
 }
 
+// Targa has no magic number: the 18-byte header must hold a known image
+// type with the colour map it needs, a size of at least one pixel and a
+// known colour map entry size.
+int Sniff(const unsigned char* h, size_t size) {
+  if (size < 18) return 0;
+  int map_type = h[1], type = h[2], map_bits = h[7];
+  if (map_type > 1 || (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11))
+    return 0;
+  if ((type == 1 || type == 9) && map_type == 0) return 0;
+  if (Le16(h + 12) == 0 || Le16(h + 14) == 0) return 0;
+  return map_type == 0 || map_bits == 15 || map_bits == 16 || map_bits == 24 || map_bits == 32;
+}
+
 int ReadHeader(TgaFile* f) {
   unsigned char h[18];
   Reader& in = *f->in;
-  if (!in.Read(h, sizeof h)) return IM_ERR_FORMAT;
+  if (!in.Read(h, sizeof h) || !Sniff(h, sizeof h)) return IM_ERR_FORMAT;
   int id_length = h[0], map_type = h[1], type = h[2];
   int map_start = Le16(h + 3), map_length = Le16(h + 5), map_bits = h[7];
   int width = Le16(h + 12), height = Le16(h + 14), bits = h[16], desc = h[17];
-  if (map_type > 1 || (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11))
-    return IM_ERR_FORMAT;
-  if ((type == 1 || type == 9) && map_type == 0) return IM_ERR_FORMAT;
-  if (width == 0 || height == 0) return IM_ERR_FORMAT;
-  if (map_type == 1 && map_bits != 15 && map_bits != 16 && map_bits != 24 && map_bits != 32)
-    return IM_ERR_FORMAT;
   f->rec.width = width, f->rec.height = height;
   f->rle = type >= 9;
   f->rec.compression = f->rle ? 256 : 0;
@@ -68,8 +75,8 @@ int ReadHeader(TgaFile* f) {
   return IM_ERR_NONE;
 }
 
-imFile* ReadOpen(const char* file_name, int* error) {
-  return ReadOpenWith<TgaFile>(file_name, IM_LITTLEENDIAN, ReadHeader, error);
+imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
+  return ReadOpenWith<TgaFile>(source, file_name, IM_LITTLEENDIAN, ReadHeader, error);
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
@@ -221,4 +228,4 @@ int RegisterCallback(imCallback, int) { return 0; }
 
 imFormat imFormatTGA = {0,           RegisterCallback, ReadOpen,     WriteOpen,
                         Close,       ReadPalette,      WritePalette, ReadLineMap,
-                        WriteLineMap, ReadLineRgb,     WriteLineRgb};
+                        WriteLineMap, ReadLineRgb,     WriteLineRgb, Sniff};

@@ -50,8 +50,7 @@ toff_t SeekProc(thandle_t h, toff_t offset, int whence) {
 }
 int CloseProc(thandle_t h) {
   State* s = static_cast<State*>(h);
-  if (s->bin != nullptr && imBinFileClose(s->bin) != 0) s->close_error = 1;
-  s->bin = nullptr;
+  if (imlibfile::DropBin(s)) s->close_error = 1;
   return 0;
 }
 toff_t SizeProc(thandle_t h) {
@@ -66,8 +65,8 @@ void Silence() {
 }
 
 void Release(State* s) {
-  if (s->tiff != nullptr) TIFFClose(s->tiff);  // closes the file through CloseProc
-  else if (s->bin != nullptr) imBinFileClose(s->bin);
+  if (s->tiff != nullptr) TIFFClose(s->tiff);  // lets the file go through CloseProc
+  else imlibfile::DropBin(s);
   std::free(s->buffer);
   std::free(s);
 }
@@ -163,14 +162,15 @@ int ReadHeader(State* s, imFile* file, const char* file_name) {
   return IM_ERR_NONE;
 }
 
-imFile* ReadOpen(const char* file_name, int* error) {
+int Sniff(const unsigned char* prefix, size_t size) { return imlibfile::Signed(prefix, size, 4, IsTiff); }
+
+imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
   Silence();
-  imBinFile* bin = imlibfile::OpenSigned(file_name, IM_LITTLEENDIAN, 4, IsTiff, error);
-  if (bin == nullptr) return nullptr;
+  if (!imlibfile::StartSigned(source, IM_LITTLEENDIAN, 4, IsTiff, error)) return nullptr;
   imFile* file = nullptr;
-  State* s = imlibfile::NewState<State>(bin, 0, &file, error);
+  State* s = imlibfile::NewState<State>(source, 0, &file, error);
   if (s == nullptr) return nullptr;
-  s->tiff = TIFFClientOpen(file_name, "rm", s, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
+  s->tiff = TIFFClientOpen(file_name != nullptr ? file_name : "", "rm", s, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
                            MapProc, UnmapProc);
   *error = s->tiff == nullptr ? IM_ERR_READ : ReadHeader(s, file, file_name);
   if (*error != IM_ERR_NONE) {
@@ -362,4 +362,5 @@ imFormat imFormatTIF = {0,
                         imtif::ReadLineMap,
                         imtif::WriteLineMap,
                         imtif::ReadLineRGB,
-                        imtif::WriteLineRGB};
+                        imtif::WriteLineRGB,
+                        imtif::Sniff};

@@ -29,11 +29,9 @@ struct Constant {
 };
 
 const Constant kConstants[] = {
-    {"IM_BMP", IM_BMP},           {"IM_PCX", IM_PCX},
-    {"IM_GIF", IM_GIF},           {"IM_TIF", IM_TIF},
-    {"IM_RAS", IM_RAS},           {"IM_SGI", IM_SGI},
-    {"IM_JPG", IM_JPG},           {"IM_LED", IM_LED},
-    {"IM_TGA", IM_TGA},           {"IM_PNG", IM_PNG},
+#define IM_FORMAT(name) {"IM_" #name, IM_##name},
+#include "imformatlist.h"
+#undef IM_FORMAT
     {"IM_NONE", IM_NONE},
     {"IM_DEFAULT", IM_DEFAULT},   {"IM_COMPRESSED", IM_COMPRESSED},
     {"IM_RGB", IM_RGB},           {"IM_MAP", IM_MAP},

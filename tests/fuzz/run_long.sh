@@ -10,7 +10,8 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 seconds=${1:-600}
 shift || true
 formats=("$@")
-[ ${#formats[@]} -gt 0 ] || formats=(bmp pcx gif tif ras sgi jpg led tga png)
+# by default every format the registry lists
+[ ${#formats[@]} -gt 0 ] || mapfile -t formats < <(sed -n 's/^IM_FORMAT(\([A-Z0-9]*\)).*/\L\1/p' "$top/im/imformatlist.h")
 out=/tmp/fuzzlong
 mkdir -p "$out"
 for format in "${formats[@]}"; do

@@ -129,4 +129,39 @@ TEST(ImBinFile, ReadsAndSeeksAnswerAsOnAMemoryFile) {
   fs::remove(file);
 }
 
+// Detection offers one open file to reader after reader: a reader that ran
+// off the end must leave the next one a clean start.
+TEST(ImBinFile, RewindClearsTheErrorAndStartsOver) {
+  const std::vector<unsigned char> data = {1, 2, 3, 4, 5, 6, 7};
+  std::string file = TempFile("rewind");
+  std::FILE* out = std::fopen(file.c_str(), "wb");
+  ASSERT_NE(out, nullptr);
+  ASSERT_EQ(std::fwrite(data.data(), 1, data.size(), out), data.size());
+  std::fclose(out);
+  imBinFile* disk = imBinFileOpen(file.c_str(), IM_BIGENDIAN);
+  imBinFile* memory = imBinFileOpenMemory(data.data(), data.size(), IM_BIGENDIAN);
+  ASSERT_NE(disk, nullptr);
+  ASSERT_NE(memory, nullptr);
+  for (imBinFile* f : {disk, memory}) {
+    SCOPED_TRACE(f == disk ? "disk" : "memory");
+    uint32_t words[2] = {};
+    EXPECT_EQ(imBinFileRead(f, words, 2, 4), 1u);  // runs off the end
+    EXPECT_EQ(imBinFileError(f), 1);
+    EXPECT_EQ(imBinFileEndOfFile(f), 1);
+    imBinFileRewind(f);
+    EXPECT_EQ(imBinFileError(f), 0);
+    EXPECT_EQ(imBinFileEndOfFile(f), 0);
+    EXPECT_EQ(imBinFileTell(f), 0);
+    uint16_t word = 0;
+    EXPECT_EQ(imBinFileRead(f, &word, 1, 2), 1u);
+    EXPECT_EQ(word, 0x0102);
+    imBinFileSeekFrom(f, -1);
+    unsigned char last = 0;
+    EXPECT_EQ(imBinFileRead(f, &last, 1, 1), 1u);
+    EXPECT_EQ(last, 7);
+    EXPECT_EQ(imBinFileClose(f), 0);
+  }
+  fs::remove(file);
+}
+
 }  // namespace

@@ -12,11 +12,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "im.h"
+#include "imformat.h"
 
 namespace {
 
@@ -93,15 +95,25 @@ uint32_t Digest(const std::vector<unsigned char>& bytes, uint32_t h = 2166136261
   return h;
 }
 
-// What the registry answers for one file.
-std::string Describe(const fs::path& path) {
+using Source = std::unique_ptr<imBinFile, int (*)(imBinFile*)>;
+
+// What the registry answers for one file: through its name, or from memory
+// holding its bytes when they are given.
+std::string Describe(const fs::path& path, const std::string* bytes = nullptr) {
+  Source memory(bytes != nullptr
+                    ? imBinFileOpenMemory(bytes->data(), bytes->size(), IM_LITTLEENDIAN)
+                    : nullptr,
+                imBinFileClose);
+  if (bytes != nullptr && !memory) return "no memory file";
+  const char* name = path.c_str();
   std::ostringstream out;
   res_log.clear();
   int format = -1;
-  int error = imFileFormat(path.c_str(), &format);
+  int error = memory ? imFileFormatFrom(memory.get(), name, &format) : imFileFormat(name, &format);
   out << "ff=" << error << "," << (error == IM_ERR_NONE ? format : -1) << " res=" << res_log;
   int width = 0, height = 0, type = 0, pal = 0;
-  error = imImageInfo(path.c_str(), &width, &height, &type, &pal);
+  error = memory ? imImageInfoFrom(memory.get(), name, &width, &height, &type, &pal)
+                 : imImageInfo(name, &width, &height, &type, &pal);
   if (error != IM_ERR_NONE) width = height = type = pal = 0;
   out << " info=" << error << "," << width << "x" << height << ",t" << type << ",p" << pal;
   // sizes the registry did not report load into one pixel, which it refuses
@@ -111,11 +123,13 @@ std::string Describe(const fs::path& path) {
   std::vector<unsigned char> r(n), g(n), b(n), map(n);
   std::vector<uint32_t> palette(256);
   progress_log.clear();
-  error = imLoadRGBSized(path.c_str(), w, h, r.data(), g.data(), b.data());
+  error = memory ? imLoadRGBFrom(memory.get(), name, w, h, r.data(), g.data(), b.data())
+                 : imLoadRGBSized(name, w, h, r.data(), g.data(), b.data());
   out << " rgb=" << error;
   if (error == IM_ERR_NONE) out << "/" << std::hex << Digest(b, Digest(g, Digest(r))) << std::dec;
   out << " prog=" << progress_log;
-  error = imLoadMapSized(path.c_str(), w, h, map.data(), palette.data(), 256);
+  error = memory ? imLoadMapFrom(memory.get(), name, w, h, map.data(), palette.data(), 256)
+                 : imLoadMapSized(name, w, h, map.data(), palette.data(), 256);
   out << " map=" << error;
   if (error == IM_ERR_NONE) {
     std::vector<unsigned char> colours(reinterpret_cast<unsigned char*>(palette.data()),
@@ -125,41 +139,60 @@ std::string Describe(const fs::path& path) {
   return out.str();
 }
 
-std::vector<std::string> DescribeAll() {
-  fs::path dir = fs::temp_directory_path() / ("varko_detect_" + std::to_string(getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  std::vector<std::pair<std::string, std::string>> inputs;  // name, bytes
+struct Input {
+  std::string name;  // fixture:length
+  std::string bytes;
+};
+
+// Every fixture and crafted file, whole and cut.
+std::vector<Input> Inputs() {
+  std::vector<std::pair<std::string, std::string>> files;  // name, bytes
   for (const std::string& name : Fixtures()) {
     std::vector<unsigned char> bytes = ReadBytes(kSource / name);
-    inputs.emplace_back(name, std::string(bytes.begin(), bytes.end()));
+    files.emplace_back(name, std::string(bytes.begin(), bytes.end()));
   }
-  for (const Crafted& c : kCrafted) inputs.emplace_back(std::string("crafted/") + c.name, c.bytes);
-  imSetCallback(reinterpret_cast<imCallback>(RecordResolution), IM_CB_RESOLUTION, -1);
-  imSetCallback(reinterpret_cast<imCallback>(RecordProgress), IM_CB_PROGRESS, -1);
-  std::vector<std::string> lines;
-  fs::path file = dir / "input";
-  for (const auto& [name, bytes] : inputs) {
+  for (const Crafted& c : kCrafted) files.emplace_back(std::string("crafted/") + c.name, c.bytes);
+  std::vector<Input> inputs;
+  for (const auto& [name, bytes] : files) {
     std::vector<size_t> lengths{bytes.size()};
     for (size_t cut : kCuts)
       if (cut < bytes.size()) lengths.push_back(cut);
     if (bytes.size() > 2) lengths.push_back(bytes.size() / 2), lengths.push_back(bytes.size() - 1);
     std::sort(lengths.begin(), lengths.end());
     lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
-    for (size_t length : lengths) {
-      std::ofstream(file, std::ios::binary | std::ios::trunc)
-          .write(bytes.data(), static_cast<std::streamsize>(length));
-      lines.push_back(name + ":" + std::to_string(length) + " " + Describe(file));
-    }
+    for (size_t length : lengths)
+      inputs.push_back({name + ":" + std::to_string(length), bytes.substr(0, length)});
+  }
+  return inputs;
+}
+
+// Each input as a file in a folder of its own, described through its name
+// and, with from_memory, also from memory.
+struct Described {
+  std::vector<std::string> by_name, from_memory;
+};
+Described DescribeAll(bool from_memory) {
+  fs::path dir = fs::temp_directory_path() / ("varko_detect_" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  imSetCallback(reinterpret_cast<imCallback>(RecordResolution), IM_CB_RESOLUTION, -1);
+  imSetCallback(reinterpret_cast<imCallback>(RecordProgress), IM_CB_PROGRESS, -1);
+  Described out;
+  fs::path file = dir / "input";
+  for (const Input& input : Inputs()) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(input.bytes.data(), static_cast<std::streamsize>(input.bytes.size()));
+    out.by_name.push_back(input.name + " " + Describe(file));
+    if (from_memory) out.from_memory.push_back(input.name + " " + Describe(file, &input.bytes));
   }
   imSetCallback(nullptr, IM_CB_RESOLUTION, -1);
   imSetCallback(nullptr, IM_CB_PROGRESS, -1);
   fs::remove_all(dir);
-  return lines;
+  return out;
 }
 
 TEST(ImDetect, EveryFileReachesTheReaderItReachedBefore) {
-  const std::vector<std::string> lines = DescribeAll();
+  const std::vector<std::string> lines = DescribeAll(false).by_name;
   if (std::getenv("VARKO_WRITE_DETECT_GOLDEN") != nullptr) {
     std::ofstream out(kGolden);
     for (const std::string& line : lines) out << line << "\n";
@@ -171,6 +204,51 @@ TEST(ImDetect, EveryFileReachesTheReaderItReachedBefore) {
   for (std::string line; std::getline(in, line);) expected.push_back(line);
   ASSERT_EQ(lines.size(), expected.size()) << "the fixtures changed: rewrite the golden";
   for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i], expected[i]);
+}
+
+// The registry reading from memory answers as it does through the file's
+// name, callbacks included.
+TEST(ImDetect, MemoryGivesWhatTheFileGives) {
+  const Described described = DescribeAll(true);
+  ASSERT_EQ(described.by_name.size(), described.from_memory.size());
+  for (size_t i = 0; i < described.by_name.size(); ++i)
+    EXPECT_EQ(described.from_memory[i], described.by_name[i]);
+}
+
+imFormat* const kDrivers[] = {
+#define IM_FORMAT(name) &imFormat##name,
+#include "imformatlist.h"
+#undef IM_FORMAT
+};
+
+// A sniffer turns away only what its reader answers IM_ERR_FORMAT to, so
+// skipping the reader changes nothing; and each sniffer does turn files
+// away and let its own through.
+TEST(ImDetect, SniffersTurnAwayOnlyWhatTheirReaderDoesNotKnow) {
+  const std::vector<Input> inputs = Inputs();
+  for (size_t code = 0; code < std::size(kDrivers); ++code) {
+    SCOPED_TRACE("format " + std::to_string(code));
+    imFormat* driver = kDrivers[code];
+    ASSERT_NE(driver->sniff, nullptr);
+    int turned_away = 0, let_through = 0;
+    for (const Input& input : inputs) {
+      const size_t prefix = std::min<size_t>(input.bytes.size(), IM_SNIFF_BYTES);
+      if (driver->sniff(reinterpret_cast<const unsigned char*>(input.bytes.data()), prefix)) {
+        ++let_through;
+        continue;
+      }
+      ++turned_away;
+      Source memory(imBinFileOpenMemory(input.bytes.data(), input.bytes.size(), IM_LITTLEENDIAN),
+                    imBinFileClose);
+      int error = IM_ERR_NONE;
+      imFile* file = driver->read_open(memory.get(), "memory", &error);
+      EXPECT_EQ(error, IM_ERR_FORMAT) << input.name;
+      EXPECT_EQ(file, nullptr) << input.name;
+      if (file != nullptr) driver->close(file);
+    }
+    EXPECT_GT(turned_away, 0);
+    EXPECT_GT(let_through, 0);
+  }
 }
 
 }  // namespace

@@ -18,7 +18,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-constexpr int IM_PNG = 9;
 
 const char* Python() { return fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3"; }
 
@@ -256,7 +255,7 @@ TEST(ImFiles, ResolutionRoundTrips) {
   fs::path dir = TempDir("resolution");
   const unsigned char map[4] = {0, 1, 1, 0};
   const uint32_t palette[2] = {0, 0xFFFFFF};
-  for (int code : {int{IM_TIF}, int{IM_JPG}, IM_PNG}) {
+  for (int code : {int{IM_TIF}, int{IM_JPG}, int{IM_PNG}}) {
     SCOPED_TRACE(code);
     fs::path path = dir / ("res" + std::to_string(code));
     imSetCallback(reinterpret_cast<imCallback>(AskResolution), IM_CB_RESOLUTION, -1);
@@ -358,7 +357,7 @@ TEST(ImFiles, WriteFailuresAreReported) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   const unsigned char map[4] = {0, 1, 1, 0};
   const uint32_t palette[2] = {0, 0xFFFFFF};
-  for (int code : {int{IM_TIF}, IM_TIF | 256, int{IM_JPG}, IM_PNG, IM_PNG | 256})
+  for (int code : {int{IM_TIF}, IM_TIF | 256, int{IM_JPG}, int{IM_PNG}, IM_PNG | 256})
     EXPECT_EQ(imSaveMap(2, 2, code, map, 2, palette, "/dev/full"), IM_ERR_WRITE) << code;
   EXPECT_EQ(imSaveRGB(2, 2, IM_PNG, map, map, map, "/dev/full"), IM_ERR_WRITE);
   EXPECT_EQ(imSaveMap(2, 2, IM_PNG, map, 2, palette, "/no/such/folder/x.png"), IM_ERR_OPEN);
@@ -396,7 +395,7 @@ TEST(ImRegistry, CodesSizesAndCallbacks) {
   EXPECT_EQ(imSetCallback(nullptr, IM_CB_PROGRESS, IM_TIF), 0);  // built-in drivers take none
   EXPECT_EQ(imSetCallback(nullptr, IM_CB_PROGRESS, 40), 0);
   static imFormat extra = {0, AcceptCallback, nullptr, nullptr, nullptr, nullptr,
-                           nullptr, nullptr, nullptr, nullptr, nullptr};
+                           nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
   int id = imAddFormat(&extra);
   EXPECT_GE(id, 10);  // after the nine built-in drivers and PNG
   EXPECT_EQ(extra.id, id);
