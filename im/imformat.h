@@ -77,7 +77,8 @@ typedef struct imFormat {
 
 /* The read operations of im.h over an open source (a file or memory) that
  * the caller keeps and closes; file_name is only what the callbacks are
- * told. Detection rewinds the source for every reader it tries. */
+ * told. Detection rewinds the source for every reader it tries. The loads
+ * take the sizes of their buffers as imLoadRGBSized and imLoadMapSized do. */
 int imFileFormatFrom(imBinFile* source, const char* file_name, int* format);
 int imImageInfoFrom(imBinFile* source, const char* file_name, int* width, int* height, int* type,
                     int* pal_count);
