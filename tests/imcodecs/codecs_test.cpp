@@ -41,12 +41,24 @@ Source OpenSource(const std::string& path) {
   return Source(imBinFileOpen(path.c_str(), IM_LITTLEENDIAN), imBinFileClose);
 }
 
+// Whether the driver's sniffer knows the file's first bytes.
+bool Sniffs(const imFormat& driver, const std::string& path) {
+  unsigned char prefix[IM_SNIFF_BYTES];
+  std::ifstream in(path, std::ios::binary);
+  in.read(reinterpret_cast<char*>(prefix), sizeof prefix);
+  return driver.sniff(prefix, static_cast<size_t>(in.gcount())) != 0;
+}
+
 // Loads through a driver table as the registry does, expanding maps to RGB.
 Loaded Load(imFormat& driver, const std::string& path) {
   Loaded out;
   int error = 0;
   Source source = OpenSource(path);
   imFile* f = driver.read_open(source.get(), path.c_str(), &error);
+  // detection shows the file to this reader only when its sniffer knows it
+  if (error != IM_ERR_FORMAT && error != IM_ERR_OPEN) {
+    EXPECT_TRUE(Sniffs(driver, path)) << path;
+  }
   if (error != IM_ERR_NONE) {
     if (f) driver.close(f);
     out.error = error;
