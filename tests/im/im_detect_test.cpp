@@ -3,7 +3,7 @@
 // loads (with a digest of the pixels), the resolution reports and the
 // progress calls each file gives are compared line by line with
 // detect_golden.txt, which was made by the detection that offered every file
-// to every reader in turn. Set VARKO_WRITE_DETECT_GOLDEN=1 to rewrite it.
+// to every reader in turn. VARKO_UPDATE_GOLDENS=1 rewrites it.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "golden.h"
 #include "im.h"
 #include "imformat.h"
 
@@ -193,7 +194,7 @@ Described DescribeAll(bool from_memory) {
 
 TEST(ImDetect, EveryFileReachesTheReaderItReachedBefore) {
   const std::vector<std::string> lines = DescribeAll(false).by_name;
-  if (std::getenv("VARKO_WRITE_DETECT_GOLDEN") != nullptr) {
+  if (golden::Updating()) {
     std::ofstream out(kGolden);
     for (const std::string& line : lines) out << line << "\n";
     GTEST_SKIP() << "wrote " << kGolden;
