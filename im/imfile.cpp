@@ -7,6 +7,10 @@
 // flushes the buffer nor costs a system call.
 #include "imfile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <bit>
 #include <cstdarg>
 #include <cstdio>
@@ -64,9 +68,25 @@ bool ByteCount(size_t count, int item_size, size_t* bytes) {
   return true;
 }
 
+// Reading takes regular files only: opening a FIFO would wait for a writer
+// for ever, and a device may never end. The file is opened without waiting,
+// checked, and only then read as a stream.
+FILE* OpenForReading(const char* file_name) {
+  const int fd = ::open(file_name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  FILE* stream = ::fdopen(fd, "rb");
+  if (stream == nullptr) ::close(fd);
+  return stream;
+}
+
 imBinFile* OpenStream(const char* file_name, const char* mode, int byte_order) {
   if (file_name == nullptr) return nullptr;
-  FILE* stream = std::fopen(file_name, mode);
+  FILE* stream = mode[0] == 'r' ? OpenForReading(file_name) : std::fopen(file_name, mode);
   if (stream == nullptr) return nullptr;
   imBinFile* file = new (std::nothrow) imBinFile;
   if (file == nullptr) {

@@ -4,6 +4,7 @@
 // already stands, and keeps its own position and size).
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "im.h"
 #include "imfile.h"
 
 namespace {
@@ -165,3 +167,19 @@ TEST(ImBinFile, RewindClearsTheErrorAndStartsOver) {
 }
 
 }  // namespace
+
+// Only regular files are read: a FIFO would block the open for ever (no
+// writer ever comes), and a folder or a device is no image. Each is refused
+// at once, as a file that cannot be opened.
+TEST(ImBinFile, ReadsRegularFilesOnly) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("imfifo" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string fifo = (dir / "theme.bmp").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& name : {fifo, dir.string(), std::string("/dev/zero")}) {
+    EXPECT_EQ(imBinFileOpen(name.c_str(), IM_LITTLEENDIAN), nullptr) << name;
+    int width = 0, height = 0, type = 0, colors = 0;
+    EXPECT_EQ(imImageInfo(name.c_str(), &width, &height, &type, &colors), IM_ERR_OPEN) << name;
+  }
+  std::filesystem::remove_all(dir);
+}
