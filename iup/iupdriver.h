@@ -1,10 +1,13 @@
 // The native-driver interface of the toolkit: what the core requires of a
-// platform (one implementation per platform: headless/ now, gtk/ later), and
-// the entry points the core offers a driver for delivering user events.
-// Core code talks to the platform only through iup::Driver.
+// platform (one implementation per platform, each a library of its own:
+// gtk/ and headless/), how a program installs the one it chooses, and the
+// entry points the core offers a driver for delivering user events. Core
+// code talks to the platform only through iup::Driver and includes no
+// driver header.
 #ifndef VARKO_IUP_IUPDRIVER_H
 #define VARKO_IUP_IUPDRIVER_H
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -128,7 +131,12 @@ class Driver {
   }
 };
 
-// The driver chosen by IupOpen (null before IupOpen and after IupClose).
+// Makes driver the platform of the toolkit; the program chooses it and
+// installs it before IupOpen, which refuses to open without one. The driver
+// stays installed across IupClose and a later IupOpen. Refused (false, the
+// driver dropped) for a null driver or while the toolkit is open.
+bool InstallDriver(std::unique_ptr<Driver> driver);
+// The installed driver (null before one is installed).
 Driver* CurrentDriver();
 
 // ---- 10. entry points for delivering user events ---------------------------
