@@ -2,9 +2,12 @@
 #include "analysis.h"
 
 #include <array>
+#include <cstdlib>
+#include <string>
 
 #include "minpath.h"
 #include "project.h"
+#include "rawdata.h"
 
 namespace route {
 
@@ -23,13 +26,45 @@ void SetRaster(CostContext& cost, const ProjectCopy& project) {
   cost.height = TruncateToInt(project.h);
 }
 
+// The table of Varko.Project.Paths[k], read raw.
+Value NeedPathTable(lua_State* L, const char* name, int k) {
+  Value varko = raw::NeedGlobalTable(L, name, "Varko");
+  Value project = raw::NeedTable(L, name, varko, "Project", "Varko.Project");
+  Value paths = raw::NeedTable(L, name, project, "Paths", "Varko.Project.Paths");
+  Value path = raw::Element(L, paths, k);
+  if (!lua_istable(L, path)) Raise(name, ("Varko.Project.Paths[" + std::to_string(k) + "] is missing").c_str());
+  return path;
+}
+
 }  // namespace
 
 int MinimumPath(lua_State* L) {
+  constexpr const char* kName = "MinimumPath";
   RouteState& state = State();
-  const ProjectCopy& project = NeedProject("MinimumPath");
-  const CombinedResult& combined = NeedCombined("MinimumPath");
-  if (project.r <= 0) Raise("MinimumPath", "invalid search step");
+  const ProjectCopy& project = NeedProject(kName);
+  const CombinedResult& combined = NeedCombined(kName);
+  if (project.r <= 0) Raise(kName, "invalid search step");
+
+  // The points and where the route goes are read raw before anything is
+  // computed, and the route is written only when every leg is found.
+  Value varko = raw::NeedGlobalTable(L, kName, "Varko");
+  Value input = raw::NeedTable(L, kName, varko, "InputPoints", "Varko.InputPoints");
+  const int count = TruncateToInt(raw::Number(L, input, "numPoints"));
+  std::vector<Point> inputs;
+  if (count > 0) {
+    Value list = raw::NeedTable(L, kName, input, "Points", "Varko.InputPoints.Points");
+    for (int p = 1; p <= count; ++p) {
+      StackMark mark(L);
+      Value point = raw::Element(L, list, p);
+      if (!lua_istable(L, point)) Raise(kName, ("input point " + std::to_string(p) + " is missing").c_str());
+      inputs.push_back({TruncateToInt(raw::Number(L, point, "x")), TruncateToInt(raw::Number(L, point, "y"))});
+    }
+  }
+  Value project_table = raw::NeedTable(L, kName, varko, "Project", "Varko.Project");
+  const int k = TruncateToInt(raw::Number(L, project_table, "numPaths"));
+  Value path = NeedPathTable(L, kName, k);
+  Value points = raw::NeedTable(L, kName, path, "Points", "the Points of path " + std::to_string(k));
+
   CostContext& cost = state.cost;
   cost.searchStep = project.r;
   cost.searchRadius = project.i;
@@ -37,38 +72,23 @@ int MinimumPath(lua_State* L) {
   cost.costGrid = combined.grid();
   cost.costScale = combined.scale;
   cost.costOffset = combined.minValue;
-
-  Value varko = GetGlobal(L, "Varko");
-  Value input = GetField(L, varko, "InputPoints");
-  const int count = TruncateToInt(GetNumberField(L, input, "numPoints"));
-  std::vector<Point> inputs;
-  if (count > 0) {
-    Value list = GetField(L, input, "Points");
-    for (int p = 1; p <= count; ++p) {
-      StackMark mark(L);
-      Value point = GetElement(L, list, p);
-      inputs.push_back({TruncateToInt(GetNumberField(L, point, "x")), TruncateToInt(GetNumberField(L, point, "y"))});
-    }
-  }
-  Value project_table = GetField(L, varko, "Project");
-  const int k = TruncateToInt(GetNumberField(L, project_table, "numPaths"));
-  Value paths = GetField(L, project_table, "Paths");
-  Value path = GetElement(L, paths, k);
-  Value points = GetField(L, path, "Points");
-
   const SearchGrid grid(cost.width, cost.height, cost.searchStep);
   const long long nodes = static_cast<long long>(grid.columns) * grid.rows;
   const std::size_t moves = AllowedMoves(cost.searchRadius, std::max(grid.columns, grid.rows)).size();
   // Sharing pays when several legs cross the same nodes and a move walks more than a cell or two.
   EdgeCache cache(nodes, moves, inputs.size() > 2 && static_cast<long long>(cost.searchRadius) * cost.searchStep >= 2);
-  long long written = 0;
+  std::vector<std::vector<Point>> legs;
   int result = 1;
   for (std::size_t q = 0; q + 1 < inputs.size(); ++q) {
-    const std::vector<Point> leg = FindLeg(cost, inputs[q], inputs[q + 1], &cache);
-    if (leg.empty()) {
-      result = 0;
-      continue;
-    }
+    legs.push_back(FindLeg(cost, inputs[q], inputs[q + 1], &cache));
+    if (legs.back().empty()) result = 0;
+  }
+
+  // Ordinary stores, as the script expects; nothing computed above is
+  // shared with the records any more, so their metamethods may run.
+  long long written = 0;
+  for (const std::vector<Point>& leg : legs) {
+    if (leg.empty()) continue;
     const long long n = static_cast<long long>(leg.size());
     for (long long m = n - 1; m >= 0; --m) {
       StackMark mark(L);
@@ -89,6 +109,8 @@ int PathAnalysis(lua_State* L) {
   const CombinedResult& combined = NeedCombined("PathAnalysis");
   const int k = ArgInt(L, 1);
   if (!state.paths || k < 1 || k > static_cast<int>(state.paths->size())) Raise("PathAnalysis", "invalid path number");
+  // where the analysis goes, found raw before anything is computed
+  Value path = NeedPathTable(L, "PathAnalysis", k);
   std::vector<ByteGrid> images(project.themes.size());
   for (int t = 1; t <= project.numThemes; ++t) {
     if (project.themes[static_cast<std::size_t>(t - 1)].numClasses > 0) {
@@ -131,18 +153,19 @@ int PathAnalysis(lua_State* L) {
     }
   }
 
-  Value varko = GetGlobal(L, "Varko");
-  Value project_table = GetField(L, varko, "Project");
-  Value paths = GetField(L, project_table, "Paths");
-  Value path = GetElement(L, paths, k);
+  // Ordinary stores, as the script expects. Their metamethods may replace
+  // the records, so from here on only the results above are read.
+  const int numThemes = project.numThemes;
+  std::vector<bool> analysed(themes.size());
+  for (std::size_t t = 0; t < themes.size(); ++t) analysed[t] = project.themes[t].numClasses > 0;
   Value analysis = NewTableField(L, path, "Analysis");
   SetNumberField(L, analysis, "length", totalLength);
   SetNumberField(L, analysis, "cost", totalCost);
-  SetNumberField(L, analysis, "numThemes", project.numThemes);
+  SetNumberField(L, analysis, "numThemes", numThemes);
   Value theme_list = NewTableField(L, analysis, "Themes");
-  for (int t = 1; t <= project.numThemes; ++t) {
+  for (int t = 1; t <= numThemes; ++t) {
     const ThemeResult& theme = themes[static_cast<std::size_t>(t - 1)];
-    if (project.themes[static_cast<std::size_t>(t - 1)].numClasses == 0) continue;
+    if (!analysed[static_cast<std::size_t>(t - 1)]) continue;
     StackMark mark(L);
     Value entry = NewTableElement(L, theme_list, t);
     SetNumberField(L, entry, "length", theme.length);
@@ -161,6 +184,10 @@ int PathAnalysis(lua_State* L) {
 
 int SegDist(lua_State* L) {
   const int x0 = ArgInt(L, 1), y0 = ArgInt(L, 2), x1 = ArgInt(L, 3), y1 = ArgInt(L, 4);
+  // The walk visits every cell the segment crosses: past 2^26 of them (far
+  // beyond any raster the program can hold) it would run for minutes.
+  const long long cells = std::llabs(static_cast<long long>(x1) - x0) + std::llabs(static_cast<long long>(y1) - y0);
+  if (cells > (1LL << 26)) Raise("SegDist", "the segment crosses too many cells");
   lua_pushnumber(L, SegmentLength(State().cost, x0, y0, x1, y1));
   return 1;
 }

@@ -11,11 +11,13 @@
 using script::Guarded;
 
 const luaL_Reg kApplicationFunctions[] = {
-    // MyIupFileDialog and iup_getcolor come first, with the dialogs work.
+    // MyIupFileDialog and iup_getcolor, first, come with the canvas-drawn
+    // controls they need.
     {"MyImageMapAccess", Guarded<route::MyImageMapAccess>},
+    {"CopyTable", Guarded<route::CopyTable>},
     {"GenerateCombinedTheme", Guarded<route::GenerateCombinedTheme>},
     {"InitializeCopyTable", Guarded<route::InitializeCopyTable>},
-    {"CopyTable", Guarded<route::CopyTable>},
+    {"CopyTable", Guarded<route::CopyTable>},  // again: replaces the first
     {"CopyPaths", Guarded<route::CopyPaths>},
     {"DestroyPaths", Guarded<route::DestroyPaths>},
     {"DestroyTable", Guarded<route::DestroyTable>},
@@ -24,6 +26,6 @@ const luaL_Reg kApplicationFunctions[] = {
     {"MySystem", Guarded<route::MySystem>},
     {"SegDist", Guarded<route::SegDist>},
     {"ReadExtraData", Guarded<route::ReadExtraData>},
-    // XYGraphic comes last, with the XY graphic window.
+    // XYGraphic, last, comes with the XY graphic window.
     {nullptr, nullptr},
 };

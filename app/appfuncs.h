@@ -2,7 +2,8 @@
 // MyIupFileDialog, iup_getcolor, MyImageMapAccess, CopyTable,
 // GenerateCombinedTheme, InitializeCopyTable, CopyTable (again), CopyPaths,
 // DestroyPaths, DestroyTable, PathAnalysis, MinimumPath, MySystem, SegDist,
-// ReadExtraData, XYGraphic. Each module adds its entries as it is built.
+// ReadExtraData, XYGraphic. MyIupFileDialog, iup_getcolor and XYGraphic are
+// not in it yet: they need the canvas-drawn controls and the chart library.
 #ifndef VARKO_APP_APPFUNCS_H
 #define VARKO_APP_APPFUNCS_H
 

@@ -8,6 +8,7 @@
 
 #include "gauge.h"
 #include "project.h"
+#include "rawdata.h"
 #include "utility.h"
 
 namespace route {
@@ -133,36 +134,41 @@ Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int h
 
 int GenerateCombinedTheme(lua_State* L) {
   using namespace script;
+  constexpr const char* kName = "GenerateCombinedTheme";
   RouteState& state = State();
-  const ProjectCopy& project = NeedProject("GenerateCombinedTheme");
+  // Everything is read and checked first, raw, so that no script code runs
+  // while the images are in use; the results are written last.
+  const ProjectCopy& project = NeedProject(kName);
+  Value varko = raw::NeedGlobalTable(L, kName, "Varko");
+  Value project_table = raw::NeedTable(L, kName, varko, "Project", "Varko.Project");
+  Value combined = raw::NeedTable(L, kName, project_table, "CombinedTheme", "Varko.Project.CombinedTheme");
+  Value image_table = raw::NeedTable(L, kName, combined, "Image", "Varko.Project.CombinedTheme.Image");
+  std::optional<std::vector<uint32_t>> colors;
+  if (!state.colorScaleApplied) colors = ReadDefaultColorScale(L, kName);
+  auto image = raw::ImageRef(L, image_table);
+  if (!image) Raise(kName, "the combined theme has no live image map");
   std::vector<OverlayTheme> themes;
   for (int t = 1; t <= project.numThemes; ++t) {
     const ThemeRecord& record = project.themes[static_cast<std::size_t>(t - 1)];
     if (record.numClasses == 0) continue;
     OverlayTheme theme;
-    theme.image = NeedThemeImage(L, "GenerateCombinedTheme", t);
+    theme.image = NeedThemeImage(L, kName, t);
     theme.weight = record.weight;
     for (int v = 0; v < 256; ++v) {
       theme.classWeight[v] = record.classes[static_cast<std::size_t>(record.classOfIndex[static_cast<std::size_t>(v)] - 1)].weight;
     }
+    if (theme.image.width != image->width || theme.image.height != image->height) {
+      Raise(kName, "the combined theme image is not the size of the themes");
+    }
     themes.push_back(theme);
   }
+
   if (project.slopeDataFormat == 0 || project.slopeDataFormat == 1) state.cost.slopeMode = project.slopeDataFormat;
   SelectSlopeData(state);
   state.cost.pixelSizeX = state.cost.pixelSizeY = static_cast<float>(project.sx);
-  Value varko = GetGlobal(L, "Varko");
-  Value project_table = GetField(L, varko, "Project");
-  Value combined = GetField(L, project_table, "CombinedTheme");
-  Value image_table = GetField(L, combined, "Image");
-  auto image = ReadImageRef(L, image_table);
-  if (!image) Raise("GenerateCombinedTheme", "the combined theme has no live image map");
-  for (const OverlayTheme& theme : themes) {
-    if (theme.image.width != image->width || theme.image.height != image->height) {
-      Raise("GenerateCombinedTheme", "the combined theme image is not the size of the themes");
-    }
-  }
-  if (!state.colorScaleApplied) {
-    if (ApplyDefaultColorScale(L, *image)) state.colorScaleApplied = true;
+  if (colors) {
+    ApplyDefaultColorScale(*colors, *image);
+    state.colorScaleApplied = true;
   }
   GaugeOpen("Generating Combined Theme");
   GaugeShow();
@@ -180,6 +186,8 @@ int GenerateCombinedTheme(lua_State* L) {
   state.cost.costScale = overlay.scale;
   state.cost.costOffset = overlay.minValue;
   state.cost.classGrid = {};
+  // Ordinary stores, as the script expects; from here on nothing read above
+  // is used again, so their metamethods may do what they like.
   SetNumberField(L, combined, "minValue", overlay.minValue);
   SetNumberField(L, combined, "maxValue", overlay.maxValue);
   GaugeSet(1.0);

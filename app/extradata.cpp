@@ -2,6 +2,10 @@
 // first and taken over only when complete, so a failure changes nothing.
 #include "extradata.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -20,14 +24,48 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
+// Opens a regular file for reading, or gives null: a FIFO or a device would
+// block the program (or never end), so only plain files are read.
+File OpenRegular(const std::string& name, const char* mode) {
+  const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  File file(::fdopen(fd, mode));
+  if (!file) ::close(fd);
+  return file;
+}
+
+// The size of a regular file, or -1.
+long long RegularFileSize(const std::string& name) {
+  struct stat info {};
+  if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  return static_cast<long long>(info.st_size);
+}
+
+// No image format this program reads packs more than a few thousand pixels
+// into a byte (deflate and LZW stay below it), so a header that claims more
+// is not believed before memory is taken for it.
+constexpr long long kMaxPixelsPerByte = 4096;
+
 [[noreturn]] void FileError(const char* problem, const std::string& name) {
   RaiseMessage(std::string("ReadExtraData: ") + problem + " " + name + "!");
 }
 
 void ReadImageWithHeader(const std::string& name, int which) {
   int width = 0, height = 0, type = 0, pal_count = 0;
+  const long long file_size = RegularFileSize(name);
+  if (file_size < 0) return;
   if (imImageInfo(name.c_str(), &width, &height, &type, &pal_count) != IM_ERR_NONE) return;
   if (!imValidSize(width, height)) return;
+  if (static_cast<long long>(width) * height > (file_size + 1024) * kMaxPixelsPerByte) {
+    std::fputs("Error\n", stdout);
+    std::fflush(stdout);
+    return;
+  }
   std::vector<unsigned char> raster(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   std::vector<uint32_t> palette(static_cast<std::size_t>(pal_count > 256 ? pal_count : 256));
   if (imLoadMapSized(name.c_str(), width, height, raster.data(), palette.data(), static_cast<int>(palette.size())) !=
@@ -37,7 +75,7 @@ void ReadImageWithHeader(const std::string& name, int which) {
     return;
   }
   const std::string header = HeaderName(name);
-  File file(std::fopen(header.c_str(), "r"));
+  File file = OpenRegular(header, "r");
   if (!file) FileError("cannot open the header file", header);
   Calibration k;
   if (std::fscanf(file.get(), "%f %f %f %f", &k.rawLow, &k.rawHigh, &k.valueLow, &k.valueHigh) != 4) {
@@ -61,10 +99,15 @@ void ReadImageWithHeader(const std::string& name, int which) {
 void ReadRawGrid(const std::string& name, int which, int width, int height) {
   if (!imValidSize(width, height)) RaiseMessage("ReadExtraData: invalid grid size for " + name + "!");
   // Nothing is written, so a read-only file is read as well.
-  File file(std::fopen(name.c_str(), "rb"));
+  File file = OpenRegular(name, "rb");
   if (!file) FileError("cannot open", name);
   std::vector<unsigned char> header(2048);
   const std::size_t cells = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  // the grid is taken only when the file holds it
+  const long long size = RegularFileSize(name);
+  if (size < 0 || static_cast<unsigned long long>(size) < header.size() + cells * sizeof(int32_t)) {
+    FileError("file shorter than announced:", name);
+  }
   std::vector<int32_t> grid(cells);
   if (std::fread(header.data(), 1, header.size(), file.get()) != header.size() ||
       std::fread(grid.data(), sizeof(int32_t), cells, file.get()) != cells) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "imlua.h"
+#include "rawdata.h"
 
 namespace route {
 
@@ -75,22 +76,36 @@ void Release(lua_State* L, ProjectCopy& project) {
 
 std::string ThemeText(int t) { return "theme " + std::to_string(t); }
 
+// The first element of list (1 to count) that is not a table, or 0. Counts
+// come from the script and may be anything: they are checked against the
+// list before anything is allocated for them.
+long long FirstMissing(lua_State* L, Value list, long long count) {
+  for (long long k = 1; k <= count; ++k) {
+    const bool present = lua_istable(L, raw::Element(L, list, k));
+    lua_pop(L, 1);
+    if (!present) return k;
+  }
+  return 0;
+}
+
 void CopyClasses(lua_State* L, Value theme_table, int t, ThemeRecord& theme) {
-  Value classes = GetField(L, theme_table, "Classes");
+  Value classes = raw::Field(L, theme_table, "Classes");
+  if (long long missing = FirstMissing(L, classes, theme.numClasses)) {
+    Raise("CopyTable", ("class " + std::to_string(missing) + " of " + ThemeText(t) + " is missing").c_str());
+  }
   theme.classes.resize(static_cast<std::size_t>(theme.numClasses));
   for (int j = 1; j <= theme.numClasses; ++j) {
     StackMark mark(L);
-    Value c = GetElement(L, classes, j);
+    Value c = raw::Element(L, classes, j);
     const std::string what = "class " + std::to_string(j) + " of " + ThemeText(t);
-    if (!lua_istable(L, c)) Raise("CopyTable", (what + " is missing").c_str());
     ClassRecord& record = theme.classes[static_cast<std::size_t>(j - 1)];
-    const double index = GetNumberField(L, c, "colorindex");
+    const double index = raw::Number(L, c, "colorindex");
     record.colorindex = TruncateToInt(index);
     if (!(index > -1.0 && index < 256.0)) {
       Raise("CopyTable", (what + " has a colorindex outside 0..255").c_str());
     }
-    record.weight = GetNumberField(L, c, "weight");
-    record.description = GetStringField(L, c, "description");
+    record.weight = raw::Number(L, c, "weight");
+    record.description = raw::String(L, c, "description");
   }
   theme.classOfIndex.fill(1);
   for (int j = 1; j <= theme.numClasses; ++j) {
@@ -100,13 +115,13 @@ void CopyClasses(lua_State* L, Value theme_table, int t, ThemeRecord& theme) {
 }
 
 void CopyImage(lua_State* L, Value theme_table, int t, const ProjectCopy& project, ThemeRecord& theme) {
-  Value image = GetField(L, theme_table, "Image");
-  auto ref = ReadImageRef(L, image);
+  Value image = raw::Field(L, theme_table, "Image");
+  auto ref = raw::ImageRef(L, image);
   if (!ref) Raise("CopyTable", (ThemeText(t) + " has no live image map").c_str());
   if (ref->width != TruncateToInt(project.w) || ref->height != TruncateToInt(project.h)) {
     Raise("CopyTable", ("the image of " + ThemeText(t) + " is not the size of Dimension").c_str());
   }
-  GetField(L, image, "imagemap");
+  raw::Field(L, image, "imagemap");
   theme.image.ref = ProtectedRef(L);
   theme.image.width = ref->width;
   theme.image.height = ref->height;
@@ -118,46 +133,47 @@ int Nonnegative(int n) { return n < 0 ? 0 : n; }
 
 int CopyTable(lua_State* L) {
   RouteState& state = State();
-  if (state.project) {
-    Release(L, *state.project);
-    state.project.reset();
-  }
+  Value varko = raw::NeedGlobalTable(L, "CopyTable", "Varko");
+  Value project = raw::NeedTable(L, "CopyTable", varko, "Project", "Varko.Project");
+  Value area = raw::NeedTable(L, "CopyTable", project, "StudyArea", "Varko.Project.StudyArea");
+  Value scale = raw::NeedTable(L, "CopyTable", project, "Scale", "Varko.Project.Scale");
+  Value dimension = raw::NeedTable(L, "CopyTable", project, "Dimension", "Varko.Project.Dimension");
+  Value limits = raw::NeedTable(L, "CopyTable", project, "WeightLimits", "Varko.Project.WeightLimits");
   ProjectCopy copy;
-  Value varko = GetGlobal(L, "Varko");
-  Value project = GetField(L, varko, "Project");
-  Value area = GetField(L, project, "StudyArea");
-  Value scale = GetField(L, project, "Scale");
-  Value dimension = GetField(L, project, "Dimension");
-  Value limits = GetField(L, project, "WeightLimits");
-  Value names = GetField(L, project, "ThemesNames");
-  Value themes = GetField(L, project, "Themes");
-  copy.sx = GetNumberField(L, scale, "sx");
-  copy.sy = GetNumberField(L, scale, "sy");
-  copy.left = GetNumberField(L, area, "left");
-  copy.right = GetNumberField(L, area, "right");
-  copy.bottom = GetNumberField(L, area, "bottom");
-  copy.top = GetNumberField(L, area, "top");
-  copy.w = GetNumberField(L, dimension, "w");
-  copy.h = GetNumberField(L, dimension, "h");
-  copy.minWeight = GetNumberField(L, limits, "minWeight");
-  copy.maxWeight = GetNumberField(L, limits, "maxWeight");
-  copy.i = TruncateToInt(GetNumberField(L, project, "i"));
-  copy.r = TruncateToInt(GetNumberField(L, project, "r"));
-  copy.numThemes = Nonnegative(TruncateToInt(GetNumberField(L, project, "numThemes")));
-  copy.numPaths = TruncateToInt(GetNumberField(L, project, "numPaths"));
-  copy.slopeDataFormat = TruncateToInt(GetNumberField(L, project, "slopeDataFormat"));
-  for (int t = 1; t <= copy.numThemes; ++t) copy.themeNames.push_back(GetStringElement(L, names, t));
+  copy.numThemes = Nonnegative(TruncateToInt(raw::Number(L, project, "numThemes")));
+  Value names = raw::Field(L, project, "ThemesNames");
+  Value themes = raw::Field(L, project, "Themes");
+  if (copy.numThemes > 0) {
+    if (!lua_istable(L, names)) Raise("CopyTable", "Varko.Project.ThemesNames is missing");
+    if (long long missing = FirstMissing(L, themes, copy.numThemes)) {
+      Raise("CopyTable", (ThemeText(static_cast<int>(missing)) + " is missing").c_str());
+    }
+  }
+  copy.sx = raw::Number(L, scale, "sx");
+  copy.sy = raw::Number(L, scale, "sy");
+  copy.left = raw::Number(L, area, "left");
+  copy.right = raw::Number(L, area, "right");
+  copy.bottom = raw::Number(L, area, "bottom");
+  copy.top = raw::Number(L, area, "top");
+  copy.w = raw::Number(L, dimension, "w");
+  copy.h = raw::Number(L, dimension, "h");
+  copy.minWeight = raw::Number(L, limits, "minWeight");
+  copy.maxWeight = raw::Number(L, limits, "maxWeight");
+  copy.i = TruncateToInt(raw::Number(L, project, "i"));
+  copy.r = TruncateToInt(raw::Number(L, project, "r"));
+  copy.numPaths = TruncateToInt(raw::Number(L, project, "numPaths"));
+  copy.slopeDataFormat = TruncateToInt(raw::Number(L, project, "slopeDataFormat"));
+  for (int t = 1; t <= copy.numThemes; ++t) copy.themeNames.push_back(raw::StringAt(L, names, t));
   copy.themes.resize(static_cast<std::size_t>(copy.numThemes));
   try {
     for (int t = 1; t <= copy.numThemes; ++t) {
       StackMark mark(L);
-      Value theme_table = GetElement(L, themes, t);
-      if (!lua_istable(L, theme_table)) Raise("CopyTable", (ThemeText(t) + " is missing").c_str());
+      Value theme_table = raw::Element(L, themes, t);
       ThemeRecord& theme = copy.themes[static_cast<std::size_t>(t - 1)];
-      theme.name = GetStringField(L, theme_table, "name");
-      theme.map = GetStringField(L, theme_table, "map");
-      theme.weight = GetNumberField(L, theme_table, "weight");
-      theme.numClasses = Nonnegative(TruncateToInt(GetNumberField(L, theme_table, "numClasses")));
+      theme.name = raw::String(L, theme_table, "name");
+      theme.map = raw::String(L, theme_table, "map");
+      theme.weight = raw::Number(L, theme_table, "weight");
+      theme.numClasses = Nonnegative(TruncateToInt(raw::Number(L, theme_table, "numClasses")));
       CopyClasses(L, theme_table, t, theme);
       // a theme without classes takes no part, so its image is not needed
       if (theme.numClasses > 0) CopyImage(L, theme_table, t, copy, theme);
@@ -166,6 +182,8 @@ int CopyTable(lua_State* L) {
     Release(L, copy);
     throw;
   }
+  // the old copy goes only now: a refused copy leaves it as it was
+  if (state.project) Release(L, *state.project);
   state.project = std::move(copy);
   return 0;
 }
@@ -185,28 +203,36 @@ int DestroyTable(lua_State* L) {
 
 int CopyPaths(lua_State* L) {
   RouteState& state = State();
-  Value varko = GetGlobal(L, "Varko");
-  Value project = GetField(L, varko, "Project");
-  const int count = TruncateToInt(GetNumberField(L, project, "numPaths"));
-  if (state.project) state.project->numPaths = count;
+  Value varko = raw::NeedGlobalTable(L, "CopyPaths", "Varko");
+  Value project = raw::NeedTable(L, "CopyPaths", varko, "Project", "Varko.Project");
+  const int count = TruncateToInt(raw::Number(L, project, "numPaths"));
   std::vector<PathRecord> paths;
   if (count > 0) {
-    Value list = GetField(L, project, "Paths");
+    Value list = raw::NeedTable(L, "CopyPaths", project, "Paths", "Varko.Project.Paths");
+    if (long long missing = FirstMissing(L, list, count)) {
+      Raise("CopyPaths", ("path " + std::to_string(missing) + " is missing").c_str());
+    }
     paths.resize(static_cast<std::size_t>(count));
     for (int k = 1; k <= count; ++k) {
       StackMark mark(L);
-      Value path = GetElement(L, list, k);
-      const int n = Nonnegative(TruncateToInt(GetNumberField(L, path, "numPoints")));
-      Value points = GetField(L, path, "Points");
+      Value path = raw::Element(L, list, k);
+      const int n = Nonnegative(TruncateToInt(raw::Number(L, path, "numPoints")));
+      Value points = raw::Field(L, path, "Points");
+      const std::string what = "path " + std::to_string(k);
+      if (n > 0 && !lua_istable(L, points)) Raise("CopyPaths", ("the Points of " + what + " are missing").c_str());
+      if (long long missing = FirstMissing(L, points, n)) {
+        Raise("CopyPaths", ("point " + std::to_string(missing) + " of " + what + " is missing").c_str());
+      }
       std::vector<Point>& out = paths[static_cast<std::size_t>(k - 1)].points;
       out.reserve(static_cast<std::size_t>(n));
       for (int p = 1; p <= n; ++p) {
         StackMark point_mark(L);
-        Value point = GetElement(L, points, p);
-        out.push_back({TruncateToInt(GetNumberField(L, point, "x")), TruncateToInt(GetNumberField(L, point, "y"))});
+        Value point = raw::Element(L, points, p);
+        out.push_back({TruncateToInt(raw::Number(L, point, "x")), TruncateToInt(raw::Number(L, point, "y"))});
       }
     }
   }
+  if (state.project) state.project->numPaths = count;
   state.paths = std::move(paths);
   return 0;
 }

@@ -1,11 +1,15 @@
-// The application's script functions, registered in their fixed order.
-// CopyTable is registered twice; the second registration replaces the first.
+// Registers the application's script functions as globals, in the order of
+// their table (appfuncs.cpp); CopyTable stands there twice, and the second
+// registration replaces the first with the same function.
 #include "host.h"
 
 #include "appfuncs.h"
+#include "datachunk.h"
 
 void RegisterApplicationFunctions(lua_State* L) {
   for (const luaL_Reg* entry = kApplicationFunctions; entry->name != nullptr; ++entry) {
     lua_register(L, entry->name, entry->func);
   }
+  // Beyond them: the start-up script reads project files through this.
+  lua_register(L, "LoadDataChunk", LoadDataChunk);
 }

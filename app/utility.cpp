@@ -1,4 +1,4 @@
-// ApplyDefaultColorScale, MyImageMapAccess and MySystem.
+// The default colour scale, MyImageMapAccess and MySystem.
 #include "utility.h"
 
 #include <algorithm>
@@ -8,32 +8,40 @@
 #include <vector>
 
 #include "imlua.h"
+#include "rawdata.h"
 
 namespace route {
 
 using namespace script;
 
-bool ApplyDefaultColorScale(lua_State* L, const ImageRef& image) {
-  Value scale = GetGlobal(L, "DefaultColorScale");
-  Value table = GetField(L, scale, "Table");
-  int n = TruncateToInt(GetNumberField(L, scale, "numColors"));
-  if (n < 1) return false;  // no band to spread: the palette stays
+std::optional<std::vector<uint32_t>> ReadDefaultColorScale(lua_State* L, const char* fn) {
+  Value scale = raw::NeedGlobalTable(L, fn, "DefaultColorScale");
+  int n = TruncateToInt(raw::Number(L, scale, "numColors"));
+  if (n < 1) return std::nullopt;  // no band to spread: the palette stays
   if (n > 255) n = 255;
+  Value table = raw::NeedTable(L, fn, scale, "Table", "DefaultColorScale.Table");
   std::vector<uint32_t> colors;
   for (int k = 1; k <= n; ++k) {
     StackMark mark(L);
-    Value entry = GetElement(L, table, k);
-    const uint32_t red = ToByte(GetNumberElement(L, entry, 1));
-    const uint32_t green = ToByte(GetNumberElement(L, entry, 2));
-    const uint32_t blue = ToByte(GetNumberElement(L, entry, 3));
+    Value entry = raw::Element(L, table, k);
+    if (!lua_istable(L, entry)) {
+      Raise(fn, ("DefaultColorScale.Table[" + std::to_string(k) + "] is missing").c_str());
+    }
+    const uint32_t red = ToByte(raw::NumberAt(L, entry, 1));
+    const uint32_t green = ToByte(raw::NumberAt(L, entry, 2));
+    const uint32_t blue = ToByte(raw::NumberAt(L, entry, 3));
     colors.push_back(red * 65536 + green * 256 + blue);
   }
+  return colors;
+}
+
+void ApplyDefaultColorScale(const std::vector<uint32_t>& colors, const ImageRef& image) {
+  const int n = static_cast<int>(colors.size());
   const int band = 255 / n;
   for (int i = 0; i < 255 && i < image.pal_count; ++i) {
     image.palette[i] = colors[static_cast<std::size_t>(std::min(i / band, n - 1))];
   }
   if (image.pal_count > 255) image.palette[255] = 0xFFFFFF;
-  return true;
 }
 
 int MyImageMapAccess(lua_State* L) {

@@ -3,8 +3,21 @@
  *
  * Every operation receives the canvas it acts on as its first argument
  * (the active canvas for drawing). Coordinates reaching a slot are device
- * pixels after origin and y conversion. An empty slot (null) means "not
- * supported here"; the core then falls back or simulates. */
+ * pixels after origin and y conversion.
+ *
+ * Before FillOperations runs the core installs its defaults
+ * (cdInstallDefaultOperations): most do nothing, the setters return their
+ * argument, CreateImage returns null, Reactivate returns CD_OK, and Mark,
+ * Rect, FontDim and TextSize are simulated. The core calls most of these
+ * slots without checking, so a driver replaces them but never empties
+ * them. The slots with no default (VectorText, MultiLineVectorText, the
+ * Wd* slots, PutImageRectRGBA, GetImageRGB, the vector-text settings,
+ * KillCanvas, Activate, Deactivate) stay null unless the driver fills
+ * them, and the core checks each before calling: world primitives then go
+ * through the integer path, vector text is stroked by the core through the
+ * canvas' own primitives, RGBA images are blended over GetImageRGB or put
+ * without alpha, a missing GetImageRGB reads nothing, and a missing
+ * KillCanvas, Activate or Deactivate is skipped. */
 #ifndef VARKO_CDDRIVER_H
 #define VARKO_CDDRIVER_H
 
@@ -104,6 +117,16 @@ struct cdOperations {
 };
 static_assert(sizeof(cdOperations) == 69 * sizeof(void (*)()), "69 slots");
 
+/* What cdCreateCanvas takes as creation data for a driver; the script
+ * binding converts its second argument by this kind. */
+enum cdDataKind {
+  CD_DATA_TEXT,     /* a string: file name and options */
+  CD_DATA_WINDOW,   /* a native window handle (a userdata in scripts) */
+  CD_DATA_IMAGE,    /* a server image (cdImage*) */
+  CD_DATA_IMAGERGB, /* "%dx%d %p %p %p [-r%g]": an RGB image's planes */
+  CD_DATA_ELEMENT   /* a toolkit CANVAS element */
+};
+
 /* A driver descriptor: one static object per driver. */
 struct cdDriver {
   unsigned long caps; /* CD_CAP_ bits supported natively */
@@ -113,6 +136,20 @@ struct cdDriver {
   void (*FillOperations)(cdCanvas* cv);
   int (*Play)(int xmin, int xmax, int ymin, int ymax, void* data); /* may be null */
   int (*RegisterCallback)(int cb, cdCallback func);               /* may be null */
+  const char* name;   /* the script constant, "CD_PS" */
+  cdDataKind data_kind;
+};
+
+/* A server image (cdCreateImage): the creating driver's image object and
+ * the operations of the canvas that made it, used whatever canvas is
+ * active later. Drivers that draw into one (CD_IMAGE) read it. */
+struct cdImage {
+  int w, h;
+  void* image;
+  cdDriver* context;
+  void (*GetImage)(cdCanvas*, void*, int, int);
+  void (*PutImageRect)(cdCanvas*, void*, int, int, int, int, int, int);
+  void (*KillImage)(void*);
 };
 
 /* A driver-defined attribute for cdSetAttribute / cdGetAttribute. */

@@ -1,25 +1,14 @@
 /* Images in the canvas core: RGB, RGBA and map puts with their defaults,
- * reading back, scrolling, server images and extended images; and the
- * driver that draws into a window canvas' server image (CD_IMAGE). */
+ * reading back, scrolling, server images and extended images. */
 #include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <vector>
 
 #include "cdpriv.h"
-#include "cdwin.h"
 #include "sim.h"
 
 using namespace cdcore;
-
-struct cdImage {
-  int w, h;
-  void* image;
-  cdDriver* context;
-  void (*GetImage)(cdCanvas*, void*, int, int);
-  void (*PutImageRect)(cdCanvas*, void*, int, int, int, int, int, int);
-  void (*KillImage)(void*);
-};
 
 namespace {
 
@@ -309,52 +298,3 @@ void* cdImageExChannel(cdImageEx* image, int channel) {
     default: return nullptr;
   }
 }
-
-/* ---- the server image driver (CD_IMAGE) ----
- * A canvas drawing into a server image made by a window canvas; sizes and
- * resolutions are the image's. The image stays its creator's: killing the
- * canvas leaves it alone, and killing the image first leaves the canvas its
- * picture until the canvas is killed too. */
-namespace {
-
-struct ImageCanvas {
-  cdsim::Raster raster; /* first: the window base reaches it */
-  cdwin::Picture* picture = nullptr; /* held while the canvas lives */
-};
-
-void CreateImageCanvas(cdCanvas* cv, void* data) {
-  cdImage* image = static_cast<cdImage*>(data);
-  if (!image || !image->image || !cdwin::IsWindowContext(image->context)) return;
-  cdwin::Picture* p = static_cast<cdwin::Picture*>(image->image);
-  ImageCanvas* rec = new (std::nothrow) ImageCanvas;
-  if (!rec) return;
-  rec->raster.w = p->w, rec->raster.h = p->h;
-  rec->raster.r = p->r.data(), rec->raster.g = p->g.data(), rec->raster.b = p->b.data();
-  cdsim::RasterResetClip(rec->raster);
-  cv->w = p->w, cv->h = p->h;
-  cv->xres = p->xres, cv->yres = p->yres;
-  cv->w_mm = p->w / p->xres, cv->h_mm = p->h / p->yres;
-  cv->bpp = p->bpp;
-  cv->y_inverted = 1;
-  cdwin::HoldPicture(p);
-  rec->picture = p;
-  cv->driver_data = rec;
-}
-
-void KillImageCanvas(cdCanvas* cv) {
-  ImageCanvas* rec = static_cast<ImageCanvas*>(cv->driver_data);
-  cdwin::ReleasePicture(rec->picture);
-  delete rec;
-}
-
-void FillImageOperations(cdCanvas* cv) {
-  cdwin::FillBaseOperations(cv);
-  cv->ops.KillCanvas = KillImageCanvas;
-}
-
-cdDriver server_image_driver = {CD_CAP_ALL & ~cdwin::kCapsCleared, CreateImageCanvas,
-                                FillImageOperations, nullptr, nullptr};
-
-}  // namespace
-
-cdDriver* cdContextImage(void) { return &server_image_driver; }

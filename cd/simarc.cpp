@@ -3,6 +3,7 @@
  * end rays; sectors fill each row of the ellipse inside the wedge. */
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "cdpriv.h"
@@ -95,9 +96,25 @@ void TraceQuadrant(int a, int b, std::vector<cdPoint>& out) {
 
 }  // namespace
 
+namespace {
+
+/* The half axes of a w x h ellipse at (xc, yc), false when it is too big to
+ * trace or lies wholly off the canvas; then every point of it, xc and yc
+ * plus or minus a half axis, is a safe int. */
+bool HalfAxes(const cdCanvas* cv, int xc, int yc, int w, int h, int* a, int* b) {
+  const long long ha = std::llabs(static_cast<long long>(w)) / 2, hb = std::llabs(static_cast<long long>(h)) / 2;
+  if (ha > kMaxHalfAxis || hb > kMaxHalfAxis) return false;
+  if (xc + ha < -1 || xc - ha > static_cast<long long>(cv->w) + 1) return false;
+  if (yc + hb < -1 || yc - hb > static_cast<long long>(cv->h) + 1) return false;
+  *a = int(ha), *b = int(hb);
+  return true;
+}
+
+}  // namespace
+
 void Arc(cdCanvas* cv, int xc, int yc, int w, int h, double a1, double a2) {
-  int a = std::abs(w) / 2, b = std::abs(h) / 2;
-  if (a > kMaxHalfAxis || b > kMaxHalfAxis) return;
+  int a = 0, b = 0;
+  if (!HalfAxes(cv, xc, yc, w, h, &a, &b)) return;
   Wedge wedge = MakeWedge(cv, a, b, a1, a2);
   std::vector<cdPoint> quadrant;
   TraceQuadrant(a, b, quadrant);
@@ -111,8 +128,8 @@ void Arc(cdCanvas* cv, int xc, int yc, int w, int h, double a1, double a2) {
 }
 
 void Sector(cdCanvas* cv, int xc, int yc, int w, int h, double a1, double a2) {
-  int a = std::abs(w) / 2, b = std::abs(h) / 2;
-  if (a > kMaxHalfAxis || b > kMaxHalfAxis) return;
+  int a = 0, b = 0;
+  if (!HalfAxes(cv, xc, yc, w, h, &a, &b)) return;
   Wedge wedge = MakeWedge(cv, a, b, a1, a2);
   std::vector<cdPoint> quadrant;
   TraceQuadrant(a, b, quadrant);

@@ -79,11 +79,17 @@ std::string FindFile(const std::string& name) {
   return "";
 }
 
+/* Every glyph of a face is rendered when it is loaded, one byte a pixel:
+ * past this em height in pixels that would take hundreds of megabytes, so
+ * such sizes are refused like a missing face. */
+constexpr double kMaxEmPixels = 1024;
+
 /* loads into a fresh font; the old one stays when this fails */
 bool Load(cdCanvas* cv, const std::string& name, int points) {
+  if (points <= 0 || points / 72.0 * 25.4 * std::max(cv->xres, cv->yres) > kMaxEmPixels) return false;
   FT_Library library = Library();
   std::string path = FindFile(name);
-  if (!library || path.empty() || points <= 0) return false;
+  if (!library || path.empty()) return false;
   FT_Face face = nullptr;
   if (FT_New_Face(library, path.c_str(), 0, &face) != 0) return false;
   bool ok = FT_Set_Char_Size(face, 0, FT_F26Dot6(points) * 64, FT_UInt(cv->xres * 25.4 + 0.5),
@@ -141,7 +147,8 @@ std::string FaceFile(int face, int style) {
 
 int ToPoints(const cdCanvas* cv, int size) {
   if (size >= 0) return size;
-  return int(-size / cv->yres * CD_MM2PT); /* pixels to points */
+  double points = -double(size) / cv->yres * CD_MM2PT; /* pixels to points */
+  return points < INT_MAX ? int(points) : INT_MAX;
 }
 
 const TrueTypeFont* Loaded(const cdCanvas* cv) {

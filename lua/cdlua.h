@@ -18,23 +18,15 @@
 // Opens the binding (after imlua_open: adopts its colour and image kinds).
 void cdlua_open(lua_State* L);
 
-// A driver the binding can create canvases of. `context` may return null
-// (the driver is not built in): cdCreateCanvas then returns nil.
-// `data` turns the script's second argument (at stack index idx) into the
-// driver's creation data, raising its own messages; it may leave values on
-// the stack that must stay alive until the canvas is created.
-struct CdluaDriver {
-  const char* name;  // the global, "CD_PS"
-  cdDriver* (*context)(void);
-  void* (*data)(lua_State* L, int idx, const char* name);
-};
+// The binding's driver constants (CD_IMAGE, CD_PS, ...) are the numbers of
+// the canvas library's driver list (cdregistry.h), which cdlua_open fills
+// with the built-in drivers first; drivers listed before cdlua_open get
+// their constants there, and the conversion of cdCreateCanvas' data
+// follows each driver's data kind.
 
-// Adds a driver after the built-in ones: it gets the next number and a
-// global of its name. Returns the number. The start-up sequence adds CD_IUP
-// this way right after cdlua_open.
-int cdlua_adddriver(lua_State* L, const CdluaDriver* driver);
-
-// Adds the toolkit canvas driver CD_IUP (data: a toolkit element).
+// Lists the toolkit canvas driver CD_IUP (data: a toolkit element) and
+// gives it the next number and its global. The start-up sequence calls it
+// right after cdlua_open.
 void cdlua_open_iup(lua_State* L);
 
 // The handle in the canvas value at idx; null when idx is not a canvas or

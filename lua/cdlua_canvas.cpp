@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cddriver.h"
+#include "cddrivers.h"
 #include "cdlua_internal.h"
 #include "cdwin.h"
 #include "iupcanvasfb.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr const char* kCanvasValues = "cdlua.canvases";  // handle -> canvas value (weak)
 constexpr const char* kVoidValue = "cdlua.void";
+constexpr const char* kDriverCount = "cdlua.drivers";  // how many have their globals
 
 cdCanvasHandle g_void = nullptr;
 
@@ -37,7 +39,9 @@ void VoidFill(cdCanvas* cv) {
   cv->ops.KillCanvas = VoidKill;
   cv->ops.Activate = VoidActivate;
 }
-cdDriver g_void_driver = {CD_CAP_NONE, VoidCreate, VoidFill, nullptr, nullptr};
+// Not listed: scripts never name it.
+cdDriver g_void_driver = {CD_CAP_NONE, VoidCreate, VoidFill, nullptr, nullptr, "cdlua void",
+                          CD_DATA_TEXT};
 
 // ---- driver data conversions ----
 [[noreturn]] void RaiseData(const char* driver, const char* type) {
@@ -49,12 +53,12 @@ cdDriver g_void_driver = {CD_CAP_NONE, VoidCreate, VoidFill, nullptr, nullptr};
   script::RaiseMessage(std::move(message));
 }
 
-void* StringData(lua_State* L, int idx, const char* driver) {
+void* TextData(lua_State* L, int idx, const char* driver) {
   if (!script::HasArg(L, idx) || lua_type(L, idx) != LUA_TSTRING) RaiseData(driver, "string");
   return const_cast<char*>(lua_tostring(L, idx));
 }
 
-void* UserdataData(lua_State* L, int idx, const char* driver) {
+void* WindowData(lua_State* L, int idx, const char* driver) {
   if (!script::HasArg(L, idx) || !lua_isuserdata(L, idx)) RaiseData(driver, "userdata");
   return lua_touserdata(L, idx);
 }
@@ -107,28 +111,6 @@ void* ElementData(lua_State* L, int idx, const char* driver) {
   return element;
 }
 
-// Drivers not built into this program have no context yet: creating a
-// canvas of one gives nil.
-std::vector<CdluaDriver>& Drivers() {
-  static std::vector<CdluaDriver> drivers = {
-      {"CD_IMAGE", cdContextImage, ServerImageData},
-      {"CD_IMAGERGB", cdContextImageRGB, ImageRGBData},
-      {"CD_DXF", nullptr, StringData},
-      {"CD_DGN", nullptr, StringData},
-      {"CD_CGM", nullptr, StringData},
-      {"CD_METAFILE", nullptr, StringData},
-      {"CD_PS", nullptr, StringData},
-      {"CD_CLIPBOARD", nullptr, StringData},
-      {"CD_NATIVEWINDOW", cdContextNativeWindow, UserdataData},
-      {"CD_PRINTER", nullptr, StringData},
-      {"CD_WMF", nullptr, StringData},
-      {"CD_EMF", nullptr, StringData},
-  };
-  return drivers;
-}
-
-std::size_t g_opened_drivers = 0;  // how many have their globals
-
 void RememberCanvas(lua_State* L, cdCanvasHandle handle, int value) {
   lua_getfield(L, LUA_REGISTRYINDEX, kCanvasValues);
   lua_pushlightuserdata(L, handle);
@@ -140,18 +122,18 @@ void RememberCanvas(lua_State* L, cdCanvasHandle handle, int value) {
 // ---- functions ----
 int CreateCanvasBody(lua_State* L) {
   const char* fn = "cdCreateCanvas";
-  if (!script::HasArg(L, 1) || lua_type(L, 1) != LUA_TNUMBER)
+  if (!script::IsNumberArg(L, 1))
     script::Raise(fn, "invalid driver parameter");
   double number = lua_tonumber(L, 1);
   if (number < 0 || number >= DriverCount(L)) script::Raise(fn, "unknown driver");
-  const CdluaDriver* driver = DriverAt(static_cast<int>(number));
-  // Only CD_IMAGERGB takes a third value (the resolution). Counted before
+  const cdDriverEntry* driver = DriverAt(static_cast<int>(number));
+  // Only RGB images take a third value (the resolution). Counted before
   // the data conversion, which may push a value of its own.
-  bool image_rgb = std::string(driver->name) == "CD_IMAGERGB";
+  bool image_rgb = driver->data_kind == CD_DATA_IMAGERGB;
   bool extra = script::HasArg(L, image_rgb ? 4 : 3);
-  void* data = driver->data(L, 2, driver->name);
+  void* data = DriverData(L, 2, driver);
   if (extra) script::Raise(fn, "too many parameters");
-  cdDriver* context = driver->context != nullptr ? driver->context() : nullptr;
+  cdDriver* context = driver->driver;
   if (context == nullptr) {
     lua_pushnil(L);
     return 1;
@@ -219,10 +201,9 @@ int ActiveCanvasBody(lua_State* L) {
 
 int KillCanvasBody(lua_State* L) {
   const char* fn = "cdKillCanvas";
-  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) script::Raise(fn, "attempt to kill a NIL canvas");
-  auto* cell = static_cast<CanvasCell*>(ToKind(L, 1, Kind::Canvas));
-  if (cell == nullptr) script::Raise(fn, "invalid canvas parameter");
-  if (cell->handle == nullptr) script::Raise(fn, "attempt to kill a killed canvas");
+  auto* cell =
+      static_cast<CanvasCell*>(script::HasArg(L, 1) ? ToKind(L, 1, Kind::Canvas) : nullptr);
+  script::LiveObject(L, 1, fn, "kill", "canvas", cell, cell != nullptr && cell->handle != nullptr);
   script::NoArgAt(L, 2, fn);
   if (cell->handle == g_void)
     script::RaiseMessage("cdKillCanvas: trying to kill the void canvas???");
@@ -240,7 +221,7 @@ int GetContextBody(lua_State* L) {
   const char* fn = "cdGetContext";
   cdCanvasHandle handle = LiveCanvas(L, 1, fn, "get the context of");
   script::NoArgAt(L, 2, fn);
-  int number = DriverNumberOf(cdGetContext(handle));
+  int number = DriverNumberOf(L, cdGetContext(handle));
   if (number < 0) {
     lua_pushnil(L);
   } else {
@@ -253,9 +234,7 @@ int ContextCapsBody(lua_State* L) {
   const char* fn = "cdContextCaps";
   int number = DriverArg(L, 1, fn);
   script::NoArgAt(L, 2, fn);
-  const CdluaDriver* driver = DriverAt(number);
-  cdDriver* context = driver->context != nullptr ? driver->context() : nullptr;
-  lua_pushinteger(L, static_cast<lua_Integer>(cdContextCaps(context)));
+  lua_pushinteger(L, static_cast<lua_Integer>(cdContextCaps(DriverAt(number)->driver)));
   return 1;
 }
 
@@ -273,10 +252,8 @@ int SaveStateBody(lua_State* L) {
 
 int RestoreStateBody(lua_State* L) {
   const char* fn = "cdRestoreState";
-  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) script::Raise(fn, "attempt to restore a NIL state");
-  auto* cell = static_cast<StateCell*>(ToKind(L, 1, Kind::State));
-  if (cell == nullptr) script::Raise(fn, "invalid state parameter");
-  if (cell->state == nullptr) script::Raise(fn, "attempt to restore a killed state");
+  auto* cell = static_cast<StateCell*>(script::HasArg(L, 1) ? ToKind(L, 1, Kind::State) : nullptr);
+  script::LiveObject(L, 1, fn, "restore", "state", cell, cell != nullptr && cell->state != nullptr);
   script::NoArgAt(L, 2, fn);
   NeedCanvas(L);
   cdRestoreState(cell->state);  // consumes it
@@ -297,12 +274,20 @@ const luaL_Reg kFunctions[] = {
     {nullptr, nullptr},
 };
 
-void PublishDriver(lua_State* L, std::size_t number) {
-  lua_pushinteger(L, static_cast<lua_Integer>(number));
-  lua_setglobal(L, Drivers()[number].name);
-}
-
 }  // namespace
+
+// Gives every listed driver not yet published in this interpreter its
+// global, in list order.
+void PublishDrivers(lua_State* L) {
+  int published = DriverCount(L);
+  int count = cdDriverCount();
+  for (int number = published; number < count; ++number) {
+    lua_pushinteger(L, number);
+    lua_setglobal(L, cdDriverAt(number)->name);
+  }
+  lua_pushinteger(L, count);
+  lua_setfield(L, LUA_REGISTRYINDEX, kDriverCount);
+}
 
 cdCanvasHandle VoidCanvas() {
   return g_void;
@@ -329,24 +314,39 @@ void PushCanvasValue(lua_State* L, cdCanvasHandle handle) {
   lua_remove(L, -2);
 }
 
-int DriverCount(lua_State*) {
-  return static_cast<int>(g_opened_drivers);
+int DriverCount(lua_State* L) {
+  lua_getfield(L, LUA_REGISTRYINDEX, kDriverCount);
+  int count = static_cast<int>(lua_tointeger(L, -1));
+  lua_pop(L, 1);
+  return count;
 }
-const CdluaDriver* DriverAt(int number) {
-  return &Drivers()[static_cast<std::size_t>(number)];
+const cdDriverEntry* DriverAt(int number) {
+  return cdDriverAt(number);
 }
 
-int DriverNumberOf(cdDriver* context) {
-  if (context == nullptr) return -1;
-  for (std::size_t i = 0; i < g_opened_drivers; ++i) {
-    const CdluaDriver& driver = Drivers()[i];
-    if (driver.context != nullptr && driver.context() == context) return static_cast<int>(i);
+int DriverNumberOf(lua_State* L, cdDriver* context) {
+  int number = cdDriverNumber(context);
+  return number < DriverCount(L) ? number : -1;
+}
+
+void* DriverData(lua_State* L, int idx, const cdDriverEntry* driver) {
+  switch (driver->data_kind) {
+    case CD_DATA_WINDOW:
+      return WindowData(L, idx, driver->name);
+    case CD_DATA_IMAGE:
+      return ServerImageData(L, idx, driver->name);
+    case CD_DATA_IMAGERGB:
+      return ImageRGBData(L, idx, driver->name);
+    case CD_DATA_ELEMENT:
+      return ElementData(L, idx, driver->name);
+    case CD_DATA_TEXT:
+      break;
   }
-  return -1;
+  return TextData(L, idx, driver->name);
 }
 
 int DriverArg(lua_State* L, int n, const char* fn) {
-  if (!script::HasArg(L, n) || lua_type(L, n) != LUA_TNUMBER)
+  if (!script::IsNumberArg(L, n))
     script::Raise(fn, "invalid driver parameter");
   double number = lua_tonumber(L, n);
   if (!(number >= 0 && number < DriverCount(L))) script::Raise(fn, "unknown driver");
@@ -355,9 +355,10 @@ int DriverArg(lua_State* L, int n, const char* fn) {
 
 void OpenDrivers(lua_State* L) {
   // A second interpreter numbers the same drivers again.
-  Drivers().resize(12);
-  g_opened_drivers = Drivers().size();
-  for (std::size_t i = 0; i < g_opened_drivers; ++i) PublishDriver(L, i);
+  cdOpenDrivers();
+  lua_pushinteger(L, 0);
+  lua_setfield(L, LUA_REGISTRYINDEX, kDriverCount);
+  PublishDrivers(L);
 }
 
 void RegisterCanvasFunctions(lua_State* L) {
@@ -388,17 +389,9 @@ void ForgetVoid() {
 
 }  // namespace cdlua
 
-int cdlua_adddriver(lua_State* L, const CdluaDriver* driver) {
-  auto& drivers = cdlua::Drivers();
-  drivers.push_back(*driver);
-  cdlua::g_opened_drivers = drivers.size();
-  cdlua::PublishDriver(L, drivers.size() - 1);
-  return static_cast<int>(drivers.size() - 1);
-}
-
 void cdlua_open_iup(lua_State* L) {
   // The toolkit canvas driver draws into a framebuffer the toolkit shows.
   iup::canvasfb::InstallHost();
-  static const CdluaDriver iup = {"CD_IUP", cdContextIup, cdlua::ElementData};
-  cdlua_adddriver(L, &iup);
+  cdListDriver(cdContextIup());
+  cdlua::PublishDrivers(L);
 }

@@ -17,19 +17,10 @@ using script::NoArgAt;
 // ---- colours ----
 int EncodeColorBody(lua_State* L) {
   const char* fn = "cdEncodeColor";
-  int c[3];
-  for (int i = 0; i < 3; ++i) {
-    if (!script::HasArg(L, i + 1) || lua_type(L, i + 1) != LUA_TNUMBER) {
-      script::Raise(fn, "invalid color component parameter");
-    }
-    double v = lua_tonumber(L, i + 1);
-    if (!(v >= 0 && v <= 255))
-      script::Raise(fn, "color components values should be in range [0, 255]");
-    c[i] = static_cast<int>(v);
-  }
+  unsigned char c[3];
+  for (int i = 0; i < 3; ++i) c[i] = script::ColorComponentArg(L, i + 1, fn);
   NoArgAt(L, 4, fn);
-  PushColor(L, cdEncodeColor(static_cast<unsigned char>(c[0]), static_cast<unsigned char>(c[1]),
-                             static_cast<unsigned char>(c[2])));
+  PushColor(L, cdEncodeColor(c[0], c[1], c[2]));
   return 1;
 }
 
@@ -535,7 +526,7 @@ int VectorTextTransformBody(lua_State* L) {
     for (int i = 0; i < 6; ++i) {
       script::StackMark mark(L);
       script::Value v = script::GetElement(L, 1, i + 1);
-      if (lua_type(L, v) != LUA_TNUMBER) script::Raise(fn, "invalid value");
+      if (!lua_isnumber(L, v)) script::Raise(fn, "invalid value");
       matrix[i] = lua_tonumber(L, v);
     }
   }

@@ -31,11 +31,6 @@ void Dimensions(lua_State* L, int n, const char* fn, const char* kind, int* w, i
   *h = static_cast<int>(dh);
 }
 
-// The kill functions: nil, another kind and a killed object each have their message.
-[[noreturn]] void RaiseKill(const char* fn, const char* what) {
-  script::Raise(fn, what);
-}
-
 // ---- stipples and patterns ----
 // A w x h fill of zeroed cells; nil when memory runs out.
 template <typename Cell, Cell* (*Push)(lua_State*)>
@@ -59,13 +54,8 @@ int CreateFill(lua_State* L, const char* fn, const char* noun) {
 
 template <typename Cell, Kind kKind>
 int KillFill(lua_State* L, const char* fn, const char* noun) {
-  auto raise = [fn, noun](const char* problem, const char* tail) {
-    RaiseKill(fn, (std::string(problem) + noun + tail).c_str());
-  };
-  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) raise("attempt to kill a NIL ", "");
-  auto* cell = static_cast<Cell*>(ToKind(L, 1, kKind));
-  if (cell == nullptr) raise("invalid ", " parameter");
-  if (cell->data == nullptr) raise("attempt to kill a killed ", "");
+  auto* cell = static_cast<Cell*>(script::HasArg(L, 1) ? ToKind(L, 1, kKind) : nullptr);
+  script::LiveObject(L, 1, fn, "kill", noun, cell, cell != nullptr && cell->data != nullptr);
   NoArgAt(L, 2, fn);
   delete[] cell->data;
   cell->data = nullptr;
@@ -128,11 +118,7 @@ int CreateImageMapBody(lua_State* L) {
 // Kill of an image-binding object: the record and its live() test.
 template <typename T>
 void KillChecks(lua_State* L, const char* fn, const char* noun, T* record) {
-  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) {
-    script::Raise(fn, (std::string("attempt to kill a NIL ") + noun).c_str());
-  }
-  if (record == nullptr) script::Raise(fn, (std::string("invalid ") + noun + " parameter").c_str());
-  if (!record->live()) script::Raise(fn, (std::string("attempt to kill a killed ") + noun).c_str());
+  script::LiveObject(L, 1, fn, "kill", noun, record, record != nullptr && record->live());
   NoArgAt(L, 2, fn);
 }
 
@@ -353,10 +339,9 @@ int CreateImageExBody(lua_State* L) {
 
 int KillImageExBody(lua_State* L) {
   const char* fn = "cdKillImageEx";
-  if (!script::HasArg(L, 1) || lua_isnil(L, 1)) script::Raise(fn, "attempt to kill a NIL image");
-  auto* cell = static_cast<ImageExCell*>(ToKind(L, 1, Kind::ImageEx));
-  if (cell == nullptr) script::Raise(fn, "invalid image parameter");
-  if (cell->image == nullptr) script::Raise(fn, "attempt to kill a killed image");
+  auto* cell =
+      static_cast<ImageExCell*>(script::HasArg(L, 1) ? ToKind(L, 1, Kind::ImageEx) : nullptr);
+  script::LiveObject(L, 1, fn, "kill", "image", cell, cell != nullptr && cell->image != nullptr);
   NoArgAt(L, 2, fn);
   KillImageExOnceUnused(cell->image);
   cell->image = nullptr;

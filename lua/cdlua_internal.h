@@ -10,6 +10,7 @@
 
 #include "cd.h"
 #include "cdlua.h"
+#include "cdregistry.h"
 #include "imlua.h"
 #include "script.h"
 
@@ -121,10 +122,18 @@ void ForgetVoid();
 // Pushes the script value of an active canvas handle, or nil.
 void PushCanvasValue(lua_State* L, cdCanvasHandle handle);
 
-// Driver table access.
+// The drivers this interpreter numbers: the driver list's entries that
+// have their globals.
 int DriverCount(lua_State* L);
-const CdluaDriver* DriverAt(int number);
-int DriverNumberOf(cdDriver* context);
+const cdDriverEntry* DriverAt(int number);
+// The number of a driver, or -1 when it has none here.
+int DriverNumberOf(lua_State* L, cdDriver* context);
+// Turns the script value at idx into the driver's creation data by its
+// data kind, raising the driver's messages; may push a value that must
+// stay alive until the canvas is created.
+void* DriverData(lua_State* L, int idx, const cdDriverEntry* driver);
+// Gives the drivers listed since the binding opened their globals.
+void PublishDrivers(lua_State* L);
 // Checks the driver number argument ("fn: invalid driver parameter!",
 // "fn: unknown driver!") and returns its number.
 int DriverArg(lua_State* L, int n, const char* fn);

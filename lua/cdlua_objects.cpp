@@ -21,23 +21,11 @@ struct KindInfo {
   lua_CFunction gc;
 };
 
-[[noreturn]] void RaiseTag(const char* tag, const char* method, const char* problem) {
-  std::string message = tag;
-  message += " \"";
-  message += method;
-  message += "\": ";
-  message += problem;
-  message += "!";
-  script::RaiseMessage(std::move(message));
-}
+using script::RaiseTag;
 
+// The index argument (2) of a tag method.
 long long TagIndex(lua_State* L, long long size, const char* tag, const char* method) {
-  if (!lua_isnumber(L, 2)) RaiseTag(tag, method, "index should be a number");
-  double number = lua_tonumber(L, 2);
-  if (std::isnan(number) || number < 0 || number >= static_cast<double>(size)) {
-    RaiseTag(tag, method, "index is out of bounds");
-  }
-  return static_cast<long long>(number);
+  return script::TagIndex(L, 2, size, tag, method);
 }
 
 // ---- stipple ----
@@ -202,12 +190,7 @@ int ImageExChannelSetBody(lua_State* L) {
   long long size = 0;
   unsigned char* plane = ChannelPlane(L, "settable", &size);
   long long i = TagIndex(L, size, "channel_tag", "settable");
-  if (!lua_isnumber(L, 3)) RaiseTag("channel_tag", "settable", "value should be a number");
-  double number = lua_tonumber(L, 3);
-  int value = script::TruncateToInt(number);  // as the image binding's channels
-  if (number != number || value < 0 || value > 255)
-    RaiseTag("channel_tag", "settable", "value should be in range [0, 255]");
-  plane[i] = static_cast<unsigned char>(value);
+  plane[i] = script::TagByte(L, 3, "channel_tag", "settable");
   return 0;
 }
 
@@ -244,31 +227,8 @@ void* PushCell(lua_State* L, Kind kind) {
   return cell;
 }
 
-[[noreturn]] void RaiseObject(const char* fn, const char* verb, const char* what,
-                              const char* noun) {
-  std::string problem = "attempt to ";
-  problem += verb;
-  problem += what;
-  problem += noun;
-  script::Raise(fn, problem.c_str());
-}
-
-[[noreturn]] void RaiseInvalid(const char* fn, const char* noun) {
-  std::string problem = "invalid ";
-  problem += noun;
-  problem += " parameter";
-  script::Raise(fn, problem.c_str());
-}
-
-// nil, another kind, killed: the three messages of every object argument.
-template <typename T>
-T* LiveObject(lua_State* L, int n, const char* fn, const char* verb, const char* noun, T* record,
-              bool live) {
-  if (!script::HasArg(L, n) || lua_isnil(L, n)) RaiseObject(fn, verb, " a NIL ", noun);
-  if (record == nullptr) RaiseInvalid(fn, noun);
-  if (!live) RaiseObject(fn, verb, " a killed ", noun);
-  return record;
-}
+using script::LiveObject;
+using script::RaiseInvalid;
 
 }  // namespace
 
@@ -326,8 +286,7 @@ StateCell* PushState(lua_State* L) {
 }
 
 double Number(lua_State* L, int n, const char* fn, const char* what) {
-  if (!script::HasArg(L, n) || lua_type(L, n) != LUA_TNUMBER) RaiseInvalid(fn, what);
-  return lua_tonumber(L, n);
+  return script::NumberArgOr(L, n, fn, what);
 }
 
 int Int(lua_State* L, int n, const char* fn, const char* what) {
@@ -346,7 +305,7 @@ long Color(lua_State* L, int n, const char* fn) {
 }
 
 long ColorOrQuery(lua_State* L, int n, const char* fn) {
-  if (script::HasArg(L, n) && lua_type(L, n) == LUA_TNUMBER && lua_tonumber(L, n) == -1.0) {
+  if (script::IsNumberArg(L, n) && lua_tonumber(L, n) == -1.0) {
     return CD_QUERY;
   }
   return Color(L, n, fn);

@@ -3,6 +3,7 @@
 // the canvas library. A script error inside a callback is reported and
 // stops the play; a bad result stops it and is raised once cdPlay returns.
 #include <string>
+#include <utility>
 
 #include "cdlua_internal.h"
 #include "report.h"
@@ -10,10 +11,9 @@
 namespace cdlua {
 namespace {
 
-constexpr const char* kCallbacks = "cdlua.callbacks";  // driver * 16 + cb -> function
+// driver descriptor (light userdata) -> { [cb] = function }
+constexpr const char* kCallbacks = "cdlua.callbacks";
 
-// Fixed numbers of the drivers that play (their place in the driver table).
-enum { kCgm = 4, kMetafile = 5, kClipboard = 7, kWmf = 10, kEmf = 11 };
 enum {
   kSize = 0,
   kCounter = 1,
@@ -27,14 +27,46 @@ enum {
 lua_State* g_L = nullptr;
 std::string g_pending;  // a bad callback result, raised after the play
 
-// Pushes the registered function; false (nothing pushed) when there is none.
-bool PushCallback(lua_State* L, int driver, int cb) {
+// The library calls an adapter with the callback's own arguments only, so
+// each driver that has callbacks registered gets a slot of adapters of its
+// own; the slot tells the adapter which driver's function to call.
+constexpr int kSlots = 32;
+cdDriver* g_slot_driver[kSlots] = {};
+
+// The slot of a driver, taking a free one when asked; -1 when none.
+int SlotOf(cdDriver* driver, bool take) {
+  for (int i = 0; i < kSlots; ++i)
+    if (g_slot_driver[i] == driver) return i;
+  if (!take) return -1;
+  for (int i = 0; i < kSlots; ++i) {
+    if (g_slot_driver[i] == nullptr) {
+      g_slot_driver[i] = driver;
+      return i;
+    }
+  }
+  return -1;
+}
+
+// Pushes the function registered for the slot's driver and cb, then the
+// driver's number; false (nothing pushed) when there is none.
+bool PushCallback(lua_State* L, int slot, int cb) {
+  cdDriver* driver = g_slot_driver[slot];
   lua_getfield(L, LUA_REGISTRYINDEX, kCallbacks);
-  lua_rawgeti(L, -1, driver * 16 + cb);
+  lua_pushlightuserdata(L, driver);
+  lua_rawget(L, -2);
+  if (!lua_istable(L, -1)) {
+    lua_pop(L, 2);
+    return false;
+  }
+  lua_rawgeti(L, -1, cb);
   lua_remove(L, -2);
-  if (lua_isfunction(L, -1)) return true;
-  lua_pop(L, 1);
-  return false;
+  lua_remove(L, -2);
+  if (!lua_isfunction(L, -1)) {
+    lua_pop(L, 1);
+    return false;
+  }
+  lua_pushinteger(L, cdDriverNumber(driver));
+  return true;
 }
 
 // Calls the function with nargs arguments; returns its first result as an
@@ -53,68 +85,6 @@ bool Call(lua_State* L, int nargs, int nresults, const char* cb_name, int* resul
   }
   *result = static_cast<int>(lua_tointeger(L, -nresults));
   return true;
-}
-
-template <int Driver>
-int SizeAdapter(cdCanvasHandle, int w, int h, double w_mm, double h_mm) {
-  lua_State* L = g_L;
-  if (L == nullptr || !lua_checkstack(L, 8) || !PushCallback(L, Driver, kSize)) return CDPLAY_GO;
-  lua_pushinteger(L, Driver);
-  lua_pushinteger(L, w);
-  lua_pushinteger(L, h);
-  lua_pushnumber(L, w_mm);
-  lua_pushnumber(L, h_mm);
-  int result = CDPLAY_ABORT;
-  if (Call(L, 5, 1, "CD_SIZECB", &result)) lua_pop(L, 1);
-  return result;
-}
-
-int CounterAdapter(void*, double percent) {
-  lua_State* L = g_L;
-  if (L == nullptr || !lua_checkstack(L, 8) || !PushCallback(L, kCgm, kCounter)) return CDPLAY_GO;
-  lua_pushinteger(L, kCgm);
-  lua_pushnumber(L, percent);
-  int result = CDPLAY_ABORT;
-  if (Call(L, 2, 1, "CD_CGMCOUNTERCB", &result)) lua_pop(L, 1);
-  return result;
-}
-
-int ScaleModeAdapter(void*, short mode, short* draw_mode, double* factor) {
-  lua_State* L = g_L;
-  if (L == nullptr || !lua_checkstack(L, 8) || !PushCallback(L, kCgm, kScaleMode)) return CDPLAY_GO;
-  lua_pushinteger(L, kCgm);
-  lua_pushinteger(L, mode);
-  lua_pushinteger(L, draw_mode != nullptr ? *draw_mode : 0);
-  lua_pushnumber(L, factor != nullptr ? *factor : 0);
-  int result = CDPLAY_ABORT;
-  if (Call(L, 4, 1, "CD_CGMSCLMDECB", &result)) lua_pop(L, 1);
-  return result;
-}
-
-int BeginPictureAdapter(void*, char* name) {
-  lua_State* L = g_L;
-  if (L == nullptr || !lua_checkstack(L, 8) || !PushCallback(L, kCgm, kBeginPicture))
-    return CDPLAY_GO;
-  lua_pushinteger(L, kCgm);
-  lua_pushstring(L, name != nullptr ? name : "");
-  int result = CDPLAY_ABORT;
-  if (Call(L, 2, 1, "CD_CGMBEGPICTCB", &result)) lua_pop(L, 1);
-  return result;
-}
-
-int BeginPictureBodyAdapter(void*, double a, double b, double sx, double sy, double mx, double my,
-                            int draw_mode, double vxmin, double vymin, double vxmax, double vymax) {
-  lua_State* L = g_L;
-  if (L == nullptr || !lua_checkstack(L, 16) || !PushCallback(L, kCgm, kBeginPictureBody)) {
-    return CDPLAY_GO;
-  }
-  lua_pushinteger(L, kCgm);
-  for (double v : {a, b, sx, sy, mx, my}) lua_pushnumber(L, v);
-  lua_pushinteger(L, draw_mode);
-  for (double v : {vxmin, vymin, vxmax, vymax}) lua_pushnumber(L, v);
-  int result = CDPLAY_ABORT;
-  if (Call(L, 12, 1, "CD_CGMBEGPICTBCB", &result)) lua_pop(L, 1);
-  return result;
 }
 
 // Results 2 to 5 become the four values unless the first is CDPLAY_ABORT.
@@ -136,33 +106,95 @@ bool TakeFour(lua_State* L, const char* cb_name, T* out[4]) {
   return true;
 }
 
-int VdcExtentAdapter(void*, short type, double* x1, double* y1, double* x2, double* y2) {
-  lua_State* L = g_L;
-  if (L == nullptr || !lua_checkstack(L, 12) || !PushCallback(L, kCgm, kVdcExtent))
-    return CDPLAY_GO;
-  lua_pushinteger(L, kCgm);
-  lua_pushinteger(L, type);
-  for (double* v : {x1, y1, x2, y2}) lua_pushnumber(L, v != nullptr ? *v : 0);
-  int result = CDPLAY_ABORT;
-  if (!Call(L, 6, 5, "CD_CGMVDCEXTCB", &result)) return result;
-  double* out[4] = {x1, y1, x2, y2};
-  if (result != CDPLAY_ABORT && !TakeFour(L, "CD_CGMVDCEXTCB", out)) result = CDPLAY_ABORT;
-  lua_pop(L, 5);
-  return result;
-}
+// The adapters of one slot; each calls the script function with the
+// driver's number first, then the callback's arguments.
+template <int Slot>
+struct Adapters {
+  static int Size(cdCanvasHandle, int w, int h, double w_mm, double h_mm) {
+    lua_State* L = g_L;
+    if (L == nullptr || !lua_checkstack(L, 8) || !PushCallback(L, Slot, kSize)) return CDPLAY_GO;
+    lua_pushinteger(L, w);
+    lua_pushinteger(L, h);
+    lua_pushnumber(L, w_mm);
+    lua_pushnumber(L, h_mm);
+    int result = CDPLAY_ABORT;
+    if (Call(L, 5, 1, "CD_SIZECB", &result)) lua_pop(L, 1);
+    return result;
+  }
 
-int BeginMetafileAdapter(void*, int* xmin, int* ymin, int* xmax, int* ymax) {
-  lua_State* L = g_L;
-  if (L == nullptr || !lua_checkstack(L, 12) || !PushCallback(L, kCgm, kBeginMetafile))
-    return CDPLAY_GO;
-  lua_pushinteger(L, kCgm);
-  int result = CDPLAY_ABORT;
-  if (!Call(L, 1, 5, "CD_CGMBEGMTFCB", &result)) return result;
-  int* out[4] = {xmin, ymin, xmax, ymax};
-  if (result != CDPLAY_ABORT && !TakeFour(L, "CD_CGMBEGMTFCB", out)) result = CDPLAY_ABORT;
-  lua_pop(L, 5);
-  return result;
-}
+  static int Counter(void*, double percent) {
+    lua_State* L = g_L;
+    if (L == nullptr || !lua_checkstack(L, 8) || !PushCallback(L, Slot, kCounter))
+      return CDPLAY_GO;
+    lua_pushnumber(L, percent);
+    int result = CDPLAY_ABORT;
+    if (Call(L, 2, 1, "CD_CGMCOUNTERCB", &result)) lua_pop(L, 1);
+    return result;
+  }
+
+  static int ScaleMode(void*, short mode, short* draw_mode, double* factor) {
+    lua_State* L = g_L;
+    if (L == nullptr || !lua_checkstack(L, 8) || !PushCallback(L, Slot, kScaleMode))
+      return CDPLAY_GO;
+    lua_pushinteger(L, mode);
+    lua_pushinteger(L, draw_mode != nullptr ? *draw_mode : 0);
+    lua_pushnumber(L, factor != nullptr ? *factor : 0);
+    int result = CDPLAY_ABORT;
+    if (Call(L, 4, 1, "CD_CGMSCLMDECB", &result)) lua_pop(L, 1);
+    return result;
+  }
+
+  static int BeginPicture(void*, char* name) {
+    lua_State* L = g_L;
+    if (L == nullptr || !lua_checkstack(L, 8) || !PushCallback(L, Slot, kBeginPicture))
+      return CDPLAY_GO;
+    lua_pushstring(L, name != nullptr ? name : "");
+    int result = CDPLAY_ABORT;
+    if (Call(L, 2, 1, "CD_CGMBEGPICTCB", &result)) lua_pop(L, 1);
+    return result;
+  }
+
+  static int BeginPictureBody(void*, double a, double b, double sx, double sy, double mx,
+                              double my, int draw_mode, double vxmin, double vymin, double vxmax,
+                              double vymax) {
+    lua_State* L = g_L;
+    if (L == nullptr || !lua_checkstack(L, 16) || !PushCallback(L, Slot, kBeginPictureBody)) {
+      return CDPLAY_GO;
+    }
+    for (double v : {a, b, sx, sy, mx, my}) lua_pushnumber(L, v);
+    lua_pushinteger(L, draw_mode);
+    for (double v : {vxmin, vymin, vxmax, vymax}) lua_pushnumber(L, v);
+    int result = CDPLAY_ABORT;
+    if (Call(L, 12, 1, "CD_CGMBEGPICTBCB", &result)) lua_pop(L, 1);
+    return result;
+  }
+
+  static int VdcExtent(void*, short type, double* x1, double* y1, double* x2, double* y2) {
+    lua_State* L = g_L;
+    if (L == nullptr || !lua_checkstack(L, 12) || !PushCallback(L, Slot, kVdcExtent))
+      return CDPLAY_GO;
+    lua_pushinteger(L, type);
+    for (double* v : {x1, y1, x2, y2}) lua_pushnumber(L, v != nullptr ? *v : 0);
+    int result = CDPLAY_ABORT;
+    if (!Call(L, 6, 5, "CD_CGMVDCEXTCB", &result)) return result;
+    double* out[4] = {x1, y1, x2, y2};
+    if (result != CDPLAY_ABORT && !TakeFour(L, "CD_CGMVDCEXTCB", out)) result = CDPLAY_ABORT;
+    lua_pop(L, 5);
+    return result;
+  }
+
+  static int BeginMetafile(void*, int* xmin, int* ymin, int* xmax, int* ymax) {
+    lua_State* L = g_L;
+    if (L == nullptr || !lua_checkstack(L, 12) || !PushCallback(L, Slot, kBeginMetafile))
+      return CDPLAY_GO;
+    int result = CDPLAY_ABORT;
+    if (!Call(L, 1, 5, "CD_CGMBEGMTFCB", &result)) return result;
+    int* out[4] = {xmin, ymin, xmax, ymax};
+    if (result != CDPLAY_ABORT && !TakeFour(L, "CD_CGMBEGMTFCB", out)) result = CDPLAY_ABORT;
+    lua_pop(L, 5);
+    return result;
+  }
+};
 
 // Callbacks travel as one generic function type; the library casts back.
 template <typename F>
@@ -170,70 +202,83 @@ cdCallback AsCallback(F* f) {
   return reinterpret_cast<cdCallback>(reinterpret_cast<void (*)()>(f));
 }
 
-// The adapter of a driver's callback, or null when the driver has none.
-cdCallback Adapter(int driver, int cb) {
-  if (cb == kSize) {
-    switch (driver) {
-      case kMetafile:
-        return AsCallback(SizeAdapter<kMetafile>);
-      case kWmf:
-        return AsCallback(SizeAdapter<kWmf>);
-      case kEmf:
-        return AsCallback(SizeAdapter<kEmf>);
-      case kClipboard:
-        return AsCallback(SizeAdapter<kClipboard>);
-      case kCgm:
-        return AsCallback(SizeAdapter<kCgm>);
-      default:
-        return nullptr;
-    }
-  }
-  if (driver != kCgm) return nullptr;
+// Every callback's signature is fixed by its number: CD_SIZECB for any
+// driver, the others are the CGM reader's. The driver decides which it takes.
+template <int Slot>
+cdCallback SlotAdapter(int cb) {
   switch (cb) {
+    case kSize:
+      return AsCallback(Adapters<Slot>::Size);
     case kCounter:
-      return AsCallback(CounterAdapter);
+      return AsCallback(Adapters<Slot>::Counter);
     case kScaleMode:
-      return AsCallback(ScaleModeAdapter);
+      return AsCallback(Adapters<Slot>::ScaleMode);
     case kVdcExtent:
-      return AsCallback(VdcExtentAdapter);
+      return AsCallback(Adapters<Slot>::VdcExtent);
     case kBeginPicture:
-      return AsCallback(BeginPictureAdapter);
+      return AsCallback(Adapters<Slot>::BeginPicture);
     case kBeginPictureBody:
-      return AsCallback(BeginPictureBodyAdapter);
+      return AsCallback(Adapters<Slot>::BeginPictureBody);
     case kBeginMetafile:
-      return AsCallback(BeginMetafileAdapter);
+      return AsCallback(Adapters<Slot>::BeginMetafile);
     default:
       return nullptr;
   }
 }
 
-cdDriver* ContextOf(int number) {
-  const CdluaDriver* driver = DriverAt(number);
-  return driver->context != nullptr ? driver->context() : nullptr;
+template <std::size_t... Slots>
+cdCallback AdapterIn(int slot, int cb, std::index_sequence<Slots...>) {
+  static constexpr cdCallback (*kBySlot[])(int) = {SlotAdapter<int(Slots)>...};
+  return kBySlot[slot](cb);
+}
+
+// The adapter of the slot's callback (cb kSize .. kBeginMetafile).
+cdCallback Adapter(int slot, int cb) {
+  return AdapterIn(slot, cb, std::make_index_sequence<kSlots>{});
 }
 
 int RegisterCallbackBody(lua_State* L) {
   const char* fn = "cdRegisterCallback";
   int driver = DriverArg(L, 1, fn);
-  if (!script::HasArg(L, 2) || lua_type(L, 2) != LUA_TNUMBER)
+  if (!script::IsNumberArg(L, 2))
     script::Raise(fn, "invalid cb parameter");
   int cb = script::TruncateToInt(lua_tonumber(L, 2));
   if (!script::HasArg(L, 3) || !(lua_isfunction(L, 3) || lua_isnil(L, 3))) {
     script::Raise(fn, "invalid func parameter");
   }
   script::NoArgAt(L, 4, fn);
-  cdCallback adapter = Adapter(driver, cb);
-  cdDriver* context = ContextOf(driver);
-  if (adapter == nullptr || context == nullptr) {
+  cdDriver* context = DriverAt(driver)->driver;
+  if (context == nullptr || cb < kSize || cb > kBeginMetafile) {
     lua_pushinteger(L, CD_ERROR);
     return 1;
   }
   bool removing = lua_isnil(L, 3);
-  lua_getfield(L, LUA_REGISTRYINDEX, kCallbacks);
-  lua_pushvalue(L, 3);
-  lua_rawseti(L, -2, driver * 16 + cb);
-  lua_pop(L, 1);
-  lua_pushinteger(L, cdRegisterCallback(context, cb, removing ? nullptr : adapter));
+  cdCallback adapter = nullptr;
+  if (!removing) {
+    int slot = SlotOf(context, true);
+    if (slot < 0) {  // more drivers with callbacks than slots
+      lua_pushinteger(L, CD_ERROR);
+      return 1;
+    }
+    adapter = Adapter(slot, cb);
+  }
+  int result = cdRegisterCallback(context, cb, adapter);
+  if (result != CD_ERROR) {
+    lua_getfield(L, LUA_REGISTRYINDEX, kCallbacks);
+    lua_pushlightuserdata(L, context);
+    lua_rawget(L, -2);
+    if (!lua_istable(L, -1)) {
+      lua_pop(L, 1);
+      lua_newtable(L);
+      lua_pushlightuserdata(L, context);
+      lua_pushvalue(L, -2);
+      lua_rawset(L, -4);
+    }
+    lua_pushvalue(L, 3);
+    lua_rawseti(L, -2, cb);
+    lua_pop(L, 2);
+  }
+  lua_pushinteger(L, result);
   return 1;
 }
 
@@ -242,7 +287,7 @@ int PlayBody(lua_State* L) {
   int driver = DriverArg(L, 1, fn);
   int bounds[4];
   for (int i = 0; i < 4; ++i) {
-    if (!script::HasArg(L, 2 + i) || lua_type(L, 2 + i) != LUA_TNUMBER)
+    if (!script::IsNumberArg(L, 2 + i))
       script::Raise(fn, "invalid viewport");
     bounds[i] = script::TruncateToInt(lua_tonumber(L, 2 + i));
   }
@@ -250,7 +295,7 @@ int PlayBody(lua_State* L) {
     script::Raise(fn, "data should be of type string");
   script::NoArgAt(L, 7, fn);
   NeedCanvas(L);
-  cdDriver* context = ContextOf(driver);
+  cdDriver* context = DriverAt(driver)->driver;
   if (context == nullptr) {
     lua_pushinteger(L, CD_ERROR);
     return 1;

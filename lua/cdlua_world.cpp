@@ -363,14 +363,14 @@ void HardcopyDraw() {
 int HardcopyBody(lua_State* L) {
   const char* fn = "wdHardcopy";
   int driver = DriverArg(L, 1, fn);
-  const CdluaDriver* entry = DriverAt(driver);
+  const cdDriverEntry* entry = DriverAt(driver);
   cdCanvasHandle canvas = LiveCanvas(L, 3, fn, "use");
   if (!script::HasArg(L, 4) || !lua_isfunction(L, 4))
     script::Raise(fn, "invalid draw function parameter");
   NoArgAt(L, 5, fn);
   if (g_hardcopy_L != nullptr) script::Raise(fn, "a hardcopy is already in progress");
-  void* data = entry->data(L, 2, entry->name);
-  cdDriver* context = entry->context != nullptr ? entry->context() : nullptr;
+  void* data = DriverData(L, 2, entry);
+  cdDriver* context = entry->driver;
   if (context == nullptr) {
     lua_pushinteger(L, 0);
     return 1;

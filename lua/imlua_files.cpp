@@ -9,7 +9,7 @@ namespace {
 
 using script::Raise;
 
-bool NumberArg(lua_State* L, int n) { return script::HasArg(L, n) && lua_isnumber(L, n); }
+const auto NumberArg = script::IsNumberArg;
 
 const char* FileNameArg(lua_State* L, int n, const char* name) {
   const char* file_name = script::ArgString(L, n);

@@ -11,8 +11,8 @@ namespace {
 
 using script::Raise;
 
-bool NumberArg(lua_State* L, int n) { return script::HasArg(L, n) && lua_isnumber(L, n); }
-bool NilArg(lua_State* L, int n) { return lua_isnoneornil(L, n); }
+using script::LiveObject;
+const auto NumberArg = script::IsNumberArg;
 
 // Map indices are bytes: palette entries past 256 are never looked up, so
 // the library is never handed a larger count than its tables hold.
@@ -70,10 +70,8 @@ int CreatePalette(lua_State* L) {
 // ---- killing ----
 int KillImageRGB(lua_State* L) {
   const char* name = "imKillImageRGB";
-  if (NilArg(L, 1)) Raise(name, "attempt to kill a NIL imagergb");
   ImageRGB* image = ToImageRGB(L, 1);
-  if (image == nullptr) Raise(name, "invalid imagergb parameter");
-  if (!image->live()) Raise(name, "attempt to kill a killed imagergb");
+  LiveObject(L, 1, name, "kill", "imagergb", image, image != nullptr && image->live());
   script::NoArgAt(L, 2, name);
   Release(image);
   return 0;
@@ -81,10 +79,8 @@ int KillImageRGB(lua_State* L) {
 
 int KillImageMap(lua_State* L) {
   const char* name = "imKillImageMap";
-  if (NilArg(L, 1)) Raise(name, "attempt to kill a NIL imagemap");
   ImageMap* map = ToImageMap(L, 1);
-  if (map == nullptr) Raise(name, "invalid imagemap parameter");
-  if (!map->live()) Raise(name, "attempt to kill a killed imagemap");
+  LiveObject(L, 1, name, "kill", "imagemap", map, map != nullptr && map->live());
   script::NoArgAt(L, 2, name);
   Release(map);
   return 0;
@@ -92,10 +88,8 @@ int KillImageMap(lua_State* L) {
 
 int KillPalette(lua_State* L) {
   const char* name = "imKillPalette";
-  if (NilArg(L, 1)) Raise(name, "attempt to kill a NIL palette");
   Palette* palette = ToPalette(L, 1);
-  if (palette == nullptr) Raise(name, "invalid palette parameter");
-  if (!palette->live()) Raise(name, "attempt to kill a killed palette");
+  LiveObject(L, 1, name, "kill", "palette", palette, palette != nullptr && palette->live());
   script::NoArgAt(L, 2, name);
   Release(palette);
   return 0;
@@ -106,12 +100,7 @@ int EncodeColor(lua_State* L) {
   const char* name = "imEncodeColor";
   script::NoArgAt(L, 4, name);
   unsigned char components[3];
-  for (int n = 1; n <= 3; ++n) {
-    if (!NumberArg(L, n)) Raise(name, "invalid color component parameter");
-    int value = script::ArgInt(L, n);
-    if (value < 0 || value > 255) Raise(name, "color components values should be in range [0, 255]");
-    components[n - 1] = static_cast<unsigned char>(value);
-  }
+  for (int n = 1; n <= 3; ++n) components[n - 1] = script::ColorComponentArg(L, n, name);
   PushColor(L, imEncodeColor(components[0], components[1], components[2]));
   return 1;
 }

@@ -21,40 +21,16 @@ constexpr const char* kColorCache = "imlua.colors";
 // Set in a metatable once this binding's tag methods are in it.
 constexpr const char* kInstalledMark = "__imlua";
 
-// "imagemap_tag \"gettable\": problem!"
-[[noreturn]] void RaiseTag(const char* kind_tag, const char* method, const char* problem) {
-  std::string message = kind_tag;
-  message += " \"";
-  message += method;
-  message += "\": ";
-  message += problem;
-  message += "!";
-  script::RaiseMessage(std::move(message));
-}
-
-// A 0-based index in [0, size), or raises; the value must be a number.
-long long CheckedIndex(lua_State* L, int idx, long long size, const char* tag, const char* method) {
-  if (!lua_isnumber(L, idx)) RaiseTag(tag, method, "index should be a number");
-  double number = lua_tonumber(L, idx);
-  long long index = script::TruncateToInt(number);
-  if (number != number || index < 0 || index >= size) RaiseTag(tag, method, "index is out of bounds");
-  return index;
-}
-
-unsigned char CheckedByte(lua_State* L, int idx, const char* tag, const char* method) {
-  if (!lua_isnumber(L, idx)) RaiseTag(tag, method, "value should be a number");
-  double number = lua_tonumber(L, idx);
-  int value = script::TruncateToInt(number);
-  if (number != number || value < 0 || value > 255) RaiseTag(tag, method, "value should be in range [0, 255]");
-  return static_cast<unsigned char>(value);
-}
+using script::RaiseTag;
+using script::TagByte;
+using script::TagIndex;
 
 // ---- imagemap ----
 int MapGet(lua_State* L) {
   const char* tag = "imagemap_tag";
   ImageMap* map = ToImageMap(L, 1);
   if (map == nullptr || !map->live()) RaiseTag(tag, "gettable", "invalid imagemap_tag object");
-  long long i = CheckedIndex(L, 2, map->size, tag, "gettable");
+  long long i = TagIndex(L, 2, map->size, tag, "gettable");
   lua_pushinteger(L, map->data[i]);
   return 1;
 }
@@ -64,8 +40,8 @@ int MapSet(lua_State* L) {
   ImageMap* map = ToImageMap(L, 1);
   if (map == nullptr || !map->live()) RaiseTag(tag, "settable", "invalid imagemap_tag object");
   if (!lua_isnumber(L, 2)) RaiseTag(tag, "settable", "index should be a number");
-  unsigned char value = CheckedByte(L, 3, tag, "settable");
-  long long i = CheckedIndex(L, 2, map->size, tag, "settable");
+  unsigned char value = TagByte(L, 3, tag, "settable");
+  long long i = TagIndex(L, 2, map->size, tag, "settable");
   map->data[i] = value;
   return 0;
 }
@@ -82,7 +58,7 @@ int PaletteGet(lua_State* L) {
   const char* tag = "palette_tag";
   Palette* palette = ToPalette(L, 1);
   if (palette == nullptr || !palette->live()) RaiseTag(tag, "gettable", "invalid palette_tag object");
-  long long i = CheckedIndex(L, 2, palette->size, tag, "gettable");
+  long long i = TagIndex(L, 2, palette->size, tag, "gettable");
   PushColor(L, palette->colors[i]);
   return 1;
 }
@@ -94,7 +70,7 @@ int PaletteSet(lua_State* L) {
   if (!lua_isnumber(L, 2)) RaiseTag(tag, "settable", "index should be a number");
   uint32_t color = 0;
   if (!ToColor(L, 3, &color)) RaiseTag(tag, "settable", "value should be of type color_tag");
-  long long i = CheckedIndex(L, 2, palette->size, tag, "settable");
+  long long i = TagIndex(L, 2, palette->size, tag, "settable");
   palette->colors[i] = color;
   return 0;
 }
@@ -112,7 +88,7 @@ int ChannelGet(lua_State* L) {
   long long size = 0;
   unsigned char* plane = ToChannelPlane(L, 1, &size);
   if (plane == nullptr) RaiseTag(tag, "gettable", "invalid channel_tag object");
-  long long i = CheckedIndex(L, 2, size, tag, "gettable");
+  long long i = TagIndex(L, 2, size, tag, "gettable");
   lua_pushinteger(L, plane[i]);
   return 1;
 }
@@ -122,8 +98,8 @@ int ChannelSet(lua_State* L) {
   long long size = 0;
   unsigned char* plane = ToChannelPlane(L, 1, &size);
   if (plane == nullptr) RaiseTag(tag, "settable", "invalid channel_tag object");
-  long long i = CheckedIndex(L, 2, size, tag, "settable");
-  plane[i] = CheckedByte(L, 3, tag, "settable");
+  long long i = TagIndex(L, 2, size, tag, "settable");
+  plane[i] = TagByte(L, 3, tag, "settable");
   return 0;
 }
 

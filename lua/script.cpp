@@ -135,6 +135,58 @@ void NoArgAt(lua_State* L, int n, const char* name) {
   if (HasArg(L, n)) Raise(name, "too many parameters");
 }
 
+bool IsNumberArg(lua_State* L, int n) {
+  return HasArg(L, n) && lua_isnumber(L, n);
+}
+
+bool IsNilArg(lua_State* L, int n) {
+  return !HasArg(L, n) || lua_isnil(L, n);
+}
+
+void RaiseInvalid(const char* name, const char* noun) {
+  Raise(name, ("invalid " + std::string(noun) + " parameter").c_str());
+}
+
+void RaiseNil(const char* name, const char* verb, const char* noun) {
+  Raise(name, ("attempt to " + std::string(verb) + " a NIL " + noun).c_str());
+}
+
+void RaiseKilled(const char* name, const char* verb, const char* noun) {
+  Raise(name, ("attempt to " + std::string(verb) + " a killed " + noun).c_str());
+}
+
+double NumberArgOr(lua_State* L, int n, const char* name, const char* noun) {
+  if (!IsNumberArg(L, n)) RaiseInvalid(name, noun);
+  return lua_tonumber(L, n);
+}
+
+unsigned char ColorComponentArg(lua_State* L, int n, const char* name) {
+  if (!IsNumberArg(L, n)) Raise(name, "invalid color component parameter");
+  double value = lua_tonumber(L, n);
+  if (!(value >= 0 && value <= 255))
+    Raise(name, "color components values should be in range [0, 255]");
+  return static_cast<unsigned char>(value);
+}
+
+void RaiseTag(const char* tag, const char* method, const char* problem) {
+  RaiseMessage(std::string(tag) + " \"" + method + "\": " + problem + "!");
+}
+
+long long TagIndex(lua_State* L, int idx, long long size, const char* tag, const char* method) {
+  if (!lua_isnumber(L, idx)) RaiseTag(tag, method, "index should be a number");
+  double number = lua_tonumber(L, idx);
+  if (!(number >= 0 && number < static_cast<double>(size)))
+    RaiseTag(tag, method, "index is out of bounds");
+  return static_cast<long long>(number);
+}
+
+unsigned char TagByte(lua_State* L, int idx, const char* tag, const char* method) {
+  if (!lua_isnumber(L, idx)) RaiseTag(tag, method, "value should be a number");
+  double number = lua_tonumber(L, idx);
+  if (!(number >= 0 && number <= 255)) RaiseTag(tag, method, "value should be in range [0, 255]");
+  return static_cast<unsigned char>(number);
+}
+
 int TruncateToInt(double value) {
   if (std::isnan(value)) return 0;
   if (value >= static_cast<double>(std::numeric_limits<int>::max()))

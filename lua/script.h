@@ -54,6 +54,45 @@ const char* ArgString(lua_State* L, int n);
 // Raises "name: too many parameters!" when a value is present at position n.
 void NoArgAt(lua_State* L, int n, const char* name);
 
+// ---- checks shared by the bindings ----
+// A number at n: a number or a string the interpreter converts to one.
+bool IsNumberArg(lua_State* L, int n);
+// Nothing, or nil, at n.
+bool IsNilArg(lua_State* L, int n);
+// "name: invalid <noun> parameter!"
+[[noreturn]] void RaiseInvalid(const char* name, const char* noun);
+// "name: attempt to <verb> a NIL <noun>!" and "... a killed <noun>!"
+[[noreturn]] void RaiseNil(const char* name, const char* verb, const char* noun);
+[[noreturn]] void RaiseKilled(const char* name, const char* verb, const char* noun);
+// The object argument at n, checked in this order: nil or missing raises
+// the NIL message, another kind (record null) the invalid-parameter
+// message, a killed object (live false) the killed message.
+template <typename T>
+T* LiveObject(lua_State* L, int n, const char* name, const char* verb, const char* noun, T* record,
+              bool live) {
+  if (IsNilArg(L, n)) RaiseNil(name, verb, noun);
+  if (record == nullptr) RaiseInvalid(name, noun);
+  if (!live) RaiseKilled(name, verb, noun);
+  return record;
+}
+// A number at n, or "name: invalid <noun> parameter!".
+double NumberArgOr(lua_State* L, int n, const char* name, const char* noun);
+
+// A colour component at n: a number ("name: invalid color component
+// parameter!") lying in 0 to 255 ("name: color components values should be
+// in range [0, 255]!"), then truncated.
+unsigned char ColorComponentArg(lua_State* L, int n, const char* name);
+
+// Tag methods of object kinds: "kind_tag \"method\": problem!"
+[[noreturn]] void RaiseTag(const char* tag, const char* method, const char* problem);
+// The index at idx of an object of size cells: a number ("index should be
+// a number!") with 0 <= number < size ("index is out of bounds!"), NaN
+// included; the cell is its truncation.
+long long TagIndex(lua_State* L, int idx, long long size, const char* tag, const char* method);
+// A byte value at idx: a number ("value should be a number!") with
+// 0 <= number <= 255 ("value should be in range [0, 255]!"), truncated.
+unsigned char TagByte(lua_State* L, int idx, const char* tag, const char* method);
+
 // ---- conversions ----
 // Truncation toward zero; NaN gives 0 and values beyond int are held at its limits.
 int TruncateToInt(double value);

@@ -17,8 +17,28 @@ local RUNTIME_FIELDS = {
 local PUNCTUATION = { ["{"] = true, ["}"] = true, ["["] = true, ["]"] = true,
                       ["="] = true, [","] = true, [";"] = true }
 
+-- Line ends as Lua's lexer reads them: "\n", "\r", "\r\n" and "\n\r" each
+-- end one line. Returns the index after the line end at i, or nil.
+local function skip_newline(text, i)
+  local c = text:byte(i)
+  if c ~= 10 and c ~= 13 then return nil end
+  local d = text:byte(i + 1)
+  if (d == 10 or d == 13) and d ~= c then return i + 2 end
+  return i + 1
+end
+
+-- The line ends from i to j.
+local function count_lines(text, i, j)
+  local n = 0
+  while true do
+    local k = text:find("[\r\n]", i)
+    if not k or k > j then return n end
+    n, i = n + 1, skip_newline(text, k)
+  end
+end
+
 -- Skips a long bracket [[...]], [==[...]==] starting at i; returns the index
--- after it and the number of newlines inside, or nil when it is unclosed.
+-- after it and the number of line ends inside, or nil when it is unclosed.
 local function skip_long_bracket(text, i)
   local level = text:match("^%[(=*)%[", i)
   if not level then return nil end
@@ -26,29 +46,43 @@ local function skip_long_bracket(text, i)
   local from = i + #level + 2
   local stop = text:find(close, from, true)
   if not stop then return nil end
-  local _, newlines = text:sub(from, stop):gsub("\n", "")
-  return stop + #close, newlines
+  return stop + #close, count_lines(text, from, stop - 1)
 end
 
+local STRING_STOPS = { [34] = '[\\\r\n"]', [39] = "[\\\r\n']" }
+
 -- Skips a quoted string starting at i; returns the index after it and the
--- newlines it holds (escaped line breaks), or nil when it is unclosed.
+-- line ends it holds (escaped ones, and those \z skips), or nil when it is
+-- unclosed: a line end that is not escaped ends it unfinished, as in Lua.
 local function skip_quoted(text, i)
-  local quote = text:sub(i, i)
+  local quote = text:byte(i)
+  local stops = STRING_STOPS[quote]
   local j, newlines = i + 1, 0
-  while j <= #text do
-    local c = text:sub(j, j)
-    if c == "\\" then
-      if text:sub(j + 1, j + 1) == "\n" then newlines = newlines + 1 end
+  while true do
+    j = text:find(stops, j)
+    if not j then return nil end
+    local c = text:byte(j)
+    if c == quote then return j + 1, newlines end
+    if c ~= 92 then return nil end  -- a bare line end
+    local escaped = text:byte(j + 1)
+    if escaped == 10 or escaped == 13 then
+      newlines, j = newlines + 1, skip_newline(text, j + 1)
+    elseif escaped == 122 then  -- \z skips the white space after it, line ends too
       j = j + 2
-    elseif c == quote then
-      return j + 1, newlines
-    elseif c == "\n" then
-      return nil
+      while true do
+        local after = skip_newline(text, j)
+        if after then
+          newlines, j = newlines + 1, after
+        elseif text:find("^[ \f\t\v]", j) then
+          j = j + 1
+        else
+          break
+        end
+      end
     else
-      j = j + 1
+      j = j + 2
     end
   end
-  return nil
 end
 
 -- Returns true, or nil and "line N: problem".
@@ -59,8 +93,9 @@ function VarkoFile.checkTokens(text)
   local function fail(problem) return nil, "line " .. line .. ": " .. problem end
   while i <= #text do
     local c = text:sub(i, i)
-    if c == "\n" then
-      line, i = line + 1, i + 1
+    local after_line_end = skip_newline(text, i)
+    if after_line_end then
+      line, i = line + 1, after_line_end
     elseif c:match("%s") then
       i = i + 1
     elseif text:sub(i, i + 1) == "--" then
@@ -68,8 +103,8 @@ function VarkoFile.checkTokens(text)
       if after then
         i, line = after, line + newlines
       else
-        local stop = text:find("\n", i, true)
-        i = stop or #text + 1
+        -- a short comment ends at the first line end, "\r" as well as "\n"
+        i = text:find("[\r\n]", i) or #text + 1
       end
     else
       if closed then return fail("text after the end of the project table") end
@@ -103,7 +138,7 @@ function VarkoFile.checkTokens(text)
         if not tonumber(text:sub(i, j - 1)) then return fail("malformed number '" .. text:sub(i, j - 1) .. "'") end
         i, kind = j, "value"
       elseif c == "-" then
-        if not text:sub(i + 1):match("^%s*%.?%d") then return fail("unexpected '-'") end
+        if not text:find("^%s*%.?%d", i + 1) then return fail("unexpected '-'") end
         i, kind = i + 1, "minus"
       elseif c:match("[%a_]") then
         local word = text:match("^[%a_][%w_]*", i)
@@ -148,16 +183,15 @@ function VarkoFile.read(filename)
   if #text > MAX_FILE_BYTES then return nil, filename .. ": the file is too big for a project" end
   local ok, message = VarkoFile.checkTokens(text)
   if not ok then return nil, filename .. ": " .. message end
-  -- The tokens allow nothing but data; the empty environment and text mode
-  -- are a second wall.
-  local chunk, syntax = load(text, "=" .. filename, "t", {})
-  if not chunk then
-    local where, what = tostring(syntax):match(":(%d+): (.*)$")
+  -- The tokens allow nothing but data. Behind them a second wall: the text
+  -- runs in an interpreter of its own, with an empty environment and bounds
+  -- on its instructions and memory, and only data comes back.
+  local result, problem = LoadDataChunk(text, "=" .. filename)
+  if result == nil and problem ~= nil then
+    local where, what = tostring(problem):match(":(%d+): (.*)$")
     if where then return nil, filename .. ": line " .. where .. ": " .. what end
-    return nil, filename .. ": " .. tostring(syntax)
+    return nil, filename .. ": " .. tostring(problem)
   end
-  local done, result = pcall(chunk)
-  if not done then return nil, filename .. ": " .. tostring(result) end
   if type(result) ~= "table" then return nil, filename .. ": the file holds no project table" end
   return result
 end

@@ -5,6 +5,9 @@ VarkoProject = {}
 
 local IMPASSABLE = 100000
 VarkoProject.IMPASSABLE = IMPASSABLE
+-- Theme images (and the combined theme) a project may hold, in bytes: a
+-- project that would need more is refused before its images are read.
+VarkoProject.MAX_IMAGE_BYTES = 1024 * 2 ^ 20
 local MAX_SIDE = 20000
 
 local function fail(message) error({ varko = message }, 0) end
@@ -151,6 +154,13 @@ function VarkoProject.fromData(data, dir)
     for t, theme in ipairs(data.Themes) do check_theme(theme, t) end
     check_paths(data)
     local w, h = data.Dimension.w, data.Dimension.h
+    -- The theme maps and the combined theme, one byte a pixel each, counted
+    -- before any image is read.
+    local bytes = (w + 0.0) * h * (#data.Themes + 1)
+    if bytes > VarkoProject.MAX_IMAGE_BYTES then
+      fail(string.format("its %d themes of %d x %d pixels need about %.0f MB, more than the %d MB a project may use",
+                         #data.Themes, w, h, bytes / 2 ^ 20, VarkoProject.MAX_IMAGE_BYTES // 2 ^ 20))
+    end
     for t, theme in ipairs(data.Themes) do
       theme.path = VarkoFile.resolve(dir, theme.file)
       theme.Image = VarkoProject.loadMapImage(theme.path, w, h, "theme " .. t .. " (" .. theme.name .. ")")

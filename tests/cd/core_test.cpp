@@ -44,7 +44,7 @@ void FakeFill(cdCanvas* cv) {
   o.KillCanvas = [](cdCanvas*) {};
   o.Activate = [](cdCanvas*) -> int { return CD_OK; };
 }
-cdDriver fake = {CD_CAP_ALL, FakeCreate, FakeFill, nullptr, nullptr};
+cdDriver fake = {CD_CAP_ALL, FakeCreate, FakeFill, nullptr, nullptr, "FAKE", CD_DATA_TEXT};
 int token;
 
 struct Core : ::testing::Test {

@@ -81,7 +81,7 @@ void Fill(cdCanvas* cv) {
     calls.push_back(Six("WdSector", a, b, c, d, e, f));
   };
 }
-cdDriver recorder = {CD_CAP_ALL, Create, Fill, nullptr, nullptr};
+cdDriver recorder = {CD_CAP_ALL, Create, Fill, nullptr, nullptr, "RECORDER", CD_DATA_TEXT};
 
 struct WorldShapes : ::testing::TestWithParam<bool> {
   cdCanvasHandle cv = nullptr;

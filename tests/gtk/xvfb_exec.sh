@@ -5,6 +5,8 @@ set -u
 unset IUP_DRIVER
 # the file chooser keeps its settings in memory: no session bus here
 export GSETTINGS_BACKEND=memory
+# text on canvases is drawn with the committed test fonts
+export CDDIR=${CDDIR:-$(cd "$(dirname "$0")/../fonts" && pwd)}
 exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   openbox >/dev/null 2>&1 &
   wm=$!

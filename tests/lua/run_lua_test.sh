@@ -7,6 +7,8 @@
 set -u
 varko=$1; script=$2; shift 2
 here=$(cd "$(dirname "$0")" && pwd)
+# text is drawn with the committed test fonts
+export CDDIR=${CDDIR:-$(cd "$here/../fonts" && pwd)}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$script" "$work/varko.lua"

@@ -26,6 +26,16 @@ local function project_text(fields)
     "                { colorindex = 2, weight = 100000, description = \"Rock\" } } } },\n" ..
     "}\n"
 end
+-- A project of n copies of the theme on a w x h raster (its images are never read).
+local function huge_project_text(n, w, h)
+  local theme = "{ name = \"Soil\", map = \"soil\", weight = 1, file = \"theme.bmp\",\n" ..
+    "  Classes = { { colorindex = 1, weight = 5, description = \"Sand\" } } },\n"
+  return "return {\n  format = \"Varko project\", version = 1,\n" ..
+    string.format("  StudyArea = { left = 0, right = %d, bottom = 0, top = %d },\n", w * 10, h * 10) ..
+    string.format("  Scale = { sx = 10, sy = 10 }, Dimension = { w = %d, h = %d },\n", w, h) ..
+    "  WeightLimits = { minWeight = 0, maxWeight = 100 }, i = 1, r = 1,\n" ..
+    "  Themes = {\n" .. theme:rep(n) .. "  },\n}\n"
+end
 local function write(name, text)
   local f = io.open(name, "wb")
   f:write(text)
@@ -67,6 +77,18 @@ local cases = {
     "bad.vrk: the project was written by a newer version of Varko (version 2)" },
   { "not a project", "return { format = \"Something else\" }\n", "bad.vrk: this is not a Varko project file" },
   { "empty file", "", "bad.vrk: line 1: the file is empty" },
+  -- a comment ends at a carriage return as well: what follows is checked
+  { "code behind a comment ended by CR", project_text("  --\r x = (function() while true do end end)(),\n"),
+    "bad.vrk: line 8: '(' is not allowed in a project file" },
+  { "huge strings behind a comment ended by CR", project_text("  --\r a = ('x'):rep(2^30), b = ('y'):rep(2^30),\n"),
+    "bad.vrk: line 8: '(' is not allowed in a project file" },
+  -- every kind of line end counts one line, in the checker and in the loader
+  { "CRLF line ends", project_text("  x = = 1,\n"):gsub("\n", "\r\n"), "bad.vrk: line 7: unexpected symbol near '='" },
+  { "LFCR line ends", project_text("  w = width,\n"):gsub("\n", "\n\r"), "bad.vrk: line 7: 'width'" .. not_allowed },
+  { "CR line ends", project_text("  w = width,\n"):gsub("\n", "\r"), "bad.vrk: line 7: 'width'" .. not_allowed },
+  { "CR inside a string", project_text("  s = \"a\rb\",\n"), "bad.vrk: line 7: unfinished string" },
+  { "too many themes for memory", huge_project_text(2000, 1000, 800),
+    "bad.vrk: its 2000 themes of 1000 x 800 pixels need about 1527 MB, more than the 1024 MB a project may use" },
 }
 for _, case in ipairs(cases) do
   write("bad.vrk", case[2])
@@ -79,6 +101,33 @@ for _, case in ipairs(cases) do
   check_eq(VarkoFile.text(Varko.Project), good_text, case[1] .. ": unchanged")
 end
 check_eq(VarkoActions.openFile("missing.vrk"), nil, "a missing file is refused")
+
+-- Behind the checker, the text runs apart: bounded in instructions and in
+-- memory, with an empty environment, and only data comes back.
+local chunk_cases = {
+  { "endless loop", "return (function() while true do end end)()", "t:1: the text runs too long to be data" },
+  { "memory", "local s = 'xxxxxxxx' for i = 1, 40 do s = s .. s end return s",
+    "the data needs more than 32 MB of memory" },
+  { "growing table", "local t = {} for i = 1, 1e8 do t[i] = i end return t", "the data needs more than 32 MB of memory" },
+  { "a function", "return { f = function() end }", "the data holds a function" },
+  { "a shared table", "local t = {} t.t = t return t", "a table is stored twice in the data" },
+  { "no globals", "return x.y", "t:1: attempt to index a nil value (global 'x')" },
+  { "no libraries", "return ('x'):rep(3)", "t:1: attempt to index a string value (constant 'x')" },
+  { "bytecode", string.dump(function() return {} end), "attempt to load a binary chunk (mode is 't')" },
+}
+for _, case in ipairs(chunk_cases) do
+  local value, problem = LoadDataChunk(case[2], "=t")
+  check_eq(value, nil, "LoadDataChunk, " .. case[1] .. ": no value")
+  check_eq(problem, case[3], "LoadDataChunk, " .. case[1] .. ": message")
+end
+local data = LoadDataChunk("return { 1, 'a', { b = true, [2.5] = -0.5 }, n = 2^53 }")
+check_eq(data[1], 1, "data: integer")
+check_eq(data[2], "a", "data: string")
+check_eq(data[3].b, true, "data: nested boolean")
+check_eq(data[3][2.5], -0.5, "data: number key and value")
+check_eq(data.n, 2 ^ 53, "data: float")
+check_eq(select(2, pcall(LoadDataChunk, 5)), "LoadDataChunk: invalid text parameter!", "text must be a string")
+check_eq(select(2, pcall(LoadDataChunk, "return 1", "=a", 3)), "LoadDataChunk: too many parameters!", "extra argument")
 check(iuptest.last_message():find("cannot open missing.vrk", 1, true) ~= nil, "and said so")
 
 -- Text that is data survives a round trip: escapes, long strings, comments.

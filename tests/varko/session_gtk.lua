@@ -75,6 +75,14 @@ steps[#steps + 1] = { what = "repaint", action = function() VarkoMap.redraw() en
 steps[#steps + 1] = { what = "screenshot", action = function()
   local target = os.getenv("VARKO_SCREENSHOT") or "session.png"
   check(os.execute("timeout 20 import -window " .. win .. " " .. target), "screenshot taken: " .. target)
+  -- compared with tests/varko/session_reference.png, tolerant of the few
+  -- pixels a window manager varies (VARKO_UPDATE_GOLDENS=1 retakes it)
+  local compare, reference = os.getenv("VARKO_COMPARE"), os.getenv("VARKO_REFERENCE")
+  check(compare and reference, "the reference picture is named")
+  if compare and reference then
+    check(os.execute("/usr/bin/python3 '" .. compare .. "' '" .. target .. "' '" .. reference .. "'"),
+          "the main window looks as its reference")
+  end
 end }
 
 xinput.steps(steps, function()

@@ -1,5 +1,5 @@
 // Vector text drawn by the RGB image driver, compared byte for byte with
-// reference pictures (binary PPM, top row first). VARKO_UPDATE_GOLDEN=1
+// reference pictures (binary PPM, top row first). VARKO_UPDATE_GOLDENS=1
 // writes the references instead; each was looked at before it was committed.
 // The same run writes the sheet of all glyphs (glyph_sheet.ppm) for review.
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cd.h"
+#include "golden.h"
 #include "vectortext.h"
 #include "wd.h"
 
@@ -23,18 +24,7 @@ struct Picture {
   Picture(int width, int height)
       : w(width), h(height), r(width * height), g(width * height), b(width * height) {}
 
-  std::string Ppm() const {
-    std::string out = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
-    for (int y = h - 1; y >= 0; --y) {
-      for (int x = 0; x < w; ++x) {
-        int i = x + y * w;
-        out += static_cast<char>(r[i]);
-        out += static_cast<char>(g[i]);
-        out += static_cast<char>(b[i]);
-      }
-    }
-    return out;
-  }
+  std::string Ppm() const { return golden::Ppm(w, h, r.data(), g.data(), b.data()); }
 };
 
 // A white canvas over the picture's planes, active while the scene draws.
@@ -52,28 +42,8 @@ void Render(Picture& picture, void (*scene)()) {
   cdKillCanvas(canvas);
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 void ExpectGolden(const char* name, const Picture& picture) {
-  std::string path = std::string(VARKO_TEST_DATA) + "/golden/" + name;
-  std::string drawn = picture.Ppm();
-  if (std::getenv("VARKO_UPDATE_GOLDEN") != nullptr) {
-    WriteFile(path, drawn);
-    return;
-  }
-  std::string expected = ReadFile(path);
-  ASSERT_FALSE(expected.empty()) << "missing reference " << path;
-  if (drawn != expected) {
-    WriteFile(std::string(name) + ".actual.ppm", drawn);
-    ADD_FAILURE() << name << " differs from its reference; see " << name << ".actual.ppm";
-  }
+  golden::Expect(std::string(VARKO_TEST_DATA) + "/golden/" + name, picture.Ppm());
 }
 
 TEST(VectorTextGolden, SizesAndDirections) {

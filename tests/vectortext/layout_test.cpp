@@ -42,7 +42,7 @@ void RecFill(cdCanvas* cv) {
   cv->ops.KillCanvas = RecKill;
   cv->ops.Activate = RecActivate;
 }
-cdDriver g_recorder = {CD_CAP_ALL, RecCreate, RecFill, nullptr, nullptr};
+cdDriver g_recorder = {CD_CAP_ALL, RecCreate, RecFill, nullptr, nullptr, "RECORDER", CD_DATA_TEXT};
 
 std::string Text(const std::vector<Polyline>& lines) {
   std::string text;

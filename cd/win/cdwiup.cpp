@@ -12,9 +12,16 @@ void CreateCanvas(cdCanvas* cv, void* data) {
   cdwin::CreateWindowCanvas(cv, host->MappedCanvas(static_cast<IupElement*>(data)));
 }
 
-cdDriver iup_driver = {CD_CAP_ALL & ~cdwin::kCapsCleared, CreateCanvas,
-                       cdwin::FillWindowOperations, nullptr, nullptr};
+cdDriver iup_driver = {CD_CAP_ALL & ~cdwin::kCapsCleared,
+                       CreateCanvas,
+                       cdwin::FillWindowOperations,
+                       nullptr,
+                       nullptr,
+                       "CD_IUP",
+                       CD_DATA_ELEMENT};
 
 }  // namespace
 
-cdDriver* cdContextIup(void) { return &iup_driver; }
+cdDriver* cdContextIup(void) {
+  return &iup_driver;
+}

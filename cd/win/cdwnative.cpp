@@ -12,9 +12,16 @@ void CreateCanvas(cdCanvas* cv, void* data) {
   cdwin::CreateWindowCanvas(cv, host->CanvasOfWindow(data));
 }
 
-cdDriver native_driver = {CD_CAP_ALL & ~cdwin::kCapsCleared, CreateCanvas,
-                          cdwin::FillWindowOperations, nullptr, nullptr};
+cdDriver native_driver = {CD_CAP_ALL & ~cdwin::kCapsCleared,
+                          CreateCanvas,
+                          cdwin::FillWindowOperations,
+                          nullptr,
+                          nullptr,
+                          "CD_NATIVEWINDOW",
+                          CD_DATA_WINDOW};
 
 }  // namespace
 
-cdDriver* cdContextNativeWindow(void) { return &native_driver; }
+cdDriver* cdContextNativeWindow(void) {
+  return &native_driver;
+}

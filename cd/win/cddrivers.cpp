@@ -1,0 +1,31 @@
+/* Every driver of the canvas library, in the order of their numbers (the
+ * script binding's CD_* constants). A driver not built yet keeps its
+ * number through a placeholder with its name and kind of creation data; a
+ * new driver replaces its placeholder line by a cdListDriver line. The
+ * list lives here, above both the core's file drivers and the window
+ * drivers, and fills the core's registry so that code linking only the
+ * core finds any driver by name. The toolkit canvas driver CD_IUP is not
+ * listed here: the start-up sequence adds it right after the script
+ * binding opens (cdlua_open_iup), so it takes the next number. */
+#include "cddrivers.h"
+
+#include "cd.h"
+#include "cdwin.h"
+
+void cdOpenDrivers(void) {
+  static bool opened = false;
+  if (opened) return;
+  opened = true;
+  cdListDriver(cdContextImage());    /* CD_IMAGE */
+  cdListDriver(cdContextImageRGB()); /* CD_IMAGERGB */
+  cdListPlaceholder("CD_DXF", CD_DATA_TEXT);
+  cdListPlaceholder("CD_DGN", CD_DATA_TEXT);
+  cdListPlaceholder("CD_CGM", CD_DATA_TEXT);
+  cdListPlaceholder("CD_METAFILE", CD_DATA_TEXT);
+  cdListPlaceholder("CD_PS", CD_DATA_TEXT);
+  cdListPlaceholder("CD_CLIPBOARD", CD_DATA_TEXT);
+  cdListDriver(cdContextNativeWindow()); /* CD_NATIVEWINDOW */
+  cdListPlaceholder("CD_PRINTER", CD_DATA_TEXT);
+  cdListPlaceholder("CD_WMF", CD_DATA_TEXT);
+  cdListPlaceholder("CD_EMF", CD_DATA_TEXT);
+}

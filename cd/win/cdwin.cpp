@@ -1,0 +1,135 @@
+/* What the window canvas drivers share: canvases on toolkit windows
+ * (CD_IUP, CD_NATIVEWINDOW) following their element's size, over the
+ * raster base with row 0 at the top. */
+#include "cdwin.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <new>
+
+#include "iupcanvasfb.h"
+
+namespace cdwin {
+
+bool IsWindowContext(const cdDriver* context) {
+  return context != nullptr &&
+         (context == cdContextIup() || context == cdContextNativeWindow() ||
+          context == cdContextImage());
+}
+
+bool ResizePlanes(std::vector<unsigned char>* planes[3], int old_w, int old_h, int w, int h) {
+  std::vector<unsigned char> fresh[3];
+  try {
+    for (auto& f : fresh) f.assign(size_t(w) * size_t(h), 255);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  int cw = std::min(old_w, w), ch = std::min(old_h, h);
+  for (int p = 0; p < 3; p++) {
+    if (planes[p]->size() >= size_t(old_w) * size_t(old_h))
+      for (int y = 0; y < ch; y++)
+        std::copy_n(planes[p]->begin() + std::ptrdiff_t(y) * old_w, cw,
+                    fresh[p].begin() + std::ptrdiff_t(y) * w);
+    planes[p]->swap(fresh[p]);
+  }
+  return true;
+}
+
+}  // namespace cdwin
+
+/* ---- canvases on toolkit windows ---- */
+namespace cdwin {
+namespace {
+
+WindowRecord* Win(cdCanvas* cv) { return static_cast<WindowRecord*>(cv->driver_data); }
+
+void PointRaster(WindowRecord& rec) {
+  rec.raster.w = rec.fb.width, rec.raster.h = rec.fb.height;
+  rec.raster.r = rec.fb.r.data(), rec.raster.g = rec.fb.g.data(), rec.raster.b = rec.fb.b.data();
+}
+
+void TakeGeometry(cdCanvas* cv, const iup::canvasfb::Geometry& g) {
+  cv->w = g.width, cv->h = g.height;
+  cv->xres = g.xres, cv->yres = g.yres;
+  cv->w_mm = g.width / g.xres, cv->h_mm = g.height / g.yres;
+  cv->bpp = g.bpp;
+}
+
+/* Follows the window's size: the picture keeps what fits, new parts are
+ * white (the window would show them blank until the next repaint). */
+int Refresh(cdCanvas* cv) {
+  WindowRecord& rec = *Win(cv);
+  const iup::canvasfb::Host* host = iup::canvasfb::CurrentHost();
+  if (host == nullptr) return CD_OK;
+  iup::canvasfb::Geometry g = host->GeometryOf(rec.serial);
+  if (g.width != rec.fb.width || g.height != rec.fb.height) {
+    std::vector<unsigned char>* planes[3] = {&rec.fb.r, &rec.fb.g, &rec.fb.b};
+    if (!ResizePlanes(planes, rec.fb.width, rec.fb.height, g.width, g.height)) return CD_ERROR;
+    rec.fb.width = g.width, rec.fb.height = g.height;
+    PointRaster(rec);
+    cdsim::RasterResetClip(rec.raster);
+    TakeGeometry(cv, g);
+    /* the clip rectangle keeps its place; only the raster's bound moves */
+    if (cv->clip_mode == CD_CLIPAREA) {
+      int xmin = cv->clip_xmin, xmax = cv->clip_xmax, ymin = cv->clip_ymin, ymax = cv->clip_ymax;
+      cv->ops.ClipArea(cv, &xmin, &xmax, &ymin, &ymax);
+    }
+  } else {
+    TakeGeometry(cv, g);
+  }
+  host->Damaged(rec.serial);
+  return CD_OK;
+}
+
+int Activate(cdCanvas* cv) { return Refresh(cv); }
+
+void Damage(cdCanvas* cv) {
+  if (const iup::canvasfb::Host* host = iup::canvasfb::CurrentHost()) host->Damaged(Win(cv)->serial);
+}
+
+void Flush(cdCanvas* cv) { Damage(cv); }
+void Deactivate(cdCanvas* cv) { Damage(cv); }
+
+void KillCanvas(cdCanvas* cv) {
+  WindowRecord* rec = Win(cv);
+  if (const iup::canvasfb::Host* host = iup::canvasfb::CurrentHost())
+    host->Attach(rec->serial, nullptr, nullptr);
+  delete rec;
+}
+
+}  // namespace
+
+void CreateWindowCanvas(cdCanvas* cv, int serial) {
+  const iup::canvasfb::Host* host = iup::canvasfb::CurrentHost();
+  if (host == nullptr || serial == 0) return;
+  WindowRecord* rec = new (std::nothrow) WindowRecord;
+  if (!rec) return;
+  iup::canvasfb::Geometry g = host->GeometryOf(serial);
+  try {
+    size_t n = size_t(g.width) * size_t(g.height);
+    rec->fb.r.assign(n, 255), rec->fb.g.assign(n, 255), rec->fb.b.assign(n, 255);
+  } catch (const std::bad_alloc&) {
+    delete rec;
+    return;
+  }
+  rec->serial = serial;
+  rec->fb.width = g.width, rec->fb.height = g.height;
+  PointRaster(*rec);
+  cdsim::RasterResetClip(rec->raster);
+  TakeGeometry(cv, g);
+  cv->y_inverted = 1;
+  cv->driver_data = rec;
+  host->Attach(serial, &rec->fb, cv->handle);
+}
+
+void FillWindowOperations(cdCanvas* cv) {
+  cdraster::FillOperations(cv);
+  cdOperations& o = cv->ops;
+  o.Flush = Flush;
+  o.Activate = Activate;
+  o.Reactivate = Activate;
+  o.Deactivate = Deactivate;
+  o.KillCanvas = KillCanvas;
+}
+
+}  // namespace cdwin
