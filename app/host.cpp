@@ -4,10 +4,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "cdlua.h"
+#include "gtk/gtkdriver.h"
+#include "headless/iupheadless.h"
 #include "imlua.h"
 #include "iup.h"
+#include "iupcontrols.h"
 #include "iuplua.h"
 #include "predial.h"
 #include "report.h"
@@ -32,14 +37,20 @@ lua_State* HostNewInterpreter() {
   return L;
 }
 
-// The toolkit falls back to its headless driver when no display opens;
-// unless that driver was asked for, the program cannot show anything.
-static bool NativeDisplayOrForcedHeadless() {
+// The platform: the GTK driver, or the headless one when IUP_DRIVER=headless
+// asks for it. The headless driver also stands in when no display opens, but
+// then the program can show nothing: false, and the caller says so.
+static bool InstallPlatform() {
   const char* forced = std::getenv("IUP_DRIVER");
-  if (forced != nullptr && std::strcmp(forced, "headless") == 0) return true;
-  const char* driver = IupGetGlobal("DRIVER");
-  if (driver == nullptr || std::strcmp(driver, "Headless") != 0) return true;
-  std::fputs("varko: no display could be opened (set DISPLAY, or IUP_DRIVER=headless)\n", stderr);
+  if (forced != nullptr && std::strcmp(forced, "headless") == 0) {
+    iup::InstallDriver(iup::headless::NewDriver());
+    return true;
+  }
+  if (std::unique_ptr<iup::Driver> native = iup::gtk::NewDriver()) {
+    iup::InstallDriver(std::move(native));
+    return true;
+  }
+  iup::InstallDriver(iup::headless::NewDriver());
   return false;
 }
 
@@ -47,12 +58,15 @@ static bool NativeDisplayOrForcedHeadless() {
 // toolkit bindings; application functions; the start-up script; the
 // progress callback; the loop; closing the toolkit.
 int VarkoMain() {
+  const bool display = InstallPlatform();
   IupOpen();
-  if (!NativeDisplayOrForcedHeadless()) {
+  if (!display) {
+    std::fputs("varko: no display could be opened (set DISPLAY, or IUP_DRIVER=headless)\n", stderr);
     IupClose();
     return 1;
   }
   if (std::getenv("IUP_VERSION") != nullptr) IupVersionDialog();
+  IupControlsOpen();
   lua_State* L = HostNewInterpreter();
   if (L == nullptr) {
     IupClose();

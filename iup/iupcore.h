@@ -176,9 +176,9 @@ int OwnSize(IupElement* e, int* width, int* height);
 void ImageColour(IupElement* image, int index, int* r, int* g, int* b);
 
 // ---- driver ------------------------------------------------------------------
-Driver& Drv();  // the driver; IupOpen guarantees one (headless before open)
-void SelectDriver();
-void ReleaseDriver();
+// The installed driver, or an inert stand-in while none is (IupOpen then
+// refuses to open).
+Driver& Drv();
 
 // ---- layout ------------------------------------------------------------------
 void CharSize(IupElement* e, int* cw, int* ch);

@@ -1,10 +1,13 @@
 // The native-driver interface of the toolkit: what the core requires of a
-// platform (one implementation per platform: headless/ now, gtk/ later), and
-// the entry points the core offers a driver for delivering user events.
-// Core code talks to the platform only through iup::Driver.
+// platform (one implementation per platform, each a library of its own:
+// gtk/ and headless/), how a program installs the one it chooses, and the
+// entry points the core offers a driver for delivering user events and
+// editing text. Core code talks to the platform only through iup::Driver and
+// includes no driver header.
 #ifndef VARKO_IUP_IUPDRIVER_H
 #define VARKO_IUP_IUPDRIVER_H
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -128,7 +131,12 @@ class Driver {
   }
 };
 
-// The driver chosen by IupOpen (null before IupOpen and after IupClose).
+// Makes driver the platform of the toolkit; the program chooses it and
+// installs it before IupOpen, which refuses to open without one. The driver
+// stays installed across IupClose and a later IupOpen. Refused (false, the
+// driver dropped) for a null driver or while the toolkit is open.
+bool InstallDriver(std::unique_ptr<Driver> driver);
+// The installed driver (null before one is installed).
 Driver* CurrentDriver();
 
 // ---- 10. entry points for delivering user events ---------------------------
@@ -158,6 +166,37 @@ struct TextOutcome {
   int replacement = 0;  // the character to insert instead, for Replace
 };
 TextOutcome TextEdit(IupElement* text, int key, const std::string& after);
+
+// Typing in an edit control, one routine for every driver: what a TEXT or
+// MULTILINE shows (Latin-1 text, the selection [start, end), the caret)...
+struct EditState {
+  std::string text;
+  int start = 0, end = 0, caret = 0;
+};
+// ...and what the routine needs of the driver's native control.
+class EditControl {
+ public:
+  virtual ~EditControl() = default;
+  // Shows a new text with the caret and no selection; called only while
+  // the element exists (the native object may be gone: then nothing).
+  virtual void Show(const EditState& state) = 0;
+  // "NC": the length typing may bring the text to (shorter is always fine).
+  virtual int MaxChars() = 0;
+  // The platform's clipboard: the text a paste inserts, and the text a cut
+  // takes out (handed over when the cut is worked out).
+  virtual std::string PasteText() = 0;
+  virtual void CutText(const std::string& text) = 0;
+};
+enum class EditKeyOutcome {
+  NotAnEdit,  // the key changes no text (caret moves, copy): the driver's own
+  Passed,     // a TEXT's Enter or Escape that "ACTION" kept: on to the dialog keys
+  Consumed,
+};
+// Offers a key the key callbacks passed to an edit control: works out the
+// change the key makes on before (typed character, Backspace, Delete, cut,
+// paste, a MULTILINE's Enter), refuses it beyond "NC", asks "ACTION" and
+// shows the change, the replacement character or nothing.
+EditKeyOutcome EditKey(IupElement* edit, const EditState& before, int key, EditControl& control);
 
 void ButtonPressed(IupElement* button);
 void ItemChosen(IupElement* item);

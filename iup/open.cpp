@@ -1,5 +1,5 @@
 // Opening and closing the toolkit: the global element and its attributes,
-// the driver and the file dialog class.
+// the installed driver and the file dialog class.
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,8 +23,12 @@ int IupOpen(void) {
     std::atexit(iup::ShutdownAtExit);
     iup::exit_handler_registered = true;
   }
-  iup::SelectDriver();
-  iup::Driver& driver = iup::Drv();
+  if (iup::CurrentDriver() == nullptr) {
+    // the program chooses the platform; without one nothing could be shown
+    std::fputs("IupOpen: no driver installed!\n", stderr);
+    return 1;
+  }
+  iup::Driver& driver = *iup::CurrentDriver();
   iup::SetGlobalElement(iup::NewElement(IUP_USER, 0));
   IupSetGlobal("VERSION", "1.8.3");
   IupSetGlobal("DRIVER", driver.Name());

@@ -107,7 +107,7 @@ std::string FormatInt(const ScanfField& field, long value) {
     // short and int values travel as long here
     size_t letter = conversion.size() - 1;
     if (field.size == 'h') conversion.erase(letter - 1, 1), --letter;
-    conversion.insert(letter, "l");
+    conversion.insert(letter, 1, 'l');
   }
   return Printf(conversion, value);
 }

@@ -123,7 +123,7 @@ FileAnswer ChooseFile(IupElement* owner, const FileRequest& request) {
     folder.assign(request.file, 0, slash + 1);
     base.assign(request.file, slash + 1, std::string::npos);
   }
-  if (folder.empty()) folder = ".";
+  if (folder.empty()) folder.assign(1, '.');
   if (gchar* absolute = g_canonicalize_filename(folder.c_str(), nullptr)) {
     gtk_file_chooser_set_current_folder(fc, absolute);
     if (!typed && !base.empty()) {

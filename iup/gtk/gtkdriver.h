@@ -1,5 +1,6 @@
-// The GTK3 native driver of the toolkit, as the core sees it: no GTK types
-// here, so the toolkit core stays free of GTK includes.
+// The GTK3 native driver of the toolkit, as a program installing it sees it
+// (iup::InstallDriver): no GTK types here, so its users stay free of GTK
+// includes.
 #ifndef VARKO_IUP_GTK_GTKDRIVER_H
 #define VARKO_IUP_GTK_GTKDRIVER_H
 

@@ -18,13 +18,8 @@ bool IsEdit(int kind) {
 
 // ---- edit controls ---------------------------------------------------------
 
-struct EditState {
-  std::string text;  // Latin-1
-  int start = 0, end = 0, caret = 0;
-};
-
-EditState ReadEdit(const Native* n) {
-  EditState s;
+event::EditState ReadEdit(const Native* n) {
+  event::EditState s;
   s.text = EditText(n);
   if (n->kind == IUP_TEXT) {
     gint a = 0, b = 0;
@@ -48,7 +43,7 @@ EditState ReadEdit(const Native* n) {
   return s;
 }
 
-void WriteEdit(Native* n, const EditState& s) {
+void WriteEdit(Native* n, const event::EditState& s) {
   n->quiet = true;
   SetEditText(n, s.text);
   if (n->kind == IUP_TEXT) {
@@ -62,104 +57,37 @@ void WriteEdit(Native* n, const EditState& s) {
   n->quiet = false;
 }
 
-EditState Replaced(const EditState& s, const std::string& insert) {
-  EditState out = s;
-  out.text.erase(static_cast<size_t>(s.start), static_cast<size_t>(s.end - s.start));
-  out.text.insert(static_cast<size_t>(s.start), insert);
-  out.caret = out.start = out.end = s.start + static_cast<int>(insert.size());
-  return out;
-}
-
-std::string ClipboardText() {
-  GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
-  gchar* text = gtk_clipboard_wait_for_text(clipboard);
-  std::string out = ToLatin1(text);
-  g_free(text);
-  return out;
-}
-
-// The change a key makes, or false when the key does not edit.
-bool Proposed(const Native* n, const EditState& s, int code, EditState* out) {
-  const bool selection = s.start != s.end;
-  if (code == K_BS || code == K_DEL) {
-    if (selection) {
-      *out = Replaced(s, "");
-      return true;
-    }
-    *out = s;
-    if (code == K_BS) {
-      if (s.caret == 0) return false;
-      out->text.erase(static_cast<size_t>(s.caret - 1), 1);
-      out->caret = s.caret - 1;
-    } else {
-      if (s.caret >= static_cast<int>(s.text.size())) return false;
-      out->text.erase(static_cast<size_t>(s.caret), 1);
-    }
-    out->start = out->end = out->caret;
-    return true;
+// The native edit control as the shared typing routine sees it.
+class NativeEdit final : public event::EditControl {
+ public:
+  explicit NativeEdit(IupElement* e) : element_(e) {}
+  void Show(const event::EditState& state) override {
+    if (Native* n = Find(element_)) WriteEdit(n, state);
   }
-  if (code == K_cX) {
-    if (!selection) return false;
-    const std::string cut = ToUtf8(s.text.substr(static_cast<size_t>(s.start), static_cast<size_t>(s.end - s.start)).c_str());
+  int MaxChars() override {
+    const Native* n = Find(element_);
+    return n != nullptr ? n->max_chars : 0;
+  }
+  std::string PasteText() override {
+    gchar* text = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
+    std::string out = ToLatin1(text);
+    g_free(text);
+    return out;
+  }
+  void CutText(const std::string& text) override {
+    const std::string cut = ToUtf8(text.c_str());
     gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), cut.c_str(), -1);
-    *out = Replaced(s, "");
-    return true;
   }
-  if (code == K_cV) {
-    const std::string paste = ClipboardText();
-    if (paste.empty()) return false;
-    *out = Replaced(s, paste);
-    return true;
-  }
-  if (code == K_CR && n->kind == IUP_MULTILINE) {
-    *out = Replaced(s, "\n");
-    return true;
-  }
-  if (code >= 32 && code <= 255 && code != 127) {
-    *out = Replaced(s, std::string(1, static_cast<char>(code)));
-    return true;
-  }
-  return false;
-}
 
-bool Fits(const Native* n, const EditState& before, const EditState& after) {
-  return static_cast<int>(after.text.size()) <= n->max_chars || after.text.size() <= before.text.size();
-}
+ private:
+  IupElement* element_;
+};
 
-// Returns true when the edit control consumed the key.
+// Returns true when the edit control consumed the key; caret moves and
+// the like are GTK's own.
 bool EditKey(IupElement* e, int code) {
-  Native* n = Find(e);
-  const int serial = n->serial;
-  const EditState before = ReadEdit(n);
-  auto alive = [&] { return IupFromSerial(serial) == e && (n = Find(e)) != nullptr; };
-  if (n->kind == IUP_TEXT && (code == K_CR || code == K_ESC)) {
-    const event::TextOutcome r = event::TextEdit(e, code, before.text);
-    if (!alive()) return true;
-    if (r.kind == event::TextOutcome::Keep) return false;  // on to the default buttons
-    if (r.kind == event::TextOutcome::Replace) {
-      const EditState replaced = Replaced(before, std::string(1, static_cast<char>(r.replacement)));
-      if (Fits(n, before, replaced)) WriteEdit(n, replaced);
-    }
-    return true;
-  }
-  EditState after;
-  if (!Proposed(n, before, code, &after)) return false;  // caret moves and the like: GTK's own
-  if (!Fits(n, before, after)) return true;             // more than "NC": refused
-  const event::TextOutcome r = event::TextEdit(e, code, after.text);
-  if (!alive()) return true;
-  switch (r.kind) {
-    case event::TextOutcome::Keep:
-      WriteEdit(n, after);
-      break;
-    case event::TextOutcome::Replace: {
-      const EditState replaced = Replaced(before, std::string(1, static_cast<char>(r.replacement)));
-      if (Fits(n, before, replaced)) WriteEdit(n, replaced);
-      break;
-    }
-    default:
-      break;  // restored: nothing was changed
-  }
-  return true;
+  NativeEdit control(e);
+  return event::EditKey(e, ReadEdit(Find(e)), code, control) == event::EditKeyOutcome::Consumed;
 }
 
 // The element whose native widget has the keyboard focus in a window.

@@ -47,7 +47,6 @@ struct State {
 
 State& S();
 Widget* Find(IupElement* e);
-std::unique_ptr<Driver> NewDriver();
 void Note(const std::string& line);  // transcript and stderr
 // An event can reach the element: mapped, shown, enabled with its ancestors.
 bool Reachable(IupElement* e);

@@ -1,4 +1,5 @@
-// The headless driver's face for tests: inject user events, queue answers
+// The headless driver's face for programs and tests: the driver itself (a
+// program installs it with iup::InstallDriver), inject user events, queue answers
 // for the native message box, file chooser and alarm, and read the widget
 // model (what a user would see). Injected events are queued and delivered
 // by the loop (IupMainLoop, IupLoopStep, a popup's loop) one per step, as
@@ -9,11 +10,16 @@
 #ifndef VARKO_IUP_HEADLESS_IUPHEADLESS_H
 #define VARKO_IUP_HEADLESS_IUPHEADLESS_H
 
+#include <memory>
 #include <string>
 
 #include "iup.h"
+#include "iupdriver.h"
 
 namespace iup::headless {
+
+// A new headless driver; every one shares the one widget model below.
+std::unique_ptr<Driver> NewDriver();
 
 inline constexpr int kCharWidth = 6;
 inline constexpr int kCharHeight = 13;

@@ -15,13 +15,14 @@ struct RunResult {
   std::string output;
 };
 
-// Runs varko in a new folder holding the given varko.lua (none when empty).
-RunResult RunVarko(const std::string& script) {
+// Runs varko in a new folder holding the given varko.lua (none when empty),
+// with the environment changes env makes (an `env` argument list).
+RunResult RunVarko(const std::string& script, const std::string& env = "IUP_DRIVER=headless") {
   namespace fs = std::filesystem;
   char pattern[] = "/tmp/varko-host-XXXXXX";
   fs::path dir = mkdtemp(pattern);
   if (!script.empty()) std::ofstream(dir / "varko.lua") << script;
-  std::string command = "cd '" + dir.string() + "' && IUP_DRIVER=headless '" VARKO_EXE "' 2>&1";
+  std::string command = "cd '" + dir.string() + "' && env " + env + " '" VARKO_EXE "' 2>&1";
   RunResult result{-1, {}};
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char buffer[4096];
@@ -65,6 +66,18 @@ TEST(Host, RuntimeErrorIsReportedWithTracebackAndTheProgramEnds) {
   EXPECT_NE(out.find("stack traceback:"), std::string::npos) << out;
   EXPECT_NE(out.find("in local 'outer'"), std::string::npos) << out;
   EXPECT_EQ(out.find("not reached"), std::string::npos);
+}
+
+TEST(Host, HeadlessWhenAskedForRunsTheScript) {
+  RunResult r = RunVarko("print(IupGetGlobal('DRIVER'))\n", "-u DISPLAY -u WAYLAND_DISPLAY IUP_DRIVER=headless");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(WithoutBanner(r.output), "Headless\n");
+}
+
+TEST(Host, WithoutDisplayTheProgramSaysSoAndEnds) {
+  RunResult r = RunVarko("print('script ran')\n", "-u DISPLAY -u WAYLAND_DISPLAY -u IUP_DRIVER");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.output, "varko: no display could be opened (set DISPLAY, or IUP_DRIVER=headless)\n");
 }
 
 TEST(Host, SyntaxErrorIsReported) {

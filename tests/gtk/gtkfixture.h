@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "gtk/gtkdriver.h"
 #include "iup.h"
 
 namespace gtkprobe {
@@ -17,6 +18,9 @@ class ToolkitTest : public ::testing::Test {
   // Derived set-ups call this first and stop on HasFatalFailure().
   void SetUp() override {
     if (english_) setenv("IUP_INGLES", "1", 1);
+    if (iup::CurrentDriver() == nullptr) {
+      ASSERT_TRUE(iup::InstallDriver(iup::gtk::NewDriver()));
+    }
     ASSERT_EQ(IupOpen(), 0);
     ASSERT_STREQ(IupGetGlobal("DRIVER"), "GTK");
   }

@@ -157,7 +157,8 @@ TEST(ImFiles, OurFilesLoadInPillowAndNetpbm) {
                          : imSaveRGB(picture.w, picture.h, c.code, picture.r.data(), picture.g.data(),
                                      picture.b.data(), path.c_str());
     ASSERT_EQ(error, IM_ERR_NONE) << c.name;
-    command += " " + path.string();
+    command += ' ';
+    command += path.string();
   }
   ASSERT_EQ(std::system(command.c_str()), 0);
   for (const Case& c : cases) {
@@ -316,7 +317,7 @@ TEST(ImFiles, HostileFilesFailCleanly) {
                            static_cast<unsigned char>(type), 0, 1, 0, 0, 0,
                            static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
                            static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
-    huge_tif.insert(huge_tif.end(), e, e + 12);
+    for (unsigned char byte : e) huge_tif.push_back(byte);
   };
   entry(256, 4, 70000), entry(257, 4, 70000), entry(262, 3, 1), entry(273, 4, 0);
   huge_tif.insert(huge_tif.end(), 4, 0);

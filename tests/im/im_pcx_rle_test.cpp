@@ -53,7 +53,11 @@ TEST(ImPcxRle, EdgeRunsReadBackInPillowAndOurs) {
   for (int kind = 0; kind < 4; ++kind)
     for (int width : {1, 2, 63, 64, 127, 200, 333})
       for (bool map : {true, false}) {
-        std::string name = "k" + std::to_string(kind) + "w" + std::to_string(width) + (map ? "map" : "rgb");
+        std::string name(1, 'k');
+        name += std::to_string(kind);
+        name += 'w';
+        name += std::to_string(width);
+        name += map ? "map" : "rgb";
         SCOPED_TRACE(name);
         const int height = 5;
         const size_t n = static_cast<size_t>(width) * height;

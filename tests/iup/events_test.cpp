@@ -10,7 +10,14 @@ namespace hl = iup::headless;
 namespace {
 
 int OnList(IupElement*, char* text, int item, int state) {
-  Log() += "(" + std::string(text) + "," + std::to_string(item) + "," + std::to_string(state) + ")";
+  std::string& log = Log();
+  log += '(';
+  log += text;
+  log += ',';
+  log += std::to_string(item);
+  log += ',';
+  log += std::to_string(state);
+  log += ')';
   return IUP_DEFAULT;
 }
 

@@ -14,6 +14,9 @@
 class Toolkit : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (iup::CurrentDriver() == nullptr) {
+      ASSERT_TRUE(iup::InstallDriver(iup::headless::NewDriver()));
+    }
     iup::headless::Reset();
     IupOpen();
   }

@@ -30,6 +30,7 @@ class Predial : public ::testing::Test {
   void SetUp() override {
     setenv("IUP_DRIVER", "headless", 1);
     setenv("IUP_INGLES", "1", 1);
+    if (iup::CurrentDriver() == nullptr) iup::InstallDriver(iup::headless::NewDriver());
     IupOpen();
   }
   void TearDown() override {

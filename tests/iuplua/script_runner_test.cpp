@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "headless/iupheadless.h"
 #include "iup.h"
 #include "iuplua.h"
 #include "report.h"
@@ -45,6 +46,7 @@ std::string RunScript(const char* script, bool english) {
     setenv("IUP_INGLES", "1", 1);
   else
     unsetenv("IUP_INGLES");
+  if (iup::CurrentDriver() == nullptr) iup::InstallDriver(iup::headless::NewDriver());
   IupOpen();
   lua_State* L = luaL_newstate();
   luaL_openlibs(L);

@@ -48,8 +48,12 @@ std::string Text(const std::vector<Polyline>& lines) {
   std::string text;
   for (const Polyline& line : lines) {
     if (!text.empty()) text += " |";
-    for (const cdPoint& p : line.points)
-      text += " " + std::to_string(p.x) + "," + std::to_string(p.y);
+    for (const cdPoint& p : line.points) {
+      text += ' ';
+      text += std::to_string(p.x);
+      text += ',';
+      text += std::to_string(p.y);
+    }
   }
   return text;
 }

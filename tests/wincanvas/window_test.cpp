@@ -25,6 +25,7 @@ struct Planes {
 class WindowCanvas : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (iup::CurrentDriver() == nullptr) iup::InstallDriver(iup::headless::NewDriver());
     iup::headless::Reset();
     IupOpen();
     iup::canvasfb::InstallHost();

@@ -1,0 +1,16 @@
+// The toolkit's controls drawn on canvases: the open function of each
+// control and the one call that opens them all at start-up.
+#ifndef VARKO_IUP_CONTROLS_IUPCONTROLS_H
+#define VARKO_IUP_CONTROLS_IUPCONTROLS_H
+
+#include "iup.h"
+
+// Opens every control of the list in controls.cpp, in its order: the
+// matrix class, the tabs, the gauge, then the colour dialog with the text
+// masks. The host calls it once, right after IupOpen and before the script
+// bindings.
+void IupControlsOpen(void);
+
+// The open function of each control, defined in the control's own file:
+
+#endif
