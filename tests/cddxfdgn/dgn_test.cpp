@@ -430,6 +430,21 @@ TEST(Dgn, PixelIsAOnePointLineAndLeavesTheAttributes) {
   EXPECT_EQ(d.elements[1].Weight(), 5);
 }
 
+TEST(Dgn, FlushWritesTheElementsSoFar) {
+  Scratch dir;
+  std::string path = dir.Path("f.dgn");
+  Canvas canvas(CD_DGN, path + " 100x100 4");
+  ASSERT_TRUE(canvas.ok());
+  cdLine(1, 2, 3, 4);
+  cdFlush();
+  Design d = Walk(ReadFile(path));
+  ASSERT_EQ(d.elements.size(), 1u);
+  EXPECT_EQ(d.elements[0].type, 3);
+  EXPECT_FALSE(d.ended); /* the design ends when the canvas is killed */
+  canvas.Kill();
+  EXPECT_TRUE(Walk(ReadFile(path)).ended);
+}
+
 TEST(Dgn, WidthsBeyondTheThickestWeightStayThickest) {
   Scratch dir;
   std::string path = DrawDgn(dir, "w.dgn", "100x100 4", [] {
