@@ -229,6 +229,19 @@ cdDriver* cdContextImageRGB(void);
 int cdImageRGBPlanes(cdCanvasHandle canvas, int* w, int* h, unsigned char** r,
                      unsigned char** g, unsigned char** b);
 
+/* ---- the DXF driver ----
+ * data: "NAME [WxH] [RES]": file name, size in millimetres and pixels per
+ * millimetre (3.78); without a size the canvas is unlimited. */
+cdDriver* cdContextDXF(void);
+#define CD_DXF cdContextDXF()
+
+/* ---- the DGN driver ----
+ * data: "NAME [WxH] [RES] [-f] [-sSEED]": file name, size in millimetres,
+ * pixels per millimetre (3.78), -f to fill only convex polygons, and the
+ * seed design file joined to -s (looked up in $CDDIR, then as given). */
+cdDriver* cdContextDGN(void);
+#define CD_DGN cdContextDGN()
+
 #ifdef __cplusplus
 }
 #endif

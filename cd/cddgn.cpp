@@ -2,8 +2,6 @@
  * little-endian words, coordinates in device pixels. Lines, line strings,
  * shapes, complex chains and shapes, ellipses, arcs, texts and raster
  * rows; a seed file's elements first and the colour table last. */
-#include "cddgn.h"
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -18,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cd.h"
 #include "cddriver.h"
 
 namespace {
@@ -801,7 +800,12 @@ cdDriver dgn_driver = {
                    CD_CAP_GETIMAGERGB | CD_CAP_IMAGESRV | CD_CAP_BACKGROUND | CD_CAP_BACKOPACITY |
                    CD_CAP_WRITEMODE | CD_CAP_WD | CD_CAP_HATCH | CD_CAP_STIPPLE | CD_CAP_PATTERN |
                    CD_CAP_TEXTORIENTATION),
-    CreateCanvas, FillOperations, nullptr, nullptr};
+    CreateCanvas,
+    FillOperations,
+    nullptr,
+    nullptr,
+    "CD_DGN",
+    CD_DATA_TEXT};
 
 }  // namespace
 

@@ -4,8 +4,6 @@
  * Fills, images, clipping and marks have no DXF form here: boxes and
  * filled polygons are outlines, images and clip polygons are dropped and
  * marks are drawn by the core through lines and outlines. */
-#include "cddxf.h"
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -18,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cd.h"
 #include "cddriver.h"
 
 namespace {
@@ -649,7 +648,12 @@ cdDriver dxf_driver = {
                    CD_CAP_GETIMAGERGB | CD_CAP_IMAGESRV | CD_CAP_BACKGROUND | CD_CAP_BACKOPACITY |
                    CD_CAP_WRITEMODE | CD_CAP_WD | CD_CAP_HATCH | CD_CAP_STIPPLE | CD_CAP_PATTERN |
                    CD_CAP_PALETTE),
-    CreateCanvas, FillOperations, nullptr, nullptr};
+    CreateCanvas,
+    FillOperations,
+    nullptr,
+    nullptr,
+    "CD_DXF",
+    CD_DATA_TEXT};
 
 }  // namespace
 

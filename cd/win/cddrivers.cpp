@@ -18,8 +18,8 @@ void cdOpenDrivers(void) {
   opened = true;
   cdListDriver(cdContextImage());    /* CD_IMAGE */
   cdListDriver(cdContextImageRGB()); /* CD_IMAGERGB */
-  cdListPlaceholder("CD_DXF", CD_DATA_TEXT);
-  cdListPlaceholder("CD_DGN", CD_DATA_TEXT);
+  cdListDriver(cdContextDXF());      /* CD_DXF */
+  cdListDriver(cdContextDGN());      /* CD_DGN */
   cdListPlaceholder("CD_CGM", CD_DATA_TEXT);
   cdListPlaceholder("CD_METAFILE", CD_DATA_TEXT);
   cdListPlaceholder("CD_PS", CD_DATA_TEXT);

@@ -4,7 +4,6 @@
 #include <climits>
 #include <cmath>
 
-#include "cddgn.h"
 #include "support.h"
 
 namespace dxfdgn {

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <map>
 
-#include "cddxf.h"
 #include "support.h"
 
 namespace dxfdgn {

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "cddgn.h"
+#include "cd.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static int fd = memfd_create("varko_fuzz_seed", 0);
