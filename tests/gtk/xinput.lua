@@ -19,6 +19,20 @@ function xinput.click(window, x, y, extra)
   return xinput.run(string.format("mousemove --window %s %d %d click %s1", window, x, y, extra or ""))
 end
 
+-- A step's done function that lets the main loop run for the given seconds
+-- (whole seconds of the clock, so between them and one more) first.
+function xinput.after(seconds)
+  local waited_from
+  return function()
+    waited_from = waited_from or os.time()
+    if os.time() - waited_from >= seconds then
+      waited_from = nil
+      return true
+    end
+    return false
+  end
+end
+
 -- steps: list of { action = function, done = function -> bool, what = text,
 -- retry = seconds }. Each action runs once the previous step is done (or
 -- timed out, which fails it), again every retry seconds while its effect has

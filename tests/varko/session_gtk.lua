@@ -42,17 +42,7 @@ local function screen_point(point)
 end
 
 local steps_done
-local waited_from
-local function after(seconds)
-  return function()
-    waited_from = waited_from or os.time()
-    if os.time() - waited_from >= seconds then
-      waited_from = nil
-      return true
-    end
-    return false
-  end
-end
+local after = xinput.after
 
 local steps = {
   { action = function() win = xinput.window("Varko - sample.vrk"); check(win ~= nil, "main window found") end,

@@ -87,11 +87,15 @@ xinput.steps({
   { what = "dialog window", action = function() win = xinput.window("wincanvas-shot") end,
     done = function() return win ~= nil end },
   { what = "the canvas painted", done = function() return painted > 0 end },
-  { what = "the picture",
+  { what = "the scene shown",
     action = function()
       cdActivate(cv)
       scene() -- drawn outside the action too: the redraw it queues shows the same
-      os.execute("sleep 1")
+    end,
+    -- the loop runs meanwhile, so the window is redrawn before the shot
+    done = xinput.after(2) },
+  { what = "the picture",
+    action = function()
       check(os.execute("timeout 20 import -window " .. win .. " -depth 8 shot.ppm"), "import ran")
     end },
 }, function()
