@@ -6,8 +6,7 @@
 #include "cd.h"
 #include "xymath.h"
 
-ProfileCurveData::ProfileCurveData(const double* xs, const double* ys, int n)
-    : n_(n > 0 ? n : 0) {
+ProfileCurveData::ProfileCurveData(const double* xs, const double* ys, int n) : n_(n > 0 ? n : 0) {
   xs_.assign(xs, xs + n_);
   ys_.assign(ys, ys + n_);
   windowOnData();
@@ -55,7 +54,9 @@ void ProfileCurveData::setXWindow(double x0, double x1) {
   if (visible_ < 0) visible_ = 0;
 }
 
-int ProfileCurveData::count() { return visible_; }
+int ProfileCurveData::count() {
+  return visible_;
+}
 
 // The neighbours -1 and count() are given where they exist; an index
 // outside the data has no point.
@@ -77,8 +78,8 @@ XYChart* Build(XYChart* c, double x0, double x1, double y0, double y1) {
                               CD_ITALIC, CD_NORTH, 0, false, false);
   c->xLabels = new XYRasterText(0xffffff, 10, CD_COURIER, CD_PLAIN, CD_NORTH, 0, false, false);
   c->yLabels = new XYRasterText(0xffffff, 10, CD_COURIER, CD_PLAIN, CD_EAST, 0, false, false);
-  c->xTitle = new XYRasterText("", XYCoord(x0 + (x1 - x0) / 2), XYCoord(c->xLabels, 0, 5),
-                               0xffffff, 8, CD_COURIER, CD_BOLD, CD_NORTH, 0, false, false);
+  c->xTitle = new XYRasterText("", XYCoord(x0 + (x1 - x0) / 2), XYCoord(c->xLabels, 0, 5), 0xffffff,
+                               8, CD_COURIER, CD_BOLD, CD_NORTH, 0, false, false);
   c->yTitle = new XYRasterText("", XYCoord(x0), XYCoord(y1 * 1.05), 0xffffff, 8, CD_COURIER,
                                CD_BOLD, CD_SOUTH, 0, false, false);
   c->xSubdivision = new XYNumericSubdivision("%.2g", c->xLabels, 1.0);
@@ -119,15 +120,14 @@ void Widen(double* min, double* max) {
 }
 
 XYText* CurveLabel(const char* label, int size, int colour) {
-  return new XYRasterText(label, XYCoord(0.0), XYCoord(0.0), colour, size, CD_HELVETICA,
-                          CD_ITALIC, CD_NORTH, 0, false, true);
+  return new XYRasterText(label, XYCoord(0.0), XYCoord(0.0), colour, size, CD_HELVETICA, CD_ITALIC,
+                          CD_NORTH, 0, false, true);
 }
 
 }  // namespace
 
-XYChart* XYChartCreate(IupElement* canvas, XYCanvasDrivers drivers, double x0, double x1,
-                       double y0, double y1, int plotBackground, int graphBackground,
-                       int stretch) {
+XYChart* XYChartCreate(IupElement* canvas, XYCanvasDrivers drivers, double x0, double x1, double y0,
+                       double y1, int plotBackground, int graphBackground, int stretch) {
   XYChart* c = Build(new XYChart, x0, x1, y0, y1);
   c->graph = new XYCartesianGraph(canvas, drivers, XYCoord(0.0), XYCoord(0.0), 1.0, 1.0, true,
                                   c->grid1, c->grid2);
@@ -135,9 +135,9 @@ XYChart* XYChartCreate(IupElement* canvas, XYCanvasDrivers drivers, double x0, d
   return c;
 }
 
-XYChart* XYChartCreateOnCanvas(cdCanvasHandle canvas, XYCanvasDrivers drivers, double x0,
-                               double x1, double y0, double y1, int plotBackground,
-                               int graphBackground, int stretch) {
+XYChart* XYChartCreateOnCanvas(cdCanvasHandle canvas, XYCanvasDrivers drivers, double x0, double x1,
+                               double y0, double y1, int plotBackground, int graphBackground,
+                               int stretch) {
   XYChart* c = Build(new XYChart, x0, x1, y0, y1);
   c->graph = new XYCartesianGraph(canvas, drivers, XYCoord(0.0), XYCoord(0.0), 1.0, 1.0, true,
                                   c->grid1, c->grid2);
@@ -194,8 +194,12 @@ void XYChartSetYExponent(XYChart* c, double e) {
   c->ySubdivision->setDivisor(std::pow(10.0, e));
 }
 
-int XYChartGetXDivisor(XYChart* c) { return xymath::Trunc(c->xSubdivision->getDivisor()); }
-int XYChartGetYDivisor(XYChart* c) { return xymath::Trunc(c->ySubdivision->getDivisor()); }
+int XYChartGetXDivisor(XYChart* c) {
+  return xymath::Trunc(c->xSubdivision->getDivisor());
+}
+int XYChartGetYDivisor(XYChart* c) {
+  return xymath::Trunc(c->ySubdivision->getDivisor());
+}
 
 void XYChartGetRanges(XYChart* c, double* xmin, double* ymin, double* xmax, double* ymax) {
   *xmin = c->xAxis->getMin(), *xmax = c->xAxis->getMax();
@@ -291,9 +295,13 @@ void XYChartRefresh(XYChart* c) {
   if (!c->graphCanvas) c->graphCanvas = c->graph->getCanvas();
 }
 
-void XYChartRedraw(XYChart* c) { c->graph->redraw(); }
+void XYChartRedraw(XYChart* c) {
+  c->graph->redraw();
+}
 
-XYCurve* XYChartPickCurve(XYChart* c, int x, int y) { return c->graph->pickCurve(x, y); }
+XYCurve* XYChartPickCurve(XYChart* c, int x, int y) {
+  return c->graph->pickCurve(x, y);
+}
 
 XYAxis* XYChartPickXAxis(XYChart* c, int x, int y) {
   XYAxis* hit = c->graph->pickAxis(x, y);
@@ -305,5 +313,9 @@ XYAxis* XYChartPickYAxis(XYChart* c, int x, int y) {
   return hit == c->yAxis ? hit : nullptr;
 }
 
-double XYChartXValue(XYChart* c, int x, int y) { return c->xAxis->pixelToValue(x, y); }
-double XYChartYValue(XYChart* c, int x, int y) { return c->yAxis->pixelToValue(x, y); }
+double XYChartXValue(XYChart* c, int x, int y) {
+  return c->xAxis->pixelToValue(x, y);
+}
+double XYChartYValue(XYChart* c, int x, int y) {
+  return c->yAxis->pixelToValue(x, y);
+}

@@ -63,12 +63,12 @@ struct XYChart {
 };
 
 // On a toolkit canvas element, drawn through drivers.element.
-XYChart* XYChartCreate(IupElement* canvas, XYCanvasDrivers drivers, double x0, double x1,
-                       double y0, double y1, int plotBackground, int graphBackground, int stretch);
+XYChart* XYChartCreate(IupElement* canvas, XYCanvasDrivers drivers, double x0, double x1, double y0,
+                       double y1, int plotBackground, int graphBackground, int stretch);
 // On an existing drawing canvas.
-XYChart* XYChartCreateOnCanvas(cdCanvasHandle canvas, XYCanvasDrivers drivers, double x0,
-                               double x1, double y0, double y1, int plotBackground,
-                               int graphBackground, int stretch);
+XYChart* XYChartCreateOnCanvas(cdCanvasHandle canvas, XYCanvasDrivers drivers, double x0, double x1,
+                               double y0, double y1, int plotBackground, int graphBackground,
+                               int stretch);
 void XYChartShowGrids(XYChart* chart, int flag);
 void XYChartSetTitles(XYChart* chart, const char* subtitle, const char* title, int colour);
 // An empty range is widened (by a tenth of the value each way, or to -1..1

@@ -50,8 +50,8 @@ TEST(XYGolden, AxisRanges) {
   graph.setPlotBackground(0xffffff);
   graph.setBackground(0xf0f0e0);
   double smin = 5, smax = 5, sstep = 0;
-  std::vector<AxisRow> rows = {{1e-9, 4e-9, 0.5e-9}, {0, 5e12, 1e12},  {-125, -5, 20},
-                               {-1000, 1000, 50},    {5, 5, 1},        {0, 0, 0}};
+  std::vector<AxisRow> rows = {{1e-9, 4e-9, 0.5e-9}, {0, 5e12, 1e12}, {-125, -5, 20},
+                               {-1000, 1000, 50},    {5, 5, 1},       {0, 0, 0}};
   std::vector<XYRasterText*> stamps;
   std::vector<XYNumericSubdivision*> subs;
   std::vector<XYLinearAxis*> axes;

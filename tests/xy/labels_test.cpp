@@ -22,19 +22,18 @@ struct ScaleCase {
 
 TEST(XYScale, AutoScaleTable) {
   const ScaleCase cases[] = {
-      {0, 7.3, 0, 8, 1},            // 9 marks
-      {0, 100, 0, 100, 25},         // 2 marks doubled to 3, then 5
-      {5, 5, 4.5, 5.5, 0.1},        // a single value is widened by a tenth
-      {0, 0, -1, 1, 0.5},           // zero is widened to -1..1
-      {2, 13, 2, 13, 1},            // 12 marks
-      {-125, 980, -200, 1000, 200}, // 13 marks reduced to 7 with one on 0
-      {-7.3, 0, -8, 0, 1},          // the mirror of the first
-      {-5, -5, -5.5, -4.5, 0.1},    // a single negative value
+      {0, 7.3, 0, 8, 1},             // 9 marks
+      {0, 100, 0, 100, 25},          // 2 marks doubled to 3, then 5
+      {5, 5, 4.5, 5.5, 0.1},         // a single value is widened by a tenth
+      {0, 0, -1, 1, 0.5},            // zero is widened to -1..1
+      {2, 13, 2, 13, 1},             // 12 marks
+      {-125, 980, -200, 1000, 200},  // 13 marks reduced to 7 with one on 0
+      {-7.3, 0, -8, 0, 1},           // the mirror of the first
+      {-5, -5, -5.5, -4.5, 0.1},     // a single negative value
       {0.001, 0.0042, 0.001, 0.0042, 0.0004},
-      {7.3, 0, 0, 8, 1},            // given the wrong way round
+      {7.3, 0, 0, 8, 1},  // given the wrong way round
   };
-  XYLinearAxis axis(0, 1, XYCoord(0.0), XYCoord(0.0), 0, 1, 0, 0.1, nullptr, nullptr, false,
-                    true);
+  XYLinearAxis axis(0, 1, XYCoord(0.0), XYCoord(0.0), 0, 1, 0, 0.1, nullptr, nullptr, false, true);
   for (const ScaleCase& c : cases) {
     double min = c.min, max = c.max, step = -1;
     axis.autoScale(&min, &max, &step);
@@ -45,8 +44,7 @@ TEST(XYScale, AutoScaleTable) {
 }
 
 TEST(XYScale, AutoScaleLeavesNonFiniteRangesAlone) {
-  XYLinearAxis axis(0, 1, XYCoord(0.0), XYCoord(0.0), 0, 1, 0, 0.1, nullptr, nullptr, false,
-                    true);
+  XYLinearAxis axis(0, 1, XYCoord(0.0), XYCoord(0.0), 0, 1, 0, 0.1, nullptr, nullptr, false, true);
   double min = 0, max = INFINITY, step = -1;
   axis.autoScale(&min, &max, &step);
   EXPECT_EQ(step, 0.0);
@@ -79,8 +77,7 @@ TEST(XYScale, FirstTickTable) {
 // A label stamp that records what it is asked to draw.
 class RecordingText : public XYRasterText {
  public:
-  RecordingText()
-      : XYRasterText(0x000000, 10, CD_COURIER, CD_PLAIN, CD_NORTH, 0, false, true) {}
+  RecordingText() : XYRasterText(0x000000, 10, CD_COURIER, CD_PLAIN, CD_NORTH, 0, false, true) {}
   void draw(int x0, int y0, int x1, int y1) override {
     drawn.push_back(getText());
     int x, y;
@@ -107,19 +104,47 @@ TEST(XYLabels, LabelTable) {
   // touching label boxes count as overlapping.
   const std::vector<LabelCase> cases = {
       {"every tick", 0, 100, 25, 0, 0.9, "%g", 1, {"0", "25", "50", "75", "100"}},
-      {"tenths reach max within tolerance", 0, 1, 0.1, 0, 0.9, "%.1f", 1,
+      {"tenths reach max within tolerance",
+       0,
+       1,
+       0.1,
+       0,
+       0.9,
+       "%.1f",
+       1,
        {"0.0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1.0"}},
       {"origin inside the range", 0, 10, 2, 5, 0.9, "%g", 1, {"1", "3", "5", "7", "9"}},
-      {"negative", -125, -5, 20, -125, 0.9, "%g", 1,
+      {"negative",
+       -125,
+       -5,
+       20,
+       -125,
+       0.9,
+       "%g",
+       1,
        {"-125", "-105", "-85", "-65", "-45", "-25", "-5"}},
       // 18 pixels a step against "-1000" of 40: every third tick
-      {"thinned to every third", -1000, 1000, 100, -1000, 0.9, "%g", 1,
+      {"thinned to every third",
+       -1000,
+       1000,
+       100,
+       -1000,
+       0.9,
+       "%g",
+       1,
        {"-1000", "-700", "-400", "-100", "200", "500", "800"}},
       // 10 pixels a step against "1000" of 32: every fourth
       {"thinned to every fourth", 0, 1000, 100, 0, 0.25, "%g", 1, {"0", "400", "800"}},
       {"divisor", 0, 3000, 1000, 0, 0.9, "%g", 1000, {"0", "1", "2", "3"}},
       // the application's format: 36 pixels a step against "1.2e+03" of 56
-      {"format of the profile window", 0, 1234, 123.4, 0, 0.9, "%.2g", 1,
+      {"format of the profile window",
+       0,
+       1234,
+       123.4,
+       0,
+       0.9,
+       "%.2g",
+       1,
        {"0", "2.5e+02", "4.9e+02", "7.4e+02", "9.9e+02", "1.2e+03"}},
       {"no step, no labels", 0, 10, 0, 0, 0.9, "%g", 1, {}},
   };
@@ -148,8 +173,8 @@ TEST(XYLabels, TicksOutsideTheRectangleAreLeftOut) {
   Picture p(420, 60);
   RecordingText stamp;
   XYNumericSubdivision sub("%g", &stamp);
-  XYLinearAxis axis(-1000, 1000, XYCoord(0.02), XYCoord(0.8), 0x000000, 0.9, 0, 100, &sub,
-                    nullptr, false, true);
+  XYLinearAxis axis(-1000, 1000, XYCoord(0.02), XYCoord(0.8), 0x000000, 0.9, 0, 100, &sub, nullptr,
+                    false, true);
   axis.setTicksLeft(false);
   axis.setWindow(0, 1, 0, 1);  // as the graph sets it for its axes
   axis.setViewport(0, 400, 0, 59);
@@ -165,8 +190,8 @@ TEST(XYLabels, TicksOutsideTheRectangleAreLeftOut) {
 TEST(XYConversions, ValueToPixelAndBack) {
   Picture p(300, 200);
   for (double angle : {0.0, 90.0}) {
-    XYLinearAxis axis(-3.5, 12.25, XYCoord(0.1), XYCoord(0.1), 0, 0.8, angle, 1, nullptr,
-                      nullptr, false, true);
+    XYLinearAxis axis(-3.5, 12.25, XYCoord(0.1), XYCoord(0.1), 0, 0.8, angle, 1, nullptr, nullptr,
+                      false, true);
     axis.setViewport(0, 299, 0, 199);
     const double per_pixel = 15.75 / (0.8 * (angle == 0 ? 299 : 199));
     for (double v : {-3.5, 0.0, 1.3, 7.77, 12.25}) {
@@ -202,8 +227,8 @@ TEST(XYMath, Predicates) {
   xymath::setTolerance(2);
   EXPECT_TRUE(xymath::pointNearSegment(5, 1.9, 0, 0, 10, 0));
   EXPECT_FALSE(xymath::pointNearSegment(5, 2, 0, 0, 10, 0));
-  EXPECT_FALSE(xymath::pointNearSegment(0, 0, 0, 0, 10, 0));    // an end
-  EXPECT_FALSE(xymath::pointNearSegment(3, 3, 3, 3, 3, 3));     // zero length
+  EXPECT_FALSE(xymath::pointNearSegment(0, 0, 0, 0, 10, 0));  // an end
+  EXPECT_FALSE(xymath::pointNearSegment(3, 3, 3, 3, 3, 3));   // zero length
   xymath::setTolerance(1e-9);
   EXPECT_EQ(xymath::Trunc(-2.7), -2);
   EXPECT_EQ(xymath::Trunc(NAN), 0);

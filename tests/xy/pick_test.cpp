@@ -72,13 +72,20 @@ TEST(XYPick, PixelToObjectTable) {
     px += t.dx, py += t.dy;
     XYObject* hit = chart.c->graph->pick(px, py);
     Hit got = kNothing;
-    if (hit == chart.c->curve) got = kCurve;
-    else if (hit == chart.c->xAxis) got = kXAxis;
-    else if (hit == chart.c->yAxis) got = kYAxis;
-    else if (hit == chart.marker) got = kMarker;
-    else if (hit == chart.c->legend) got = kLegend;
-    else if (hit == chart.c->grid1 || hit == chart.c->grid2) got = kGrid;
-    else if (hit != nullptr) got = Hit(-1);
+    if (hit == chart.c->curve)
+      got = kCurve;
+    else if (hit == chart.c->xAxis)
+      got = kXAxis;
+    else if (hit == chart.c->yAxis)
+      got = kYAxis;
+    else if (hit == chart.marker)
+      got = kMarker;
+    else if (hit == chart.c->legend)
+      got = kLegend;
+    else if (hit == chart.c->grid1 || hit == chart.c->grid2)
+      got = kGrid;
+    else if (hit != nullptr)
+      got = Hit(-1);
     EXPECT_EQ(got, t.want) << t.name << " at " << px << "," << py;
     // the window's own tests: only its axis, only the curve
     EXPECT_EQ(XYChartPickXAxis(chart.c, px, py) != nullptr, t.want == kXAxis) << t.name;
