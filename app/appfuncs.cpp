@@ -7,6 +7,7 @@
 #include "project.h"
 #include "script.h"
 #include "utility.h"
+#include "xywindow.h"
 
 using script::Guarded;
 
@@ -26,6 +27,6 @@ const luaL_Reg kApplicationFunctions[] = {
     {"MySystem", Guarded<route::MySystem>},
     {"SegDist", Guarded<route::SegDist>},
     {"ReadExtraData", Guarded<route::ReadExtraData>},
-    // XYGraphic, last, comes with the XY graphic window.
+    {"XYGraphic", Guarded<route::XYGraphic>},
     {nullptr, nullptr},
 };

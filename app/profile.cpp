@@ -51,11 +51,16 @@ Profile SampleProfile(const CostContext& ctx, const std::vector<Point>& points, 
 
 const Profile& MakePathProfile(lua_State* L, int path, int theme) {
   RouteState& state = State();
-  const ProjectCopy& project = NeedProject("XYGraphic");
+  // the path number first: it needs only the path copy
   if (!state.paths || path < 1 || path > static_cast<int>(state.paths->size())) {
     script::Raise("XYGraphic", "invalid path number");
   }
+  const ProjectCopy& project = NeedProject("XYGraphic");
   if (theme < 1 || theme > project.numThemes + 1) script::Raise("XYGraphic", "invalid theme number");
+  // a single point has no profile to show
+  if ((*state.paths)[static_cast<std::size_t>(path - 1)].points.size() < 2) {
+    script::Raise("XYGraphic", "the path has fewer than two points");
+  }
   ByteGrid grid;
   if (theme == project.numThemes + 1) {
     if (!state.combined) script::Raise("XYGraphic", "no combined theme");

@@ -22,7 +22,8 @@ Profile SampleProfile(const CostContext& ctx, const std::vector<Point>& points, 
 
 // What XYGraphic(k, t) does before opening its window: checks k and t
 // (script errors "XYGraphic: invalid path number!" / "invalid theme
-// number!"), sets the cost context and makes the current profile.
+// number!" / "the path has fewer than two points!"), sets the cost
+// context and makes the current profile.
 const Profile& MakePathProfile(lua_State* L, int path, int theme);
 // The current profile (empty until MakePathProfile).
 const Profile& CurrentProfile();
