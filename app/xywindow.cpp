@@ -106,9 +106,16 @@ void PublishMark(lua_State* L, bool shown, double x, double y) {
   if (lua_pcall(L, 2, 0, 0) != LUA_OK) Report(L);
 }
 
-// Draws (or, drawn again, erases) the diamond on the main canvas.
+// Draws (or, drawn again, erases) the diamond on the main canvas. It is
+// drawn in black and unclipped, whatever the script left set: NOT_XOR with
+// black inverts every pixel, so the diamond always shows and a second draw
+// always erases it (with the script's colour it was invisible on white and
+// could not be erased after a colour change; a clip area the script left
+// on could hide it).
 void ToggleDiamond(cdCanvasHandle main, double x, double y) {
   if (!main || cdActivate(main) == CD_ERROR) return;
+  const long foreground = cdForeground(0x000000);
+  const int clip = cdClip(CD_CLIPOFF);
   cdWriteMode(CD_NOT_XOR);
   cdMarkSize(10);
   cdMarkType(CD_DIAMOND);
@@ -116,6 +123,8 @@ void ToggleDiamond(cdCanvasHandle main, double x, double y) {
   cdMarkSize(1);
   cdMarkType(CD_CIRCLE);
   cdWriteMode(CD_REPLACE);
+  cdClip(clip);
+  cdForeground(foreground);
 }
 
 int CanvasRepaint(IupElement*) {

@@ -75,6 +75,37 @@ local function shown_sample()
   return (mx / 1000 - (sa.left or 0)) / (sc.sx or 1) - 0.5, (my / 1000 - (sa.bottom or 0)) / (sc.sy or 1) - 0.5
 end
 
+-- The main canvas' pixels, and the places where two readings differ.
+local function main_pixels()
+  cdActivate(canvas.cdlua_canvas)
+  local w, h = cdGetCanvasSize()
+  local image = imCreateImageRGB(w, h)
+  cdGetImageRGB(image, 0, 0)
+  return { image = image, w = w, h = h }
+end
+local function differences(a, b)
+  local list = {}
+  for y = 0, a.h - 1 do for x = 0, a.w - 1 do
+    local i = x + y * a.w
+    if a.image.r[i] ~= b.image.r[i] or a.image.g[i] ~= b.image.g[i] or a.image.b[i] ~= b.image.b[i] then
+      list[#list + 1] = { x = x, y = y }
+    end
+  end end
+  return list
+end
+-- The diamond at XYMark: a filled diamond of size 10 inverted on the map,
+-- and nothing else changed.
+local function check_diamond(before, what)
+  local changed = differences(before, main_pixels())
+  local mx, my = math.floor(p.XYMark.x), math.floor(p.XYMark.y)
+  local inside, outside = 0, 0
+  for _, d in ipairs(changed) do
+    if math.abs(d.x - mx) + math.abs(d.y - my) <= 5 then inside = inside + 1 else outside = outside + 1 end
+  end
+  check(inside >= 40, what .. ": the diamond at XYMark (" .. inside .. " pixels)")
+  check_eq(outside, 0, what .. ": nothing else changed on the map")
+end
+
 -- A horizontal path of known geometry: 200 pixels from (100, 300).
 p.Paths[2] = { name = "straight", numPoints = 2, Points = { { x = 100, y = 300 }, { x = 300, y = 300 } } }
 CopyPaths()
@@ -92,6 +123,7 @@ for x = 100, 299 do total = total + SegDist(x, 300, x + 1, 300) end
 -- A click on the curve in the middle of the plot selects the sample at
 -- that distance: XYMark is where imagetocanvas puts that sample.
 local middle = math.floor((g.x0 + g.x1) / 2)
+local map_before = main_pixels()
 local hit = select_in_column(g, middle)
 check(hit ~= nil, "a click on the curve selects a sample")
 local sx, sy = shown_sample()
@@ -106,6 +138,11 @@ local along = 0
 for x = 100, math.floor(sx) - 1 do along = along + SegDist(x, 300, x + 1, 300) end
 check(math.abs(along - clicked) <= 2 * per_pixel + SegDist(0, 0, 1, 0) * 2,
       string.format("the sample at %.1f is at the clicked distance %.1f", along, clicked))
+check_diamond(map_before, "first click")
+-- A click further on moves the diamond: the first is erased, one marker.
+check(select_in_column(g, middle + 40) ~= nil, "a second click on the curve")
+check(p.XYMark.x > cx, "the mark moved along the path")
+check_diamond(map_before, "second click")
 
 -- The x axis form: Xmax halved. The same column now stands for half the
 -- distance, so a click there selects a sample half as far along.
