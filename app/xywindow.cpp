@@ -28,6 +28,7 @@ struct Window {
   double mapX = 0, mapY = 0;          // the selected sample's map coordinates
   IupElement* dialog = nullptr;
   IupElement* menu = nullptr;
+  int dialogSerial = 0, menuSerial = 0;  // a script may destroy them first
   IupElement* valueLabel = nullptr;
 };
 
@@ -228,8 +229,8 @@ void CloseWindow(Window& w) {
     XYChartDestroy(w.chart);  // deletes the marker with the graph's marks
   }
   w.chart = nullptr, w.curve = nullptr, w.marker = nullptr;
-  if (w.dialog) IupDestroy(w.dialog);
-  if (w.menu) IupDestroy(w.menu);
+  if (w.dialog && IupFromSerial(w.dialogSerial) == w.dialog) IupDestroy(w.dialog);
+  if (w.menu && IupFromSerial(w.menuSerial) == w.menu) IupDestroy(w.menu);
   w.dialog = nullptr, w.menu = nullptr, w.valueLabel = nullptr;
   if (w.diamondShown) {
     ToggleDiamond(MainCanvas(w.L), w.diamondX, w.diamondY);
@@ -268,6 +269,8 @@ void OpenWindow(lua_State* L, const Profile& profile) {
       IupCreateHbox(IupCreateLabel("Coordinates:"), w.valueLabel, IupCreateFill(), nullptr));
   w.dialog = IupCreateDialog(IupCreateVbox(canvas, frame, nullptr));
   IupSetHandle("xyDialog", w.dialog);
+  w.dialogSerial = IupGetSerial(w.dialog);
+  w.menuSerial = IupGetSerial(w.menu);
   IupSetAttribute(w.dialog, "MENU", "menu");
   IupSetAttribute(w.dialog, "TITLE", "XYGraphic");
   IupSetAttribute(w.dialog, "SIZE", "HALFxHALF");
