@@ -319,3 +319,108 @@ double XYChartXValue(XYChart* c, int x, int y) {
 double XYChartYValue(XYChart* c, int x, int y) {
   return c->yAxis->pixelToValue(x, y);
 }
+
+void XYChartValues(XYChart* c, int x, int y, double* vx, double* vy) {
+  *vx = c->xAxis->pixelToValue(x, y);
+  *vy = c->yAxis->pixelToValue(x, y);
+}
+
+void XYChartRemoveText(XYChart* c, XYText* text) {
+  if (!text) return;
+  c->graph->removeText(text);
+  delete text;
+}
+
+XYText* XYChartAddText(XYChart* c, const char* text, double x, double y, int colour, int size) {
+  const double rx =
+      c->xMax != c->xMin ? c->x0 + (x - c->xMin) * (c->x1 - c->x0) / (c->xMax - c->xMin) : c->x0;
+  const double ry =
+      c->yMax != c->yMin ? c->y0 + (y - c->yMin) * (c->y1 - c->y0) / (c->yMax - c->yMin) : c->y0;
+  auto* t = new XYRasterText(text, XYCoord(rx), XYCoord(ry), colour, size, CD_HELVETICA, CD_ITALIC,
+                             CD_CENTER, 0, false, true);
+  c->graph->addText(t);
+  return t;
+}
+
+XYText* XYChartAddTextBeside(XYChart* c, const char* text, XYObject* a, XYObject* b, int colour,
+                             int size) {
+  auto* t = new XYRasterText(text, XYCoord(a, 0, 5), XYCoord(b, 0, 5), colour, size, CD_HELVETICA,
+                             CD_ITALIC, CD_CENTER, 0, false, true);
+  c->graph->addText(t);
+  return t;
+}
+
+void XYChartSetCurveStyle(XYChart*, XYCurve* curve, int labelSize, int colour, int width,
+                          int style) {
+  if (!curve) return;
+  // the chart's curve labels are all raster texts (CurveLabel)
+  if (labelSize >= 0)
+    if (auto* label = static_cast<XYRasterText*>(curve->getLabel())) label->setSize(labelSize);
+  if (colour >= 0) curve->setColour(colour);
+  // the chart's curves are line or mark curves: width and style, or mark size and type
+  auto* drawn = static_cast<XYAxesCurve*>(curve);
+  int first, second;
+  drawn->getStyleValues(&first, &second);
+  drawn->setStyleValues(width >= 0 ? width : first, style >= 0 ? style : second);
+}
+
+void XYChartSetAxisFont(XYChart* c, int axis, int size, int typeface, int style, int colour) {
+  XYAxis* a = axis == 0 ? static_cast<XYAxis*>(c->xAxis) : c->yAxis;
+  a->setColour(colour);
+  for (XYRasterText* t : {axis == 0 ? c->xLabels : c->yLabels, axis == 0 ? c->xTitle : c->yTitle}) {
+    t->setColour(colour);
+    t->setSize(size);
+    t->setTypeface(typeface);
+    t->setStyle(style);
+  }
+}
+
+void XYChartSetAxisTitle(XYChart* c, int axis, const char* text, double exponent,
+                         const char* format) {
+  (axis == 0 ? c->xTitle : c->yTitle)->setText(text);
+  if (axis == 0) {
+    XYChartSetXExponent(c, exponent);
+    c->xSubdivision->setFormat(format);
+  } else {
+    XYChartSetYExponent(c, exponent);
+    c->ySubdivision->setFormat(format);
+  }
+}
+
+void XYChartSetLabelFormats(XYChart* c, const char* xFormat, const char* yFormat) {
+  c->xSubdivision->setFormat(xFormat);
+  c->ySubdivision->setFormat(yFormat);
+}
+
+cdCanvasHandle XYChartSetCanvas(XYChart* c, cdCanvasHandle canvas) {
+  cdCanvasHandle previous = c->graph->getCanvas();
+  c->graph->setCanvas(canvas);
+  return previous;
+}
+
+cdCanvasHandle XYChartGetCanvas(XYChart* c) {
+  return c->graph->getCanvas();
+}
+
+int XYChartActivate(XYChart* c) {
+  return c->graphCanvas ? cdActivate(c->graphCanvas) : CD_ERROR;
+}
+
+void XYChartSetGeometry(XYChart* c, double x, double y, double w, double h) {
+  c->graph->setRelativePosition(x, y);
+  c->graph->setWidthFraction(w);
+  c->graph->setHeightFraction(h);
+}
+
+void XYChartRestore(XYChart* c) {
+  if (c->graphCanvas) c->graph->setCanvas(c->graphCanvas);
+  XYChartSetGeometry(c, 0.0, 0.0, 1.0, 1.0);
+}
+
+void XYChartSetBackground(XYChart* c, int colour) {
+  c->graph->setBackground(colour);
+}
+
+void XYChartPlotArea(XYChart* c, int* x0, int* y0, int* x1, int* y1) {
+  c->graph->plotAreaPixels(x0, y0, x1, y1);
+}

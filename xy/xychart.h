@@ -100,5 +100,31 @@ XYAxis* XYChartPickXAxis(XYChart* chart, int x, int y);
 XYAxis* XYChartPickYAxis(XYChart* chart, int x, int y);
 double XYChartXValue(XYChart* chart, int x, int y);
 double XYChartYValue(XYChart* chart, int x, int y);
+void XYChartValues(XYChart* chart, int x, int y, double* vx, double* vy);
+void XYChartRemoveText(XYChart* chart, XYText* text);
+// a free text at a data point (x, y), centred there
+XYText* XYChartAddText(XYChart* chart, const char* text, double x, double y, int colour, int size);
+// a free text 5 pixels before object a in x and before object b in y
+XYText* XYChartAddTextBeside(XYChart* chart, const char* text, XYObject* a, XYObject* b, int colour,
+                             int size);
+// each value at or above 0 is applied, a negative one left alone
+void XYChartSetCurveStyle(XYChart* chart, XYCurve* curve, int labelSize, int colour, int width,
+                          int style);
+// axis 0 the x axis, otherwise the y axis: the axis colour, and the colour,
+// size, face and style of its label stamp and title
+void XYChartSetAxisFont(XYChart* chart, int axis, int size, int typeface, int style, int colour);
+// format is kept, not copied
+void XYChartSetAxisTitle(XYChart* chart, int axis, const char* text, double exponent,
+                         const char* format);
+void XYChartSetLabelFormats(XYChart* chart, const char* xFormat, const char* yFormat);
+// returns the graph's previous canvas
+cdCanvasHandle XYChartSetCanvas(XYChart* chart, cdCanvasHandle canvas);
+cdCanvasHandle XYChartGetCanvas(XYChart* chart);
+int XYChartActivate(XYChart* chart);
+void XYChartSetGeometry(XYChart* chart, double x, double y, double w, double h);
+// the canvas of the first refresh back, and the whole canvas as geometry
+void XYChartRestore(XYChart* chart);
+void XYChartSetBackground(XYChart* chart, int colour);
+void XYChartPlotArea(XYChart* chart, int* x0, int* y0, int* x1, int* y1);
 
 #endif

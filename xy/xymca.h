@@ -50,6 +50,10 @@ class XYAxesCurve : public XYCurve {
   void redraw() override;
   void boundingBox(int* x0, int* y0, int* x1, int* y1) override;
   bool insideRect(int x0, int y0, int x1, int y1) override;
+  // the curve's two integers: a line's width and style, a mark curve's
+  // mark size and type
+  virtual void getStyleValues(int* first, int* second) = 0;
+  virtual void setStyleValues(int first, int second) = 0;
 
  protected:
   // sets the curve window and applies the viewport; false when an axis is

@@ -105,3 +105,13 @@ void XYLineCurve::drawLegendSymbol(int x0, int y0, int x1, int y1) {
   const int ym = xymath::Trunc((y0 + y1) * 0.5);
   cdLine(x0, ym, x1, ym);
 }
+
+void XYLineCurve::getStyleValues(int* first, int* second) {
+  *first = width_;
+  *second = style_;
+}
+
+void XYLineCurve::setStyleValues(int first, int second) {
+  width_ = first;
+  style_ = second;
+}

@@ -84,3 +84,13 @@ void XYMarkCurve::drawLegendSymbol(int x0, int y0, int x1, int y1) {
   cdForeground(colour_);
   cdMark(xymath::Trunc((x0 + x1) * 0.5), xymath::Trunc((y0 + y1) * 0.5));
 }
+
+void XYMarkCurve::getStyleValues(int* first, int* second) {
+  *first = markSize_;
+  *second = markType_;
+}
+
+void XYMarkCurve::setStyleValues(int first, int second) {
+  markSize_ = first;
+  markType_ = second;
+}

@@ -18,6 +18,8 @@ class XYMarkCurve : public XYAxesCurve {
   void draw(int x0, int y0, int x1, int y1) override;
   bool pick(int x, int y) override;
   void drawLegendSymbol(int x0, int y0, int x1, int y1) override;
+  void getStyleValues(int* first, int* second) override;
+  void setStyleValues(int first, int second) override;
 
  private:
   int markSize_, markType_;

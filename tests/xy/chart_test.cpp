@@ -245,4 +245,65 @@ TEST(XYModel, MarkLegendSymbolSize) {
   EXPECT_EQ(cdMarkSize(CD_QUERY), 16);
 }
 
+TEST(XYModel, ChartLayerOperations) {
+  Picture p(300, 200);
+  XYChart* c = XYChartCreateOnCanvas(p.cv, {}, 0.15, 0.9, 0.15, 0.85, 0xffffff, 0xc0c0c0, 1);
+  XYChartSetRanges(c, 0, 10, 0, 5, 5, 5);
+  const std::vector<double> xs{0, 10}, ys{1, 4};
+  auto* line = static_cast<XYLineCurve*>(
+      XYChartAddLineCurve(c, "l", 8, xs.data(), ys.data(), 2, 0xff0000, 2, CD_DASHED));
+  XYChartRefresh(c);
+  // a text at the data point (10, 0) sits where the x axis ends
+  XYText* t = XYChartAddText(c, "T", 10, 0, 0, 8);
+  XYChartRefresh(c);  // the layout gives the text the graph's viewport
+  int tx, ty, ax, ay;
+  t->getPixelPosition(&tx, &ty);
+  c->xAxis->valueToPixel(10, &ax, &ay);
+  EXPECT_NEAR(tx, ax, 1);
+  EXPECT_NEAR(ty, ay, 1);
+  const auto texts = [&]() {
+    int n = 0;
+    for (auto* node = *c->graph->textList(); node; node = node->next) n++;
+    return n;
+  };
+  EXPECT_TRUE(c->graph->contains(t));
+  EXPECT_EQ(texts(), 3);  // the subtitle, the title and this one
+  XYChartRemoveText(c, t);
+  EXPECT_EQ(texts(), 2);
+  // negative values are left alone
+  XYChartSetCurveStyle(c, line, -1, -1, 5, -1);
+  EXPECT_EQ(line->getWidth(), 5);
+  EXPECT_EQ(line->getStyle(), CD_DASHED);
+  EXPECT_EQ(line->getColour(), 0xff0000);
+  XYChartSetCurveStyle(c, line, 14, 0x00ff00, -1, CD_DOTTED);
+  EXPECT_EQ(line->getWidth(), 5);
+  EXPECT_EQ(line->getStyle(), CD_DOTTED);
+  EXPECT_EQ(static_cast<XYRasterText*>(line->getLabel())->getSize(), 14);
+  XYChartSetAxisFont(c, 1, 11, CD_TIMES_ROMAN, CD_BOLD, 0x202020);
+  EXPECT_EQ(c->yAxis->getColour(), 0x202020);
+  EXPECT_EQ(c->yLabels->getSize(), 11);
+  EXPECT_EQ(c->yTitle->getTypeface(), CD_TIMES_ROMAN);
+  XYChartSetAxisTitle(c, 0, "km", 3, "%.1f");
+  EXPECT_STREQ(c->xTitle->getText(), "km");
+  EXPECT_EQ(XYChartGetXDivisor(c), 1000);
+  EXPECT_STREQ(c->xSubdivision->getFormat(), "%.1f");
+  // the canvas swap, and back to the canvas of the first refresh
+  Picture other(300, 200);
+  EXPECT_EQ(XYChartSetCanvas(c, other.cv), p.cv);
+  EXPECT_EQ(XYChartGetCanvas(c), other.cv);
+  XYChartSetGeometry(c, 0.5, 0.0, 0.5, 1.0);
+  int vx0, vx1, vy0, vy1;
+  c->graph->getViewport(&vx0, &vx1, &vy0, &vy1);
+  EXPECT_EQ(vx0, 149);
+  XYChartRestore(c);
+  EXPECT_EQ(XYChartGetCanvas(c), p.cv);
+  c->graph->getViewport(&vx0, &vx1, &vy0, &vy1);
+  EXPECT_EQ(vx0, 0);
+  EXPECT_EQ(vx1, 299);
+  int x0, y0, x1, y1;
+  XYChartPlotArea(c, &x0, &y0, &x1, &y1);
+  EXPECT_EQ(x0, 44);  // 0.15 of 299
+  XYChartDestroy(c);
+}
+
 }  // namespace
