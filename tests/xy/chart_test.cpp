@@ -245,6 +245,40 @@ TEST(XYModel, MarkLegendSymbolSize) {
   EXPECT_EQ(cdMarkSize(CD_QUERY), 16);
 }
 
+// Scrolling the plot moves what it shows and repaints the uncovered band
+// on white before drawing the plot's contents there.
+TEST(XYModel, ScrollMovesThePlot) {
+  Picture p(300, 200);
+  XYChart* c = XYChartCreateOnCanvas(p.cv, {}, 0.15, 0.9, 0.15, 0.85, 0xf0f0f0, 0xc0c0c0, 1);
+  XYChartShowGrids(c, 1);
+  XYChartSetRanges(c, 0, 10, 0, 5, 5, 5);
+  const std::vector<double> xs{0, 3, 6, 10}, ys{1, 4, 2, 3};
+  XYChartAddLineCurve(c, "", 8, xs.data(), ys.data(), 4, 0xff0000, 1, 0);
+  XYChartRefresh(c);
+  int x0, y0, x1, y1;
+  XYChartPlotArea(c, &x0, &y0, &x1, &y1);
+  // the vertical grid lines near the top of the plot, where the curve is not
+  const int row = y1 - 3;
+  std::vector<int> lines;
+  for (int x = x0 + 12; x < x1 - 10; x++)
+    if (p.At(x, row) == 0xc0c0c0) lines.push_back(x);
+  ASSERT_GE(lines.size(), 3u);
+  c->graph->scroll(10, 0);
+  // (the curve and the axes are drawn again whole, as the data of the band
+  // asks; the grid only in the band)
+  for (int x : lines) {
+    EXPECT_EQ(p.At(x - 10, row), 0xc0c0c0) << x;
+    EXPECT_NE(p.At(x, row), 0xc0c0c0) << x;
+  }
+  // the band at the right was filled white and drawn again: no plot
+  // background (0xf0f0f0) is left in it
+  int background = 0;
+  for (int y = y0 + 1; y < y1; y++)
+    for (int x = x1 - 9; x < x1; x++) background += p.At(x, y) == 0xf0f0f0;
+  EXPECT_EQ(background, 0);
+  XYChartDestroy(c);
+}
+
 TEST(XYModel, ChartLayerOperations) {
   Picture p(300, 200);
   XYChart* c = XYChartCreateOnCanvas(p.cv, {}, 0.15, 0.9, 0.15, 0.85, 0xffffff, 0xc0c0c0, 1);
