@@ -11,6 +11,7 @@
 #include "headless/iupheadless.h"
 #include "iup.h"
 #include "iupcanvasfb.h"
+#include "iupdriver.h"
 #include "xychart.h"
 
 namespace {
@@ -18,6 +19,7 @@ namespace {
 class ChartOnElement : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (iup::CurrentDriver() == nullptr) iup::InstallDriver(iup::headless::NewDriver());
     iup::headless::Reset();
     IupOpen();
     iup::canvasfb::InstallHost();
