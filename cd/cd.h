@@ -242,6 +242,21 @@ cdDriver* cdContextDXF(void);
 cdDriver* cdContextDGN(void);
 #define CD_DGN cdContextDGN()
 
+/* ---- the PostScript driver ----
+ * data: the file name, then options "-p<paper 0..7>", "-w<mm>", "-h<mm>"
+ * (paper size), "-l<mm>", "-r<mm>", "-b<mm>", "-t<mm>" (margins, 25.4 each
+ * by default), "-s<dpi>" (300), "-e" (EPS) and "-d<mm>" (extra margin of
+ * the EPS bounding box). The file is complete when the canvas is killed. */
+cdDriver* cdContextPS(void);
+#define CD_PS cdContextPS()
+
+/* ---- the CD metafile driver ----
+ * data: "name [width_mm x height_mm] [pixels per mm]", e.g. "a.mf 100x50 4";
+ * cdPlay (CD_METAFILE, xmin, xmax, ymin, ymax, file name) plays a file back
+ * (cdmf.h plays one from memory). */
+cdDriver* cdContextMetafile(void);
+#define CD_METAFILE cdContextMetafile()
+
 #ifdef __cplusplus
 }
 #endif

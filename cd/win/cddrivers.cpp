@@ -21,8 +21,8 @@ void cdOpenDrivers(void) {
   cdListDriver(cdContextDXF());      /* CD_DXF */
   cdListDriver(cdContextDGN());      /* CD_DGN */
   cdListPlaceholder("CD_CGM", CD_DATA_TEXT);
-  cdListPlaceholder("CD_METAFILE", CD_DATA_TEXT);
-  cdListPlaceholder("CD_PS", CD_DATA_TEXT);
+  cdListDriver(cdContextMetafile()); /* CD_METAFILE */
+  cdListDriver(cdContextPS());       /* CD_PS */
   cdListPlaceholder("CD_CLIPBOARD", CD_DATA_TEXT);
   cdListDriver(cdContextNativeWindow()); /* CD_NATIVEWINDOW */
   cdListPlaceholder("CD_PRINTER", CD_DATA_TEXT);
