@@ -392,26 +392,35 @@ void PolygonSet(Reader& r, const Vec* p, const int* flags, int n) {
   if (!r.edge_visible) return;
   EdgeAttributes(r);
   /* each visible edge: to the next point, or back to the sub-polygon's
-   * first point; runs of connected visible edges go as one figure */
+   * first point (the last point closes the last sub-polygon); a run of
+   * connected visible edges is one figure, closed when it comes back to
+   * where it started */
+  std::vector<int>& run = r.flags_scratch;
+  auto draw_run = [&](bool closed) {
+    if (run.size() < 2) return;
+    cdBegin(closed ? CD_CLOSED_LINES : CD_OPEN_LINES);
+    for (size_t k = 0; k + (closed ? 1 : 0) < run.size(); k++)
+      cdVertex(MapX(r, p[run[k]].x), MapY(r, p[run[k]].y));
+    cdEnd();
+  };
   int first = 0;
-  bool open = false;
+  run.clear();
   for (int i = 0; i < n; i++) {
     bool closing = flags[i] == 2 || flags[i] == 3 || i == n - 1;
     int to = closing ? first : i + 1;
-    bool visible = flags[i] == 1 || flags[i] == 3 || (i == n - 1 && flags[i] != 0 && flags[i] != 2);
+    bool visible = flags[i] == 1 || flags[i] == 3;
     if (visible) {
-      if (!open) {
-        cdBegin(CD_OPEN_LINES);
-        cdVertex(MapX(r, p[i].x), MapY(r, p[i].y));
-        open = true;
-      }
-      cdVertex(MapX(r, p[to].x), MapY(r, p[to].y));
+      if (run.empty()) run.push_back(i);
+      run.push_back(to);
+    } else {
+      draw_run(false);
+      run.clear();
     }
-    if (open && (!visible || closing)) {
-      cdEnd();
-      open = false;
+    if (closing) {
+      draw_run(!run.empty() && run.front() == run.back());
+      run.clear();
+      first = i + 1;
     }
-    if (closing) first = i + 1;
   }
 }
 

@@ -98,6 +98,7 @@ struct Reader {
   /* buffers reused between elements */
   std::vector<Vec> points;
   std::vector<int> flags;
+  std::vector<int> flags_scratch;
   std::vector<uint32_t> cells; /* 0x00RRGGBB */
   std::vector<unsigned char> plane_r, plane_g, plane_b;
   std::string string;
