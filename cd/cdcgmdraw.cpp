@@ -34,6 +34,8 @@ double Normalised(double a) {
 
 bool Visible(const Reader& r, double xmin, double xmax, double ymin, double ymax) {
   if (!(xmin <= xmax && ymin <= ymax)) return false; /* NaN included */
+  if (!std::isfinite(xmin) || !std::isfinite(xmax) || !std::isfinite(ymin) || !std::isfinite(ymax))
+    return false;
   return !(xmax < r.cull_x1 || xmin > r.cull_x2 || ymax < r.cull_y1 || ymin > r.cull_y2);
 }
 
@@ -298,9 +300,14 @@ void SelectFont(Reader& r) {
     }
 }
 
-/* the character height in points of 0.353 mm on this canvas */
+/* The character height in points of 0.353 mm on this canvas. Heights
+ * beyond twice the canvas are cut there: glyphs that size show nothing
+ * more and would cost seconds to render. */
 void SetFont(Reader& r) {
   double h = MapLength(r, r.char_height);
+  int w = 0, ch = 0;
+  cdGetCanvasSize(&w, &ch, nullptr, nullptr);
+  h = std::min(h, 2.0 * std::max({w, ch, 32}));
   double points = std::floor(h / r.ppmm_y / 0.353 + 0.5);
   int size = points < 1 ? 1 : (points > kMaxFontPoints ? kMaxFontPoints : int(points));
   cdFont(r.text_face, r.text_style, size);

@@ -11,6 +11,8 @@
 
 #include "cdcgm.h"
 #include "cgm_files.h"
+#include "picture.h"
+#include "picture.h"
 
 namespace {
 
@@ -63,6 +65,24 @@ TEST(CgmGolden, Binary) {
 }
 TEST(CgmGolden, ClearText) {
   Check("small.cgmt", " -t");
+}
+
+// variety.cgm (make_fixtures.py: real VDC, indexed colours at 16 bits,
+// circles, arcs, polygon sets, run-length cells, appended and restricted
+// text) drawn on a 200 x 150 canvas; the reference was looked at.
+TEST(CgmGolden, VarietyPicture) {
+  cgmtest::Picture p(200, 150, 2);
+  ASSERT_NE(p.cv, nullptr);
+  std::string file = std::string(VARKO_TEST_DATA) + "/variety.cgm";
+  ASSERT_EQ(cdPlay(CD_CGM, 0, 200, 0, 150, (void*)file.c_str()), CD_OK);
+  std::string golden = std::string(VARKO_TEST_DATA) + "/golden/variety.ppm";
+  if (std::getenv("CGM_REGENERATE_GOLDENS")) {
+    p.SavePpm(golden);
+    return;
+  }
+  std::string want = cgmtest::ReadFile(golden);
+  ASSERT_FALSE(want.empty()) << "missing golden " << golden;
+  EXPECT_TRUE(p.Ppm() == want) << "variety.cgm draws differently";
 }
 
 }  // namespace
