@@ -1,6 +1,6 @@
 // libFuzzer target for the CGM player, one build per encoding chosen by
 // VARKO_CGM_ENCODING (1 binary, 2 clear text): the input is played from
-// memory into a fresh RGB image canvas with every play callback set. A
+// memory into an RGB image canvas with every play callback set. A
 // binary input that does not start with BEGIN METAFILE gets that element in
 // front, a clear-text input that would be taken for binary gets a comment.
 #include <cstdint>
@@ -65,15 +65,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (VARKO_CGM_ENCODING == 2 && binary) input = {'%', '%', ' '};
   input.insert(input.end(), data, data + size);
 
+  /* one canvas for every input, brought back to its first state after each
+   * play (a fresh canvas would load its font each time) */
   const int w = 64, h = 48;
-  std::vector<unsigned char> r(w * h, 255), g(r), b(r);
-  char canvas_data[128];
-  std::snprintf(canvas_data, sizeof canvas_data, "%dx%d %p %p %p", w, h, (void*)r.data(),
-                (void*)g.data(), (void*)b.data());
-  cdCanvasHandle cv = cdCreateCanvas(CD_IMAGERGB, canvas_data);
+  static std::vector<unsigned char> r(w * h, 255), g(r), b(r);
+  static cdCanvasHandle cv = [] {
+    char canvas_data[128];
+    std::snprintf(canvas_data, sizeof canvas_data, "%dx%d %p %p %p", w, h, (void*)r.data(),
+                  (void*)g.data(), (void*)b.data());
+    return cdCreateCanvas(CD_IMAGERGB, canvas_data);
+  }();
   if (!cv) return 0;
   cdActivate(cv);
+  cdState* first = cdSaveState();
   cdPlayCGMMemory(input.data(), input.size(), 0, w, 0, h);
-  cdKillCanvas(cv);
+  cdRestoreState(first);
+  cdClear();
   return 0;
 }
