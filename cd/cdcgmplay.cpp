@@ -536,7 +536,8 @@ int Execute(Reader& r, Params& p, int cls, int id, bool relative) {
 }
 
 /* one play from memory into the active canvas */
-int Play(const unsigned char* data, size_t size, int xmin, int xmax, int ymin, int ymax) {
+int Play(const unsigned char* data, size_t size, int xmin, int xmax, int ymin, int ymax,
+         bool terminated) {
   cdCanvasHandle canvas = cdActiveCanvas();
   if (!canvas) return CD_ERROR;
   if (xmin == 0 && xmax == 0 && ymin == 0 && ymax == 0)
@@ -562,7 +563,7 @@ int Play(const unsigned char* data, size_t size, int xmin, int xmax, int ymin, i
   if (binary)
     PlayBinary(*r, data, size);
   else
-    PlayClearText(*r, data, size);
+    PlayClearText(*r, data, size, terminated);
   FlushText(*r);
   delete r;
   return CD_OK;
@@ -573,23 +574,29 @@ int PlayFile(int xmin, int xmax, int ymin, int ymax, void* data) {
   if (!name) return CD_ERROR;
   FILE* f = std::fopen(name, "rb");
   if (!f) return CD_ERROR;
+  /* the whole file and a 0 after it, read at once */
   std::vector<unsigned char> bytes;
+  long size = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
+  std::rewind(f);
   try {
-    unsigned char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-      bytes.insert(bytes.end(), buffer, buffer + n);
+    if (size >= 0) bytes.resize(size_t(size) + 1);
+    size_t n = size > 0 ? std::fread(bytes.data(), 1, size_t(size), f) : 0;
+    if (size < 0 || n != size_t(size)) {
+      std::fclose(f);
+      return CD_ERROR;
+    }
   } catch (const std::bad_alloc&) {
     std::fclose(f);
     return CD_ERROR;
   }
   std::fclose(f);
-  return Play(bytes.data(), bytes.size(), xmin, xmax, ymin, ymax);
+  bytes[size_t(size)] = 0;
+  return Play(bytes.data(), size_t(size), xmin, xmax, ymin, ymax, true);
 }
 
 }  // namespace cdcgm
 
 int cdPlayCGMMemory(const unsigned char* data, size_t size, int xmin, int xmax, int ymin,
                     int ymax) {
-  return cdcgm::Play(data, size, xmin, xmax, ymin, ymax);
+  return cdcgm::Play(data, size, xmin, xmax, ymin, ymax, false);
 }

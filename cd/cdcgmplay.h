@@ -158,7 +158,8 @@ void Counter(Reader& r, size_t position);
 
 /* the two decoders: run a whole metafile from memory */
 void PlayBinary(Reader& r, const unsigned char* data, size_t size);
-void PlayClearText(Reader& r, const unsigned char* data, size_t size);
+/* terminated: data[size] can be read and is 0 (no copy is needed) */
+void PlayClearText(Reader& r, const unsigned char* data, size_t size, bool terminated);
 
 /* ---- callbacks ---- */
 cdCallback Callback(int cb);

@@ -6,8 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <iterator>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 
 #include "cdcgmplay.h"
 
@@ -74,35 +75,77 @@ const struct {
                  {"domainring", {6, 0, false}},     {"message", {7, 1, false}},
                  {"appldata", {7, 2, false}}};
 
-/* underscores and dollar signs dropped, lower case */
-std::string Normalised(const char* s, size_t n) {
-  std::string out;
-  out.reserve(n);
-  for (size_t i = 0; i < n; i++) {
+/* Underscores and dollar signs dropped, lower case, into out (which holds
+ * kWordMax characters); words longer than that come out cut and match
+ * nothing. Returns the length. */
+constexpr size_t kWordMax = 40;
+size_t Normalise(const char* s, size_t n, char* out) {
+  size_t k = 0;
+  for (size_t i = 0; i < n && k < kWordMax; i++) {
     char c = s[i];
     if (c == '_' || c == '$') continue;
-    out += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    out[k++] = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
   }
-  return out;
+  return n > kWordMax * 2 ? 0 : k;
 }
 
-const std::unordered_map<std::string, Keyword>& KeywordTable() {
-  static const std::unordered_map<std::string, Keyword> table = [] {
-    std::unordered_map<std::string, Keyword> t;
-    for (const auto& k : kKeywords) t[Normalised(k.word, std::strlen(k.word))] = k.k;
-    return t;
-  }();
+/* The keywords in an open-addressed table by an FNV-1a hash of their
+ * normalised form. */
+struct KeywordTable {
+  static constexpr unsigned kSlots = 512;
+  std::string words[kSlots];
+  Keyword keys[kSlots];
+  static unsigned Hash(std::string_view w) {
+    unsigned h = 2166136261u;
+    for (char c : w) h = (h ^ (unsigned char)c) * 16777619u;
+    return h;
+  }
+  KeywordTable() {
+    for (const auto& k : kKeywords) {
+      char buffer[kWordMax];
+      std::string_view w(buffer, Normalise(k.word, std::strlen(k.word), buffer));
+      unsigned i = Hash(w) % kSlots;
+      while (!words[i].empty()) i = (i + 1) % kSlots;
+      words[i] = w;
+      keys[i] = k.k;
+    }
+  }
+  const Keyword* Find(std::string_view w) const {
+    if (w.empty()) return nullptr;
+    for (unsigned i = Hash(w) % kSlots; !words[i].empty(); i = (i + 1) % kSlots)
+      if (words[i] == w) return &keys[i];
+    return nullptr;
+  }
+};
+
+const KeywordTable& Keywords() {
+  static const KeywordTable table;
   return table;
 }
 
-bool Separator(char c) {
-  return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\v' || c == '\f' || c == ',';
+/* character classes: separators (blanks and commas), brackets, element
+ * ends, comment marks, quotes */
+enum : unsigned char { kSep = 1, kBracket = 2, kEnd = 4, kComment = 8, kQuote = 16 };
+struct Classes {
+  unsigned char of[256] = {};
+  constexpr Classes() {
+    for (unsigned char c : {' ', '\r', '\n', '\t', '\v', '\f', ','}) of[c] = kSep;
+    of[(unsigned char)'('] = of[(unsigned char)')'] = kBracket;
+    of[(unsigned char)';'] = of[(unsigned char)'/'] = kEnd;
+    of[(unsigned char)'%'] = kComment;
+    of[(unsigned char)'"'] = of[(unsigned char)'\''] = kQuote;
+  }
+};
+constexpr Classes kClasses;
+inline unsigned char ClassOf(char c) {
+  return kClasses.of[(unsigned char)c];
 }
+
 bool KeywordChar(char c) {
-  return c && !Separator(c) && c != '/' && c != ';' && c != '%' && c != '"' && c != '(' && c != ')';
+  return c && !(ClassOf(c) & (kSep | kBracket | kEnd | kComment)) && c != '"';
 }
 bool WordChar(char c) {
-  return c && !Separator(c) && c != '/' && c != ';' && c != '%' && c != '"' && c != '\'';
+  return c && !(ClassOf(c) & (kSep | kEnd | kComment | kQuote));
 }
 
 struct Source {
@@ -110,12 +153,14 @@ struct Source {
   size_t n, pos = 0;
 
   /* blanks, commas and comments from "%" to the next "%" */
-  void SkipSeparators() {
+  void SkipSeparators() { Skip(kSep); }
+  /* characters of the classes given, and comments */
+  void Skip(unsigned char classes) {
     while (pos < n) {
-      char c = s[pos];
-      if (Separator(c)) {
+      unsigned char k = ClassOf(s[pos]);
+      if (k & classes) {
         pos++;
-      } else if (c == '%') {
+      } else if (k == kComment) {
         const char* close = static_cast<const char*>(std::memchr(s + pos + 1, '%', n - pos - 1));
         pos = close ? size_t(close - s) + 1 : n;
       } else {
@@ -159,15 +204,7 @@ struct TxtParams final : Params {
   Source& t;
   TxtParams(Reader& reader, Source& text) : r(reader), t(text) {}
 
-  void SkipBrackets() {
-    for (;;) {
-      t.SkipSeparators();
-      if (t.pos < t.n && (t.s[t.pos] == '(' || t.s[t.pos] == ')'))
-        t.pos++;
-      else
-        return;
-    }
-  }
+  void SkipBrackets() { t.Skip(kSep | kBracket); }
   bool More() override {
     if (bad) return false;
     SkipBrackets();
@@ -180,13 +217,26 @@ struct TxtParams final : Params {
       bad = true;
       return 0;
     }
-    char* end = nullptr;
-    double v = std::strtod(t.s + t.pos, &end);
-    if (end == t.s + t.pos) {
-      bad = true;
-      return 0;
+    /* whole numbers of up to 15 digits directly, anything else by strtod */
+    const char* p = t.s + t.pos;
+    const char* q = p + (*p == '-' || *p == '+');
+    long long whole = 0;
+    int digits = 0;
+    while (*q >= '0' && *q <= '9' && digits < 15) whole = whole * 10 + (*q++ - '0'), digits++;
+    double v;
+    if (digits > 0 && !(*q >= '0' && *q <= '9') && *q != '.' && *q != 'e' && *q != 'E' &&
+        *q != 'x' && *q != 'X') {
+      v = double(*p == '-' ? -whole : whole);
+      t.pos = size_t(q - t.s);
+    } else {
+      char* end = nullptr;
+      v = std::strtod(p, &end);
+      if (end == p) {
+        bad = true;
+        return 0;
+      }
+      t.pos = size_t(end - t.s);
     }
-    t.pos = size_t(end - t.s);
     SkipBrackets();
     return v;
   }
@@ -204,7 +254,8 @@ struct TxtParams final : Params {
     t.SkipSeparators();
     size_t start = t.pos;
     while (t.pos < t.n && WordChar(t.s[t.pos])) t.pos++;
-    std::string w = Normalised(t.s + start, t.pos - start);
+    char buffer[kWordMax];
+    std::string_view w(buffer, Normalise(t.s + start, t.pos - start, buffer));
     for (int i = 0; i < count; i++)
       if (w == words[i]) return i;
     bad = true;
@@ -280,15 +331,17 @@ struct TxtParams final : Params {
 
 }  // namespace
 
-void PlayClearText(Reader& r, const unsigned char* data, size_t size) {
-  std::string copy;
-  try {
-    copy.assign(reinterpret_cast<const char*>(data), size);
-  } catch (const std::bad_alloc&) {
-    return;
+void PlayClearText(Reader& r, const unsigned char* data, size_t size, bool terminated) {
+  std::string copy; /* a terminated copy when the caller's data is not */
+  if (!terminated) {
+    try {
+      copy.assign(reinterpret_cast<const char*>(data), size);
+    } catch (const std::bad_alloc&) {
+      return;
+    }
   }
-  Source t{copy.c_str(), copy.size()};
-  const auto& table = KeywordTable();
+  Source t{terminated ? reinterpret_cast<const char*>(data) : copy.c_str(), size};
+  const KeywordTable& table = Keywords();
   for (;;) {
     /* stray terminators, brackets and strings between elements */
     for (;;) {
@@ -304,12 +357,14 @@ void PlayClearText(Reader& r, const unsigned char* data, size_t size) {
     }
     size_t start = t.pos;
     while (t.pos < t.n && KeywordChar(t.s[t.pos])) t.pos++;
-    auto found = table.find(Normalised(t.s + start, t.pos - start));
-    if (found == table.end()) { /* unknown: skipped with its parameters */
+    char buffer[kWordMax];
+    const Keyword* found =
+        table.Find(std::string_view(buffer, Normalise(t.s + start, t.pos - start, buffer)));
+    if (!found) { /* unknown: skipped with its parameters */
       t.SkipToEnd();
       continue;
     }
-    const Keyword& k = found->second;
+    const Keyword& k = *found;
     TxtParams p(r, t);
     int stop = Execute(r, p, k.cls, k.id, k.relative);
     Counter(r, t.pos);
