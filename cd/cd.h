@@ -224,6 +224,7 @@ int cdRegisterCallback(cdDriver* context, int cb, cdCallback func);
  * "%dx%d" alone makes the canvas allocate white planes. */
 cdDriver* cdContextImageRGB(void);
 #define CD_IMAGERGB cdContextImageRGB()
+
 /* The planes of an RGB image canvas; 0 (and nulls) when the canvas is of
  * another driver. Outputs may be null. */
 int cdImageRGBPlanes(cdCanvasHandle canvas, int* w, int* h, unsigned char** r,
@@ -256,6 +257,13 @@ cdDriver* cdContextPS(void);
  * (cdmf.h plays one from memory). */
 cdDriver* cdContextMetafile(void);
 #define CD_METAFILE cdContextMetafile()
+
+/* ---- the CGM driver ----
+ * data: "NAME [WxH] [RES] [-t] [-pBITS]": file name, size in millimetres,
+ * pixels per millimetre (1), clear text, VDC integer precision; the player
+ * and its callbacks are in cdcgm.h. */
+cdDriver* cdContextCGM(void);
+#define CD_CGM cdContextCGM()
 
 #ifdef __cplusplus
 }

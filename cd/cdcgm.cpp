@@ -579,7 +579,12 @@ cdDriver cgm_driver = {
     CD_CAP_ALL & ~(CD_CAP_CLEAR | CD_CAP_CLIPPOLY | CD_CAP_VECTORTEXT | CD_CAP_IMAGERGBA |
                    CD_CAP_GETIMAGERGB | CD_CAP_IMAGESRV | CD_CAP_WRITEMODE | CD_CAP_WD |
                    CD_CAP_FONTDIM | CD_CAP_TEXTSIZE | CD_CAP_TEXTORIENTATION | CD_CAP_PALETTE),
-    CreateCanvas, FillOperations, cdcgm::PlayFile, cdcgm::RegisterCallback};
+    CreateCanvas,
+    FillOperations,
+    cdcgm::PlayFile,
+    cdcgm::RegisterCallback,
+    "CD_CGM",
+    CD_DATA_TEXT};
 
 }  // namespace
 

@@ -17,11 +17,11 @@
 extern "C" {
 #endif
 
-cdDriver* cdContextCGM(void);
-#define CD_CGM cdContextCGM()
+/* CD_CGM itself (cdContextCGM) is declared in cd.h with the other drivers. */
 
-/* play callbacks of CD_CGM (CD_SIZECB is 0); each receives the CD_CGM
- * context first and stops the play by returning CDPLAY_ABORT */
+/* Play callbacks of CD_CGM (CD_SIZECB is 0, a cdSizeCallback that receives
+ * the active canvas); the others receive the CD_CGM context first. Each
+ * stops the play by returning CDPLAY_ABORT. */
 enum {
   CD_CGMCOUNTERCB = 1,
   CD_CGMSCLMDECB = 2,
@@ -31,21 +31,19 @@ enum {
   CD_CGMBEGMTFCB = 6
 };
 
-typedef int (*cdCGMSizeCB)(cdDriver* context, int w, int h, double w_mm, double h_mm);
 /* the file position as a percentage of the file size */
-typedef int (*cdCGMCounterCB)(cdDriver* context, double percent);
+typedef int (*cdCGMCounterCB)(void* context, double percent);
 /* may change the draw mode and the metric factor */
-typedef int (*cdCGMSclMdeCB)(cdDriver* context, short scaling_mode, short* draw_mode,
-                             double* factor);
+typedef int (*cdCGMSclMdeCB)(void* context, short scaling_mode, short* draw_mode, double* factor);
 /* may change the extent before it is applied */
-typedef int (*cdCGMVdcExtCB)(cdDriver* context, short vdc_type, double* x1, double* y1, double* x2,
+typedef int (*cdCGMVdcExtCB)(void* context, short vdc_type, double* x1, double* y1, double* x2,
                              double* y2);
-typedef int (*cdCGMBegPictCB)(cdDriver* context, const char* name);
-typedef int (*cdCGMBegPictBCB)(cdDriver* context, double one_x, double one_y, double sx, double sy,
+typedef int (*cdCGMBegPictCB)(void* context, char* name);
+typedef int (*cdCGMBegPictBCB)(void* context, double one_x, double one_y, double sx, double sy,
                                double factor_x, double factor_y, int draw_mode, double vxmin,
                                double vymin, double vxmax, double vymax);
 /* may change the cull rectangle */
-typedef int (*cdCGMBegMtfCB)(cdDriver* context, int* xmin, int* ymin, int* xmax, int* ymax);
+typedef int (*cdCGMBegMtfCB)(void* context, int* xmin, int* ymin, int* xmax, int* ymax);
 
 /* Plays a metafile held in memory into the active canvas, as cdPlay does
  * with a file. Returns CD_OK, or CD_ERROR for an empty rectangle on a

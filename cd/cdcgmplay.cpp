@@ -124,7 +124,7 @@ int BeginPicture(Reader& r, Params& p) {
   r.first_picture = false;
   cdClip(CD_CLIPAREA);
   if (cdCallback cb = Callback(CD_CGMBEGPICTCB))
-    if (As<cdCGMBegPictCB>(cb)(CD_CGM, name.c_str()) == CDPLAY_ABORT) return 1;
+    if (As<cdCGMBegPictCB>(cb)(CD_CGM, name.data()) == CDPLAY_ABORT) return 1;
   return 0;
 }
 
@@ -148,7 +148,7 @@ int BeginPictureBody(Reader& r) {
       w_mm = r.vdc_type == 0 ? r.factor * w : dw * r.factor;
       h_mm = r.vdc_type == 0 ? r.factor * h : dh * r.factor;
     }
-    if (As<cdCGMSizeCB>(cb)(CD_CGM, w, h, w_mm, h_mm) == CDPLAY_ABORT) return 1;
+    if (As<cdSizeCallback>(cb)(cdActiveCanvas(), w, h, w_mm, h_mm) == CDPLAY_ABORT) return 1;
   }
   return 0;
 }

@@ -20,7 +20,7 @@ void cdOpenDrivers(void) {
   cdListDriver(cdContextImageRGB()); /* CD_IMAGERGB */
   cdListDriver(cdContextDXF());      /* CD_DXF */
   cdListDriver(cdContextDGN());      /* CD_DGN */
-  cdListPlaceholder("CD_CGM", CD_DATA_TEXT);
+  cdListDriver(cdContextCGM());      /* CD_CGM */
   cdListDriver(cdContextMetafile()); /* CD_METAFILE */
   cdListDriver(cdContextPS());       /* CD_PS */
   cdListPlaceholder("CD_CLIPBOARD", CD_DATA_TEXT);

@@ -13,26 +13,26 @@
 
 namespace {
 
-int Counter(cdDriver*, double) {
+int Counter(void*, double) {
   return CDPLAY_GO;
 }
-int Size(cdDriver*, int, int, double, double) {
+int Size(cdCanvasHandle, int, int, double, double) {
   return CDPLAY_GO;
 }
-int Scaling(cdDriver*, short, short*, double*) {
+int Scaling(void*, short, short*, double*) {
   return CDPLAY_GO;
 }
-int Extent(cdDriver*, short, double*, double*, double*, double*) {
+int Extent(void*, short, double*, double*, double*, double*) {
   return CDPLAY_GO;
 }
-int Picture(cdDriver*, const char*) {
+int Picture(void*, char*) {
   return CDPLAY_GO;
 }
-int Body(cdDriver*, double, double, double, double, double, double, int, double, double, double,
+int Body(void*, double, double, double, double, double, double, int, double, double, double,
          double) {
   return CDPLAY_GO;
 }
-int Metafile(cdDriver*, int*, int*, int*, int*) {
+int Metafile(void*, int*, int*, int*, int*) {
   return CDPLAY_GO;
 }
 
