@@ -114,7 +114,8 @@ TEST(CgmWriter, ExtentIsTheClipAreaWhenOneWasSet) {
     cdClipArea(5, 40, 6, 30);
     cdLine(0, 0, 300, 200);
   });
-  const Element* ext = Find(Body(bytes), 2, 6);
+  std::vector<Element> els = Body(bytes);
+  const Element* ext = Find(els, 2, 6);
   ASSERT_NE(ext, nullptr);
   EXPECT_EQ(ext->params, std::string("\0\x05\0\x06\0\x28\0\x1e", 8));
 }
@@ -156,7 +157,8 @@ TEST(CgmWriter, ThirtyTwoBitPrecisionWithoutSize) {
 
 TEST(CgmWriter, SixteenBitVdcIsClamped) {
   std::string bytes = Write("clamp.cgm", "100x100", [] { cdLine(-40000, 5, 40000, 6); });
-  const Element* line = Find(Body(bytes), 4, 1);
+  std::vector<Element> els = Body(bytes);
+  const Element* line = Find(els, 4, 1);
   ASSERT_NE(line, nullptr);
   EXPECT_EQ(Be16(line->params, 0), -32768);
   EXPECT_EQ(Be16(line->params, 4), 32767);
@@ -272,7 +274,8 @@ TEST(CgmWriter, ImagesAreCellArraysFromTheTopRow) {
     unsigned char r[6] = {1, 2, 3, 4, 5, 6}, g[6] = {0}, b[6] = {9, 9, 9, 9, 9, 9};
     cdPutImageRectRGB(3, 2, r, g, b, 10, 20, 3, 2, 0, 0, 0, 0);
   });
-  const Element* cells = Find(Body(bytes), 4, 9);
+  std::vector<Element> els = Body(bytes);
+  const Element* cells = Find(els, 4, 9);
   ASSERT_NE(cells, nullptr);
   // P (10, 22), Q (13, 20), R (13, 22), nx 3, ny 2, precision 8, packed
   std::string head("\0\x0a\0\x16\0\x0d\0\x14\0\x0d\0\x16\0\3\0\2\0\x08\0\1", 20);
