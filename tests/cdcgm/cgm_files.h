@@ -9,18 +9,31 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <string>
 #include <vector>
 
 namespace cgmtest {
 
+// A folder of this test process, removed when it ends (kept when
+// CGM_KEEP_SCRATCH is set, for looking at the files).
 inline std::string ScratchDir() {
-  static std::string dir = [] {
-    char templ[] = "/tmp/cdcgm_test_XXXXXX";
-    const char* made = mkdtemp(templ);
-    return std::string(made ? made : "/tmp");
-  }();
-  return dir;
+  struct Dir {
+    std::string path;
+    Dir() {
+      char templ[] = "/tmp/cdcgm_test_XXXXXX";
+      const char* made = mkdtemp(templ);
+      path = made ? made : "";
+    }
+    ~Dir() {
+      std::error_code ignored;
+      if (!path.empty() && !std::getenv("CGM_KEEP_SCRATCH"))
+        std::filesystem::remove_all(path, ignored);
+    }
+  };
+  static Dir dir;
+  return dir.path.empty() ? std::string("/tmp") : dir.path;
 }
 
 inline std::string Scratch(const std::string& name) {

@@ -310,4 +310,10 @@ TEST(CgmWriter, ClearTextLayout) {
   EXPECT_EQ(text.substr(text.size() - 16), "END_PIC;\nENDMF;\n");
 }
 
+TEST(CgmWriter, FileThatCannotBeOpenedMakesNoCanvas) {
+  EXPECT_EQ(cdCreateCanvas(CD_CGM, (void*)"/nonexistent/folder/x.cgm"), nullptr);
+  EXPECT_EQ(cdCreateCanvas(CD_CGM, (void*)"/nonexistent/folder/x.cgm -t"), nullptr);
+  EXPECT_EQ(cdCreateCanvas(CD_CGM, nullptr), nullptr);
+}
+
 }  // namespace
