@@ -7,6 +7,8 @@
 #ifndef VARKO_CD_H
 #define VARKO_CD_H
 
+#include <stddef.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -264,6 +266,15 @@ cdDriver* cdContextMetafile(void);
  * and its callbacks are in cdcgm.h. */
 cdDriver* cdContextCGM(void);
 #define CD_CGM cdContextCGM()
+
+/* ---- the Windows metafile driver ----
+ * data: "NAME WxH [RES]": file name, size in pixels, pixels per millimetre
+ * (3.78). cdPlay takes a file name; cdPlayWMFMemory plays a metafile
+ * (placeable or standard) held in memory on the active canvas. */
+cdDriver* cdContextWMF(void);
+#define CD_WMF cdContextWMF()
+int cdPlayWMFMemory(const unsigned char* data, size_t size, int xmin, int xmax, int ymin,
+                    int ymax);
 
 #ifdef __cplusplus
 }

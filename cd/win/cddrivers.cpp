@@ -26,6 +26,6 @@ void cdOpenDrivers(void) {
   cdListPlaceholder("CD_CLIPBOARD", CD_DATA_TEXT);
   cdListDriver(cdContextNativeWindow()); /* CD_NATIVEWINDOW */
   cdListPlaceholder("CD_PRINTER", CD_DATA_TEXT);
-  cdListPlaceholder("CD_WMF", CD_DATA_TEXT);
+  cdListDriver(cdContextWMF());       /* CD_WMF */
   cdListPlaceholder("CD_EMF", CD_DATA_TEXT);
 }
