@@ -184,16 +184,6 @@ void UseFont(Writer* w) {
   w->font_selected = f;
 }
 
-void Grow(Writer* w, int x1, int y1, int x2, int y2) {
-  if (w->bxmax < w->bxmin) {
-    w->bxmin = std::min(x1, x2), w->bxmax = std::max(x1, x2);
-    w->bymin = std::min(y1, y2), w->bymax = std::max(y1, y2);
-    return;
-  }
-  w->bxmin = std::min({w->bxmin, x1, x2}), w->bxmax = std::max({w->bxmax, x1, x2});
-  w->bymin = std::min({w->bymin, y1, y2}), w->bymax = std::max({w->bymax, y1, y2});
-}
-
 /* ---- operations ---- */
 
 Writer* W(cdCanvas* cv) {
@@ -514,7 +504,6 @@ void Writer::Install(cdOperations& o) {
   o.TextOrientation = OpTextOrientation;
   o.Background = OpBackground;
   o.Foreground = OpForeground;
-  (void)Grow;
 }
 
 }  // namespace cdgdi

@@ -1,6 +1,5 @@
-/* The drawing half of the Windows metafile drivers: canvas operations
- * turned into GDI records, in the Windows metafile encoding (16-bit
- * records, CD_WMF) or the enhanced one (CD_EMF). Pens, brushes and fonts
+/* The drawing half of the Windows metafile driver: canvas operations
+ * turned into 16-bit Windows metafile records. Pens, brushes and fonts
  * are created when a primitive first needs them and deleted when replaced,
  * as a device context would hold them. */
 #ifndef VARKO_CDGDIWRITER_H
@@ -16,15 +15,12 @@ namespace cdgdi {
 
 struct Writer {
   cdCanvas* cv = nullptr;
-  bool emf = false; /* enhanced records, else Windows metafile records */
   std::string name;
   Bytes records; /* every record after the header */
   uint32_t record_count = 0;
   uint32_t largest_record = 0; /* in 16-bit words (WMF) */
   std::vector<bool> slots;     /* object table, true where an object lives */
   size_t max_objects = 0;
-  /* the bounds of everything drawn (EMF header), device pixels */
-  int bxmin = 0, bymin = 0, bxmax = -1, bymax = -1;
 
   struct Pen {
     int style = -1, width = 0;
