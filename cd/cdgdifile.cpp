@@ -16,6 +16,7 @@ bool ParseCreation(const char* data, cdCanvas* cv, std::string& name) {
   int w = 0, h = 0;
   double res = 3.78;
   int n = std::sscanf(data, "%1023s %dx%d %lf", file, &w, &h, &res);
+  if (n >= 1 && std::strlen(file) >= sizeof file - 1) return false; /* a cut name */
   if (n < 3 || w <= 0 || h <= 0 || !(res > 0) || !std::isfinite(res)) return false;
   name = file;
   cv->w = w;

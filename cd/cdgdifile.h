@@ -32,7 +32,8 @@ struct Bytes {
     u8(v & 0xFF);
     u8((v >> 8) & 0xFF);
   }
-  void i16(int v) { u16(unsigned(int16_t(v)) & 0xFFFF); }
+  /* coordinates beyond the 16-bit range are held at its ends rather than wrapped */
+  void i16(int v) { u16(unsigned(int16_t(v < -32768 ? -32768 : v > 32767 ? 32767 : v)) & 0xFFFF); }
   void u32(uint32_t v) {
     u16(v & 0xFFFF);
     u16(v >> 16);

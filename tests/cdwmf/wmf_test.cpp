@@ -56,6 +56,19 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
+struct Rgb {
+  std::vector<unsigned char> r, g, b;
+  cdCanvasHandle cv = nullptr;
+  Rgb(int w, int h) : r(size_t(w) * h, 255), g(size_t(w) * h, 255), b(size_t(w) * h, 255) {
+    char data[128];
+    std::snprintf(data, sizeof data, "%dx%d %p %p %p", w, h, (void*)r.data(), (void*)g.data(),
+                  (void*)b.data());
+    cv = cdCreateCanvas(CD_IMAGERGB, data);
+    cdActivate(cv);
+  }
+  ~Rgb() { cdKillCanvas(cv); }
+};
+
 constexpr int kW = 400, kH = 300;
 
 /* lines in every style and several widths, a filled and a hatched polygon,
@@ -133,19 +146,6 @@ std::string WriteScene(const Scratch& s) {
   return path;
 }
 
-struct Rgb {
-  std::vector<unsigned char> r, g, b;
-  cdCanvasHandle cv = nullptr;
-  Rgb(int w, int h) : r(size_t(w) * h, 255), g(size_t(w) * h, 255), b(size_t(w) * h, 255) {
-    char data[128];
-    std::snprintf(data, sizeof data, "%dx%d %p %p %p", w, h, (void*)r.data(), (void*)g.data(),
-                  (void*)b.data());
-    cv = cdCreateCanvas(CD_IMAGERGB, data);
-    cdActivate(cv);
-  }
-  ~Rgb() { cdKillCanvas(cv); }
-};
-
 std::string OurPicture(const Scratch& s) {
   Rgb img(kW, kH);
   Scene();
@@ -193,6 +193,22 @@ TEST(Wmf, PlaceableHeaderOfA100By50Canvas) {
   EXPECT_EQ(word(14) | word(15) << 16, (bytes.size() - 22) / 2);
 }
 
+TEST(Wmf, CoordinatesBeyondSixteenBitsAreHeldNotWrapped) {
+  Scratch s;
+  std::string path = s.Path("far.wmf");
+  std::string data = path + " 100x100";
+  cdCanvasHandle cv = cdCreateCanvas(CD_WMF, (void*)data.c_str());
+  ASSERT_NE(cv, nullptr);
+  cdActivate(cv);
+  cdLine(50, 50, 100000, 50); /* wrapped, 100000 would become -31072 */
+  cdKillCanvas(cv);
+  Rgb img(100, 100);
+  EXPECT_EQ(cdPlay(CD_WMF, 0, 0, 0, 0, (void*)path.c_str()), CD_OK);
+  /* the box of a placeable header reaches h, so a replay sits a row higher */
+  EXPECT_EQ(img.r[51 * 100 + 70], 0);
+  for (int y = 48; y <= 53; y++) EXPECT_EQ(img.r[y * 100 + 30], 255) << y;
+}
+
 TEST(Wmf, CreationDataAndCapabilities) {
   Scratch s;
   struct Case {
@@ -203,6 +219,7 @@ TEST(Wmf, CreationDataAndCapabilities) {
       {s.Path("b.wmf") + " 0x100", false},
       {s.Path("c.wmf") + " 200", false},
       {"", false},
+      {std::string(1100, 'x') + " 200x100", false}, /* a name too long to keep */
       {s.Path("no/such/folder/d.wmf") + " 200x100", false},
   };
   for (const Case& c : cases) {
