@@ -276,6 +276,14 @@ cdDriver* cdContextWMF(void);
 int cdPlayWMFMemory(const unsigned char* data, size_t size, int xmin, int xmax, int ymin,
                     int ymax);
 
+/* ---- the enhanced metafile driver ----
+ * data as CD_WMF's. cdPlay takes a file name; cdPlayEMFMemory plays an
+ * enhanced metafile held in memory on the active canvas. */
+cdDriver* cdContextEMF(void);
+#define CD_EMF cdContextEMF()
+int cdPlayEMFMemory(const unsigned char* data, size_t size, int xmin, int xmax, int ymin,
+                    int ymax);
+
 #ifdef __cplusplus
 }
 #endif

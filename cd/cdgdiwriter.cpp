@@ -16,16 +16,29 @@ uint32_t ColorRef(long c) {
   return uint32_t(((c >> 16) & 0xFF) | (c & 0xFF00) | ((c & 0xFF) << 16));
 }
 
-/* a record under construction: its parameters are 16-bit words */
+/* a record under construction: a Windows metafile record counts its
+ * size in 16-bit words before its function, an enhanced one its type
+ * before its size in bytes (a multiple of 4) */
 struct Record {
   Writer* w;
   size_t start;
   Record(Writer* writer, unsigned function) : w(writer), start(writer->records.size()) {
+    if (w->emf) {
+      w->records.u32(function);
+      w->records.u32(0);
+      return;
+    }
     w->records.u32(0);
     w->records.u16(function);
   }
   Bytes& out() { return w->records; }
   ~Record() {
+    if (w->emf) {
+      while (w->records.size() % 4) w->records.u8(0);
+      w->records.put32(start + 4, uint32_t(w->records.size() - start));
+      w->record_count++;
+      return;
+    }
     size_t words = (w->records.size() - start) / 2;
     w->records.put32(start, uint32_t(words));
     w->largest_record = std::max(w->largest_record, uint32_t(words));
@@ -36,6 +49,17 @@ struct Record {
 void Simple(Writer* w, unsigned function, std::initializer_list<int> words) {
   Record r(w, function);
   for (int v : words) r.out().i16(v);
+}
+
+/* the same record in both encodings: 16-bit words or 32-bit values */
+void Both(Writer* w, unsigned wmf, std::initializer_list<int> words, unsigned emf,
+          std::initializer_list<int> values) {
+  if (!w->emf) {
+    Simple(w, wmf, words);
+    return;
+  }
+  Record r(w, emf);
+  for (int v : values) r.out().i32(v);
 }
 
 int NewSlot(Writer* w) {
@@ -51,18 +75,25 @@ int NewSlot(Writer* w) {
 
 void Delete(Writer* w, int index) {
   if (index < 0) return;
-  Simple(w, 0x01F0, {index});
+  Both(w, 0x01F0, {index}, 40, {index + 1}); /* enhanced handles start at 1 */
   w->slots[size_t(index)] = false;
 }
 
 void Select(Writer* w, int index) {
-  Simple(w, 0x012D, {index});
+  Both(w, 0x012D, {index}, 37, {index + 1});
 }
 
 void UsePen(Writer* w, const Writer::Pen& pen) {
   if (w->pen_index >= 0 && w->pen_selected == pen) return;
   int index = NewSlot(w);
-  {
+  if (w->emf) {
+    Record r(w, 38);
+    r.out().i32(index + 1);
+    r.out().u32(unsigned(pen.style));
+    r.out().i32(pen.width);
+    r.out().i32(0);
+    r.out().u32(pen.color);
+  } else {
     Record r(w, 0x02FA);
     r.out().u16(unsigned(pen.style));
     r.out().i16(pen.width);
@@ -106,7 +137,24 @@ void WriteDibBrushBits(Writer* w, Bytes& out) {
 void UseBrush(Writer* w, Writer::Brush brush) {
   if (w->brush_index >= 0 && w->brush_selected == brush) return;
   int index = NewSlot(w);
-  if (brush.style == 6) {
+  if (w->emf && brush.style == 6) {
+    Record r(w, 94);
+    Bytes dib;
+    WriteDibBrushBits(w, dib);
+    r.out().i32(index + 1);
+    r.out().u32(0);  /* DIB_RGB_COLORS */
+    r.out().u32(32); /* the bitmap header right after these fields */
+    r.out().u32(40);
+    r.out().u32(72);
+    r.out().u32(uint32_t(dib.size() - 40));
+    r.out().b.insert(r.out().b.end(), dib.b.begin(), dib.b.end());
+  } else if (w->emf) {
+    Record r(w, 39);
+    r.out().i32(index + 1);
+    r.out().u32(unsigned(brush.style));
+    r.out().u32(brush.color);
+    r.out().u32(unsigned(brush.hatch));
+  } else if (brush.style == 6) {
     Record r(w, 0x0142);
     r.out().u16(5); /* BS_DIBPATTERN */
     r.out().u16(0); /* DIB_RGB_COLORS */
@@ -158,7 +206,19 @@ void UseFont(Writer* w) {
   if (w->font_index >= 0 && w->font_selected == w->font_wanted) return;
   const Writer::Font& f = w->font_wanted;
   int index = NewSlot(w);
-  {
+  if (w->emf) {
+    Record r(w, 82);
+    Bytes& o = r.out();
+    o.i32(index + 1);
+    o.i32(f.height);
+    o.i32(0);
+    o.i32(f.escapement);
+    o.i32(f.escapement);
+    o.i32(f.weight);
+    for (unsigned v : {unsigned(f.italic), 0u, 0u, 0u, 4u, 0u, 0u, unsigned(f.pitch)}) o.u8(v);
+    for (size_t i = 0; i < 32; i++)
+      o.u16(i < f.face.size() && i < 31 ? static_cast<unsigned char>(f.face[i]) : 0);
+  } else {
     Record r(w, 0x02FB);
     Bytes& o = r.out();
     o.i16(f.height);
@@ -191,6 +251,13 @@ Writer* W(cdCanvas* cv) {
 }
 
 void OpPixel(cdCanvas* cv, int x, int y, long color) {
+  if (W(cv)->emf) {
+    Record r(W(cv), 15);
+    r.out().i32(x);
+    r.out().i32(y);
+    r.out().u32(ColorRef(color));
+    return;
+  }
   Record r(W(cv), 0x041F);
   r.out().u32(ColorRef(color));
   r.out().i16(y);
@@ -200,13 +267,13 @@ void OpPixel(cdCanvas* cv, int x, int y, long color) {
 void OpLine(cdCanvas* cv, int x1, int y1, int x2, int y2) {
   Writer* w = W(cv);
   UsePen(w, LinePen(w));
-  Simple(w, 0x0214, {y1, x1});
-  Simple(w, 0x0213, {y2, x2});
+  Both(w, 0x0214, {y1, x1}, 27, {x1, y1});
+  Both(w, 0x0213, {y2, x2}, 54, {x2, y2});
   OpPixel(cv, x2, y2, cv->foreground); /* a line's last pixel is left out otherwise */
 }
 
 void Rectangle(Writer* w, int left, int top, int right, int bottom) {
-  Simple(w, 0x041B, {bottom, right, top, left});
+  Both(w, 0x041B, {bottom, right, top, left}, 43, {left, top, right, bottom});
 }
 
 void OpRect(cdCanvas* cv, int xmin, int xmax, int ymin, int ymax) {
@@ -228,7 +295,9 @@ void ArcRecord(Writer* w, unsigned function, int xc, int yc, int wd, int ht, dou
   int y1 = yc - int(std::floor(std::sin(a1 * kDeg2Rad) * ht / 2 + 0.5));
   int x2 = xc + int(std::floor(std::cos(a2 * kDeg2Rad) * wd / 2 + 0.5));
   int y2 = yc - int(std::floor(std::sin(a2 * kDeg2Rad) * ht / 2 + 0.5));
-  Simple(w, function, {y2, x2, y1, x1, yc + ht / 2 + 1, xc + wd / 2 + 1, yc - ht / 2, xc - wd / 2});
+  int l = xc - wd / 2, t = yc - ht / 2, r = xc + wd / 2 + 1, b = yc + ht / 2 + 1;
+  Both(w, function, {y2, x2, y1, x1, b, r, t, l}, function == 0x0817 ? 45 : 47,
+       {l, t, r, b, x1, y1, x2, y2});
 }
 
 void OpArc(cdCanvas* cv, int xc, int yc, int wd, int ht, double a1, double a2) {
@@ -245,6 +314,19 @@ void OpSector(cdCanvas* cv, int xc, int yc, int wd, int ht, double a1, double a2
 }
 
 void Points(Writer* w, unsigned function, const cdPoint* p, int n, bool close) {
+  if (w->emf) {
+    Record r(w, function == 0x0324 ? 3 : 4);
+    int x0 = p[0].x, x1 = p[0].x, y0 = p[0].y, y1 = p[0].y;
+    for (int i = 1; i < n; i++) {
+      x0 = std::min(x0, p[i].x), x1 = std::max(x1, p[i].x);
+      y0 = std::min(y0, p[i].y), y1 = std::max(y1, p[i].y);
+    }
+    for (int v : {x0, y0, x1, y1}) r.out().i32(v);
+    r.out().i32(n + (close ? 1 : 0));
+    for (int i = 0; i < n; i++) r.out().i32(p[i].x), r.out().i32(p[i].y);
+    if (close) r.out().i32(p[0].x), r.out().i32(p[0].y);
+    return;
+  }
   Record r(w, function);
   r.out().i16(n + (close ? 1 : 0));
   for (int i = 0; i < n; i++) r.out().i16(p[i].x), r.out().i16(p[i].y);
@@ -279,6 +361,43 @@ void OpText(cdCanvas* cv, int x, int y, const char* s) {
   Writer* w = W(cv);
   UseFont(w);
   size_t n = std::min<size_t>(std::strlen(s), 8000);
+  if (w->emf) {
+    int a = cv->text_alignment;
+    if (a == CD_EAST || a == CD_WEST || a == CD_CENTER) {
+      /* the anchor moves from the baseline to the middle of the text */
+      int mw, th, asc, desc;
+      cv->ops.FontDim(cv, &mw, &th, &asc, &desc);
+      int off = th / 2 - desc;
+      double t = cv->text_orientation * kDeg2Rad;
+      if (cv->text_orientation != 0) {
+        x += int(std::sin(t) * off);
+        y += int(std::cos(t) * off);
+      } else {
+        y += off;
+      }
+    }
+    Record r(w, 84);
+    Bytes& o = r.out();
+    for (int v : {0, 0, -1, -1}) o.i32(v); /* bounds not computed */
+    o.u32(1);                              /* GM_COMPATIBLE */
+    o.u32(0), o.u32(0);                    /* scales */
+    o.i32(x), o.i32(y + 1);
+    o.u32(uint32_t(n));
+    size_t string_at = 76, dx_at = string_at + ((n * 2 + 3) & ~size_t(3));
+    o.u32(uint32_t(string_at));
+    o.u32(0);
+    for (int v : {0, 0, -1, -1}) o.i32(v);
+    o.u32(uint32_t(dx_at));
+    for (size_t i = 0; i < n; i++) o.u16(static_cast<unsigned char>(s[i]));
+    if (n & 1) o.u16(0);
+    for (size_t i = 0; i < n; i++) {
+      char one[2] = {s[i], 0};
+      int cw = 0, ch = 0;
+      cv->ops.TextSize(cv, one, &cw, &ch);
+      o.i32(cw);
+    }
+    return;
+  }
   Record r(w, 0x0521);
   r.out().i16(int(n));
   for (size_t i = 0; i < n; i++) r.out().u8(static_cast<unsigned char>(s[i]));
@@ -322,31 +441,32 @@ double OpTextOrientation(cdCanvas* cv, double angle) {
 int OpTextAlignment(cdCanvas* cv, int alignment) {
   /* TA_LEFT 0, TA_RIGHT 2, TA_CENTER 6; TA_TOP 0, TA_BOTTOM 8, TA_BASELINE 24 */
   static const int kFlags[12] = {6, 6 | 8, 2 | 24, 24, 2, 0, 2 | 8, 8, 6 | 24, 24, 6 | 24, 2 | 24};
-  if (alignment >= 0 && alignment < 12) Simple(W(cv), 0x012E, {kFlags[alignment]});
+  if (alignment >= 0 && alignment < 12)
+    Both(W(cv), 0x012E, {kFlags[alignment]}, 22, {kFlags[alignment]});
   return alignment;
 }
 
 long OpForeground(cdCanvas* cv, long color) {
-  Record r(W(cv), 0x0209);
+  Record r(W(cv), W(cv)->emf ? 24 : 0x0209);
   r.out().u32(ColorRef(color));
   return color;
 }
 
 long OpBackground(cdCanvas* cv, long color) {
-  Record r(W(cv), 0x0201);
+  Record r(W(cv), W(cv)->emf ? 25 : 0x0201);
   r.out().u32(ColorRef(color));
   return color;
 }
 
 int OpBackOpacity(cdCanvas* cv, int opacity) {
-  if (opacity == CD_OPAQUE) Simple(W(cv), 0x0102, {2});
-  if (opacity == CD_TRANSPARENT) Simple(W(cv), 0x0102, {1});
+  if (opacity == CD_OPAQUE) Both(W(cv), 0x0102, {2}, 18, {2});
+  if (opacity == CD_TRANSPARENT) Both(W(cv), 0x0102, {1}, 18, {1});
   return opacity;
 }
 
 int OpWriteMode(cdCanvas* cv, int mode) {
   static const int kRop[3] = {13, 7, 10};
-  if (mode >= 0 && mode < 3) Simple(W(cv), 0x0104, {kRop[mode]});
+  if (mode >= 0 && mode < 3) Both(W(cv), 0x0104, {kRop[mode]}, 20, {kRop[mode]});
   return mode;
 }
 
@@ -375,14 +495,15 @@ void Reselect(Writer* w) {
 int OpClip(cdCanvas* cv, int mode) {
   Writer* w = W(cv);
   if (w->clip_saved) {
-    Simple(w, 0x0127, {-1});
+    Both(w, 0x0127, {-1}, 34, {-1});
     w->clip_saved = false;
     Reselect(w);
   }
   if (mode == CD_CLIPAREA) {
-    Simple(w, 0x001E, {});
+    Both(w, 0x001E, {}, 33, {});
     w->clip_saved = true;
-    Simple(w, 0x0416, {cv->clip_ymax + 1, cv->clip_xmax + 1, cv->clip_ymin, cv->clip_xmin});
+    Both(w, 0x0416, {cv->clip_ymax + 1, cv->clip_xmax + 1, cv->clip_ymin, cv->clip_xmin}, 30,
+         {cv->clip_xmin, cv->clip_ymin, cv->clip_xmax + 1, cv->clip_ymax + 1});
   }
   return mode;
 }
@@ -391,6 +512,18 @@ void OpClipArea(cdCanvas*, int*, int*, int*, int*) {}
 
 void StretchDib(Writer* w, int x, int y, int wd, int ht, int cols, int rows,
                 const std::vector<uint8_t>& dib) {
+  if (w->emf) {
+    Record r(w, 81);
+    Bytes& o = r.out();
+    /* an 8-bit bitmap carries its 256 colours after the 40-byte header */
+    uint32_t header = dib[14] == 8 ? 40 + 1024 : 40;
+    for (int v : {x, y - ht + 1, x + wd - 1, y}) o.i32(v);
+    for (int v : {x, y - ht + 1, 0, 0, cols, rows}) o.i32(v);
+    o.u32(80), o.u32(header), o.u32(80 + header), o.u32(uint32_t(dib.size() - header));
+    o.u32(0), o.u32(0x00CC0020), o.i32(wd), o.i32(ht);
+    o.b.insert(o.b.end(), dib.begin(), dib.end());
+    return;
+  }
   Record r(w, 0x0F43);
   r.out().u32(0x00CC0020); /* SRCCOPY */
   r.out().u16(0);          /* DIB_RGB_COLORS */
@@ -441,11 +574,13 @@ void OpClear(cdCanvas* cv) {
 }  // namespace
 
 void Writer::Begin() {
-  Simple(this, 0x020B, {0, 0});         /* SETWINDOWORG */
-  Simple(this, 0x020C, {cv->h, cv->w}); /* SETWINDOWEXT */
-  Simple(this, 0x0107, {3});            /* SETSTRETCHBLTMODE COLORONCOLOR */
-  Simple(this, 0x0106, {1});            /* SETPOLYFILLMODE ALTERNATE */
-  Simple(this, 0x0102, {2});            /* SETBKMODE OPAQUE */
+  if (!emf) {
+    Simple(this, 0x020B, {0, 0});         /* SETWINDOWORG */
+    Simple(this, 0x020C, {cv->h, cv->w}); /* SETWINDOWEXT */
+  }
+  Both(this, 0x0107, {3}, 21, {3}); /* SETSTRETCHBLTMODE COLORONCOLOR */
+  Both(this, 0x0106, {1}, 19, {1}); /* SETPOLYFILLMODE ALTERNATE */
+  Both(this, 0x0102, {2}, 18, {2}); /* SETBKMODE OPAQUE */
   OpForeground(cv, cv->foreground);
   OpBackground(cv, cv->background);
   OpTextAlignment(cv, cv->text_alignment);
@@ -454,6 +589,7 @@ void Writer::Begin() {
 }
 
 std::vector<uint8_t> Writer::Finish() {
+  if (emf) return FinishEnhanced();
   if (clip_saved) Simple(this, 0x0127, {-1});
   { Record eof(this, 0); }
   Bytes out;
@@ -477,6 +613,34 @@ std::vector<uint8_t> Writer::Finish() {
   out.u16(unsigned(std::max<size_t>(max_objects, 1)));
   out.u32(largest_record);
   out.u16(0);
+  out.b.insert(out.b.end(), records.b.begin(), records.b.end());
+  return out.b;
+}
+
+/* the header (bounds in pixels, frame in 0.01 mm, reference device of the
+ * canvas' size and millimetres), the records and the end record */
+std::vector<uint8_t> Writer::FinishEnhanced() {
+  if (clip_saved) Both(this, 0x0127, {-1}, 34, {-1});
+  {
+    Record eof(this, 14);
+    eof.out().u32(0), eof.out().u32(16), eof.out().u32(20);
+  }
+  Bytes out;
+  out.u32(1);
+  out.u32(108);
+  for (int v : {0, 0, cv->w - 1, cv->h - 1}) out.i32(v);
+  for (int v : {0, 0, int(cv->w * 100 / cv->xres), int(cv->h * 100 / cv->yres)}) out.i32(v);
+  out.u32(0x464D4520); /* " EMF" */
+  out.u32(0x10000);
+  out.u32(uint32_t(108 + records.size()));
+  out.u32(record_count + 1);
+  out.u16(unsigned(max_objects + 1));
+  out.u16(0);
+  out.u32(0), out.u32(0), out.u32(0);
+  out.i32(cv->w), out.i32(cv->h);
+  out.i32(int(std::lround(cv->w_mm))), out.i32(int(std::lround(cv->h_mm)));
+  out.u32(0), out.u32(0), out.u32(0);
+  out.i32(int(std::lround(cv->w_mm * 1000))), out.i32(int(std::lround(cv->h_mm * 1000)));
   out.b.insert(out.b.end(), records.b.begin(), records.b.end());
   return out.b;
 }

@@ -15,6 +15,7 @@ namespace cdgdi {
 
 struct Writer {
   cdCanvas* cv = nullptr;
+  bool emf = false; /* enhanced metafile records, else Windows metafile records */
   std::string name;
   Bytes records; /* every record after the header */
   uint32_t record_count = 0;
@@ -49,9 +50,10 @@ struct Writer {
   bool clip_saved = false; /* a SAVEDC is open for the clip */
   std::vector<cdPoint> clip_polygon;
 
-  void Begin();                  /* the records every picture starts with */
-  std::vector<uint8_t> Finish(); /* the whole file */
-  void Install(cdOperations& o); /* the canvas operations */
+  void Begin(); /* the records every picture starts with */
+  std::vector<uint8_t> Finish();
+  std::vector<uint8_t> FinishEnhanced(); /* the whole file */
+  void Install(cdOperations& o);         /* the canvas operations */
 };
 
 /* the canvas' writer (driver_data of both drivers) */

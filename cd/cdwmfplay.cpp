@@ -1,8 +1,9 @@
-/* The Windows metafile player: records read from a byte buffer, every
- * size, count and object index checked against the buffer and the object
- * table, and turned into calls on the active canvas. Pens, brushes and
- * text colours are separate in a metafile but one foreground on a canvas:
- * each primitive sets the foreground of what draws it. */
+/* The players of Windows and enhanced metafiles: records read from a byte
+ * buffer, every size, count, offset and object index checked against the
+ * buffer and the object table, and turned into calls on the active canvas.
+ * Pens, brushes and text colours are separate in a metafile but one
+ * foreground on a canvas: each primitive sets the foreground of what draws
+ * it. */
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -520,6 +521,412 @@ int cdPlayWMFMemory(const unsigned char* data, size_t size, int xmin, int xmax, 
     return CD_ERROR;
   ApplyState(pl);
   Records(pl, start, false, have);
+  cdClip(CD_CLIPOFF);
+  return CD_OK;
+}
+
+/* ---- enhanced metafiles: the same drawing state, 32-bit records ---- */
+
+cdCallback cdEMFSizeCallback(void);
+
+namespace {
+
+using Figure = std::vector<std::pair<double, double>>;
+
+void Figures(Player& pl, const std::vector<Figure>& figures, bool fill, bool stroke) {
+  if (fill && ApplyBrush(pl)) {
+    for (const Figure& f : figures) {
+      if (f.size() < 3) continue;
+      cdBegin(CD_FILL);
+      for (const auto& v : f) Vertex(pl, int(v.first), int(v.second));
+      cdEnd();
+    }
+  }
+  if (stroke && PenVisible(pl)) {
+    ApplyPen(pl);
+    for (const Figure& f : figures) {
+      if (f.size() < 2) continue;
+      cdBegin(fill ? CD_CLOSED_LINES : CD_OPEN_LINES);
+      for (const auto& v : f) Vertex(pl, int(v.first), int(v.second));
+      cdEnd();
+    }
+  }
+}
+
+/* cubic Bezier pieces after a start point, flattened into 8 steps each */
+void Bezier(Figure& f, const Figure& controls) {
+  for (size_t i = 0; i + 2 < controls.size(); i += 3) {
+    auto p0 = f.empty() ? controls[i] : f.back();
+    auto p1 = controls[i], p2 = controls[i + 1], p3 = controls[i + 2];
+    for (int k = 1; k <= 8; k++) {
+      double t = k / 8.0, u = 1 - t;
+      f.push_back({u * u * u * p0.first + 3 * u * u * t * p1.first + 3 * u * t * t * p2.first +
+                       t * t * t * p3.first,
+                   u * u * u * p0.second + 3 * u * u * t * p1.second + 3 * u * t * t * p2.second +
+                       t * t * t * p3.second});
+    }
+  }
+}
+
+void EmfRecords(Player& pl, size_t start, bool bounds, bool& have) {
+  Reader& in = pl.in;
+  auto grow = [&](double x, double y) {
+    if (!bounds) return;
+    if (!have) {
+      pl.map.minx = pl.map.maxx = x, pl.map.miny = pl.map.maxy = y;
+      have = true;
+      return;
+    }
+    pl.map.minx = std::min(pl.map.minx, x), pl.map.maxx = std::max(pl.map.maxx, x);
+    pl.map.miny = std::min(pl.map.miny, y), pl.map.maxy = std::max(pl.map.maxy, y);
+  };
+  bool in_path = false;
+  std::vector<Figure> path;
+  size_t at = start;
+  while (in.has(at, 8)) {
+    uint32_t type = in.u32(at), size = in.u32(at + 4);
+    /* a record holds at least its type and size; it must end inside the buffer */
+    if (size < 8 || (size & 3) || !in.has(at, size)) break;
+    size_t p = at + 8, params = size - 8;
+    auto v32 = [&](size_t i) { return i * 4 + 4 <= params ? in.i32(p + i * 4) : 0; };
+    auto points = [&](size_t off, size_t n, bool wide) {
+      Figure f;
+      size_t step = wide ? 8 : 4;
+      if (n > (params - std::min(params, off)) / step) return f; /* more than the record holds */
+      for (size_t i = 0; i < n; i++) {
+        double x = wide ? in.i32(p + off + i * 8) : in.i16(p + off + i * 4);
+        double y = wide ? in.i32(p + off + i * 8 + 4) : in.i16(p + off + i * 4 + 2);
+        grow(x, y);
+        f.push_back({x, y});
+      }
+      return f;
+    };
+    if (type == 14) break; /* EOF */
+    switch (type) {
+      case 3:
+      case 4:
+      case 6:
+      case 2:
+      case 5: /* POLYGON, POLYLINE, POLYLINETO, POLYBEZIER(TO) */
+      case 86:
+      case 87:
+      case 89:
+      case 85:
+      case 88: { /* and their 16-bit forms */
+        bool wide = type < 80;
+        size_t n = size_t(uint32_t(v32(4)));
+        Figure f = points(20, n, wide);
+        if (f.size() != n) break;
+        unsigned kind = wide ? type : type - 83; /* 16-bit types map onto 2..6 */
+        if (kind == 2 || kind == 5) {
+          Figure curve;
+          if (kind == 5)
+            curve.push_back({pl.posx, pl.posy});
+          else if (!f.empty())
+            curve.push_back(f[0]), f.erase(f.begin());
+          Bezier(curve, f);
+          f = curve;
+        } else if (kind == 6) {
+          f.insert(f.begin(), {pl.posx, pl.posy});
+        }
+        if ((kind == 5 || kind == 6) && !f.empty())
+          pl.posx = f.back().first, pl.posy = f.back().second;
+        if (in_path) {
+          if ((kind == 5 || kind == 6) && !path.empty()) {
+            path.back().insert(path.back().end(), f.begin() + 1, f.end());
+          } else {
+            path.push_back(f);
+          }
+          break;
+        }
+        if (!bounds) Figures(pl, {f}, kind == 3, true);
+        break;
+      }
+      case 7:
+      case 8:
+      case 90:
+      case 91: { /* POLYPOLYLINE, POLYPOLYGON */
+        bool wide = type < 80;
+        size_t polys = size_t(uint32_t(v32(4))), total = size_t(uint32_t(v32(5)));
+        if (polys > params / 4 || 24 + polys * 4 > params) break;
+        Figure all = points(24 + polys * 4, total, wide);
+        if (all.size() != total) break;
+        std::vector<Figure> figures;
+        size_t used = 0;
+        for (size_t i = 0; i < polys; i++) {
+          size_t n = size_t(uint32_t(in.i32(p + 24 + i * 4)));
+          if (n > total - used) break;
+          figures.emplace_back(all.begin() + long(used), all.begin() + long(used + n));
+          used += n;
+        }
+        if (in_path) {
+          path.insert(path.end(), figures.begin(), figures.end());
+          break;
+        }
+        if (!bounds) Figures(pl, figures, type == 8 || type == 91, true);
+        break;
+      }
+      case 27: /* MOVETOEX */
+        pl.posx = v32(0), pl.posy = v32(1);
+        if (in_path) path.push_back({{pl.posx, pl.posy}});
+        break;
+      case 54: { /* LINETO */
+        double x = v32(0), y = v32(1);
+        grow(pl.posx, pl.posy), grow(x, y);
+        if (in_path) {
+          if (path.empty()) path.push_back({{pl.posx, pl.posy}});
+          path.back().push_back({x, y});
+        } else if (!bounds && PenVisible(pl)) {
+          ApplyPen(pl);
+          cdLine(pl.map.X(pl.posx), pl.map.Y(pl.posy), pl.map.X(x), pl.map.Y(y));
+        }
+        pl.posx = x, pl.posy = y;
+        break;
+      }
+      case 59: /* BEGINPATH */
+        in_path = true;
+        path.clear();
+        break;
+      case 60: /* ENDPATH */
+        in_path = false;
+        break;
+      case 62:
+      case 63:
+      case 64: /* FILLPATH, STROKEANDFILLPATH, STROKEPATH */
+        if (!bounds) Figures(pl, path, type != 64, type != 62);
+        path.clear();
+        break;
+      case 68: /* ABORTPATH */
+        in_path = false;
+        path.clear();
+        break;
+      case 15: /* SETPIXELV */
+        grow(v32(0), v32(1));
+        if (!bounds) cdPixel(pl.map.X(v32(0)), pl.map.Y(v32(1)), Color(uint32_t(v32(2))));
+        break;
+      case 18: /* SETBKMODE */
+        pl.dc.bk_mode = v32(0);
+        if (!bounds) cdBackOpacity(pl.dc.bk_mode == 1 ? CD_TRANSPARENT : CD_OPAQUE);
+        break;
+      case 20: /* SETROP2 */
+        pl.dc.rop = v32(0);
+        if (!bounds) ApplyState(pl);
+        break;
+      case 22: /* SETTEXTALIGN */
+        pl.dc.align = v32(0) & 0xFFFF;
+        break;
+      case 24: /* SETTEXTCOLOR */
+        pl.dc.text_color = Color(uint32_t(v32(0)));
+        break;
+      case 25: /* SETBKCOLOR */
+        pl.dc.bk_color = Color(uint32_t(v32(0)));
+        if (!bounds) cdBackground(pl.dc.bk_color);
+        break;
+      case 38:
+      case 95: { /* CREATEPEN, EXTCREATEPEN */
+        uint32_t index = uint32_t(v32(0));
+        if (index >= pl.objects.size()) break;
+        Object o;
+        o.kind = Object::kPen;
+        if (type == 38) {
+          o.style = v32(1) & 0xFF, o.width = v32(2), o.color = Color(uint32_t(v32(4)));
+        } else {
+          o.style = v32(5) & 0xFF, o.width = v32(6), o.color = Color(uint32_t(v32(8)));
+        }
+        pl.objects[index] = o;
+        break;
+      }
+      case 39: { /* CREATEBRUSHINDIRECT */
+        uint32_t index = uint32_t(v32(0));
+        if (index >= pl.objects.size()) break;
+        Object o;
+        o.kind = Object::kBrush;
+        o.style = v32(1), o.color = Color(uint32_t(v32(2))), o.hatch = v32(3);
+        pl.objects[index] = o;
+        break;
+      }
+      case 93:
+      case 94: { /* CREATEMONOBRUSH, CREATEDIBPATTERNBRUSHPT: a grey brush */
+        uint32_t index = uint32_t(v32(0));
+        if (index >= pl.objects.size()) break;
+        Object o;
+        o.kind = Object::kBrush;
+        o.color = 0x808080;
+        pl.objects[index] = o;
+        break;
+      }
+      case 82: { /* EXTCREATEFONTINDIRECTW */
+        uint32_t index = uint32_t(v32(0));
+        if (index >= pl.objects.size() || params < 4 + 28 + 64) break;
+        Object o;
+        o.kind = Object::kFont;
+        o.height = v32(1), o.escapement = v32(3), o.weight = v32(5);
+        o.italic = int(in.u8(p + 24));
+        o.family = int(in.u8(p + 31));
+        for (size_t i = 0; i < 32; i++) {
+          unsigned c = in.u16(p + 32 + i * 2);
+          if (!c) break;
+          o.face += char(c < 256 ? c : '?');
+        }
+        pl.objects[index] = o;
+        break;
+      }
+      case 37: { /* SELECTOBJECT: stock objects have the top bit */
+        uint32_t index = uint32_t(v32(0));
+        if (index & 0x80000000u) {
+          unsigned stock = index & 0x7FFFFFFF;
+          if (stock <= 4)
+            pl.dc.brush.style = 0, pl.dc.brush.color = stock == 0   ? 0xFFFFFF
+                                                       : stock == 4 ? 0
+                                                                    : 0x808080;
+          if (stock == 5) pl.dc.brush.style = 1;
+          if (stock == 6 || stock == 7)
+            pl.dc.pen.style = 0, pl.dc.pen.width = 1, pl.dc.pen.color = stock == 6 ? 0xFFFFFF : 0;
+          if (stock == 8) pl.dc.pen.style = 5;
+          break;
+        }
+        if (index >= pl.objects.size()) break; /* beyond the table: ignored */
+        const Object& o = pl.objects[index];
+        if (o.kind == Object::kPen) pl.dc.pen = o;
+        if (o.kind == Object::kBrush) pl.dc.brush = o;
+        if (o.kind == Object::kFont) pl.dc.font = o;
+        break;
+      }
+      case 40: { /* DELETEOBJECT */
+        uint32_t index = uint32_t(v32(0));
+        if (index < pl.objects.size()) pl.objects[index] = Object();
+        break;
+      }
+      case 33: /* SAVEDC */
+        if (pl.saved.size() < 1000) pl.saved.push_back(pl.dc);
+        break;
+      case 34: { /* RESTOREDC */
+        int n = v32(0);
+        size_t depth = n < 0 ? size_t(-(long long)n) : 0;
+        if (depth == 0 || depth > pl.saved.size()) break;
+        pl.dc = pl.saved[pl.saved.size() - depth];
+        pl.saved.resize(pl.saved.size() - depth);
+        if (!bounds) ApplyState(pl);
+        break;
+      }
+      case 30: { /* INTERSECTCLIPRECT */
+        double l = v32(0), t = v32(1), r = v32(2), b = v32(3);
+        if (pl.dc.clipped) {
+          l = std::max(l, pl.dc.cx0), t = std::max(t, pl.dc.cy0);
+          r = std::min(r, pl.dc.cx1), b = std::min(b, pl.dc.cy1);
+        }
+        pl.dc.clipped = true;
+        pl.dc.cx0 = l, pl.dc.cy0 = t, pl.dc.cx1 = std::max(l, r), pl.dc.cy1 = std::max(t, b);
+        if (!bounds) ApplyClip(pl);
+        break;
+      }
+      case 43:
+      case 44: { /* RECTANGLE, ROUNDRECT */
+        int l = v32(0), t = v32(1), r = v32(2), b = v32(3);
+        grow(l, t), grow(r, b);
+        if (!bounds) Rectangle(pl, l, t, r, b);
+        break;
+      }
+      case 42: { /* ELLIPSE */
+        int l = v32(0), t = v32(1), r = v32(2), b = v32(3);
+        grow(l, t), grow(r, b);
+        if (!bounds) Elliptic(pl, 0, l, t, r, b, 0, 0, 0, 0);
+        break;
+      }
+      case 45:
+      case 46:
+      case 47:
+      case 55: { /* ARC, CHORD, PIE, ARCTO */
+        int l = v32(0), t = v32(1), r = v32(2), b = v32(3);
+        grow(l, t), grow(r, b);
+        if (!bounds)
+          Elliptic(pl, type == 45 || type == 55 ? 1 : 2, l, t, r, b, v32(4), v32(5), v32(6),
+                   v32(7));
+        break;
+      }
+      case 83:
+      case 84: { /* EXTTEXTOUTA, EXTTEXTOUTW */
+        if (params < 68) break;
+        int x = v32(7), y = v32(8);
+        size_t n = size_t(uint32_t(v32(9))), off = size_t(uint32_t(v32(10)));
+        size_t unit = type == 84 ? 2 : 1;
+        if (n > 100000 || !in.has(at + std::min<size_t>(off, size), n * unit) ||
+            off + n * unit > size)
+          break;
+        std::string text;
+        for (size_t i = 0; i < n; i++) {
+          unsigned c = unit == 2 ? in.u16(at + off + i * 2) : in.u8(at + off + i);
+          text += char(c < 256 ? c : '?');
+        }
+        grow(x, y);
+        if (!bounds) Text(pl, x, y, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+        break;
+      }
+      case 81: { /* STRETCHDIBITS */
+        if (params < 72) break;
+        int xd = v32(4), yd = v32(5), xs = v32(6), ys = v32(7), ws = v32(8), hs = v32(9);
+        size_t bmi = size_t(uint32_t(v32(10))), bits = size_t(uint32_t(v32(12)));
+        size_t bits_size = size_t(uint32_t(v32(13)));
+        int wd = v32(16), hd = v32(17);
+        grow(xd, yd), grow(double(xd) + wd, double(yd) + hd);
+        if (bounds || bmi < 8 || bmi >= size || bits < bmi || bits >= size) break;
+        cdgdi::Dib dib;
+        if (!cdgdi::DecodeDib(in.p + at + bmi, size - bmi, bits - bmi, bits_size, dib)) break;
+        int x0 = pl.map.X(xd), x1 = pl.map.X(double(xd) + wd);
+        int y0 = pl.map.Y(yd), y1 = pl.map.Y(double(yd) + hd);
+        int w = std::abs(x1 - x0), h = std::abs(y1 - y0);
+        if (w == 0 || h == 0) break;
+        int xmin = std::clamp(xs, 0, dib.w - 1),
+            xmax = std::clamp(xs + std::abs(ws) - 1, 0, dib.w - 1);
+        int ymin = std::clamp(ys, 0, dib.h - 1),
+            ymax = std::clamp(ys + std::abs(hs) - 1, 0, dib.h - 1);
+        cdPutImageRectRGB(dib.w, dib.h, dib.r.data(), dib.g.data(), dib.b.data(), std::min(x0, x1),
+                          std::min(y0, y1), w, h, xmin, xmax, ymin, ymax);
+        break;
+      }
+      default:
+        break;
+    }
+    at += size;
+  }
+}
+
+}  // namespace
+
+int cdPlayEMFMemory(const unsigned char* data, size_t size, int xmin, int xmax, int ymin,
+                    int ymax) {
+  if (!data || !cdActiveCanvas()) return CD_ERROR;
+  Player pl(data, size);
+  Reader& in = pl.in;
+  /* the header: type 1, its size, bounds, frame, " EMF", ... device and millimetres */
+  if (!in.has(0, 88) || in.u32(0) != 1 || in.u32(40) != 0x464D4520u) return CD_ERROR;
+  uint32_t header = in.u32(4);
+  if (header < 88 || (header & 3) || !in.has(0, header)) return CD_ERROR;
+  double dev_w = in.i32(72), dev_h = in.i32(76), mm_w = in.i32(80), mm_h = in.i32(84);
+  double fx = mm_w > 0 && dev_w > 0 ? dev_w / (mm_w * 100) : 0.0378;
+  double fy = mm_h > 0 && dev_h > 0 ? dev_h / (mm_h * 100) : 0.0378;
+  pl.map.minx = in.i32(24) * fx, pl.map.miny = in.i32(28) * fy;
+  pl.map.maxx = in.i32(32) * fx, pl.map.maxy = in.i32(36) * fy;
+  unsigned handles = in.u16(48);
+  try {
+    pl.objects.resize(handles);
+  } catch (const std::bad_alloc&) {
+    return CD_ERROR;
+  }
+  bool have = pl.map.maxx > pl.map.minx && pl.map.maxy > pl.map.miny;
+  if (!have || (xmax != 0 && ymax != 0)) {
+    Player scan(data, size);
+    scan.map = pl.map;
+    scan.objects.resize(handles);
+    EmfRecords(scan, header, true, have);
+    pl.map.minx = scan.map.minx, pl.map.maxx = scan.map.maxx;
+    pl.map.miny = scan.map.miny, pl.map.maxy = scan.map.maxy;
+  }
+  pl.map.Fit(xmin, xmax, ymin, ymax);
+  if (cdgdi::CallSize(cdEMFSizeCallback(), pl.map.maxx - pl.map.minx, pl.map.maxy - pl.map.miny))
+    return CD_ERROR;
+  ApplyState(pl);
+  EmfRecords(pl, header, false, have);
   cdClip(CD_CLIPOFF);
   return CD_OK;
 }

@@ -27,5 +27,5 @@ void cdOpenDrivers(void) {
   cdListDriver(cdContextNativeWindow()); /* CD_NATIVEWINDOW */
   cdListPlaceholder("CD_PRINTER", CD_DATA_TEXT);
   cdListDriver(cdContextWMF());       /* CD_WMF */
-  cdListPlaceholder("CD_EMF", CD_DATA_TEXT);
+  cdListDriver(cdContextEMF());       /* CD_EMF */
 }

@@ -351,4 +351,97 @@ TEST(Wmf, HostileFiles) {
   }
 }
 
+std::string WriteEmfScene(const Scratch& s) {
+  std::string path = s.Path("scene.emf");
+  std::string data = path + " " + std::to_string(kW) + "x" + std::to_string(kH) + " 4";
+  cdCanvasHandle cv = cdCreateCanvas(CD_EMF, (void*)data.c_str());
+  EXPECT_NE(cv, nullptr);
+  if (!cv) return path;
+  cdActivate(cv);
+  Scene();
+  cdKillCanvas(cv);
+  return path;
+}
+
+TEST(Emf, HeaderBoundsAndFrame) {
+  Scratch s;
+  std::string bytes = golden::ReadFile(WriteEmfScene(s));
+  ASSERT_GE(bytes.size(), 108u);
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  auto u32 = [&](int i) {
+    return unsigned(p[i] | p[i + 1] << 8 | p[i + 2] << 16 | p[i + 3] << 24);
+  };
+  EXPECT_EQ(u32(0), 1u);
+  EXPECT_EQ(u32(40), 0x464D4520u);
+  EXPECT_EQ(u32(48), bytes.size());
+  /* bounds in pixels, frame in 0.01 mm at 4 pixels per millimetre */
+  EXPECT_EQ(u32(16), unsigned(kW - 1));
+  EXPECT_EQ(u32(20), unsigned(kH - 1));
+  EXPECT_EQ(u32(32), unsigned(kW * 100 / 4));
+  EXPECT_EQ(u32(36), unsigned(kH * 100 / 4));
+  /* the last record is the end of file */
+  EXPECT_EQ(u32(int(bytes.size()) - 20), 14u);
+  std::string bad = s.Path("no/folder/x.emf") + " 10x10";
+  EXPECT_EQ(cdCreateCanvas(CD_EMF, (void*)bad.c_str()), nullptr);
+  EXPECT_FALSE(Exists(s.Path("no/folder/x.emf")));
+}
+
+TEST(Emf, LibreOfficeRendersTheScene) {
+  Scratch s;
+  std::string emf = WriteEmfScene(s);
+  std::string ours = OurPicture(s);
+  int status;
+  Shell("cd " + s.Path("") + " && soffice -env:UserInstallation=file://" + s.Path("lo") +
+            " --headless --convert-to png " + emf + " >/dev/null 2>&1",
+        &status);
+  ASSERT_TRUE(Exists(s.Path("scene.png")));
+  double a, b;
+  Overlap(ours, s.Path("scene.png"), &a, &b);
+  EXPECT_GE(a, 0.9);
+  EXPECT_GE(b, 0.9);
+}
+
+TEST(Emf, OurFilePlaysBackToOurPicture) {
+  Scratch s;
+  std::string emf = WriteEmfScene(s);
+  std::string ours = OurPicture(s);
+  Rgb img(kW, kH);
+  EXPECT_EQ(cdPlay(CD_EMF, 0, 0, 0, 0, (void*)emf.c_str()), CD_OK);
+  std::string played = s.Path("played.ppm");
+  golden::WriteFile(played, golden::Ppm(kW, kH, img.r.data(), img.g.data(), img.b.data()));
+  double a, b;
+  Overlap(ours, played, &a, &b);
+  EXPECT_GE(a, 0.9);
+  EXPECT_GE(b, 0.9);
+}
+
+TEST(Emf, LibreOfficeFilePlaysToItsReference) {
+  Rgb img(300, 200);
+  std::string file = Data("fixtures/lo_shapes.emf");
+  EXPECT_EQ(cdPlay(CD_EMF, 0, 299, 0, 199, (void*)file.c_str()), CD_OK);
+  golden::Expect(Data("golden/lo_shapes_emf.ppm"),
+                 golden::Ppm(300, 200, img.r.data(), img.g.data(), img.b.data()));
+}
+
+TEST(Emf, HostileFiles) {
+  struct Case {
+    const char* name;
+    int result;
+  } cases[] = {
+      {"emf_record_size_beyond_file.emf", CD_OK},
+      {"emf_zero_record_size.emf", CD_OK},
+      {"emf_huge_bitmap.emf", CD_OK},
+      {"emf_object_index_beyond_table.emf", CD_OK},
+      {"emf_point_count_beyond_record.emf", CD_OK},
+      {"emf_text_offset_beyond_record.emf", CD_OK},
+      {"emf_truncated_header.emf", CD_ERROR},
+  };
+  for (const Case& c : cases) {
+    Rgb img(100, 100);
+    std::string file = Data(std::string("bad/") + c.name);
+    ASSERT_TRUE(Exists(file)) << file;
+    EXPECT_EQ(cdPlay(CD_EMF, 0, 99, 0, 99, (void*)file.c_str()), c.result) << c.name;
+  }
+}
+
 }  // namespace
