@@ -4,6 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -18,10 +21,12 @@ namespace {
 using namespace route;
 
 // Six themes of spatially correlated classes (blocky noise), with a few
-// impassable blobs in the first.
+// impassable blobs in the first, and a slope image of smooth hills.
 struct Project {
   int size;
   std::vector<std::vector<unsigned char>> pixels;
+  std::vector<unsigned char> slope;
+  std::vector<int32_t> degrees;  // the same slopes as a raw grid of whole degrees
   std::vector<OverlayTheme> themes;
   std::vector<unsigned char> combined;
   Overlay overlay;
@@ -48,8 +53,19 @@ struct Project {
       themes.push_back(theme);
     }
     overlay = ComputeOverlay(themes, n, n, combined.data(), 2);
+    slope.resize(combined.size());
+    for (int y = 0; y < n; ++y) {
+      for (int x = 0; x < n; ++x) {
+        const double hills = std::sin(x * 0.013) * std::cos(y * 0.011) + 0.5 * std::sin((x + 2 * y) * 0.031);
+        slope[static_cast<std::size_t>(x + y * n)] = static_cast<unsigned char>(std::clamp(hills * 100 + 128, 0.0, 255.0));
+      }
+    }
+    degrees.resize(slope.size());
+    for (std::size_t k = 0; k < slope.size(); ++k) degrees[k] = slope[k] * 60 / 255;
   }
-  CostContext Context(int r, int i) const {
+  // Slope 1: the slope image, degrees 0 to 60 over the byte range, as a
+  // project's slope file might say; 2: the raw grid of degrees.
+  CostContext Context(int r, int i, int withSlope = 0) const {
     CostContext ctx;
     ctx.width = ctx.height = size;
     ctx.costGrid = {combined.data(), size, size};
@@ -57,6 +73,14 @@ struct Project {
     ctx.costOffset = overlay.minValue;
     ctx.searchStep = r;
     ctx.searchRadius = i;
+    if (withSlope == 1) {
+      ctx.slopeMode = 0;
+      ctx.slopeImage = {slope.data(), size, size};
+      ctx.slopeCalibration = {0, 255, 0, 60};
+    } else if (withSlope == 2) {
+      ctx.slopeMode = 1;
+      ctx.slopeGrid = {degrees.data(), size, size};
+    }
     return ctx;
   }
 };
@@ -165,6 +189,48 @@ void BM_PeerCornerToCorner(benchmark::State& state) {
   }
 }
 
+// The routes of the benchmark cases, four points searched leg by leg as
+// MinimumPath searches them, one line per case: size, step, radius, slope
+// data, node counts per leg and an
+// FNV-1a digest of every point. bench/route_check.sh compares them with the
+// lines the search gave before its pricing was rewritten.
+void PrintRouteDigests() {
+  struct Case {
+    int size, step, radius, slope;
+  };
+  const Case cases[] = {{1000, 1, 1, 0}, {1000, 1, 2, 0}, {1000, 2, 3, 0}, {1000, 5, 3, 0}, {1000, 5, 3, 1},
+                        {1000, 5, 3, 2}, {1000, 1, 3, 1}, {1000, 3, 5, 1}, {1000, 7, 10, 0}, {4000, 1, 1, 0},
+                        {4000, 1, 2, 0}, {4000, 2, 3, 0}, {4000, 5, 3, 0}, {4000, 5, 3, 1}};
+  for (const Case& k : cases) {
+    const Project& p = Get(k.size);
+    const CostContext ctx = p.Context(k.step, k.radius, k.slope);
+    const int n = p.size;
+    // the last leg runs the middle one backwards: its moves are priced the other way round
+    const std::vector<Point> points{{0, 0}, {n / 2, n / 3}, {n - 1, n - 1}, {n / 2, n / 3}};
+    const SearchGrid g(ctx.width, ctx.height, ctx.searchStep);
+    EdgeCache cache(static_cast<long long>(g.columns) * g.rows,
+                    AllowedMoves(ctx.searchRadius, std::max(g.columns, g.rows)).size(), true);
+    uint64_t digest = 14695981039346656037ull;
+    const auto mix = [&](int32_t v) {
+      unsigned char bytes[4];
+      std::memcpy(bytes, &v, 4);
+      for (unsigned char b : bytes) digest = (digest ^ b) * 1099511628211ull;
+    };
+    std::printf("%d %d %d %s:", k.size, k.step, k.radius, k.slope == 0 ? "flat" : (k.slope == 1 ? "slope-image" : "slope-grid"));
+    for (std::size_t q = 0; q + 1 < points.size(); ++q) {
+      const std::vector<Point> leg = FindLeg(ctx, points[q], points[q + 1], &cache);
+      mix(static_cast<int32_t>(leg.size()));
+      for (const Point& pt : leg) {
+        mix(pt.x);
+        mix(pt.y);
+      }
+      std::printf(" %zu", leg.size());
+    }
+    std::printf(" %016llx\n", static_cast<unsigned long long>(digest));
+    std::fflush(stdout);
+  }
+}
+
 }  // namespace
 
 BENCHMARK(BM_CombinedTheme)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
@@ -180,6 +246,10 @@ BENCHMARK(BM_PathAnalysisWalk)->Arg(1000)->Arg(4000)->Unit(benchmark::kMilliseco
 
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--route-digests") == 0) {
+    PrintRouteDigests();
+    return 0;
+  }
   if (std::getenv("VARKO_PEER_RASTER") != nullptr) {
     benchmark::RegisterBenchmark("BM_PeerCornerToCorner", BM_PeerCornerToCorner)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kMillisecond);
   }
