@@ -37,18 +37,13 @@ float CellCost(const CostContext& ctx, int col, int row, float length, float* ac
 
 namespace {
 
-// One crossed cell of a segment: its slope-lengthened cost joins the total,
-// which sticks at the ceiling once a cell or the sum reaches it.
+// One crossed cell of a segment: its slope-lengthened cost joins the total.
 inline void AddCrossedCell(const CostContext& ctx, int col, int row, double len, float* acc,
                            float& total) {
   const float l = static_cast<float>(len * SlopeFactor(ctx, col, row));
   float cc = CellCost(ctx, col, row, l, acc);
   if (cc < 0.0f) cc = 0.0f;
-  if (cc < kImpassable && total < kImpassable) {
-    total = total + cc;
-  } else {
-    total = kImpassable;
-  }
+  AddCrossedPrice(total, cc);
 }
 
 }  // namespace

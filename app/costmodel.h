@@ -51,6 +51,16 @@ struct CostContext {
   int searchStep = 5, searchRadius = 3;
 };
 
+// A crossed cell's price joins a segment's total, which sticks at the
+// ceiling once a price or the sum reaches it.
+inline void AddCrossedPrice(float& total, float price) {
+  if (price < kImpassable && total < kImpassable) {
+    total = total + price;
+  } else {
+    total = kImpassable;
+  }
+}
+
 float Calibrate(float a, float b, float c, float d, float e);
 float SlopeFactor(const CostContext& ctx, int col, int row);
 // Cells outside the cost grid are impassable; outside the class grid they

@@ -18,6 +18,8 @@
 
 #include <sys/mman.h>
 
+#include "moveprices.h"
+
 namespace route {
 
 SearchGrid::SearchGrid(int width, int height, int s) : step(s) {
@@ -45,15 +47,29 @@ std::vector<Point> AllowedMoves(int radius, int limit) {
   return moves;
 }
 
-EdgeCache::EdgeCache(long long nodes, std::size_t moves, bool wanted) : moves_(moves) {
-  constexpr long long kBudgetBytes = 768LL << 20;
-  const long long count = nodes * static_cast<long long>(moves);
-  if (!wanted || moves == 0 || count <= 0 || count * 4 > kBudgetBytes) return;
-  try {
-    costs_.assign(static_cast<std::size_t>(count), std::numeric_limits<float>::quiet_NaN());
-  } catch (const std::bad_alloc&) {
-    costs_.clear();
+EdgeCache::EdgeCache(long long nodes, std::size_t moves, bool wanted) : wanted_(wanted && nodes > 0 && moves > 0) {}
+
+void EdgeCache::FreeMemory::operator()(void* p) const { std::free(p); }
+
+float* EdgeCache::Table(std::size_t count) {
+  if (!wanted_ || count == 0 || count > static_cast<std::size_t>(kBudgetBytes) / sizeof(float)) return nullptr;
+  if (costs_ == nullptr) {
+    // every band is priced before it is read: the table needs no filling
+    costs_.reset(static_cast<float*>(std::malloc(count * sizeof(float))));
+    if (costs_ == nullptr) {
+      wanted_ = false;
+      return nullptr;
+    }
+    count_ = count;
   }
+  return count == count_ ? costs_.get() : nullptr;
+}
+
+bool EdgeCache::Priced(std::size_t band) {
+  if (band >= priced_.size()) priced_.resize(band + 1);
+  const bool was = priced_[band];
+  priced_[band] = true;
+  return was;
 }
 
 namespace {
@@ -241,16 +257,6 @@ struct PricedStep {
   uint32_t table;         // first price of this step's length
 };
 
-// A crossed cell's price joins the total, which sticks at the ceiling once a
-// price or the sum reaches it.
-inline void Accumulate(float& total, float price) {
-  if (price < kImpassable && total < kImpassable) {
-    total = total + price;
-  } else {
-    total = kImpassable;
-  }
-}
-
 bool FlatTerrain(const CostContext& ctx) {
   if (ctx.slopeMode == 0) return ctx.slopeImage.data == nullptr;
   if (ctx.slopeMode == 1) return ctx.slopeGrid.data == nullptr;
@@ -306,7 +312,7 @@ struct MovePlans {
     if (!priced) return RecordedSegmentCost(ctx, there.x, there.y, walks[m]);
     const unsigned char* cell = ctx.costGrid.data + there.x + static_cast<std::ptrdiff_t>(there.y) * ctx.costGrid.width;
     float total = 0.0f;
-    for (uint32_t k = first[m]; k < first[m + 1]; ++k) Accumulate(total, prices[steps[k].table + cell[steps[k].offset]]);
+    for (uint32_t k = first[m]; k < first[m + 1]; ++k) AddCrossedPrice(total, prices[steps[k].table + cell[steps[k].offset]]);
     return total;
   }
 };
@@ -335,26 +341,29 @@ struct TiledNodes {
   }
 };
 
-// Moves at step 1 over flat terrain, for the nodes at least a move's reach
-// from the border: a neighbour is found by an id offset, and a recorded
-// move's crossed cells are read from a copy of the cost grid laid out as the
-// nodes are, by id offsets from the node the move ends on.
+// Moves from the nodes at least a move's reach from the border: a neighbour
+// is found by an id offset. At step 1 over flat terrain a recorded move's
+// crossed cells are read from a copy of the cost grid laid out as the nodes
+// are, by id offsets from the node the move ends on.
 class TiledMoves {
  public:
   TiledMoves(const CostContext& ctx, const SearchGrid& grid, const std::vector<Point>& moves, const MovePlans& plans,
              const TiledNodes& layout)
-      : moves_(moves.size()) {
+      : moves_(moves.size()), columns_(grid.columns), rows_(grid.rows) {
+    neighbours_.resize(16 * moves_);
+    for (std::size_t m = 0; m < moves_; ++m) {
+      const Point move = moves[m];
+      reach_ = std::max({reach_, std::abs(move.x), std::abs(move.y)});
+      for (uint32_t local = 0; local < 16; ++local) neighbours_[local * moves_ + m] = layout.Offset(local, move.x, move.y);
+    }
     constexpr std::size_t kMostCells = 1u << 14;  // offset tables of a few MiB at most
     if (ctx.searchStep != 1 || !plans.priced || moves.empty() || plans.steps.size() > kMostCells) return;
     cells_ = plans.steps.size();
-    neighbours_.resize(16 * moves_);
     crossed_.resize(16 * cells_);
     first_ = plans.first;
     walked_.resize(moves_);
     for (std::size_t m = 0; m < moves_; ++m) {
       const Point move = moves[m];
-      reach_ = std::max({reach_, std::abs(move.x), std::abs(move.y)});
-      for (uint32_t local = 0; local < 16; ++local) neighbours_[local * moves_ + m] = layout.Offset(local, move.x, move.y);
       walked_[m] = !plans.walks[m].usable;
       // the walk runs from the neighbour back to this node
       for (uint32_t k = plans.first[m]; k < plans.first[m + 1]; ++k) {
@@ -374,8 +383,6 @@ class TiledMoves {
         std::memcpy(&values_[layout.Id(c, r)], row + c, static_cast<std::size_t>(std::min(4, grid.columns - c)));
       }
     }
-    columns_ = grid.columns;
-    rows_ = grid.rows;
     king_ = moves_ == 8 && reach_ == 1;
     for (std::size_t m = 0; m < moves_ && king_; ++m) {
       // radius 1 crosses the half cells of its two nodes, the neighbour's first
@@ -391,15 +398,18 @@ class TiledMoves {
   bool king() const { return king_; }
   float KingCost(std::size_t m, unsigned char there, unsigned char here) const {
     float total = 0.0f;
-    Accumulate(total, there_[m][there]);
-    Accumulate(total, here_[m][here]);
+    AddCrossedPrice(total, there_[m][there]);
+    AddCrossedPrice(total, here_[m][here]);
     return total;
   }
   unsigned char Value(uint32_t n) const { return values_[n]; }
-  // Whether node (col, row), reached by id, has all its moves on the grid.
-  bool Covers(Point node) const {
-    return values_ && node.x >= reach_ && node.y >= reach_ && node.x < columns_ - reach_ && node.y < rows_ - reach_;
+  bool active() const { return values_ != nullptr; }
+  // Whether node (col, row) has all its moves on the grid.
+  bool Inner(Point node) const {
+    return node.x >= reach_ && node.y >= reach_ && node.x < columns_ - reach_ && node.y < rows_ - reach_;
   }
+  // Whether it is also priced from the copy of the cost grid.
+  bool Covers(Point node) const { return values_ && Inner(node); }
   uint32_t Neighbour(uint32_t n, std::size_t m) const {
     return static_cast<uint32_t>(static_cast<std::ptrdiff_t>(n) + neighbours_[(n & 15) * moves_ + m]);
   }
@@ -410,7 +420,7 @@ class TiledMoves {
     const Crossing* crossed = &crossed_[(n & 15) * cells_];
     const unsigned char* at = &values_[n];
     float total = 0.0f;
-    for (uint32_t k = first_[m]; k < first_[m + 1]; ++k) Accumulate(total, crossed[k].prices[at[crossed[k].offset]]);
+    for (uint32_t k = first_[m]; k < first_[m + 1]; ++k) AddCrossedPrice(total, crossed[k].prices[at[crossed[k].offset]]);
     return total;
   }
 
@@ -442,6 +452,27 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
   if (!costs.valid() || !back) return {};
   const MovePlans plans(ctx, grid, moves);
   const TiledMoves tiled(ctx, grid, moves, plans, layout);
+  // Off step 1 over flat terrain the moves are priced a band of node rows at
+  // a time into the shared table where there is one; else one by one where
+  // the search asks for them.
+  const std::size_t count = moves.size();
+  float* edges = cache != nullptr && !tiled.active() ? cache->Table(size * count) : nullptr;
+  std::vector<bool> wanted(count);
+  for (std::size_t m = 0; m < count; ++m) wanted[m] = edges != nullptr || !plans.priced || !plans.walks[m].usable;
+  const MovePrices prices(ctx, grid, moves, wanted);
+  if (!prices.HasAll()) edges = nullptr;
+  std::vector<float> row(static_cast<std::size_t>(grid.columns));
+  const auto priceBand = [&](int band) {
+    for (int j = band * 4; j < std::min(grid.rows, band * 4 + 4); ++j) {
+      for (std::size_t m = 0; m < count; ++m) {
+        const Point move = moves[m];
+        const int first = std::max(0, -move.x), last = std::min(grid.columns, grid.columns - move.x);
+        if (first >= last || j + move.y < 0 || j + move.y >= grid.rows) continue;
+        prices.PriceRow(m, first + move.x, j + move.y, last - first, row.data());
+        for (int i = first; i < last; ++i) edges[layout.Id(i, j) * count + m] = row[static_cast<std::size_t>(i - first)];
+      }
+    }
+  };
   const uint32_t start = layout.Id(s.x, s.y), target = layout.Id(t.x, t.y);
   OpenList open(costs);
   costs.Set(start, 0.0f);
@@ -462,13 +493,8 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
       }
     };
     const Point here = grid.Pixel(c.x, c.y);
-    const long long edges = c.x + static_cast<long long>(c.y) * grid.columns;  // the cache is row-major
     const auto walked = [&](std::size_t m, int i, int j) {
-      float* slot = cache != nullptr && cache->enabled() ? cache->slot(edges, m) : nullptr;
-      if (slot != nullptr && !std::isnan(*slot)) return *slot;
-      const float e = plans.Cost(ctx, m, grid.Pixel(i, j), here);
-      if (slot != nullptr) *slot = e;
-      return e;
+      return prices.Has(m) ? prices.Cost(m, i, j) : plans.Cost(ctx, m, grid.Pixel(i, j), here);
     };
     // a move costs at least 0: no sum from here can lower a node at base or below, settled ones included
     if (tiled.Covers(c) && tiled.king()) {
@@ -487,14 +513,24 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
         const float e = tiled.Walked(m) ? walked(m, c.x + moves[m].x, c.y + moves[m].y) : tiled.Cost(m, current);
         relax(n, m, e, previous);
       }
+    } else if (edges != nullptr && tiled.Inner(c)) {
+      if (!cache->Priced(static_cast<std::size_t>(c.y >> 2))) priceBand(c.y >> 2);
+      const float* e = &edges[current * count];
+      for (std::size_t m = 0; m < count; ++m) {
+        const uint32_t n = tiled.Neighbour(current, m);
+        const float previous = costs.Get(n);
+        if (!(base < previous)) continue;
+        relax(n, m, e[m], previous);
+      }
     } else {
-      for (std::size_t m = 0; m < moves.size(); ++m) {
+      if (edges != nullptr && !cache->Priced(static_cast<std::size_t>(c.y >> 2))) priceBand(c.y >> 2);
+      for (std::size_t m = 0; m < count; ++m) {
         const int i = c.x + moves[m].x, j = c.y + moves[m].y;
         if (i < 0 || j < 0 || i >= grid.columns || j >= grid.rows) continue;
         const uint32_t n = layout.Id(i, j);
         const float previous = costs.Get(n);
         if (!(base < previous)) continue;
-        relax(n, m, walked(m, i, j), previous);
+        relax(n, m, edges != nullptr ? edges[current * count + m] : walked(m, i, j), previous);
       }
     }
     if (open.empty()) break;

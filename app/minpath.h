@@ -2,7 +2,9 @@
 #ifndef VARKO_APP_MINPATH_H
 #define VARKO_APP_MINPATH_H
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "costmodel.h"
@@ -22,17 +24,31 @@ struct SearchGrid {
 // without the forbidden ones (offsets whose gcd is not 1).
 std::vector<Point> AllowedMoves(int radius, int limit);
 
-// Lazily computed edge costs shared by the legs of one search call.
+// Edge costs shared by the legs of one search call: the cost of every move
+// at every node, priced a band of four node rows at a time when the search
+// first settles a node there. The table is allocated by the first leg that
+// prices moves cell by cell (not at step 1 over flat terrain, where a move
+// is a few table reads), and only within a memory budget.
 class EdgeCache {
  public:
-  // Empty (disabled) when it would not fit the memory budget.
+  // `wanted` false, or no moves: nothing is ever kept.
   EdgeCache(long long nodes, std::size_t moves, bool wanted);
-  bool enabled() const { return !costs_.empty(); }
-  float* slot(long long node, std::size_t move) { return &costs_[node * moves_ + move]; }
+  // The table of `count` costs, allocated on the first call; null when not
+  // wanted, over the budget, or not the size it was first allocated with.
+  float* Table(std::size_t count);
+  // Whether band b has been priced; marks it priced.
+  bool Priced(std::size_t band);
+
+  static constexpr long long kBudgetBytes = 768LL << 20;
 
  private:
-  std::size_t moves_;
-  std::vector<float> costs_;
+  struct FreeMemory {
+    void operator()(void* p) const;
+  };
+  bool wanted_;
+  std::size_t count_ = 0;
+  std::unique_ptr<float[], FreeMemory> costs_;
+  std::vector<bool> priced_;
 };
 
 // One leg: the route's pixels from the target back to the start; empty when

@@ -1,0 +1,74 @@
+// Prices of the search's moves from walks laid out once per search: the
+// cells a move crosses are the same from every node, and the lengths it
+// crosses them over depend on the start's column and row alone, through the
+// float rounding of the border crossings. Moves whose crossings are not
+// dyadic fractions, and all moves over slope data, are priced here with the
+// same float and double operations, in the same order, as SegmentCost.
+#ifndef VARKO_APP_MOVEPRICES_H
+#define VARKO_APP_MOVEPRICES_H
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "costmodel.h"
+#include "minpath.h"
+
+namespace route {
+
+class MovePrices {
+ public:
+  // `moves` are node offsets; move m is walked from the neighbour at the
+  // node plus moves[m] back to the node. Only the moves for which `wanted`
+  // holds are laid out.
+  MovePrices(const CostContext& ctx, const SearchGrid& grid, const std::vector<Point>& moves,
+             const std::vector<bool>& wanted);
+  // Whether move m is priced here (else the caller walks it cell by cell).
+  bool Has(std::size_t m) const { return m < walks_.size() && walks_[m].priced; }
+  bool HasAll() const;
+  // SegmentCost from the pixel of node (i, j) along move m, without accumulator.
+  float Cost(std::size_t m, int i, int j) const;
+  // The same for `count` starts from node (i, j) on along its row, into out.
+  void PriceRow(std::size_t m, int i, int j, int count, float* out) const;
+
+ private:
+  // A crossing's length is sqrt(x term + y term), each term a float the
+  // start's column (or row) alone decides; equal term lists share a class.
+  struct AxisClasses {
+    std::vector<uint32_t> classOf;  // by node column (or row)
+    std::vector<float> terms;       // by class, then step
+    uint32_t count = 0;
+  };
+  struct Walk {
+    bool priced = false;
+    std::size_t steps = 0;
+    std::vector<std::ptrdiff_t> cells;       // cost grid offsets from the start
+    std::vector<std::ptrdiff_t> slopeCells;  // slope grid offsets from the start
+    AxisClasses columns, rows;
+    // by (column class * row classes + row class), then step: the crossed
+    // length, already rounded to float where there is no slope
+    std::vector<double> lengths;
+  };
+  enum class Slope { kNone, kImage, kGrid };
+
+  AxisClasses Classes(int count, int step, int offset, int delta, int otherDelta,
+                      bool alongX) const;
+  template <Slope kind>
+  float Sum(const Walk& w, const double* len, std::ptrdiff_t cell, std::ptrdiff_t slopeCell) const;
+  template <Slope kind>
+  void RunSums(const Walk& w, const double* len, std::ptrdiff_t cell, std::ptrdiff_t slopeCell,
+               int count, float* totals) const;
+
+  const CostContext& ctx_;
+  const SearchGrid& grid_;
+  Slope slope_ = Slope::kNone;
+  std::array<double, 256> unit_{};        // cost per unit length by cost value; 255 infinite
+  std::array<float, 256> imageFactor_{};  // slope factor by slope image value
+  std::array<float, 91> gridFactor_{};    // by whole degree 0 .. 89; [90] for every other value
+  std::vector<Walk> walks_;
+};
+
+}  // namespace route
+
+#endif
