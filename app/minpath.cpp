@@ -55,7 +55,9 @@ float* EdgeCache::Table(std::size_t count) {
   if (!wanted_ || count == 0 || count > static_cast<std::size_t>(kBudgetBytes) / sizeof(float)) return nullptr;
   if (costs_ == nullptr) {
     // every band is priced before it is read: the table needs no filling
-    costs_.reset(static_cast<float*>(std::malloc(count * sizeof(float))));
+    // lines aligned, so that a node's costs span as few as they can
+    const std::size_t bytes = (count * sizeof(float) + 63) / 64 * 64;
+    costs_.reset(static_cast<float*>(std::aligned_alloc(64, bytes)));
     if (costs_ == nullptr) {
       wanted_ = false;
       return nullptr;
@@ -131,6 +133,11 @@ class NodeCosts {
 class OpenList {
  public:
   explicit OpenList(const NodeCosts& costs) : costs_(costs) {}
+  // Also fetches `bytes` per node from `table` (a node's edge costs) for the next node to come out.
+  void PrefetchAlso(const void* table, std::size_t bytes) {
+    also_ = static_cast<const char*>(table);
+    alsoBytes_ = bytes;
+  }
   bool empty() const { return live_ == 0; }
 
   // A node entering, or lowered from `previous`, goes behind all nodes of
@@ -162,6 +169,10 @@ class OpenList {
       if (words_ != 0) {
         const KeyBucket& next = lowest_[Least()];
         __builtin_prefetch(costs_.Address(next.entries[next.taken].node));
+        if (also_ != nullptr) {
+          const char* line = also_ + next.entries[next.taken].node * alsoBytes_;
+          for (std::size_t b = 0; b < alsoBytes_; b += 64) __builtin_prefetch(line + b);
+        }
       }
       return top.node;
     }
@@ -248,6 +259,8 @@ class OpenList {
   std::array<std::vector<Entry>, 33 - kLowBits> buckets_;   // [0] unused: those are the lowest
   uint32_t last_ = 0;
   std::size_t live_ = 0, entries_ = 0;
+  const char* also_ = nullptr;
+  std::size_t alsoBytes_ = 0;
 };
 
 // Cell prices of crossing lengths, for cost grids read without slope: one
@@ -459,10 +472,11 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
   float* edges = cache != nullptr && !tiled.active() ? cache->Table(size * count) : nullptr;
   std::vector<bool> wanted(count);
   for (std::size_t m = 0; m < count; ++m) wanted[m] = edges != nullptr || !plans.priced || !plans.walks[m].usable;
-  const MovePrices prices(ctx, grid, moves, wanted);
+  MovePrices prices(ctx, grid, moves, wanted);
   if (!prices.HasAll()) edges = nullptr;
   std::vector<float> row(static_cast<std::size_t>(grid.columns));
   const auto priceBand = [&](int band) {
+    prices.LoadBand(band * 4, band * 4 + 3);
     for (int j = band * 4; j < std::min(grid.rows, band * 4 + 4); ++j) {
       for (std::size_t m = 0; m < count; ++m) {
         const Point move = moves[m];
@@ -475,6 +489,7 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
   };
   const uint32_t start = layout.Id(s.x, s.y), target = layout.Id(t.x, t.y);
   OpenList open(costs);
+  if (edges != nullptr) open.PrefetchAlso(edges, count * sizeof(float));
   costs.Set(start, 0.0f);
   uint32_t current = start;
   bool reached = false;

@@ -29,7 +29,11 @@ class MovePrices {
   bool HasAll() const;
   // SegmentCost from the pixel of node (i, j) along move m, without accumulator.
   float Cost(std::size_t m, int i, int j) const;
-  // The same for `count` starts from node (i, j) on along its row, into out.
+  // Copies the pixel rows that the moves ending on node rows first .. last
+  // cross into the band buffers, for PriceRow.
+  void LoadBand(int first, int last);
+  // The same as Cost for `count` starts from node (i, j) on along its row,
+  // into out; the band loaded must hold the moves' node rows.
   void PriceRow(std::size_t m, int i, int j, int count, float* out) const;
 
  private:
@@ -45,24 +49,41 @@ class MovePrices {
     std::size_t steps = 0;
     std::vector<std::ptrdiff_t> cells;       // cost grid offsets from the start
     std::vector<std::ptrdiff_t> slopeCells;  // slope grid offsets from the start
+    std::vector<std::ptrdiff_t> bandCells;   // band buffer offsets from the start
     AxisClasses columns, rows;
     // by (column class * row classes + row class), then step: the crossed
     // length, already rounded to float where there is no slope
     std::vector<double> lengths;
   };
   enum class Slope { kNone, kImage, kGrid };
+  // Pixel rows y0 .. y0 + rows - 1 with each row's pixels split by their
+  // column's remainder modulo the step: pixel (x, y) sits at
+  // (y - y0) * rowSize + (x % step) * planeSize + x / step, so that the
+  // cells of starts one node apart lie side by side.
+  struct Band {
+    int y0 = 0, rows = 0;
+    std::size_t planeSize = 0, rowSize = 0;
+    std::vector<unsigned char> cost, slopeImage;
+    std::vector<int32_t> slopeGrid;
+  };
 
-  AxisClasses Classes(int count, int step, int offset, int delta, int otherDelta,
-                      bool alongX) const;
+  AxisClasses Classes(int count, int step, int offset, int delta, int otherDelta, bool alongX) const;
   template <Slope kind>
   float Sum(const Walk& w, const double* len, std::ptrdiff_t cell, std::ptrdiff_t slopeCell) const;
   template <Slope kind>
-  void RunSums(const Walk& w, const double* len, std::ptrdiff_t cell, std::ptrdiff_t slopeCell,
-               int count, float* totals) const;
+  void RunSums(const Walk& w, const double* len, std::ptrdiff_t at, int count, float* totals) const;
+  template <Slope kind>
+  int WideRunSums(const Walk& w, const double* len, std::ptrdiff_t at, int count, float* totals) const;
+  // the slope factor of band cell `at`
+  template <Slope kind>
+  float BandFactor(std::ptrdiff_t at) const;
 
   const CostContext& ctx_;
   const SearchGrid& grid_;
   Slope slope_ = Slope::kNone;
+  bool wide_ = false;  // AVX2 at hand: eight starts side by side
+  int lowestRow_ = 0, highestRow_ = 0;  // of the crossed cells, from the row of the node a move ends on
+  Band band_;
   std::array<double, 256> unit_{};        // cost per unit length by cost value; 255 infinite
   std::array<float, 256> imageFactor_{};  // slope factor by slope image value
   std::array<float, 91> gridFactor_{};    // by whole degree 0 .. 89; [90] for every other value
