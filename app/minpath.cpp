@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -16,6 +17,7 @@
 #include <numeric>
 #include <type_traits>
 
+#include <immintrin.h>
 #include <sys/mman.h>
 
 #include "moveprices.h"
@@ -113,9 +115,10 @@ class NodeCosts {
   float Get(uint32_t n) const { return std::bit_cast<float>(Key(n)); }
   void Set(uint32_t n, float cost) { words_[n] = Bits(cost) ^ kCeilingBits; }
   const void* Address(uint32_t n) const { return &words_[n]; }
+  const uint32_t* Words() const { return words_.get(); }
+  static constexpr uint32_t kCeilingBits = std::bit_cast<uint32_t>(kImpassable);
 
  private:
-  static constexpr uint32_t kCeilingBits = std::bit_cast<uint32_t>(kImpassable);
   ZeroedArray<uint32_t> words_;
 };
 
@@ -169,8 +172,10 @@ class OpenList {
       if (words_ != 0) {
         const KeyBucket& next = lowest_[Least()];
         __builtin_prefetch(costs_.Address(next.entries[next.taken].node));
-        if (also_ != nullptr) {
-          const char* line = also_ + next.entries[next.taken].node * alsoBytes_;
+        // the edge costs of the next few nodes, which wait longest for memory
+        const std::size_t ahead = std::min(next.entries.size(), next.taken + kAhead);
+        for (std::size_t k = next.taken; also_ != nullptr && k < ahead; ++k) {
+          const char* line = also_ + next.entries[k].node * alsoBytes_;
           for (std::size_t b = 0; b < alsoBytes_; b += 64) __builtin_prefetch(line + b);
         }
       }
@@ -182,6 +187,7 @@ class OpenList {
   static constexpr int kLowBits = 12;  // keys equal above these share the lowest buckets
   static constexpr uint32_t kLowMask = (1u << kLowBits) - 1;
   static constexpr std::size_t kSlack = 64;
+  static constexpr std::size_t kAhead = 4;
   static constexpr std::size_t kWords = std::size_t{1} << (kLowBits - 6);  // of the lowest buckets' marks
   static_assert(kWords <= 64);
   struct Entry {
@@ -369,6 +375,10 @@ class TiledMoves {
       reach_ = std::max({reach_, std::abs(move.x), std::abs(move.y)});
       for (uint32_t local = 0; local < 16; ++local) neighbours_[local * moves_ + m] = layout.Offset(local, move.x, move.y);
     }
+    const auto narrow = [](std::ptrdiff_t d) { return d >= INT32_MIN && d <= INT32_MAX; };
+    if (std::all_of(neighbours_.begin(), neighbours_.end(), narrow)) {
+      narrowNeighbours_.assign(neighbours_.begin(), neighbours_.end());
+    }
     constexpr std::size_t kMostCells = 1u << 14;  // offset tables of a few MiB at most
     if (ctx.searchStep != 1 || !plans.priced || moves.empty() || plans.steps.size() > kMostCells) return;
     cells_ = plans.steps.size();
@@ -426,6 +436,10 @@ class TiledMoves {
   uint32_t Neighbour(uint32_t n, std::size_t m) const {
     return static_cast<uint32_t>(static_cast<std::ptrdiff_t>(n) + neighbours_[(n & 15) * moves_ + m]);
   }
+  // The id offsets of node n's neighbours by move, as 32-bit integers; null when they do not fit.
+  const int32_t* NarrowNeighbours(uint32_t n) const {
+    return narrowNeighbours_.empty() ? nullptr : &narrowNeighbours_[(n & 15) * moves_];
+  }
   // Whether move m is walked cell by cell rather than recorded.
   bool Walked(std::size_t m) const { return walked_[m]; }
   // Cost of recorded move m from its neighbour back to node n.
@@ -447,11 +461,40 @@ class TiledMoves {
     std::ptrdiff_t offset;  // of the cell from the node
   };
   std::vector<std::ptrdiff_t> neighbours_;  // by place in the tile, then move
+  std::vector<int32_t> narrowNeighbours_;   // the same where they all fit in 32 bits
   std::vector<Crossing> crossed_;           // by place in the tile, then priced step
   std::vector<uint32_t> first_;             // priced steps of move m: first_[m] .. first_[m + 1]
   std::vector<bool> walked_;
   ZeroedArray<unsigned char> values_;
 };
+
+// Marks bit m for each of `count` (at most 64) moves whose sum e[m] + base,
+// in double, lies below the cost stored at neighbour node + offsets[m]: the
+// moves that lower their neighbour. Eight moves at a time with AVX2, so that
+// no branch waits on whether a neighbour is settled.
+__attribute__((target("avx2"))) uint64_t LoweringMoves(const uint32_t* words, uint32_t node, const int32_t* offsets,
+                                                       const float* e, std::size_t count, float base) {
+  const __m256i ceiling = _mm256_set1_epi32(static_cast<int>(NodeCosts::kCeilingBits));
+  const __m256d from = _mm256_set1_pd(base);
+  const int* at = reinterpret_cast<const int*>(words + node);
+  uint64_t marks = 0;
+  std::size_t m = 0;
+  for (; m + 8 <= count; m += 8) {
+    const __m256i stored = _mm256_i32gather_epi32(at, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offsets + m)), 4);
+    const __m256 previous = _mm256_castsi256_ps(_mm256_xor_si256(stored, ceiling));
+    const __m256 edge = _mm256_loadu_ps(e + m);
+    const __m256d low = _mm256_add_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(edge)), from);
+    const __m256d high = _mm256_add_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(edge, 1)), from);
+    const int lower = _mm256_movemask_pd(_mm256_cmp_pd(low, _mm256_cvtps_pd(_mm256_castps256_ps128(previous)), _CMP_LT_OQ));
+    const int upper = _mm256_movemask_pd(_mm256_cmp_pd(high, _mm256_cvtps_pd(_mm256_extractf128_ps(previous, 1)), _CMP_LT_OQ));
+    marks |= static_cast<uint64_t>(lower | upper << 4) << m;
+  }
+  for (; m < count; ++m) {
+    const float previous = std::bit_cast<float>(words[static_cast<std::ptrdiff_t>(node) + offsets[m]] ^ NodeCosts::kCeilingBits);
+    if (static_cast<double>(e[m]) + base < previous) marks |= uint64_t{1} << m;
+  }
+  return marks;
+}
 
 // One search over node costs and, per node, the move it was last reached by
 // plus one (0: never placed), in the narrowest type that holds the moves.
@@ -488,6 +531,7 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
     }
   };
   const uint32_t start = layout.Id(s.x, s.y), target = layout.Id(t.x, t.y);
+  const bool wide = __builtin_cpu_supports("avx2");
   OpenList open(costs);
   if (edges != nullptr) open.PrefetchAlso(edges, count * sizeof(float));
   costs.Set(start, 0.0f);
@@ -531,11 +575,25 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
     } else if (edges != nullptr && tiled.Inner(c)) {
       if (!cache->Priced(static_cast<std::size_t>(c.y >> 2))) priceBand(c.y >> 2);
       const float* e = &edges[current * count];
-      for (std::size_t m = 0; m < count; ++m) {
-        const uint32_t n = tiled.Neighbour(current, m);
-        const float previous = costs.Get(n);
-        if (!(base < previous)) continue;
-        relax(n, m, e[m], previous);
+      const int32_t* offsets = wide ? tiled.NarrowNeighbours(current) : nullptr;
+      if (offsets != nullptr) {
+        // a lowering touches only its own neighbour: the marks stay true while the moves are taken in order
+        for (std::size_t m0 = 0; m0 < count; m0 += 64) {
+          const std::size_t group = std::min<std::size_t>(64, count - m0);
+          for (uint64_t marks = LoweringMoves(costs.Words(), current, offsets + m0, e + m0, group, base); marks != 0;
+               marks &= marks - 1) {
+            const std::size_t m = m0 + static_cast<std::size_t>(std::countr_zero(marks));
+            const uint32_t n = tiled.Neighbour(current, m);
+            relax(n, m, e[m], costs.Get(n));
+          }
+        }
+      } else {
+        for (std::size_t m = 0; m < count; ++m) {
+          const uint32_t n = tiled.Neighbour(current, m);
+          const float previous = costs.Get(n);
+          if (!(base < previous)) continue;
+          relax(n, m, e[m], previous);
+        }
       }
     } else {
       if (edges != nullptr && !cache->Priced(static_cast<std::size_t>(c.y >> 2))) priceBand(c.y >> 2);
