@@ -76,13 +76,15 @@ MovePrices::MovePrices(const CostContext& ctx, const SearchGrid& grid,
     const int dx = -moves[m].x * grid.step, dy = -moves[m].y * grid.step;
     WalkSegment(ctx, 0, 0, dx, dy, [&](int col, int row, double, float, float) {
       w.cells.push_back(col + static_cast<std::ptrdiff_t>(row) * ctx.costGrid.width);
-      const std::ptrdiff_t slopeWidth = slope_ == Slope::kImage ? ctx.slopeImage.width : ctx.slopeGrid.width;
+      const std::ptrdiff_t slopeWidth =
+          slope_ == Slope::kImage ? ctx.slopeImage.width : ctx.slopeGrid.width;
       w.slopeCells.push_back(col + static_cast<std::ptrdiff_t>(row) * slopeWidth);
       // from a start on a node column: its remainder is offX's
       const int x = grid.offX + col, phase = ((x % grid.step) + grid.step) % grid.step;
-      w.bandCells.push_back(static_cast<std::ptrdiff_t>(row) * static_cast<std::ptrdiff_t>(band_.rowSize) +
-                            static_cast<std::ptrdiff_t>(phase) * static_cast<std::ptrdiff_t>(band_.planeSize) +
-                            (x - phase) / grid.step);
+      w.bandCells.push_back(
+          static_cast<std::ptrdiff_t>(row) * static_cast<std::ptrdiff_t>(band_.rowSize) +
+          static_cast<std::ptrdiff_t>(phase) * static_cast<std::ptrdiff_t>(band_.planeSize) +
+          (x - phase) / grid.step);
       // rows from the node the move ends on
       lowestRow_ = std::min(lowestRow_, moves[m].y * grid.step + row);
       highestRow_ = std::max(highestRow_, moves[m].y * grid.step + row);
@@ -177,13 +179,16 @@ float MovePrices::Sum(const Walk& w, const double* len, std::ptrdiff_t cell,
 }
 
 bool MovePrices::HasAll() const {
-  return std::all_of(walks_.begin(), walks_.end(), [](const Walk& w) { return w.priced; });
+  // none are laid out where the grids do not cover the raster
+  return !walks_.empty() &&
+         std::all_of(walks_.begin(), walks_.end(), [](const Walk& w) { return w.priced; });
 }
 
 void MovePrices::LoadBand(int first, int last) {
   const int step = grid_.step;
   const int y0 = std::max(0, grid_.Pixel(0, std::max(0, first)).y + lowestRow_);
-  const int y1 = std::min(ctx_.height - 1, grid_.Pixel(0, std::min(grid_.rows - 1, last)).y + highestRow_);
+  const int y1 =
+      std::min(ctx_.height - 1, grid_.Pixel(0, std::min(grid_.rows - 1, last)).y + highestRow_);
   band_.y0 = y0;
   band_.rows = std::max(0, y1 - y0 + 1);
   const std::size_t size = band_.rowSize * static_cast<std::size_t>(band_.rows);
@@ -216,8 +221,9 @@ float MovePrices::BandFactor(std::ptrdiff_t at) const {
 // Eight starts side by side with AVX2 (without FMA, so no product and sum
 // are fused): returns the starts done, a multiple of eight.
 template <MovePrices::Slope kind>
-__attribute__((target("avx2"))) int MovePrices::WideRunSums(const Walk& w, const double* len, std::ptrdiff_t at,
-                                                            int count, float* totals) const {
+__attribute__((target("avx2"))) int MovePrices::WideRunSums(const Walk& w, const double* len,
+                                                            std::ptrdiff_t at, int count,
+                                                            float* totals) const {
   const __m256i impassable = _mm256_set1_epi32(255), other = _mm256_set1_epi32(90);
   const __m256d scale = _mm256_set1_pd(ctx_.costScale), offset = _mm256_set1_pd(ctx_.costOffset);
   const __m256 ceiling = _mm256_set1_ps(kImpassable), zero = _mm256_setzero_ps();
@@ -226,34 +232,40 @@ __attribute__((target("avx2"))) int MovePrices::WideRunSums(const Walk& w, const
     __m256 total = zero;
     for (std::size_t k = 0; k < w.steps; ++k) {
       const std::ptrdiff_t cell = at + w.bandCells[k] + t;
-      const __m256i v = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&band_.cost[cell])));
+      const __m256i v = _mm256_cvtepu8_epi32(
+          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&band_.cost[cell])));
       __m256d low = _mm256_set1_pd(len[k]), high = low;
       if constexpr (kind != Slope::kNone) {
         __m256 f;
         if constexpr (kind == Slope::kImage) {
-          const __m128i s = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&band_.slopeImage[cell]));
+          const __m128i s =
+              _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&band_.slopeImage[cell]));
           f = _mm256_i32gather_ps(imageFactor_.data(), _mm256_cvtepu8_epi32(s), 4);
         } else {
-          // whole degrees 0 .. 89 index themselves; every other value, negative ones too, the last entry
-          const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(&band_.slopeGrid[cell]));
+          // whole degrees 0 .. 89 index themselves; every other value, negative ones too, the last
+          // entry
+          const __m256i d =
+              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(&band_.slopeGrid[cell]));
           f = _mm256_i32gather_ps(gridFactor_.data(), _mm256_min_epu32(d, other), 4);
         }
         // the slope-lengthened length, rounded to float as the cell cost takes it
-        const __m128 lowLength = _mm256_cvtpd_ps(_mm256_mul_pd(low, _mm256_cvtps_pd(_mm256_castps256_ps128(f))));
-        const __m128 highLength = _mm256_cvtpd_ps(_mm256_mul_pd(high, _mm256_cvtps_pd(_mm256_extractf128_ps(f, 1))));
+        const __m128 lowLength =
+            _mm256_cvtpd_ps(_mm256_mul_pd(low, _mm256_cvtps_pd(_mm256_castps256_ps128(f))));
+        const __m128 highLength =
+            _mm256_cvtpd_ps(_mm256_mul_pd(high, _mm256_cvtps_pd(_mm256_extractf128_ps(f, 1))));
         low = _mm256_cvtps_pd(lowLength);
         high = _mm256_cvtps_pd(highLength);
       }
-      const __m256d unitLow =
-          _mm256_add_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(v)), scale), offset);
-      const __m256d unitHigh =
-          _mm256_add_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(v, 1)), scale), offset);
+      const __m256d unitLow = _mm256_add_pd(
+          _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(v)), scale), offset);
+      const __m256d unitHigh = _mm256_add_pd(
+          _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(v, 1)), scale), offset);
       __m256 cc = _mm256_set_m128(_mm256_cvtpd_ps(_mm256_mul_pd(unitHigh, high)),
                                   _mm256_cvtpd_ps(_mm256_mul_pd(unitLow, low)));
       cc = _mm256_blendv_ps(cc, ceiling, _mm256_castsi256_ps(_mm256_cmpeq_epi32(v, impassable)));
       cc = _mm256_andnot_ps(_mm256_cmp_ps(cc, zero, _CMP_LT_OQ), cc);
-      const __m256 adds =
-          _mm256_and_ps(_mm256_cmp_ps(cc, ceiling, _CMP_LT_OQ), _mm256_cmp_ps(total, ceiling, _CMP_LT_OQ));
+      const __m256 adds = _mm256_and_ps(_mm256_cmp_ps(cc, ceiling, _CMP_LT_OQ),
+                                        _mm256_cmp_ps(total, ceiling, _CMP_LT_OQ));
       total = _mm256_blendv_ps(ceiling, _mm256_add_ps(total, cc), adds);
     }
     _mm256_storeu_ps(totals + t, total);
@@ -265,13 +277,15 @@ __attribute__((target("avx2"))) int MovePrices::WideRunSums(const Walk& w, const
 // and are priced side by side from the band, with the same float and double
 // operations as Sum: eight at a time with AVX2, the rest one by one.
 template <MovePrices::Slope kind>
-void MovePrices::RunSums(const Walk& w, const double* len, std::ptrdiff_t at, int count, float* totals) const {
+void MovePrices::RunSums(const Walk& w, const double* len, std::ptrdiff_t at, int count,
+                         float* totals) const {
   for (int t = wide_ ? WideRunSums<kind>(w, len, at, count, totals) : 0; t < count; ++t) {
     float total = 0.0f;
     for (std::size_t k = 0; k < w.steps; ++k) {
       const std::ptrdiff_t cell = at + w.bandCells[k] + t;
       double length = len[k];
-      if constexpr (kind != Slope::kNone) length = static_cast<float>(length * BandFactor<kind>(cell));
+      if constexpr (kind != Slope::kNone)
+        length = static_cast<float>(length * BandFactor<kind>(cell));
       float cc = static_cast<float>(unit_[band_.cost[static_cast<std::size_t>(cell)]] * length);
       if (cc < 0.0f) cc = 0.0f;
       AddCrossedPrice(total, cc);
@@ -283,13 +297,14 @@ void MovePrices::RunSums(const Walk& w, const double* len, std::ptrdiff_t at, in
 void MovePrices::PriceRow(std::size_t m, int i, int j, int count, float* out) const {
   const Walk& w = walks_[m];
   const uint32_t rowClass = w.rows.classOf[static_cast<std::size_t>(j)];
-  const std::ptrdiff_t rowStart =
-      static_cast<std::ptrdiff_t>(grid_.Pixel(0, j).y - band_.y0) * static_cast<std::ptrdiff_t>(band_.rowSize);
+  const std::ptrdiff_t rowStart = static_cast<std::ptrdiff_t>(grid_.Pixel(0, j).y - band_.y0) *
+                                  static_cast<std::ptrdiff_t>(band_.rowSize);
   for (int t0 = 0; t0 < count;) {
     const uint32_t columnClass = w.columns.classOf[static_cast<std::size_t>(i + t0)];
     int t1 = t0 + 1;
     while (t1 < count && w.columns.classOf[static_cast<std::size_t>(i + t1)] == columnClass) ++t1;
-    const double* len = &w.lengths[(static_cast<std::size_t>(columnClass) * w.rows.count + rowClass) * w.steps];
+    const double* len =
+        &w.lengths[(static_cast<std::size_t>(columnClass) * w.rows.count + rowClass) * w.steps];
     const std::ptrdiff_t at = rowStart + i + t0;
     switch (slope_) {
       case Slope::kImage:

@@ -67,13 +67,15 @@ class MovePrices {
     std::vector<int32_t> slopeGrid;
   };
 
-  AxisClasses Classes(int count, int step, int offset, int delta, int otherDelta, bool alongX) const;
+  AxisClasses Classes(int count, int step, int offset, int delta, int otherDelta,
+                      bool alongX) const;
   template <Slope kind>
   float Sum(const Walk& w, const double* len, std::ptrdiff_t cell, std::ptrdiff_t slopeCell) const;
   template <Slope kind>
   void RunSums(const Walk& w, const double* len, std::ptrdiff_t at, int count, float* totals) const;
   template <Slope kind>
-  int WideRunSums(const Walk& w, const double* len, std::ptrdiff_t at, int count, float* totals) const;
+  int WideRunSums(const Walk& w, const double* len, std::ptrdiff_t at, int count,
+                  float* totals) const;
   // the slope factor of band cell `at`
   template <Slope kind>
   float BandFactor(std::ptrdiff_t at) const;
@@ -82,7 +84,8 @@ class MovePrices {
   const SearchGrid& grid_;
   Slope slope_ = Slope::kNone;
   bool wide_ = false;  // AVX2 at hand: eight starts side by side
-  int lowestRow_ = 0, highestRow_ = 0;  // of the crossed cells, from the row of the node a move ends on
+  int lowestRow_ = 0,
+      highestRow_ = 0;  // of the crossed cells, from the row of the node a move ends on
   Band band_;
   std::array<double, 256> unit_{};        // cost per unit length by cost value; 255 infinite
   std::array<float, 256> imageFactor_{};  // slope factor by slope image value

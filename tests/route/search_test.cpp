@@ -172,6 +172,40 @@ TEST(Search, MatchesTheLiteralSortedListAtStepOne) {
   EXPECT_GT(found, compared / 4);
 }
 
+// Raw slope grids (degrees below 0 and past 90 too) and slope images that
+// do not cover the raster, at steps 1 to 5, the legs sharing a cache.
+TEST(Search, MatchesTheLiteralSortedListOverSlopeGrids) {
+  std::mt19937 rng(4242);
+  int found = 0, compared = 0;
+  for (int trial = 0; trial < 120; ++trial) {
+    const int w = 8 + static_cast<int>(rng() % 60), h = 8 + static_cast<int>(rng() % 60);
+    Fixture f = RandomGrid(rng, w, h, true);
+    std::vector<int32_t> degrees(f.costs.size());
+    if (trial % 2 == 0) {
+      for (auto& d : degrees) d = static_cast<int32_t>(rng() % 130) - 20;
+      f.ctx.slopeMode = 1;
+      f.ctx.slopeGrid = {degrees.data(), w, h};
+    } else {
+      f.ctx.slopeImage.width = w - 1 - static_cast<int>(rng() % 3);  // the right columns have no slope
+    }
+    f.ctx.searchRadius = 1 + static_cast<int>(rng() % 3);
+    f.ctx.searchStep = 1 + static_cast<int>(rng() % 5);
+    const SearchGrid g(w, h, f.ctx.searchStep);
+    EdgeCache cache(static_cast<long long>(g.columns) * g.rows,
+                    AllowedMoves(f.ctx.searchRadius, std::max(g.columns, g.rows)).size(), true);
+    Point a{static_cast<int>(rng() % w), static_cast<int>(rng() % h)};
+    for (int leg = 0; leg < 3; ++leg) {
+      const Point b{static_cast<int>(rng() % w), static_cast<int>(rng() % h)};
+      const auto expected = LiteralLeg(f.ctx, a, b);
+      EXPECT_EQ(FindLeg(f.ctx, a, b, &cache), expected) << "trial " << trial << " leg " << leg;
+      ++compared;
+      found += expected.size() > 1;
+      a = b;
+    }
+  }
+  EXPECT_GT(found, compared / 4);
+}
+
 TEST(Search, GridGeometryAndSnapping) {
   const SearchGrid g(103, 50, 5);
   EXPECT_EQ(g.columns, 21);
