@@ -84,8 +84,8 @@ class MovePrices {
   const SearchGrid& grid_;
   Slope slope_ = Slope::kNone;
   bool wide_ = false;  // AVX2 at hand: eight starts side by side
-  int lowestRow_ = 0,
-      highestRow_ = 0;  // of the crossed cells, from the row of the node a move ends on
+  // rows of the crossed cells from the row of the node a move ends on
+  int lowestRow_ = 0, highestRow_ = 0;
   Band band_;
   std::array<double, 256> unit_{};        // cost per unit length by cost value; 255 infinite
   std::array<float, 256> imageFactor_{};  // slope factor by slope image value
