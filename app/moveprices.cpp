@@ -16,6 +16,9 @@ namespace {
 
 // Lengths kept for all moves together, beyond which a move is walked cell by cell.
 constexpr std::size_t kMostLengths = std::size_t{1} << 22;  // 32 MiB of doubles
+// Classes of one axis: one per power of two the coordinates span, and a few
+// where a walk straddles one; more send the move back to the walk.
+constexpr uint32_t kMostClasses = 256;
 
 // Term lists compared by their bits, so that any float, NaN too, has one class.
 bool SameBits(float a, float b) {
@@ -93,7 +96,8 @@ MovePrices::MovePrices(const CostContext& ctx, const SearchGrid& grid,
     w.columns = Classes(grid.columns, grid.step, grid.offX, dx, dy, true);
     w.rows = Classes(grid.rows, grid.step, grid.offY, dy, dx, false);
     const std::size_t size = static_cast<std::size_t>(w.columns.count) * w.rows.count * w.steps;
-    if (size > kMostLengths - kept) {
+    if (w.columns.count > kMostClasses || w.rows.count > kMostClasses ||
+        size > kMostLengths - kept) {
       walks_[m] = {};
       continue;
     }
@@ -120,7 +124,7 @@ MovePrices::AxisClasses MovePrices::Classes(int count, int step, int offset, int
                                             int otherDelta, bool alongX) const {
   const float size = alongX ? ctx_.pixelSizeX : ctx_.pixelSizeY;
   AxisClasses classes;
-  classes.classOf.resize(static_cast<std::size_t>(count));
+  classes.classOf.resize(static_cast<std::size_t>(count));  // ids fit a byte, or the move is walked
   std::map<std::vector<float>, uint32_t, BitsBefore> seen;
   std::vector<float> terms, previous;
   for (int n = 0; n < count; ++n) {
@@ -145,14 +149,15 @@ MovePrices::AxisClasses MovePrices::Classes(int count, int step, int offset, int
     } else {
       const auto [at, added] = seen.try_emplace(terms, classes.count);
       if (added) {
-        ++classes.count;
+        if (++classes.count > kMostClasses) return classes;
         classes.terms.insert(classes.terms.end(), terms.begin(), terms.end());
       }
       id = at->second;
       previous = terms;
     }
-    classes.classOf[static_cast<std::size_t>(n)] = id;
+    classes.classOf[static_cast<std::size_t>(n)] = static_cast<uint8_t>(id);
   }
+  if (classes.count == 1) classes.classOf = {};  // every start in one class: nothing to look up
   return classes;
 }
 
@@ -296,13 +301,13 @@ void MovePrices::RunSums(const Walk& w, const double* len, std::ptrdiff_t at, in
 
 void MovePrices::PriceRow(std::size_t m, int i, int j, int count, float* out) const {
   const Walk& w = walks_[m];
-  const uint32_t rowClass = w.rows.classOf[static_cast<std::size_t>(j)];
+  const uint32_t rowClass = w.rows.Of(j);
   const std::ptrdiff_t rowStart = static_cast<std::ptrdiff_t>(grid_.Pixel(0, j).y - band_.y0) *
                                   static_cast<std::ptrdiff_t>(band_.rowSize);
   for (int t0 = 0; t0 < count;) {
-    const uint32_t columnClass = w.columns.classOf[static_cast<std::size_t>(i + t0)];
+    const uint32_t columnClass = w.columns.Of(i + t0);
     int t1 = t0 + 1;
-    while (t1 < count && w.columns.classOf[static_cast<std::size_t>(i + t1)] == columnClass) ++t1;
+    while (t1 < count && w.columns.Of(i + t1) == columnClass) ++t1;
     const double* len =
         &w.lengths[(static_cast<std::size_t>(columnClass) * w.rows.count + rowClass) * w.steps];
     const std::ptrdiff_t at = rowStart + i + t0;
@@ -322,9 +327,7 @@ void MovePrices::PriceRow(std::size_t m, int i, int j, int count, float* out) co
 
 float MovePrices::Cost(std::size_t m, int i, int j) const {
   const Walk& w = walks_[m];
-  const std::size_t pair =
-      static_cast<std::size_t>(w.columns.classOf[static_cast<std::size_t>(i)]) * w.rows.count +
-      w.rows.classOf[static_cast<std::size_t>(j)];
+  const std::size_t pair = static_cast<std::size_t>(w.columns.Of(i)) * w.rows.count + w.rows.Of(j);
   const double* len = &w.lengths[pair * w.steps];
   const Point there = grid_.Pixel(i, j);
   const std::ptrdiff_t cell = there.x + static_cast<std::ptrdiff_t>(there.y) * ctx_.costGrid.width;

@@ -40,8 +40,9 @@ class MovePrices {
   // A crossing's length is sqrt(x term + y term), each term a float the
   // start's column (or row) alone decides; equal term lists share a class.
   struct AxisClasses {
-    std::vector<uint32_t> classOf;  // by node column (or row)
-    std::vector<float> terms;       // by class, then step
+    std::vector<uint8_t> classOf;  // by node column (or row); empty: all in class 0
+    uint32_t Of(int n) const { return classOf.empty() ? 0 : classOf[static_cast<std::size_t>(n)]; }
+    std::vector<float> terms;  // by class, then step
     uint32_t count = 0;
   };
   struct Walk {
