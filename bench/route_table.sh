@@ -14,13 +14,13 @@ for c in 4000/1/1 4000/1/2 4000/2/3 4000/5/3 4000/5/3/1; do
     out=$( { /usr/bin/time -f "peak %M" "$b/bench/bench_route" --benchmark_filter="^BM_MinimumPath/$c(/0)?/iter" ; } 2>&1 )
     line=$(grep '^BM_MinimumPath' <<<"$out" || true)
     if [ -z "$line" ]; then
-      printf "%-28s %-22s %9s\n" "$(basename "$(dirname "$b")")/$(basename "$b")" "$c" "(no such case)"
+      printf "%-28s %-22s %9s\n" "$b" "$c" "(no such case)"
       continue
     fi
     wall=$(awk '{print $2}' <<<"$line"); cpu=$(awk '{print $4}' <<<"$line")
     peak=$(grep -o 'peak [0-9]*' <<<"$out" | awk '{printf "%.0f", $2 / 1024}')
     [ "$c" = 4000/1/1 ] && base[$b]=$cpu
-    printf "%-28s %-22s %9s %9s %9s %8.2f\n" "$(basename "$(dirname "$b")")/$(basename "$b")" "$c" "$cpu" "$wall" "$peak" \
+    printf "%-28s %-22s %9s %9s %9s %8.2f\n" "$b" "$c" "$cpu" "$wall" "$peak" \
       "$(echo "$cpu / ${base[$b]}" | bc -l)"
   done
 done
