@@ -57,9 +57,9 @@ float* EdgeCache::Table(std::size_t count) {
   if (!wanted_ || count == 0 || count > static_cast<std::size_t>(kBudgetBytes) / sizeof(float)) return nullptr;
   if (costs_ == nullptr) {
     // every band is priced before it is read: the table needs no filling
-    // lines aligned, so that a node's costs span as few as they can
-    const std::size_t bytes = (count * sizeof(float) + 63) / 64 * 64;
-    costs_.reset(static_cast<float*>(std::aligned_alloc(64, bytes)));
+    // (plain malloc: an aligned block stayed in the heap after a route, and
+    // the next route's table came on top of it)
+    costs_.reset(static_cast<float*>(std::malloc(count * sizeof(float))));
     if (costs_ == nullptr) {
       wanted_ = false;
       return nullptr;
@@ -177,6 +177,7 @@ class OpenList {
         for (std::size_t k = next.taken; also_ != nullptr && k < ahead; ++k) {
           const char* line = also_ + next.entries[k].node * alsoBytes_;
           for (std::size_t b = 0; b < alsoBytes_; b += 64) __builtin_prefetch(line + b);
+          __builtin_prefetch(line + alsoBytes_ - 1);  // the costs need not start a line
         }
       }
       return top.node;
