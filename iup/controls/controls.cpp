@@ -12,7 +12,7 @@ using ControlOpen = void (*)();
 
 // In the order start-up opens them: the matrix class, the tabs, the gauge,
 // then the colour dialog with the text masks.
-constexpr std::initializer_list<ControlOpen> kControls = {};
+constexpr std::initializer_list<ControlOpen> kControls = {IupGaugeOpen};
 
 }  // namespace
 

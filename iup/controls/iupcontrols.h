@@ -13,4 +13,12 @@ void IupControlsOpen(void);
 
 // The open function of each control, defined in the control's own file:
 
+// The gauge (class "GAUGE", registered as "gauge"): a progress bar showing
+// "VALUE" from 0 to 1, with the percentage or "TEXT" over it.
+void IupGaugeOpen(void);
+IupElement* IupCreateGauge(void);
+// Draws the gauge as it stands on the active canvas, width x height pixels,
+// as its window shows it (the window's copy goes through an off-screen image).
+void IupGaugeDraw(IupElement* gauge, int width, int height);
+
 #endif
