@@ -39,6 +39,7 @@ Value NeedPathTable(lua_State* L, const char* name, int k) {
 }  // namespace
 
 int MinimumPath(lua_State* L) {
+  RefuseWhileInUse("MinimumPath");
   constexpr const char* kName = "MinimumPath";
   RouteState& state = State();
   const ProjectCopy& project = NeedProject(kName);
@@ -104,6 +105,7 @@ int MinimumPath(lua_State* L) {
 }
 
 int PathAnalysis(lua_State* L) {
+  RefuseWhileInUse("PathAnalysis");
   RouteState& state = State();
   const ProjectCopy& project = NeedProject("PathAnalysis");
   const CombinedResult& combined = NeedCombined("PathAnalysis");

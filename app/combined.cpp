@@ -4,9 +4,11 @@
 #include "combined.h"
 
 #include <algorithm>
+#include <optional>
 #include <thread>
 
 #include "gauge.h"
+#include "imlua.h"
 #include "project.h"
 #include "rawdata.h"
 #include "utility.h"
@@ -135,6 +137,7 @@ Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int h
 int GenerateCombinedTheme(lua_State* L) {
   using namespace script;
   constexpr const char* kName = "GenerateCombinedTheme";
+  RefuseWhileInUse(kName);
   RouteState& state = State();
   // Everything is read and checked first, raw, so that no script code runs
   // while the images are in use; the results are written last.
@@ -170,6 +173,12 @@ int GenerateCombinedTheme(lua_State* L) {
     ApplyDefaultColorScale(*colors, *image);
     state.colorScaleApplied = true;
   }
+  // From here the gauge's loop steps may run script code: the records and
+  // images read above stay as they are until the result is stored.
+  std::optional<RecordsInUse> in_use(std::in_place);
+  std::vector<imlua::PixelsHold> held;
+  held.emplace_back(image->data);
+  for (const OverlayTheme& theme : themes) held.emplace_back(theme.image.data);
   GaugeOpen("Generating Combined Theme");
   GaugeShow();
   const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
@@ -186,6 +195,7 @@ int GenerateCombinedTheme(lua_State* L) {
   state.cost.costScale = overlay.scale;
   state.cost.costOffset = overlay.minValue;
   state.cost.classGrid = {};
+  in_use.reset();
   // Ordinary stores, as the script expects; from here on nothing read above
   // is used again, so their metamethods may do what they like.
   SetNumberField(L, combined, "minValue", overlay.minValue);

@@ -133,6 +133,7 @@ std::string HeaderName(const std::string& image_name) {
 }
 
 int ReadExtraData(lua_State* L) {
+  RefuseWhileInUse("ReadExtraData");
   const char* name = ArgString(L, 1);
   const int which = ArgInt(L, 2), format = ArgInt(L, 3), width = ArgInt(L, 4), height = ArgInt(L, 5);
   RouteState& state = State();

@@ -1,4 +1,6 @@
-// The gauge dialog shown while the combined theme is generated.
+// The progress dialogs: the gauge dialog shown while the combined theme is
+// generated, and the counter dialog that the image library's progress
+// callback opens while a file is read or written, with a Cancel button.
 #ifndef VARKO_APP_GAUGE_H
 #define VARKO_APP_GAUGE_H
 
@@ -8,5 +10,12 @@ void GaugeShow();
 void GaugeSet(double fraction);
 void GaugeClose();
 }  // namespace route
+
+// The image library's progress callback (file name, 0..100, writing):
+// opens the counter dialog at 0 %, updates it, closes it at 100 % or when
+// the user confirms Cancel; returns 1 to abandon the transfer.
+int VarkoProgress(const char* file_name, int percent, int writing);
+// Registers VarkoProgress for every format (start-up, after "varko.lua").
+void RegisterProgressCallback();
 
 #endif

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "cdlua.h"
+#include "gauge.h"
 #include "gtk/gtkdriver.h"
 #include "headless/iupheadless.h"
 #include "imlua.h"
@@ -78,6 +79,7 @@ int VarkoMain() {
   iuplua_open(L);
   RegisterApplicationFunctions(L);
   script::RunFileIfPresent(L, "varko.lua");
+  RegisterProgressCallback();
   IupMainLoop();
   IupClose();
   // Closing the interpreter collects the script's objects, so files the

@@ -15,6 +15,17 @@ RouteState& State() {
   return state;
 }
 
+namespace {
+int records_in_use = 0;
+}  // namespace
+
+RecordsInUse::RecordsInUse() { ++records_in_use; }
+RecordsInUse::~RecordsInUse() { --records_in_use; }
+
+void RefuseWhileInUse(const char* name) {
+  if (records_in_use > 0) script::Raise(name, "the project records are in use");
+}
+
 void SelectSlopeData(RouteState& state) {
   ExtraData& extra = state.extra;
   state.cost.slopeImage = {extra.slopeImage.empty() ? nullptr : extra.slopeImage.data(), extra.slopeImageWidth,
@@ -132,6 +143,7 @@ int Nonnegative(int n) { return n < 0 ? 0 : n; }
 }  // namespace
 
 int CopyTable(lua_State* L) {
+  RefuseWhileInUse("CopyTable");
   RouteState& state = State();
   Value varko = raw::NeedGlobalTable(L, "CopyTable", "Varko");
   Value project = raw::NeedTable(L, "CopyTable", varko, "Project", "Varko.Project");
@@ -189,12 +201,14 @@ int CopyTable(lua_State* L) {
 }
 
 int InitializeCopyTable(lua_State*) {
+  RefuseWhileInUse("InitializeCopyTable");
   State().project.reset();
   State().paths.reset();
   return 0;
 }
 
 int DestroyTable(lua_State* L) {
+  RefuseWhileInUse("DestroyTable");
   RouteState& state = State();
   if (state.project) Release(L, *state.project);
   state.project.reset();
@@ -202,6 +216,7 @@ int DestroyTable(lua_State* L) {
 }
 
 int CopyPaths(lua_State* L) {
+  RefuseWhileInUse("CopyPaths");
   RouteState& state = State();
   Value varko = raw::NeedGlobalTable(L, "CopyPaths", "Varko");
   Value project = raw::NeedTable(L, "CopyPaths", varko, "Project", "Varko.Project");
@@ -238,6 +253,7 @@ int CopyPaths(lua_State* L) {
 }
 
 int DestroyPaths(lua_State*) {
+  RefuseWhileInUse("DestroyPaths");
   State().paths.reset();
   return 0;
 }

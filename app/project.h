@@ -75,6 +75,19 @@ struct RouteState {
 };
 RouteState& State();
 
+// While a computation holds pointers into these records and the theme images
+// (its progress dialog runs loop steps, so script callbacks can run), the
+// functions that would replace or destroy them are refused.
+class RecordsInUse {
+ public:
+  RecordsInUse();
+  ~RecordsInUse();
+  RecordsInUse(const RecordsInUse&) = delete;
+  RecordsInUse& operator=(const RecordsInUse&) = delete;
+};
+// Raises "name: the project records are in use!" while a RecordsInUse lives.
+void RefuseWhileInUse(const char* name);
+
 // Points the cost context's slope data at what the mode selects.
 void SelectSlopeData(RouteState& state);
 // The project copy, or a script error "name: no project copy!".

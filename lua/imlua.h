@@ -142,6 +142,23 @@ bool ToColor(lua_State* L, int idx, uint32_t* value);
 // channel or its image was killed or collected; *size gets its length.
 unsigned char* ToChannelPlane(lua_State* L, int idx, long long* size);
 
+// Keeps the buffer of an image map or palette (its data or colours pointer)
+// alive while C++ code works on it and script code may run meanwhile: a kill
+// or collection of the object then makes it read as killed at once, and the
+// buffer is freed when the last hold on it ends.
+class PixelsHold {
+ public:
+  explicit PixelsHold(const void* buffer);
+  ~PixelsHold();
+  PixelsHold(PixelsHold&& other) noexcept : buffer_(other.buffer_) { other.buffer_ = nullptr; }
+  PixelsHold(const PixelsHold&) = delete;
+  PixelsHold& operator=(const PixelsHold&) = delete;
+  PixelsHold& operator=(PixelsHold&&) = delete;
+
+ private:
+  const void* buffer_;
+};
+
 // Drops an image's buffers (kill). The record stays.
 void Release(ImageRGB* image);
 void Release(ImageMap* map);

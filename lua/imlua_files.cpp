@@ -75,6 +75,8 @@ int LoadRGB(lua_State* L) {
       (width != image->width || height != image->height)) {
     Raise(name, "imagergb dimensions do not match the file");
   }
+  // the progress dialog runs loop steps: a script may kill the image meanwhile
+  PlanesRef keep = image->planes;
   lua_pushinteger(L, imLoadRGBSized(file_name, image->width, image->height, image->red(),
                                     image->green(), image->blue()));
   return 1;
@@ -96,6 +98,7 @@ int LoadMap(lua_State* L) {
       Raise(name, "imagemap dimensions do not match the file");
     if (pal_count > palette->size) Raise(name, "palette is too small for the file");
   }
+  PixelsHold keep_map(map->data.get()), keep_palette(palette->colors.get());
   lua_pushinteger(L, imLoadMapSized(file_name, map->width, map->height, map->data.get(),
                                     palette->colors.get(), palette->size));
   return 1;
@@ -114,6 +117,7 @@ int SaveRGB(lua_State* L) {
     lua_pushinteger(L, IM_ERR_FORMAT);
     return 1;
   }
+  PlanesRef keep = image->planes;
   lua_pushinteger(L, imSaveRGB(image->width, image->height, code, image->red(), image->green(),
                                image->blue(), file_name));
   return 1;
@@ -136,6 +140,7 @@ int SaveMap(lua_State* L) {
   }
   // Indices are bytes: a palette larger than 256 is written with its first 256.
   int count = palette->size < 256 ? palette->size : 256;
+  PixelsHold keep_map(map->data.get()), keep_palette(palette->colors.get());
   lua_pushinteger(L, imSaveMap(map->width, map->height, code, map->data.get(), count,
                                palette->colors.get(), file_name));
   return 1;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <map>
 #include <new>
 #include <string>
 
@@ -371,8 +372,40 @@ unsigned char* ToChannelPlane(lua_State* L, int idx, long long* size) {
 }
 
 void Release(ImageRGB* image) { image->planes.reset(); }
-void Release(ImageMap* map) { map->data.reset(); }
-void Release(Palette* palette) { palette->colors.reset(); }
+namespace {
+// Held buffers: how many holds, and the buffer itself once its object let go.
+struct Held {
+  int holds = 0;
+  std::unique_ptr<unsigned char[]> map;
+  std::unique_ptr<uint32_t[]> palette;
+};
+std::map<const void*, Held>& HeldBuffers() {
+  static auto* held = new std::map<const void*, Held>;
+  return *held;
+}
+}  // namespace
+
+PixelsHold::PixelsHold(const void* buffer) : buffer_(buffer) {
+  if (buffer_ != nullptr) ++HeldBuffers()[buffer_].holds;
+}
+PixelsHold::~PixelsHold() {
+  if (buffer_ == nullptr) return;
+  auto it = HeldBuffers().find(buffer_);
+  if (it != HeldBuffers().end() && --it->second.holds == 0) HeldBuffers().erase(it);
+}
+
+void Release(ImageMap* map) {
+  auto it = HeldBuffers().find(map->data.get());
+  if (map->data != nullptr && it != HeldBuffers().end())
+    it->second.map = std::move(map->data);
+  map->data.reset();
+}
+void Release(Palette* palette) {
+  auto it = HeldBuffers().find(palette->colors.get());
+  if (palette->colors != nullptr && it != HeldBuffers().end())
+    it->second.palette = std::move(palette->colors);
+  palette->colors.reset();
+}
 
 }  // namespace imlua
 
