@@ -5,6 +5,7 @@
 #include <strings.h>
 
 #include "iuplua_common.h"
+#include "iupcontrolslua.h"
 #include "report.h"
 
 extern const char chunk_iuplua[];
@@ -60,6 +61,7 @@ void iuplua_open(lua_State* L) {
   iupkey_open(L);
   luaL_getmetatable(L, iuplua::kElementMetatable);
   iuplua::RunChunk(L, chunk_iuplua, chunk_iuplua_name, 1);
+  iupcontrolslua_open(L);
 }
 
 namespace iuplua {

@@ -148,6 +148,8 @@ int MapCb(IupElement* e) {
     cdClear();
   }
   g->canvas.Resize();
+  // a gauge set up before it was mapped shows its state at once
+  Redraw(e);
   return IUP_DEFAULT;
 }
 
