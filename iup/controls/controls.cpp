@@ -11,8 +11,9 @@ namespace {
 using ControlOpen = void (*)();
 
 // In the order start-up opens them: the matrix class, the tabs, the gauge,
-// then the colour dialog with the text masks.
-constexpr std::initializer_list<ControlOpen> kControls = {IupGaugeOpen};
+// then the colour dialog with the text masks; the valuator, which start-up
+// does not name, last.
+constexpr std::initializer_list<ControlOpen> kControls = {IupGaugeOpen, IupValOpen};
 
 }  // namespace
 

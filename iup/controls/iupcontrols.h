@@ -21,4 +21,11 @@ IupElement* IupCreateGauge(void);
 // as its window shows it (the window's copy goes through an off-screen image).
 void IupGaugeDraw(IupElement* gauge, int width, int height);
 
+// The valuator (class "VAL", registered as "val"): a slider from "MIN" to
+// "MAX" in the orientation "VERTICAL" or "HORIZONTAL".
+void IupValOpen(void);
+IupElement* IupCreateVal(const char* orientation);
+// Draws the valuator as it stands on the active canvas, width x height.
+void IupValDraw(IupElement* val, int width, int height);
+
 #endif
