@@ -55,7 +55,10 @@ local function cases()
     during = function()
       if not asked and titles_seen() == "Processing" then
         asked = true
-        iuptest.closebox(iuptest.active())
+        local counter = iuptest.active()
+        iuptest.closebox(counter)
+        iuptest.deliver()
+        check(iuptest.visible(counter), "answer " .. answer .. ": the close box leaves the dialog open")
         iuptest.answer_alarm(answer)
         iuptest.esc()
       end
