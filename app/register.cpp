@@ -5,6 +5,7 @@
 
 #include "appfuncs.h"
 #include "datachunk.h"
+#include "gis.h"
 
 void RegisterApplicationFunctions(lua_State* L) {
   for (const luaL_Reg* entry = kApplicationFunctions; entry->name != nullptr; ++entry) {
@@ -12,4 +13,5 @@ void RegisterApplicationFunctions(lua_State* L) {
   }
   // Beyond them: the start-up script reads project files through this.
   lua_register(L, "LoadDataChunk", LoadDataChunk);
+  RegisterGisFunctions(L);  // geodata in and out: ImportGeoRaster, ExportGeoRaster, ExportRoutes
 }

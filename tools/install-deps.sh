@@ -13,6 +13,7 @@ build_packages=(
   fonts-liberation
   libgtk-3-dev
   libcairo2-dev
+  libgdal-dev
 )
 test_packages=(
   python3 python3-pil python3-numpy imagemagick netpbm

@@ -1,0 +1,47 @@
+// The quiet GDAL error handler and the spatial-reference helper.
+#include "gdalsupport.h"
+
+#include <cpl_error.h>
+
+namespace gis {
+namespace {
+
+std::string last_error;
+
+void CPL_STDCALL KeepError(CPLErr level, CPLErrorNum, const char* message) {
+  // warnings and debug output are dropped; failures keep their text
+  if (level >= CE_Failure && message != nullptr) last_error = message;
+}
+
+}  // namespace
+
+void InstallQuietErrorHandler() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  CPLSetErrorHandler(KeepError);
+  GDALAllRegister();
+}
+
+void ClearGdalError() {
+  last_error.clear();
+  CPLErrorReset();
+}
+
+std::string GdalError(const char* fallback) {
+  std::string text = last_error.empty() ? std::string(fallback) : last_error;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '.' || text.back() == ' '))
+    text.pop_back();
+  return text;
+}
+
+Srs MakeSrs(const std::string& definition) {
+  if (definition.empty()) return nullptr;
+  Srs srs(OSRNewSpatialReference(nullptr));
+  if (!srs) return nullptr;
+  if (OSRSetFromUserInput(srs.get(), definition.c_str()) != OGRERR_NONE) return nullptr;
+  OSRSetAxisMappingStrategy(srs.get(), OAMS_TRADITIONAL_GIS_ORDER);
+  return srs;
+}
+
+}  // namespace gis
