@@ -18,7 +18,7 @@ std::vector<std::string> Descriptions(const Classification& c) {
   return out;
 }
 
-TEST(Continuous, ConstantBandMakesOneClass) {
+TEST(GisContinuous, ConstantBandMakesOneClass) {
   std::vector<unsigned char> indices;
   ContinuousOutcome out =
       ClassifyContinuous({4, 4, 4, kNaN}, {Method::EqualInterval, 5, {}}, &indices);
@@ -27,7 +27,7 @@ TEST(Continuous, ConstantBandMakesOneClass) {
   EXPECT_EQ(indices, (std::vector<unsigned char>{1, 1, 1, 0}));
 }
 
-TEST(Continuous, QuantilesNeverSplitEqualValues) {
+TEST(GisContinuous, QuantilesNeverSplitEqualValues) {
   std::vector<unsigned char> indices;
   ContinuousOutcome out =
       ClassifyContinuous({1, 1, 1, 1, 2, 3}, {Method::Quantile, 3, {}}, &indices);
@@ -36,7 +36,7 @@ TEST(Continuous, QuantilesNeverSplitEqualValues) {
   EXPECT_EQ(indices, (std::vector<unsigned char>{1, 1, 1, 1, 2, 2}));
 }
 
-TEST(Continuous, BreaksOutsideTheDataStillClassify) {
+TEST(GisContinuous, BreaksOutsideTheDataStillClassify) {
   std::vector<unsigned char> indices;
   ContinuousOutcome out = ClassifyContinuous({0, 5, 10}, {Method::Breaks, 0, {-3, 100}}, &indices);
   ASSERT_EQ(out.problem, "");
@@ -44,7 +44,7 @@ TEST(Continuous, BreaksOutsideTheDataStillClassify) {
   EXPECT_EQ(indices, (std::vector<unsigned char>{2, 2, 2}));
 }
 
-TEST(Continuous, Failures) {
+TEST(GisContinuous, Failures) {
   std::vector<unsigned char> indices;
   EXPECT_EQ(ClassifyContinuous({1, 2}, {Method::Breaks, 0, {3, 3}}, &indices).problem,
             "the breaks must be ascending");
@@ -52,7 +52,7 @@ TEST(Continuous, Failures) {
             "the band holds no valid value");
 }
 
-TEST(Categorical, NegativeValuesAreNumberedAndNodataIsZero) {
+TEST(GisCategorical, NegativeValuesAreNumberedAndNodataIsZero) {
   std::vector<unsigned char> indices;
   CategoricalOutcome out = ClassifyCategories({-5, 300, -5, kNaN, 7}, {}, {}, &indices);
   ASSERT_EQ(out.problem, "");
@@ -62,7 +62,7 @@ TEST(Categorical, NegativeValuesAreNumberedAndNodataIsZero) {
   EXPECT_EQ(out.classification.classes[0].weight, kImpassable);
 }
 
-TEST(Categorical, ByteValuesKeepTheirIndexAndColour) {
+TEST(GisCategorical, ByteValuesKeepTheirIndexAndColour) {
   std::vector<unsigned char> indices;
   ColourTable colours = {0x000000, 0x112233, 0x445566};
   CategoricalOutcome out =
@@ -74,7 +74,7 @@ TEST(Categorical, ByteValuesKeepTheirIndexAndColour) {
   EXPECT_EQ(out.classification.palette[2], 0x445566u);
 }
 
-TEST(Categorical, Refusals) {
+TEST(GisCategorical, Refusals) {
   std::vector<unsigned char> indices;
   EXPECT_EQ(ClassifyCategories({1, 2.5}, {}, {}, &indices).problem,
             "a categorical band needs integer values, 2.5 is not");
@@ -87,7 +87,7 @@ TEST(Categorical, Refusals) {
   EXPECT_TRUE(LooksCategorical(many));
 }
 
-TEST(ByteCategories, NodataWithoutValueTakesTheLowestFreeIndex) {
+TEST(GisByteCategories, NodataWithoutValueTakesTheLowestFreeIndex) {
   std::vector<long long> counts(256, 0);
   counts[0] = 3;
   counts[1] = 2;
@@ -101,7 +101,7 @@ TEST(ByteCategories, NodataWithoutValueTakesTheLowestFreeIndex) {
   EXPECT_EQ(lut[5], 5);
 }
 
-TEST(ByteCategories, NodataValueIsItsOwnIndex) {
+TEST(GisByteCategories, NodataValueIsItsOwnIndex) {
   std::vector<long long> counts(256, 0);
   counts[3] = 1;
   unsigned char lut[256];

@@ -150,6 +150,23 @@ check_eq(direct.warped, false, "a file on the project grid is not warped")
 check_eq(direct.Dimension, nil, "only the first import gives the grid")
 check_eq(direct.Image.imagemap[5 + 3 * 6], 3, "pixel (5, 3) is the top right value")
 
+-- 2b. The file's colour table colours the classes (a VRT with a colour
+--     table over land.tif, made a GeoTIFF by gdal_translate).
+local entries = {}
+for i = 0, 9 do entries[#entries + 1] = string.format('<Entry c1="%d" c2="%d" c3="%d" c4="255"/>', i * 20, 100 + i, 250 - i * 5) end
+write("coloured.vrt", [[<VRTDataset rasterXSize="6" rasterYSize="4"><SRS>EPSG:32633</SRS>
+  <GeoTransform>500000, 10, 0, 4100040, 0, -10</GeoTransform>
+  <VRTRasterBand dataType="Byte" band="1"><ColorInterp>Palette</ColorInterp><ColorTable>]]
+  .. table.concat(entries) .. [[</ColorTable>
+  <SimpleSource><SourceFilename relativeToVRT="1">land.tif</SourceFilename><SourceBand>1</SourceBand></SimpleSource>
+  </VRTRasterBand></VRTDataset>]])
+sh("gdal_translate -q coloured.vrt coloured.tif")
+local coloured = ImportGeoRaster("coloured.tif")
+for _, v in ipairs({ 1, 4, 9 }) do
+  local r, g, b = imDecodeColor(coloured.Image.palette[v])
+  check(r == v * 20 and g == 100 + v and b == 250 - v * 5, "class " .. v .. " takes the file's colour")
+end
+
 -- 3. Continuous bands: equal intervals, quantiles, the user's breaks.
 local heights = {}
 for r = 1, 4 do
