@@ -153,21 +153,23 @@ ContinuousOutcome ClassifyContinuous(const std::vector<double>& values,
                                      const ContinuousRequest& request,
                                      std::vector<unsigned char>* indices) {
   ContinuousOutcome outcome;
-  std::vector<double> valid;
-  valid.reserve(values.size());
-  bool has_nodata = false;
+  bool has_nodata = false, any = false;
+  double low = 0, high = 0;
   for (double v : values) {
-    if (std::isnan(v))
+    if (std::isnan(v)) {
       has_nodata = true;
-    else
-      valid.push_back(v);
+    } else if (!any) {
+      any = true;
+      low = high = v;
+    } else {
+      low = std::min(low, v);
+      high = std::max(high, v);
+    }
   }
-  if (valid.empty()) {
+  if (!any) {
     outcome.problem = "the band holds no valid value";
     return outcome;
   }
-  auto [low_at, high_at] = std::minmax_element(valid.begin(), valid.end());
-  double low = *low_at, high = *high_at;
   // inner breaks: class k (0-based) holds values v with breaks[k-1] < v <= breaks[k]
   std::vector<double> breaks;
   if (request.method == Method::Breaks) {
@@ -182,6 +184,11 @@ ContinuousOutcome ClassifyContinuous(const std::vector<double>& values,
     for (int k = 1; k < request.count && high > low; ++k)
       breaks.push_back(low + (high - low) * k / request.count);
   } else {
+    // only quantiles need the values in order: a sorted copy of the valid ones
+    std::vector<double> valid;
+    valid.reserve(values.size());
+    for (double v : values)
+      if (!std::isnan(v)) valid.push_back(v);
     std::sort(valid.begin(), valid.end());
     size_t n = valid.size();
     for (int k = 1; k < request.count; ++k) {
