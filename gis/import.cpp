@@ -12,6 +12,7 @@
 #include <gdal_alg.h>
 #include <gdal_utils.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -346,6 +347,8 @@ Outcome Compute(const Request& request, const ProjectGrid& project) {
   out.bytes.shrink_to_fit();
 
   std::vector<double> values = ReadValues(band, alpha, grid.w, grid.h);
+  if (warp && std::all_of(values.begin(), values.end(), [](double v) { return std::isnan(v); }))
+    Fail(request.filename + " lies outside the project's study area");
   bool categorical = request.categorical.value_or(integer_type && LooksCategorical(values));
   if (categorical) {
     CategoricalOutcome c =

@@ -301,7 +301,9 @@ for r = 1, 250 do
 end
 ascii_grid("many.asc", many, 0, 0, 1, nil)
 sh("gdal_translate -q -ot Int32 many.asc many.tif")
-local kept = Varko  -- many.tif lies off the project's grid: imported as a first theme
+check_error(function() ImportGeoRaster("many.tif") end,
+            "ImportGeoRaster: many.tif lies outside the project's study area!", "a raster beside the study area")
+local kept = Varko  -- imported as a first theme
 new_project()
 check_error(function() ImportGeoRaster("many.tif", { categorical = true }) end,
             "ImportGeoRaster: a categorical band has at most 255 distinct values, this one has more!",
