@@ -269,6 +269,7 @@ p.Paths[1] = { name = "North line", numPoints = 3, Points = { { x = 0, y = 0 }, 
 p.Paths[2] = { name = "Unanalysed", numPoints = 2, Points = { { x = 1, y = 1 }, { x = 4, y = 2 } } }
 for _, name in ipairs({ "routes.geojson", "routes.gpkg", "routes.shp" }) do
   ExportRoutes(name)
+  ExportRoutes(name)  -- again: the file is replaced, not added to
   local v = read_vector(name)
   check_eq(v.crs, "EPSG 32633", name .. ": the project's CRS")
   check_eq(#v.features, 2, name .. ": one feature per path")
