@@ -59,7 +59,8 @@ function xinput.steps(steps, on_end)
     acted = started
     if step.action then step.action() end
   end
-  IupSetIdle(function()
+  local running = false
+  local function tick()
     local step = steps[index]
     if index == 0 or step.done == nil or step.done() then
       advance()
@@ -71,6 +72,15 @@ function xinput.steps(steps, on_end)
       acted = os.time()
       step.action()
     end
+  end
+  IupSetIdle(function()
+    -- a step's action may show a progress dialog, whose loop steps call the
+    -- idle function again: the steps go on only from the main loop
+    if running then return IUP_DEFAULT end
+    running = true
+    local ok, problem = pcall(tick)
+    running = false
+    if not ok then error(problem, 0) end
     return IUP_DEFAULT
   end)
 end
