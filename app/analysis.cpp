@@ -32,7 +32,8 @@ Value NeedPathTable(lua_State* L, const char* name, int k) {
   Value project = raw::NeedTable(L, name, varko, "Project", "Varko.Project");
   Value paths = raw::NeedTable(L, name, project, "Paths", "Varko.Project.Paths");
   Value path = raw::Element(L, paths, k);
-  if (!lua_istable(L, path)) Raise(name, ("Varko.Project.Paths[" + std::to_string(k) + "] is missing").c_str());
+  if (!lua_istable(L, path))
+    Raise(name, ("Varko.Project.Paths[" + std::to_string(k) + "] is missing").c_str());
   return path;
 }
 
@@ -57,14 +58,17 @@ int MinimumPath(lua_State* L) {
     for (int p = 1; p <= count; ++p) {
       StackMark mark(L);
       Value point = raw::Element(L, list, p);
-      if (!lua_istable(L, point)) Raise(kName, ("input point " + std::to_string(p) + " is missing").c_str());
-      inputs.push_back({TruncateToInt(raw::Number(L, point, "x")), TruncateToInt(raw::Number(L, point, "y"))});
+      if (!lua_istable(L, point))
+        Raise(kName, ("input point " + std::to_string(p) + " is missing").c_str());
+      inputs.push_back(
+          {TruncateToInt(raw::Number(L, point, "x")), TruncateToInt(raw::Number(L, point, "y"))});
     }
   }
   Value project_table = raw::NeedTable(L, kName, varko, "Project", "Varko.Project");
   const int k = TruncateToInt(raw::Number(L, project_table, "numPaths"));
   Value path = NeedPathTable(L, kName, k);
-  Value points = raw::NeedTable(L, kName, path, "Points", "the Points of path " + std::to_string(k));
+  Value points =
+      raw::NeedTable(L, kName, path, "Points", "the Points of path " + std::to_string(k));
 
   CostContext& cost = state.cost;
   cost.searchStep = project.r;
@@ -75,9 +79,12 @@ int MinimumPath(lua_State* L) {
   cost.costOffset = combined.minValue;
   const SearchGrid grid(cost.width, cost.height, cost.searchStep);
   const long long nodes = static_cast<long long>(grid.columns) * grid.rows;
-  const std::size_t moves = AllowedMoves(cost.searchRadius, std::max(grid.columns, grid.rows)).size();
+  const std::size_t moves =
+      AllowedMoves(cost.searchRadius, std::max(grid.columns, grid.rows)).size();
   // Sharing pays when several legs cross the same nodes and a move walks more than a cell or two.
-  EdgeCache cache(nodes, moves, inputs.size() > 2 && static_cast<long long>(cost.searchRadius) * cost.searchStep >= 2);
+  EdgeCache cache(
+      nodes, moves,
+      inputs.size() > 2 && static_cast<long long>(cost.searchRadius) * cost.searchStep >= 2);
   std::vector<std::vector<Point>> legs;
   int result = 1;
   for (std::size_t q = 0; q + 1 < inputs.size(); ++q) {
@@ -110,7 +117,8 @@ int PathAnalysis(lua_State* L) {
   const ProjectCopy& project = NeedProject("PathAnalysis");
   const CombinedResult& combined = NeedCombined("PathAnalysis");
   const int k = ArgInt(L, 1);
-  if (!state.paths || k < 1 || k > static_cast<int>(state.paths->size())) Raise("PathAnalysis", "invalid path number");
+  if (!state.paths || k < 1 || k > static_cast<int>(state.paths->size()))
+    Raise("PathAnalysis", "invalid path number");
   // where the analysis goes, found raw before anything is computed
   Value path = NeedPathTable(L, "PathAnalysis", k);
   std::vector<ByteGrid> images(project.themes.size());
@@ -131,10 +139,17 @@ int PathAnalysis(lua_State* L) {
   const double totalCost = PathCost(cost, points, acc.data());
   double totalLength = 0;
   for (float v : acc) totalLength += v;
-  const auto percent = [&](double length) { return totalLength > 0 ? 100 * length / totalLength : 0.0; };
+  const auto percent = [&](double length) {
+    return totalLength > 0 ? 100 * length / totalLength : 0.0;
+  };
 
-  struct ClassResult { double length = 0, perc = 0; };
-  struct ThemeResult { double length = 0, cost = 0; std::vector<ClassResult> classes; };
+  struct ClassResult {
+    double length = 0, perc = 0;
+  };
+  struct ThemeResult {
+    double length = 0, cost = 0;
+    std::vector<ClassResult> classes;
+  };
   std::vector<ThemeResult> themes(project.themes.size());
   for (int t = 1; t <= project.numThemes; ++t) {
     const ThemeRecord& record = project.themes[static_cast<std::size_t>(t - 1)];
@@ -145,7 +160,8 @@ int PathAnalysis(lua_State* L) {
     out.cost = PathCost(cost, points, acc.data());
     for (float v : acc) out.length += v;
     double listed = 0;
-    for (const ClassRecord& c : record.classes) listed += acc[static_cast<std::size_t>(c.colorindex)];
+    for (const ClassRecord& c : record.classes)
+      listed += acc[static_cast<std::size_t>(c.colorindex)];
     out.classes.resize(record.classes.size());
     out.classes[0].length = std::max(0.0, totalLength - listed);
     out.classes[0].perc = std::max(0.0, percent(totalLength - listed));
@@ -188,7 +204,8 @@ int SegDist(lua_State* L) {
   const int x0 = ArgInt(L, 1), y0 = ArgInt(L, 2), x1 = ArgInt(L, 3), y1 = ArgInt(L, 4);
   // The walk visits every cell the segment crosses: past 2^26 of them (far
   // beyond any raster the program can hold) it would run for minutes.
-  const long long cells = std::llabs(static_cast<long long>(x1) - x0) + std::llabs(static_cast<long long>(y1) - y0);
+  const long long cells =
+      std::llabs(static_cast<long long>(x1) - x0) + std::llabs(static_cast<long long>(y1) - y0);
   if (cells > (1LL << 26)) Raise("SegDist", "the segment crosses too many cells");
   lua_pushnumber(L, SegmentLength(State().cost, x0, y0, x1, y1));
   return 1;

@@ -1,6 +1,6 @@
 // GenerateCombinedTheme: two passes over the raster, row-major, rows split
-// across the cores; the first sums the themes, the second quantises the sums. Each pixel sums its themes in project order, so the
-// doubles come out the same whatever the split.
+// across the cores; the first sums the themes, the second quantises the sums. Each pixel sums its
+// themes in project order, so the doubles come out the same whatever the split.
 #include "combined.h"
 
 #include <algorithm>
@@ -62,7 +62,8 @@ unsigned char Quantise(double s, double minValue, double maxValue) {
   return q >= 254 ? 254 : static_cast<unsigned char>(q);
 }
 
-void QuantiseRow(const double* sums, int width, double minValue, double maxValue, unsigned char* out) {
+void QuantiseRow(const double* sums, int width, double minValue, double maxValue,
+                 unsigned char* out) {
   if (!(maxValue > minValue)) {
     for (int x = 0; x < width; ++x) out[x] = Quantise(sums[x], minValue, maxValue);
     return;
@@ -79,8 +80,8 @@ void QuantiseRow(const double* sums, int width, double minValue, double maxValue
 
 }  // namespace
 
-Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int height, unsigned char* out,
-                       unsigned threads) {
+Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int height,
+                       unsigned char* out, unsigned threads) {
   std::vector<ThemeTable> tables;
   for (const OverlayTheme& theme : themes) {
     ThemeTable t{theme.image.data, theme.image.width, {}, {}};
@@ -96,7 +97,8 @@ Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int h
   // no theme is read twice; past that, fresh memory costs more than summing
   // the rows again.
   constexpr std::size_t kKeptSums = std::size_t{1} << 21;
-  const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(std::max(height, 0));
+  const std::size_t pixels =
+      static_cast<std::size_t>(width) * static_cast<std::size_t>(std::max(height, 0));
   const bool keep = pixels <= kKeptSums;
   std::vector<double> sums(keep ? pixels : 0);
   std::vector<double> mins(count, kCeiling), maxs(count, 0.0);
@@ -128,7 +130,8 @@ Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int h
         RowSums(tables, y, width, row.data());
         line = row.data();
       }
-      QuantiseRow(line, width, result.minValue, result.maxValue, out + static_cast<std::ptrdiff_t>(y) * width);
+      QuantiseRow(line, width, result.minValue, result.maxValue,
+                  out + static_cast<std::ptrdiff_t>(y) * width);
     }
   });
   return result;
@@ -144,8 +147,10 @@ int GenerateCombinedTheme(lua_State* L) {
   const ProjectCopy& project = NeedProject(kName);
   Value varko = raw::NeedGlobalTable(L, kName, "Varko");
   Value project_table = raw::NeedTable(L, kName, varko, "Project", "Varko.Project");
-  Value combined = raw::NeedTable(L, kName, project_table, "CombinedTheme", "Varko.Project.CombinedTheme");
-  Value image_table = raw::NeedTable(L, kName, combined, "Image", "Varko.Project.CombinedTheme.Image");
+  Value combined =
+      raw::NeedTable(L, kName, project_table, "CombinedTheme", "Varko.Project.CombinedTheme");
+  Value image_table =
+      raw::NeedTable(L, kName, combined, "Image", "Varko.Project.CombinedTheme.Image");
   std::optional<std::vector<uint32_t>> colors;
   if (!state.colorScaleApplied) colors = ReadDefaultColorScale(L, kName);
   auto image = raw::ImageRef(L, image_table);
@@ -158,7 +163,10 @@ int GenerateCombinedTheme(lua_State* L) {
     theme.image = NeedThemeImage(L, kName, t);
     theme.weight = record.weight;
     for (int v = 0; v < 256; ++v) {
-      theme.classWeight[v] = record.classes[static_cast<std::size_t>(record.classOfIndex[static_cast<std::size_t>(v)] - 1)].weight;
+      theme.classWeight[v] = record
+                                 .classes[static_cast<std::size_t>(
+                                     record.classOfIndex[static_cast<std::size_t>(v)] - 1)]
+                                 .weight;
     }
     if (theme.image.width != image->width || theme.image.height != image->height) {
       Raise(kName, "the combined theme image is not the size of the themes");
@@ -166,7 +174,8 @@ int GenerateCombinedTheme(lua_State* L) {
     themes.push_back(theme);
   }
 
-  if (project.slopeDataFormat == 0 || project.slopeDataFormat == 1) state.cost.slopeMode = project.slopeDataFormat;
+  if (project.slopeDataFormat == 0 || project.slopeDataFormat == 1)
+    state.cost.slopeMode = project.slopeDataFormat;
   SelectSlopeData(state);
   state.cost.pixelSizeX = state.cost.pixelSizeY = static_cast<float>(project.sx);
   if (colors) {
@@ -184,7 +193,8 @@ int GenerateCombinedTheme(lua_State* L) {
   const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
   const Overlay overlay = ComputeOverlay(themes, image->width, image->height, image->data, threads);
   CombinedResult result;
-  result.costs.assign(image->data, image->data + static_cast<std::ptrdiff_t>(image->width) * image->height);
+  result.costs.assign(image->data,
+                      image->data + static_cast<std::ptrdiff_t>(image->width) * image->height);
   result.width = image->width;
   result.height = image->height;
   result.minValue = overlay.minValue;

@@ -24,8 +24,8 @@ struct Overlay {
 // Quantises the overlay of the themes, in their order per pixel, into out
 // (width x height bytes). The rows are split across `threads` threads; the
 // result does not depend on their number.
-Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int height, unsigned char* out,
-                       unsigned threads);
+Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int height,
+                       unsigned char* out, unsigned threads);
 
 int GenerateCombinedTheme(lua_State* L);
 

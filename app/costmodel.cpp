@@ -7,15 +7,17 @@
 
 namespace route {
 
-float Calibrate(float a, float b, float c, float d, float e) { return d + (a - b) * (e - d) / (c - b); }
+float Calibrate(float a, float b, float c, float d, float e) {
+  return d + (a - b) * (e - d) / (c - b);
+}
 
 float SlopeFactor(const CostContext& ctx, int col, int row) {
   float slope;
   if (ctx.slopeMode == 0) {
     if (!ctx.slopeImage.Inside(col, row)) return 1.0f;
     const Calibration& k = ctx.slopeCalibration;
-    slope = Calibrate(static_cast<float>(ctx.slopeImage.At(col, row)), k.rawLow, k.rawHigh, k.valueLow,
-                      k.valueHigh);
+    slope = Calibrate(static_cast<float>(ctx.slopeImage.At(col, row)), k.rawLow, k.rawHigh,
+                      k.valueLow, k.valueHigh);
   } else if (ctx.slopeMode == 1) {
     if (!ctx.slopeGrid.Inside(col, row)) return 1.0f;
     slope = static_cast<float>(ctx.slopeGrid.At(col, row));
@@ -73,7 +75,8 @@ int WalkFractionBits(long long dx, long long dy) {
   long long ix = 0, iy = 0;
   while (ix + iy < dx + dy) {
     const bool xSide = dy * (2 * ix + 1) < dx * (2 * iy + 1);
-    const int b = xSide ? FractionBits((2 * ix + 1) * dy, 2 * dx) : FractionBits((2 * iy + 1) * dx, 2 * dy);
+    const int b =
+        xSide ? FractionBits((2 * ix + 1) * dy, 2 * dx) : FractionBits((2 * iy + 1) * dx, 2 * dy);
     if (b < 0) return -1;
     bits = std::max(bits, std::max(b, 1));
     if (xSide) {
@@ -115,7 +118,8 @@ float RecordedSegmentCost(const CostContext& ctx, int x0, int y0, const Recorded
 float PathCost(const CostContext& ctx, const std::vector<Point>& points, float* acc) {
   float total = 0.0f;
   for (std::size_t k = 1; k < points.size(); ++k) {
-    total = total + SegmentCost(ctx, points[k - 1].x, points[k - 1].y, points[k].x, points[k].y, acc);
+    total =
+        total + SegmentCost(ctx, points[k - 1].x, points[k - 1].y, points[k].x, points[k].y, acc);
     if (total > kImpassable) total = kImpassable;
   }
   return total;

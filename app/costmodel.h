@@ -86,10 +86,12 @@ void WalkSegment(const CostContext& ctx, int x0, int y0, int x1, int y1, Visit&&
     float qx, qy;
     if (xSide) {
       qx = static_cast<float>(x0 + sx * (ix + 0.5));
-      qy = static_cast<float>(y0 + sy * (ix + 0.5) * static_cast<double>(dy) / static_cast<double>(dx));
+      qy = static_cast<float>(y0 +
+                              sy * (ix + 0.5) * static_cast<double>(dy) / static_cast<double>(dx));
     } else {
       qy = static_cast<float>(y0 + sy * (iy + 0.5));
-      qx = static_cast<float>(x0 + sx * (iy + 0.5) * static_cast<double>(dx) / static_cast<double>(dy));
+      qx = static_cast<float>(x0 +
+                              sx * (iy + 0.5) * static_cast<double>(dx) / static_cast<double>(dy));
     }
     const float ex = px - qx, ey = py - qy;
     const double len = std::sqrt(static_cast<double>(ex * ex * psx * psx + ey * ey * psy * psy));

@@ -19,7 +19,8 @@ namespace datachunk {
 Limits LimitsFor(std::size_t text_bytes) {
   const std::size_t base = std::size_t(32) << 20;
   std::size_t memory = text_bytes <= (SIZE_MAX - base) / 16 ? base + 16 * text_bytes : SIZE_MAX;
-  const std::size_t counted = text_bytes < (std::size_t(1) << 40) ? text_bytes : std::size_t(1) << 40;
+  const std::size_t counted =
+      text_bytes < (std::size_t(1) << 40) ? text_bytes : std::size_t(1) << 40;
   return {memory, 10'000'000LL + 8LL * static_cast<long long>(counted)};
 }
 
@@ -73,7 +74,8 @@ struct Chunk {
 // an empty environment, and runs it under the instruction budget.
 int RunChunk(lua_State* S) {
   const auto* chunk = static_cast<const Chunk*>(lua_touserdata(S, 1));
-  if (luaL_loadbufferx(S, chunk->text, chunk->size, chunk->name, "t") != LUA_OK) return lua_error(S);
+  if (luaL_loadbufferx(S, chunk->text, chunk->size, chunk->name, "t") != LUA_OK)
+    return lua_error(S);
   lua_newtable(S);
   if (lua_setupvalue(S, -2, 1) == nullptr) lua_pop(S, 1);  // a main chunk's one upvalue is _ENV
   lua_sethook(S, RunsTooLong, LUA_MASKCOUNT, chunk->instructions);
@@ -198,4 +200,6 @@ int LoadDataChunkBody(lua_State* L) {
 
 }  // namespace
 
-int LoadDataChunk(lua_State* L) { return script::RunGuarded(L, LoadDataChunkBody); }
+int LoadDataChunk(lua_State* L) {
+  return script::RunGuarded(L, LoadDataChunkBody);
+}

@@ -26,8 +26,8 @@ Limits LimitsFor(std::size_t text_bytes);
 // LoadDataChunk(text [, chunkname]): the value the text returns, copied into
 // the caller's interpreter, or nil and a message ("name:line: problem" for
 // syntax errors and for a text that runs too long; "the data holds a
-// function" and the like for values that are not data). Raises "LoadDataChunk: invalid text parameter!" when text
-// is not a string.
+// function" and the like for values that are not data). Raises "LoadDataChunk: invalid text
+// parameter!" when text is not a string.
 int LoadDataChunk(lua_State* L);
 
 #endif

@@ -66,10 +66,11 @@ void ReadImageWithHeader(const std::string& name, int which) {
     std::fflush(stdout);
     return;
   }
-  std::vector<unsigned char> raster(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  std::vector<unsigned char> raster(static_cast<std::size_t>(width) *
+                                    static_cast<std::size_t>(height));
   std::vector<uint32_t> palette(static_cast<std::size_t>(pal_count > 256 ? pal_count : 256));
-  if (imLoadMapSized(name.c_str(), width, height, raster.data(), palette.data(), static_cast<int>(palette.size())) !=
-      IM_ERR_NONE) {
+  if (imLoadMapSized(name.c_str(), width, height, raster.data(), palette.data(),
+                     static_cast<int>(palette.size())) != IM_ERR_NONE) {
     std::fputs("Error\n", stdout);
     std::fflush(stdout);
     return;
@@ -78,7 +79,8 @@ void ReadImageWithHeader(const std::string& name, int which) {
   File file = OpenRegular(header, "r");
   if (!file) FileError("cannot open the header file", header);
   Calibration k;
-  if (std::fscanf(file.get(), "%f %f %f %f", &k.rawLow, &k.rawHigh, &k.valueLow, &k.valueHigh) != 4) {
+  if (std::fscanf(file.get(), "%f %f %f %f", &k.rawLow, &k.rawHigh, &k.valueLow, &k.valueHigh) !=
+      4) {
     FileError("cannot read the header file", header);
   }
   ExtraData& extra = State().extra;
@@ -97,7 +99,8 @@ void ReadImageWithHeader(const std::string& name, int which) {
 }
 
 void ReadRawGrid(const std::string& name, int which, int width, int height) {
-  if (!imValidSize(width, height)) RaiseMessage("ReadExtraData: invalid grid size for " + name + "!");
+  if (!imValidSize(width, height))
+    RaiseMessage("ReadExtraData: invalid grid size for " + name + "!");
   // Nothing is written, so a read-only file is read as well.
   File file = OpenRegular(name, "rb");
   if (!file) FileError("cannot open", name);
@@ -135,7 +138,8 @@ std::string HeaderName(const std::string& image_name) {
 int ReadExtraData(lua_State* L) {
   RefuseWhileInUse("ReadExtraData");
   const char* name = ArgString(L, 1);
-  const int which = ArgInt(L, 2), format = ArgInt(L, 3), width = ArgInt(L, 4), height = ArgInt(L, 5);
+  const int which = ArgInt(L, 2), format = ArgInt(L, 3), width = ArgInt(L, 4),
+            height = ArgInt(L, 5);
   RouteState& state = State();
   if (format < 0) {
     if (which == 0) {

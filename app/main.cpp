@@ -1,3 +1,5 @@
 #include "host.h"
 
-int main() { return VarkoMain(); }
+int main() {
+  return VarkoMain();
+}

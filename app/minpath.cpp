@@ -49,12 +49,16 @@ std::vector<Point> AllowedMoves(int radius, int limit) {
   return moves;
 }
 
-EdgeCache::EdgeCache(long long nodes, std::size_t moves, bool wanted) : wanted_(wanted && nodes > 0 && moves > 0) {}
+EdgeCache::EdgeCache(long long nodes, std::size_t moves, bool wanted)
+    : wanted_(wanted && nodes > 0 && moves > 0) {}
 
-void EdgeCache::FreeMemory::operator()(void* p) const { std::free(p); }
+void EdgeCache::FreeMemory::operator()(void* p) const {
+  std::free(p);
+}
 
 float* EdgeCache::Table(std::size_t count) {
-  if (!wanted_ || count == 0 || count > static_cast<std::size_t>(kBudgetBytes) / sizeof(float)) return nullptr;
+  if (!wanted_ || count == 0 || count > static_cast<std::size_t>(kBudgetBytes) / sizeof(float))
+    return nullptr;
   if (costs_ == nullptr) {
     // every band is priced before it is read: the table needs no filling
     // (plain malloc: an aligned block stayed in the heap after a route, and
@@ -80,7 +84,9 @@ namespace {
 
 constexpr float kSettledCost = -1.0f;  // below every sum, so a settled node is never lowered again
 
-uint32_t Bits(float cost) { return std::bit_cast<uint32_t>(cost); }
+uint32_t Bits(float cost) {
+  return std::bit_cast<uint32_t>(cost);
+}
 
 // Memory that starts zero, the way calloc gives it: a large block comes
 // straight from the kernel, whose pages are zeroed only as the search first
@@ -99,7 +105,8 @@ ZeroedArray<T> AllocateZeroed(std::size_t count) {
     // huge pages where the system allows them: far fewer page faults on a large grid
     constexpr std::uintptr_t kHuge = 2u << 20;
     const auto begin = reinterpret_cast<std::uintptr_t>(array.get());
-    const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1), end = (begin + count * sizeof(T)) & ~(kHuge - 1);
+    const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1),
+                         end = (begin + count * sizeof(T)) & ~(kHuge - 1);
     if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
   }
   return array;
@@ -189,7 +196,8 @@ class OpenList {
   static constexpr uint32_t kLowMask = (1u << kLowBits) - 1;
   static constexpr std::size_t kSlack = 64;
   static constexpr std::size_t kAhead = 4;
-  static constexpr std::size_t kWords = std::size_t{1} << (kLowBits - 6);  // of the lowest buckets' marks
+  static constexpr std::size_t kWords = std::size_t{1}
+                                        << (kLowBits - 6);  // of the lowest buckets' marks
   static_assert(kWords <= 64);
   struct Entry {
     uint32_t key;
@@ -207,7 +215,8 @@ class OpenList {
       for (uint64_t marks = occupied_[w]; marks != 0; marks &= marks - 1) {
         const std::size_t low = w * 64 + static_cast<std::size_t>(std::countr_zero(marks));
         std::vector<Entry>& entries = lowest_[low].entries;
-        entries.erase(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(lowest_[low].taken));
+        entries.erase(entries.begin(),
+                      entries.begin() + static_cast<std::ptrdiff_t>(lowest_[low].taken));
         lowest_[low].taken = 0;
         std::erase_if(entries, stale);
         if (entries.empty()) Unmark(low);
@@ -260,10 +269,11 @@ class OpenList {
   }
 
   const NodeCosts& costs_;
-  std::vector<KeyBucket> lowest_ = std::vector<KeyBucket>(std::size_t{1} << kLowBits);  // by the key's low bits
+  std::vector<KeyBucket> lowest_ =
+      std::vector<KeyBucket>(std::size_t{1} << kLowBits);  // by the key's low bits
   std::array<uint64_t, kWords> occupied_{};
   uint64_t words_ = 0;
-  std::array<std::vector<Entry>, 33 - kLowBits> buckets_;   // [0] unused: those are the lowest
+  std::array<std::vector<Entry>, 33 - kLowBits> buckets_;  // [0] unused: those are the lowest
   uint32_t last_ = 0;
   std::size_t live_ = 0, entries_ = 0;
   const char* also_ = nullptr;
@@ -292,13 +302,15 @@ struct MovePlans {
   std::vector<PricedStep> steps;
   std::vector<float> prices;
 
-  MovePlans(const CostContext& ctx, const SearchGrid& grid, const std::vector<Point>& moves) : walks(moves.size()) {
+  MovePlans(const CostContext& ctx, const SearchGrid& grid, const std::vector<Point>& moves)
+      : walks(moves.size()) {
     const long long limit = static_cast<long long>(std::max(ctx.width, ctx.height)) + 1;
     for (std::size_t m = 0; m < moves.size(); ++m) {
       walks[m] = RecordWalk(ctx, -moves[m].x * grid.step, -moves[m].y * grid.step, limit);
     }
     const ByteGrid& g = ctx.costGrid;
-    priced = FlatTerrain(ctx) && g.data != nullptr && g.width >= ctx.width && g.height >= ctx.height;
+    priced =
+        FlatTerrain(ctx) && g.data != nullptr && g.width >= ctx.width && g.height >= ctx.height;
     if (!priced) return;
     std::vector<double> lengths;
     first.push_back(0);
@@ -330,9 +342,11 @@ struct MovePlans {
   float Cost(const CostContext& ctx, std::size_t m, Point there, Point here) const {
     if (!walks[m].usable) return SegmentCost(ctx, there.x, there.y, here.x, here.y, nullptr);
     if (!priced) return RecordedSegmentCost(ctx, there.x, there.y, walks[m]);
-    const unsigned char* cell = ctx.costGrid.data + there.x + static_cast<std::ptrdiff_t>(there.y) * ctx.costGrid.width;
+    const unsigned char* cell =
+        ctx.costGrid.data + there.x + static_cast<std::ptrdiff_t>(there.y) * ctx.costGrid.width;
     float total = 0.0f;
-    for (uint32_t k = first[m]; k < first[m + 1]; ++k) AddCrossedPrice(total, prices[steps[k].table + cell[steps[k].offset]]);
+    for (uint32_t k = first[m]; k < first[m + 1]; ++k)
+      AddCrossedPrice(total, prices[steps[k].table + cell[steps[k].offset]]);
     return total;
   }
 };
@@ -343,14 +357,16 @@ struct TiledNodes {
   uint32_t tilesX = 0;
   long long size = 0;
   TiledNodes(int columns, int rows)
-      : tilesX(static_cast<uint32_t>((columns + 3) / 4)), size(static_cast<long long>(tilesX) * ((rows + 3) / 4) * 16) {}
+      : tilesX(static_cast<uint32_t>((columns + 3) / 4)),
+        size(static_cast<long long>(tilesX) * ((rows + 3) / 4) * 16) {}
   uint32_t Id(int c, int r) const {
     return ((static_cast<uint32_t>(r >> 2) * tilesX + static_cast<uint32_t>(c >> 2)) << 4) |
            static_cast<uint32_t>(((r & 3) << 2) | (c & 3));
   }
   Point Node(uint32_t id) const {
     const uint32_t tile = id >> 4;
-    return {static_cast<int>(tile % tilesX * 4 + (id & 3)), static_cast<int>(tile / tilesX * 4 + ((id >> 2) & 3))};
+    return {static_cast<int>(tile % tilesX * 4 + (id & 3)),
+            static_cast<int>(tile / tilesX * 4 + ((id >> 2) & 3))};
   }
   // Id offset from a node at place `local` of its tile to the node (dx, dy) from it.
   std::ptrdiff_t Offset(uint32_t local, int dx, int dy) const {
@@ -367,21 +383,23 @@ struct TiledNodes {
 // are, by id offsets from the node the move ends on.
 class TiledMoves {
  public:
-  TiledMoves(const CostContext& ctx, const SearchGrid& grid, const std::vector<Point>& moves, const MovePlans& plans,
-             const TiledNodes& layout)
+  TiledMoves(const CostContext& ctx, const SearchGrid& grid, const std::vector<Point>& moves,
+             const MovePlans& plans, const TiledNodes& layout)
       : moves_(moves.size()), columns_(grid.columns), rows_(grid.rows) {
     neighbours_.resize(16 * moves_);
     for (std::size_t m = 0; m < moves_; ++m) {
       const Point move = moves[m];
       reach_ = std::max({reach_, std::abs(move.x), std::abs(move.y)});
-      for (uint32_t local = 0; local < 16; ++local) neighbours_[local * moves_ + m] = layout.Offset(local, move.x, move.y);
+      for (uint32_t local = 0; local < 16; ++local)
+        neighbours_[local * moves_ + m] = layout.Offset(local, move.x, move.y);
     }
     const auto narrow = [](std::ptrdiff_t d) { return d >= INT32_MIN && d <= INT32_MAX; };
     if (std::all_of(neighbours_.begin(), neighbours_.end(), narrow)) {
       narrowNeighbours_.assign(neighbours_.begin(), neighbours_.end());
     }
     constexpr std::size_t kMostCells = 1u << 14;  // offset tables of a few MiB at most
-    if (ctx.searchStep != 1 || !plans.priced || moves.empty() || plans.steps.size() > kMostCells) return;
+    if (ctx.searchStep != 1 || !plans.priced || moves.empty() || plans.steps.size() > kMostCells)
+      return;
     cells_ = plans.steps.size();
     crossed_.resize(16 * cells_);
     first_ = plans.first;
@@ -393,8 +411,9 @@ class TiledMoves {
       for (uint32_t k = plans.first[m]; k < plans.first[m + 1]; ++k) {
         const WalkStep& step = plans.walks[m].steps[k - plans.first[m]];
         for (uint32_t local = 0; local < 16; ++local) {
-          crossed_[local * cells_ + k] = {&plans.prices[plans.steps[k].table],
-                                          layout.Offset(local, move.x + step.dcol, move.y + step.drow)};
+          crossed_[local * cells_ + k] = {
+              &plans.prices[plans.steps[k].table],
+              layout.Offset(local, move.x + step.dcol, move.y + step.drow)};
         }
       }
     }
@@ -404,15 +423,16 @@ class TiledMoves {
     for (int r = 0; r < grid.rows; ++r) {
       const unsigned char* row = ctx.costGrid.data + r * width;
       for (int c = 0; c < grid.columns; c += 4) {
-        std::memcpy(&values_[layout.Id(c, r)], row + c, static_cast<std::size_t>(std::min(4, grid.columns - c)));
+        std::memcpy(&values_[layout.Id(c, r)], row + c,
+                    static_cast<std::size_t>(std::min(4, grid.columns - c)));
       }
     }
     king_ = moves_ == 8 && reach_ == 1;
     for (std::size_t m = 0; m < moves_ && king_; ++m) {
       // radius 1 crosses the half cells of its two nodes, the neighbour's first
       const uint32_t k = plans.first[m];
-      king_ = plans.walks[m].usable && plans.first[m + 1] == k + 2 && crossed_[k].offset == neighbours_[m] &&
-              crossed_[k + 1].offset == 0;
+      king_ = plans.walks[m].usable && plans.first[m + 1] == k + 2 &&
+              crossed_[k].offset == neighbours_[m] && crossed_[k + 1].offset == 0;
       if (!king_) break;
       there_[m] = &plans.prices[plans.steps[k].table];
       here_[m] = &plans.prices[plans.steps[k + 1].table];
@@ -430,12 +450,14 @@ class TiledMoves {
   bool active() const { return values_ != nullptr; }
   // Whether node (col, row) has all its moves on the grid.
   bool Inner(Point node) const {
-    return node.x >= reach_ && node.y >= reach_ && node.x < columns_ - reach_ && node.y < rows_ - reach_;
+    return node.x >= reach_ && node.y >= reach_ && node.x < columns_ - reach_ &&
+           node.y < rows_ - reach_;
   }
   // Whether it is also priced from the copy of the cost grid.
   bool Covers(Point node) const { return values_ && Inner(node); }
   uint32_t Neighbour(uint32_t n, std::size_t m) const {
-    return static_cast<uint32_t>(static_cast<std::ptrdiff_t>(n) + neighbours_[(n & 15) * moves_ + m]);
+    return static_cast<uint32_t>(static_cast<std::ptrdiff_t>(n) +
+                                 neighbours_[(n & 15) * moves_ + m]);
   }
   // The id offsets of node n's neighbours by move, as 32-bit integers; null when they do not fit.
   const int32_t* NarrowNeighbours(uint32_t n) const {
@@ -448,7 +470,8 @@ class TiledMoves {
     const Crossing* crossed = &crossed_[(n & 15) * cells_];
     const unsigned char* at = &values_[n];
     float total = 0.0f;
-    for (uint32_t k = first_[m]; k < first_[m + 1]; ++k) AddCrossedPrice(total, crossed[k].prices[at[crossed[k].offset]]);
+    for (uint32_t k = first_[m]; k < first_[m + 1]; ++k)
+      AddCrossedPrice(total, crossed[k].prices[at[crossed[k].offset]]);
     return total;
   }
 
@@ -458,7 +481,7 @@ class TiledMoves {
   bool king_ = false;
   std::array<const float*, 8> there_{}, here_{};
   struct Crossing {
-    const float* prices;     // by cost value, for the length crossed
+    const float* prices;    // by cost value, for the length crossed
     std::ptrdiff_t offset;  // of the cell from the node
   };
   std::vector<std::ptrdiff_t> neighbours_;  // by place in the tile, then move
@@ -473,25 +496,30 @@ class TiledMoves {
 // in double, lies below the cost stored at neighbour node + offsets[m]: the
 // moves that lower their neighbour. Eight moves at a time with AVX2, so that
 // no branch waits on whether a neighbour is settled.
-__attribute__((target("avx2"))) uint64_t LoweringMoves(const uint32_t* words, uint32_t node, const int32_t* offsets,
-                                                       const float* e, std::size_t count, float base) {
+__attribute__((target("avx2"))) uint64_t LoweringMoves(const uint32_t* words, uint32_t node,
+                                                       const int32_t* offsets, const float* e,
+                                                       std::size_t count, float base) {
   const __m256i ceiling = _mm256_set1_epi32(static_cast<int>(NodeCosts::kCeilingBits));
   const __m256d from = _mm256_set1_pd(base);
   const int* at = reinterpret_cast<const int*>(words + node);
   uint64_t marks = 0;
   std::size_t m = 0;
   for (; m + 8 <= count; m += 8) {
-    const __m256i stored = _mm256_i32gather_epi32(at, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offsets + m)), 4);
+    const __m256i stored = _mm256_i32gather_epi32(
+        at, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offsets + m)), 4);
     const __m256 previous = _mm256_castsi256_ps(_mm256_xor_si256(stored, ceiling));
     const __m256 edge = _mm256_loadu_ps(e + m);
     const __m256d low = _mm256_add_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(edge)), from);
     const __m256d high = _mm256_add_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(edge, 1)), from);
-    const int lower = _mm256_movemask_pd(_mm256_cmp_pd(low, _mm256_cvtps_pd(_mm256_castps256_ps128(previous)), _CMP_LT_OQ));
-    const int upper = _mm256_movemask_pd(_mm256_cmp_pd(high, _mm256_cvtps_pd(_mm256_extractf128_ps(previous, 1)), _CMP_LT_OQ));
+    const int lower = _mm256_movemask_pd(
+        _mm256_cmp_pd(low, _mm256_cvtps_pd(_mm256_castps256_ps128(previous)), _CMP_LT_OQ));
+    const int upper = _mm256_movemask_pd(
+        _mm256_cmp_pd(high, _mm256_cvtps_pd(_mm256_extractf128_ps(previous, 1)), _CMP_LT_OQ));
     marks |= static_cast<uint64_t>(lower | upper << 4) << m;
   }
   for (; m < count; ++m) {
-    const float previous = std::bit_cast<float>(words[static_cast<std::ptrdiff_t>(node) + offsets[m]] ^ NodeCosts::kCeilingBits);
+    const float previous = std::bit_cast<float>(
+        words[static_cast<std::ptrdiff_t>(node) + offsets[m]] ^ NodeCosts::kCeilingBits);
     if (static_cast<double>(e[m]) + base < previous) marks |= uint64_t{1} << m;
   }
   return marks;
@@ -500,8 +528,8 @@ __attribute__((target("avx2"))) uint64_t LoweringMoves(const uint32_t* words, ui
 // One search over node costs and, per node, the move it was last reached by
 // plus one (0: never placed), in the narrowest type that holds the moves.
 template <typename Back>
-std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const std::vector<Point>& moves, Point s, Point t,
-                          EdgeCache* cache) {
+std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
+                          const std::vector<Point>& moves, Point s, Point t, EdgeCache* cache) {
   const TiledNodes layout(grid.columns, grid.rows);
   const std::size_t size = static_cast<std::size_t>(layout.size);
   NodeCosts costs(size);
@@ -515,7 +543,8 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
   const std::size_t count = moves.size();
   float* edges = cache != nullptr && !tiled.active() ? cache->Table(size * count) : nullptr;
   std::vector<bool> wanted(count);
-  for (std::size_t m = 0; m < count; ++m) wanted[m] = edges != nullptr || !plans.priced || !plans.walks[m].usable;
+  for (std::size_t m = 0; m < count; ++m)
+    wanted[m] = edges != nullptr || !plans.priced || !plans.walks[m].usable;
   MovePrices prices(ctx, grid, moves, wanted);
   if (!prices.HasAll()) edges = nullptr;
   std::vector<float> row(static_cast<std::size_t>(grid.columns));
@@ -524,10 +553,12 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
     for (int j = band * 4; j < std::min(grid.rows, band * 4 + 4); ++j) {
       for (std::size_t m = 0; m < count; ++m) {
         const Point move = moves[m];
-        const int first = std::max(0, -move.x), last = std::min(grid.columns, grid.columns - move.x);
+        const int first = std::max(0, -move.x),
+                  last = std::min(grid.columns, grid.columns - move.x);
         if (first >= last || j + move.y < 0 || j + move.y >= grid.rows) continue;
         prices.PriceRow(m, first + move.x, j + move.y, last - first, row.data());
-        for (int i = first; i < last; ++i) edges[layout.Id(i, j) * count + m] = row[static_cast<std::size_t>(i - first)];
+        for (int i = first; i < last; ++i)
+          edges[layout.Id(i, j) * count + m] = row[static_cast<std::size_t>(i - first)];
       }
     }
   };
@@ -556,7 +587,8 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
     const auto walked = [&](std::size_t m, int i, int j) {
       return prices.Has(m) ? prices.Cost(m, i, j) : plans.Cost(ctx, m, grid.Pixel(i, j), here);
     };
-    // a move costs at least 0: no sum from here can lower a node at base or below, settled ones included
+    // a move costs at least 0: no sum from here can lower a node at base or below, settled ones
+    // included
     if (tiled.Covers(c) && tiled.king()) {
       const unsigned char value = tiled.Value(current);
       for (std::size_t m = 0; m < 8; ++m) {
@@ -570,7 +602,8 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
         const uint32_t n = tiled.Neighbour(current, m);
         const float previous = costs.Get(n);
         if (!(base < previous)) continue;
-        const float e = tiled.Walked(m) ? walked(m, c.x + moves[m].x, c.y + moves[m].y) : tiled.Cost(m, current);
+        const float e = tiled.Walked(m) ? walked(m, c.x + moves[m].x, c.y + moves[m].y)
+                                        : tiled.Cost(m, current);
         relax(n, m, e, previous);
       }
     } else if (edges != nullptr && tiled.Inner(c)) {
@@ -578,11 +611,13 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
       const float* e = &edges[current * count];
       const int32_t* offsets = wide ? tiled.NarrowNeighbours(current) : nullptr;
       if (offsets != nullptr) {
-        // a lowering touches only its own neighbour: the marks stay true while the moves are taken in order
+        // a lowering touches only its own neighbour: the marks stay true while the moves are taken
+        // in order
         for (std::size_t m0 = 0; m0 < count; m0 += 64) {
           const std::size_t group = std::min<std::size_t>(64, count - m0);
-          for (uint64_t marks = LoweringMoves(costs.Words(), current, offsets + m0, e + m0, group, base); marks != 0;
-               marks &= marks - 1) {
+          for (uint64_t marks =
+                   LoweringMoves(costs.Words(), current, offsets + m0, e + m0, group, base);
+               marks != 0; marks &= marks - 1) {
             const std::size_t m = m0 + static_cast<std::size_t>(std::countr_zero(marks));
             const uint32_t n = tiled.Neighbour(current, m);
             relax(n, m, e[m], costs.Get(n));
@@ -597,7 +632,8 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid, const 
         }
       }
     } else {
-      if (edges != nullptr && !cache->Priced(static_cast<std::size_t>(c.y >> 2))) priceBand(c.y >> 2);
+      if (edges != nullptr && !cache->Priced(static_cast<std::size_t>(c.y >> 2)))
+        priceBand(c.y >> 2);
       for (std::size_t m = 0; m < count; ++m) {
         const int i = c.x + moves[m].x, j = c.y + moves[m].y;
         if (i < 0 || j < 0 || i >= grid.columns || j >= grid.rows) continue;
@@ -635,7 +671,8 @@ std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCac
   if (s == t) return {grid.Pixel(s.x, s.y)};
   // ids must stay below 2^32 (the open list keeps them in 32 bits)
   if (TiledNodes(grid.columns, grid.rows).size >= (1LL << 32)) return {};
-  const std::vector<Point> moves = AllowedMoves(ctx.searchRadius, std::max(grid.columns, grid.rows));
+  const std::vector<Point> moves =
+      AllowedMoves(ctx.searchRadius, std::max(grid.columns, grid.rows));
   if (moves.size() < 255) return Search<uint8_t>(ctx, grid, moves, s, t, cache);
   return Search<uint32_t>(ctx, grid, moves, s, t, cache);
 }

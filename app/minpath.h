@@ -53,7 +53,8 @@ class EdgeCache {
 
 // One leg: the route's pixels from the target back to the start; empty when
 // there is none. Start and target on the same node give that one node.
-std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCache* cache = nullptr);
+std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to,
+                           EdgeCache* cache = nullptr);
 
 }  // namespace route
 

@@ -14,13 +14,16 @@ Profile& Current() {
 
 }  // namespace
 
-Profile SampleProfile(const CostContext& ctx, const std::vector<Point>& points, const Calibration* calibration) {
+Profile SampleProfile(const CostContext& ctx, const std::vector<Point>& points,
+                      const Calibration* calibration) {
   Profile profile;
   float distance = 0.0f, minimum = 999999.0f, maximum = 0.0f;
   const auto valueAt = [&](int col, int row) {
-    const float raw = ctx.classGrid.Inside(col, row) ? static_cast<float>(ctx.classGrid.At(col, row)) : 0.0f;
+    const float raw =
+        ctx.classGrid.Inside(col, row) ? static_cast<float>(ctx.classGrid.At(col, row)) : 0.0f;
     if (calibration == nullptr) return raw;
-    return Calibrate(raw, calibration->rawLow, calibration->rawHigh, calibration->valueLow, calibration->valueHigh);
+    return Calibrate(raw, calibration->rawLow, calibration->rawHigh, calibration->valueLow,
+                     calibration->valueHigh);
   };
   const auto add = [&](double x, double y, float value) {
     profile.x.push_back(x);
@@ -35,7 +38,8 @@ Profile SampleProfile(const CostContext& ctx, const std::vector<Point>& points, 
     if (profile.x.empty()) add(a.x, a.y, valueAt(a.x, a.y));
     WalkSegment(ctx, a.x, a.y, b.x, b.y, [&](int col, int row, double len, float qx, float qy) {
       distance = distance + static_cast<float>(len * SlopeFactor(ctx, col, row));
-      if (col == b.x && row == b.y && qx == static_cast<float>(b.x) && qy == static_cast<float>(b.y)) {
+      if (col == b.x && row == b.y && qx == static_cast<float>(b.x) &&
+          qy == static_cast<float>(b.y)) {
         add(b.x, b.y, valueAt(b.x, b.y));
       } else {
         add(qx, qy, valueAt(static_cast<int>(qx), static_cast<int>(qy)));
@@ -56,7 +60,8 @@ const Profile& MakePathProfile(lua_State* L, int path, int theme) {
     script::Raise("XYGraphic", "invalid path number");
   }
   const ProjectCopy& project = NeedProject("XYGraphic");
-  if (theme < 1 || theme > project.numThemes + 1) script::Raise("XYGraphic", "invalid theme number");
+  if (theme < 1 || theme > project.numThemes + 1)
+    script::Raise("XYGraphic", "invalid theme number");
   // a single point has no profile to show
   if ((*state.paths)[static_cast<std::size_t>(path - 1)].points.size() < 2) {
     script::Raise("XYGraphic", "the path has fewer than two points");
@@ -79,6 +84,8 @@ const Profile& MakePathProfile(lua_State* L, int path, int theme) {
   return Current();
 }
 
-const Profile& CurrentProfile() { return Current(); }
+const Profile& CurrentProfile() {
+  return Current();
+}
 
 }  // namespace route

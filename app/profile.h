@@ -18,7 +18,8 @@ struct Profile {
 
 // Samples the path cell by cell over ctx.classGrid; a calibration, when
 // given, turns the raw values into physical ones. Pixels outside the grid read 0.
-Profile SampleProfile(const CostContext& ctx, const std::vector<Point>& points, const Calibration* calibration);
+Profile SampleProfile(const CostContext& ctx, const std::vector<Point>& points,
+                      const Calibration* calibration);
 
 // What XYGraphic(k, t) does before opening its window: checks k and t
 // (script errors "XYGraphic: invalid path number!" / "invalid theme

@@ -19,8 +19,12 @@ namespace {
 int records_in_use = 0;
 }  // namespace
 
-RecordsInUse::RecordsInUse() { ++records_in_use; }
-RecordsInUse::~RecordsInUse() { --records_in_use; }
+RecordsInUse::RecordsInUse() {
+  ++records_in_use;
+}
+RecordsInUse::~RecordsInUse() {
+  --records_in_use;
+}
 
 void RefuseWhileInUse(const char* name) {
   if (records_in_use > 0) script::Raise(name, "the project records are in use");
@@ -28,11 +32,11 @@ void RefuseWhileInUse(const char* name) {
 
 void SelectSlopeData(RouteState& state) {
   ExtraData& extra = state.extra;
-  state.cost.slopeImage = {extra.slopeImage.empty() ? nullptr : extra.slopeImage.data(), extra.slopeImageWidth,
-                           extra.slopeImageHeight};
+  state.cost.slopeImage = {extra.slopeImage.empty() ? nullptr : extra.slopeImage.data(),
+                           extra.slopeImageWidth, extra.slopeImageHeight};
   state.cost.slopeCalibration = extra.slopeCalibration;
-  state.cost.slopeGrid = {extra.slopeGrid.empty() ? nullptr : extra.slopeGrid.data(), extra.slopeGridWidth,
-                          extra.slopeGridHeight};
+  state.cost.slopeGrid = {extra.slopeGrid.empty() ? nullptr : extra.slopeGrid.data(),
+                          extra.slopeGridWidth, extra.slopeGridHeight};
 }
 
 std::optional<ByteGrid> LiveImage(lua_State* L, const HeldImage& image) {
@@ -85,7 +89,9 @@ void Release(lua_State* L, ProjectCopy& project) {
   }
 }
 
-std::string ThemeText(int t) { return "theme " + std::to_string(t); }
+std::string ThemeText(int t) {
+  return "theme " + std::to_string(t);
+}
 
 // The first element of list (1 to count) that is not a table, or 0. Counts
 // come from the script and may be anything: they are checked against the
@@ -102,7 +108,8 @@ long long FirstMissing(lua_State* L, Value list, long long count) {
 void CopyClasses(lua_State* L, Value theme_table, int t, ThemeRecord& theme) {
   Value classes = raw::Field(L, theme_table, "Classes");
   if (long long missing = FirstMissing(L, classes, theme.numClasses)) {
-    Raise("CopyTable", ("class " + std::to_string(missing) + " of " + ThemeText(t) + " is missing").c_str());
+    Raise("CopyTable",
+          ("class " + std::to_string(missing) + " of " + ThemeText(t) + " is missing").c_str());
   }
   theme.classes.resize(static_cast<std::size_t>(theme.numClasses));
   for (int j = 1; j <= theme.numClasses; ++j) {
@@ -120,12 +127,14 @@ void CopyClasses(lua_State* L, Value theme_table, int t, ThemeRecord& theme) {
   }
   theme.classOfIndex.fill(1);
   for (int j = 1; j <= theme.numClasses; ++j) {
-    theme.classOfIndex[static_cast<std::size_t>(theme.classes[static_cast<std::size_t>(j - 1)].colorindex)] =
+    theme.classOfIndex[static_cast<std::size_t>(
+        theme.classes[static_cast<std::size_t>(j - 1)].colorindex)] =
         static_cast<unsigned char>(j > 255 ? 255 : j);
   }
 }
 
-void CopyImage(lua_State* L, Value theme_table, int t, const ProjectCopy& project, ThemeRecord& theme) {
+void CopyImage(lua_State* L, Value theme_table, int t, const ProjectCopy& project,
+               ThemeRecord& theme) {
   Value image = raw::Field(L, theme_table, "Image");
   auto ref = raw::ImageRef(L, image);
   if (!ref) Raise("CopyTable", (ThemeText(t) + " has no live image map").c_str());
@@ -138,7 +147,9 @@ void CopyImage(lua_State* L, Value theme_table, int t, const ProjectCopy& projec
   theme.image.height = ref->height;
 }
 
-int Nonnegative(int n) { return n < 0 ? 0 : n; }
+int Nonnegative(int n) {
+  return n < 0 ? 0 : n;
+}
 
 }  // namespace
 
@@ -150,7 +161,8 @@ int CopyTable(lua_State* L) {
   Value area = raw::NeedTable(L, "CopyTable", project, "StudyArea", "Varko.Project.StudyArea");
   Value scale = raw::NeedTable(L, "CopyTable", project, "Scale", "Varko.Project.Scale");
   Value dimension = raw::NeedTable(L, "CopyTable", project, "Dimension", "Varko.Project.Dimension");
-  Value limits = raw::NeedTable(L, "CopyTable", project, "WeightLimits", "Varko.Project.WeightLimits");
+  Value limits =
+      raw::NeedTable(L, "CopyTable", project, "WeightLimits", "Varko.Project.WeightLimits");
   ProjectCopy copy;
   copy.numThemes = Nonnegative(TruncateToInt(raw::Number(L, project, "numThemes")));
   Value names = raw::Field(L, project, "ThemesNames");
@@ -234,16 +246,19 @@ int CopyPaths(lua_State* L) {
       const int n = Nonnegative(TruncateToInt(raw::Number(L, path, "numPoints")));
       Value points = raw::Field(L, path, "Points");
       const std::string what = "path " + std::to_string(k);
-      if (n > 0 && !lua_istable(L, points)) Raise("CopyPaths", ("the Points of " + what + " are missing").c_str());
+      if (n > 0 && !lua_istable(L, points))
+        Raise("CopyPaths", ("the Points of " + what + " are missing").c_str());
       if (long long missing = FirstMissing(L, points, n)) {
-        Raise("CopyPaths", ("point " + std::to_string(missing) + " of " + what + " is missing").c_str());
+        Raise("CopyPaths",
+              ("point " + std::to_string(missing) + " of " + what + " is missing").c_str());
       }
       std::vector<Point>& out = paths[static_cast<std::size_t>(k - 1)].points;
       out.reserve(static_cast<std::size_t>(n));
       for (int p = 1; p <= n; ++p) {
         StackMark point_mark(L);
         Value point = raw::Element(L, points, p);
-        out.push_back({TruncateToInt(raw::Number(L, point, "x")), TruncateToInt(raw::Number(L, point, "y"))});
+        out.push_back(
+            {TruncateToInt(raw::Number(L, point, "x")), TruncateToInt(raw::Number(L, point, "y"))});
       }
     }
   }

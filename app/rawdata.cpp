@@ -55,7 +55,8 @@ Value Element(lua_State* L, Value table, long long index) {
   return lua_gettop(L);
 }
 
-Value NeedTable(lua_State* L, const char* fn, Value table, const char* name, const std::string& what) {
+Value NeedTable(lua_State* L, const char* fn, Value table, const char* name,
+                const std::string& what) {
   const Value value = Field(L, table, name);
   if (!lua_istable(L, value)) script::Raise(fn, (what + " is missing").c_str());
   return value;
@@ -96,7 +97,8 @@ std::optional<script::ImageRef> ImageRef(lua_State* L, Value table) {
   const Value palette = Field(L, table, "palette");
   ImluaMapView map_view{};
   ImluaPaletteView palette_view{};
-  const bool ok = imlua_tomapview(L, map, &map_view) && imlua_topaletteview(L, palette, &palette_view);
+  const bool ok =
+      imlua_tomapview(L, map, &map_view) && imlua_topaletteview(L, palette, &palette_view);
   lua_pop(L, 2);
   if (!ok) return std::nullopt;
   script::ImageRef ref;

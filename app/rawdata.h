@@ -21,7 +21,8 @@ Value Field(lua_State* L, Value table, const char* name);
 Value Element(lua_State* L, Value table, long long index);
 
 // t[name] read raw, which must be a table: else "fn: <what> is missing!".
-Value NeedTable(lua_State* L, const char* fn, Value table, const char* name, const std::string& what);
+Value NeedTable(lua_State* L, const char* fn, Value table, const char* name,
+                const std::string& what);
 // The global of that name, which must be a table.
 Value NeedGlobalTable(lua_State* L, const char* fn, const char* name);
 

@@ -54,8 +54,7 @@ const char* const kText = "Varko 5.12";
 
 enum Row { kLines1, kLines5, kPolygons, kBoxes, kTexts };
 const char* const kRowNames[] = {"lines 1 px (100000)", "lines 5 px (10000)",
-                                 "polygons 20 vertices (10000)", "boxes (10000)",
-                                 "texts (10000)"};
+                                 "polygons 20 vertices (10000)", "boxes (10000)", "texts (10000)"};
 
 void DrawOurs(benchmark::State& state, Row row) {
   const Scene& s = TheScene();
@@ -108,8 +107,7 @@ void DrawCairo(benchmark::State& state, Row row) {
   cairo_font_options_t* options = cairo_font_options_create();
   cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
   cairo_set_font_options(cr, options);
-  cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL,
-                         CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(cr, 16);  // 12 points at 96 pixels per inch
   cairo_set_source_rgb(cr, 0x20 / 255.0, 0x40 / 255.0, 0x80 / 255.0);
   cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);  // our polygon fill's rule

@@ -32,8 +32,8 @@ void BM_RGB2Map(benchmark::State& state) {
   std::vector<unsigned char> map(p.map.size());
   uint32_t palette[256];
   for (auto _ : state)
-    benchmark::DoNotOptimize(imRGB2Map(kSide, kSide, p.r.data(), p.g.data(), p.b.data(), map.data(),
-                                       256, palette));
+    benchmark::DoNotOptimize(
+        imRGB2Map(kSide, kSide, p.r.data(), p.g.data(), p.b.data(), map.data(), 256, palette));
 }
 BENCHMARK(BM_RGB2Map)->Unit(benchmark::kMillisecond);
 

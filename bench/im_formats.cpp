@@ -144,9 +144,9 @@ void BM_Load(benchmark::State& state, Variant v, bool map) {
     int width = 0, height = 0, type = 0, pal_count = 0;
     int error = imImageInfo(file.c_str(), &width, &height, &type, &pal_count);
     if (error == IM_ERR_NONE && width == kSide && height == kSide)
-      error = type == IM_MAP ? imLoadMapSized(file.c_str(), kSide, kSide, a.data(), palette, 256)
-                             : imLoadRGBSized(file.c_str(), kSide, kSide, a.data(), b.data(),
-                                              c.data());
+      error = type == IM_MAP
+                  ? imLoadMapSized(file.c_str(), kSide, kSide, a.data(), palette, 256)
+                  : imLoadRGBSized(file.c_str(), kSide, kSide, a.data(), b.data(), c.data());
     if (error != IM_ERR_NONE) state.SkipWithError("load failed");
     benchmark::DoNotOptimize(a.data());
   }
@@ -156,14 +156,16 @@ void BM_Load(benchmark::State& state, Variant v, bool map) {
 bool WriteRaw(const std::string& dir) {
   const Pictures& p = Shared();
   unsigned char palette[256 * 3] = {};
-  for (int i = 0; i < 256; ++i) imDecodeColor(p.palette[i], &palette[3 * i], &palette[3 * i + 1],
-                                               &palette[3 * i + 2]);
+  for (int i = 0; i < 256; ++i)
+    imDecodeColor(p.palette[i], &palette[3 * i], &palette[3 * i + 1], &palette[3 * i + 2]);
   struct {
     const char* name;
     const unsigned char* data;
     size_t size;
-  } files[] = {{"map.raw", p.map.data(), p.map.size()}, {"palette.raw", palette, sizeof palette},
-               {"red.raw", p.r.data(), p.r.size()},     {"green.raw", p.g.data(), p.g.size()},
+  } files[] = {{"map.raw", p.map.data(), p.map.size()},
+               {"palette.raw", palette, sizeof palette},
+               {"red.raw", p.r.data(), p.r.size()},
+               {"green.raw", p.g.data(), p.g.size()},
                {"blue.raw", p.b.data(), p.b.size()}};
   for (const auto& f : files) {
     std::FILE* out = std::fopen((dir + "/" + f.name).c_str(), "wb");

@@ -36,18 +36,24 @@ struct Project {
       auto& p = pixels[static_cast<std::size_t>(t)];
       p.resize(static_cast<std::size_t>(n) * n);
       const int block = 8 << (t % 3);
-      std::vector<unsigned char> coarse(static_cast<std::size_t>((n / block + 2) * (n / block + 2)));
+      std::vector<unsigned char> coarse(
+          static_cast<std::size_t>((n / block + 2) * (n / block + 2)));
       for (auto& c : coarse) c = static_cast<unsigned char>(rng() % 5);
       for (int y = 0; y < n; ++y)
-        for (int x = 0; x < n; ++x) p[static_cast<std::size_t>(x + y * n)] = coarse[static_cast<std::size_t>(x / block + (y / block) * (n / block + 2))];
+        for (int x = 0; x < n; ++x)
+          p[static_cast<std::size_t>(x + y * n)] =
+              coarse[static_cast<std::size_t>(x / block + (y / block) * (n / block + 2))];
       if (t == 0) {  // the route ends and the inner point stay clear of the impassable blobs
-        for (const auto& [cx, cy] : {std::pair{0, 0}, std::pair{n / 2, n / 3}, std::pair{n - 1, n - 1}})
+        for (const auto& [cx, cy] :
+             {std::pair{0, 0}, std::pair{n / 2, n / 3}, std::pair{n - 1, n - 1}})
           for (int y = std::max(0, cy - 8); y <= std::min(n - 1, cy + 8); ++y)
-            for (int x = std::max(0, cx - 8); x <= std::min(n - 1, cx + 8); ++x) p[static_cast<std::size_t>(x + y * n)] = 0;
+            for (int x = std::max(0, cx - 8); x <= std::min(n - 1, cx + 8); ++x)
+              p[static_cast<std::size_t>(x + y * n)] = 0;
       }
       OverlayTheme theme;
       theme.image = {p.data(), n, n};
-      theme.weight = 0.05 * (1 + t);  // routes across 4000 pixels stay below the 100000 cost ceiling
+      theme.weight =
+          0.05 * (1 + t);  // routes across 4000 pixels stay below the 100000 cost ceiling
       for (int v = 0; v < 256; ++v) theme.classWeight[v] = 1 + (v * 7 + t) % 11;
       if (t == 0) theme.classWeight[4] = 100000;  // about a fifth of the first theme is impassable
       themes.push_back(theme);
@@ -61,8 +67,10 @@ struct Project {
     slope.resize(combined.size());
     for (int y = 0; y < n; ++y) {
       for (int x = 0; x < n; ++x) {
-        const double hills = std::sin(x * 0.013) * std::cos(y * 0.011) + 0.5 * std::sin((x + 2 * y) * 0.031);
-        slope[static_cast<std::size_t>(x + y * n)] = static_cast<unsigned char>(std::clamp(hills * 100 + 128, 0.0, 255.0));
+        const double hills =
+            std::sin(x * 0.013) * std::cos(y * 0.011) + 0.5 * std::sin((x + 2 * y) * 0.031);
+        slope[static_cast<std::size_t>(x + y * n)] =
+            static_cast<unsigned char>(std::clamp(hills * 100 + 128, 0.0, 255.0));
       }
     }
     degrees.resize(slope.size());
@@ -104,7 +112,8 @@ const Project& Get(int n) {
 void BM_CombinedTheme(benchmark::State& state) {
   const Project& p = Get(static_cast<int>(state.range(0)));
   std::vector<unsigned char> out(p.combined.size());
-  for (auto _ : state) benchmark::DoNotOptimize(ComputeOverlay(p.themes, p.size, p.size, out.data(), 2));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(ComputeOverlay(p.themes, p.size, p.size, out.data(), 2));
 }
 
 void BM_CombinedThemeLiteral(benchmark::State& state) {
@@ -115,7 +124,10 @@ void BM_CombinedThemeLiteral(benchmark::State& state) {
     double s = 0;
     for (const OverlayTheme& t : p.themes) {
       const double cw = t.classWeight[t.image.At(x, y)];
-      if (t.weight > 0 && cw >= 100000) s = 100000; else s = s + t.weight * cw;
+      if (t.weight > 0 && cw >= 100000)
+        s = 100000;
+      else
+        s = s + t.weight * cw;
       if (s >= 100000) s = 100000;
     }
     return s;
@@ -131,7 +143,8 @@ void BM_CombinedThemeLiteral(benchmark::State& state) {
     for (int x = 0; x < n; ++x)
       for (int y = 0; y < n; ++y) {
         const double s = sum(x, y);
-        out[static_cast<std::size_t>(x + y * n)] = s < 100000 ? static_cast<unsigned char>((s - lo) * 254 / (hi - lo)) : 255;
+        out[static_cast<std::size_t>(x + y * n)] =
+            s < 100000 ? static_cast<unsigned char>((s - lo) * 254 / (hi - lo)) : 255;
       }
     benchmark::DoNotOptimize(out.data());
   }
@@ -142,11 +155,13 @@ void BM_CombinedThemeLiteral(benchmark::State& state) {
 void BM_MinimumPath(benchmark::State& state) {
   const Project& p = Get(static_cast<int>(state.range(0)));
   const CostContext ctx =
-      p.Context(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)), static_cast<int>(state.range(3)));
+      p.Context(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)),
+                static_cast<int>(state.range(3)));
   const Point a{0, 0}, b{p.size / 2, p.size / 3}, c{p.size - 1, p.size - 1};
   for (auto _ : state) {
     const SearchGrid g(ctx.width, ctx.height, ctx.searchStep);
-    EdgeCache cache(static_cast<long long>(g.columns) * g.rows, AllowedMoves(ctx.searchRadius, g.columns).size(),
+    EdgeCache cache(static_cast<long long>(g.columns) * g.rows,
+                    AllowedMoves(ctx.searchRadius, g.columns).size(),
                     ctx.searchRadius * ctx.searchStep >= 2);
     auto first = FindLeg(ctx, a, b, &cache);
     auto second = FindLeg(ctx, b, c, &cache);
@@ -206,9 +221,10 @@ void PrintRouteDigests() {
   struct Case {
     int size, step, radius, slope;
   };
-  const Case cases[] = {{1000, 1, 1, 0}, {1000, 1, 2, 0}, {1000, 2, 3, 0}, {1000, 5, 3, 0}, {1000, 5, 3, 1},
-                        {1000, 5, 3, 2}, {1000, 1, 3, 1}, {1000, 3, 5, 1}, {1000, 7, 10, 0}, {4000, 1, 1, 0},
-                        {4000, 1, 2, 0}, {4000, 2, 3, 0}, {4000, 5, 3, 0}, {4000, 5, 3, 1}};
+  const Case cases[] = {{1000, 1, 1, 0},  {1000, 1, 2, 0}, {1000, 2, 3, 0}, {1000, 5, 3, 0},
+                        {1000, 5, 3, 1},  {1000, 5, 3, 2}, {1000, 1, 3, 1}, {1000, 3, 5, 1},
+                        {1000, 7, 10, 0}, {4000, 1, 1, 0}, {4000, 1, 2, 0}, {4000, 2, 3, 0},
+                        {4000, 5, 3, 0},  {4000, 5, 3, 1}};
   for (const Case& k : cases) {
     const Project& p = Get(k.size);
     const CostContext ctx = p.Context(k.step, k.radius, k.slope);
@@ -224,7 +240,8 @@ void PrintRouteDigests() {
       std::memcpy(bytes, &v, 4);
       for (unsigned char b : bytes) digest = (digest ^ b) * 1099511628211ull;
     };
-    std::printf("%d %d %d %s:", k.size, k.step, k.radius, k.slope == 0 ? "flat" : (k.slope == 1 ? "slope-image" : "slope-grid"));
+    std::printf("%d %d %d %s:", k.size, k.step, k.radius,
+                k.slope == 0 ? "flat" : (k.slope == 1 ? "slope-image" : "slope-grid"));
     for (std::size_t q = 0; q + 1 < points.size(); ++q) {
       const std::vector<Point> leg = FindLeg(ctx, points[q], points[q + 1], &cache);
       mix(static_cast<int32_t>(leg.size()));
@@ -252,14 +269,17 @@ BENCHMARK(BM_MinimumPath)
     ->Iterations(1);
 BENCHMARK(BM_PathAnalysisWalk)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 
-
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--route-digests") == 0) {
     PrintRouteDigests();
     return 0;
   }
   if (std::getenv("VARKO_PEER_RASTER") != nullptr) {
-    benchmark::RegisterBenchmark("BM_PeerCornerToCorner", BM_PeerCornerToCorner)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_PeerCornerToCorner", BM_PeerCornerToCorner)
+        ->Arg(1)
+        ->Arg(2)
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
   }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -25,25 +25,35 @@ void NoPoly(cdCanvas*, int, cdPoint*, int) {}
 void NoBox(cdCanvas*, int, int, int, int) {}
 void NoArc(cdCanvas*, int, int, int, int, double, double) {}
 void NoText(cdCanvas*, int, int, const char*) {}
-void NoPutRGB(cdCanvas*, int, int, const unsigned char*, const unsigned char*,
-              const unsigned char*, int, int, int, int, int, int, int, int) {}
-void NoPutMap(cdCanvas*, int, int, const unsigned char*, const long*, int, int, int, int, int,
-              int, int, int) {}
+void NoPutRGB(cdCanvas*, int, int, const unsigned char*, const unsigned char*, const unsigned char*,
+              int, int, int, int, int, int, int, int) {}
+void NoPutMap(cdCanvas*, int, int, const unsigned char*, const long*, int, int, int, int, int, int,
+              int, int) {}
 void NoScroll(cdCanvas*, int, int, int, int, int, int) {}
-int SameInt(cdCanvas*, int v) { return v; }
+int SameInt(cdCanvas*, int v) {
+  return v;
+}
 void NoClipArea(cdCanvas*, int*, int*, int*, int*) {}
 void NoStipple(cdCanvas*, int, int, const unsigned char*) {}
 void NoPattern(cdCanvas*, int, int, const long*) {}
 void NoFont(cdCanvas*, int*, int*, int*) {}
 void NoNativeFont(cdCanvas*, const char*) {}
-double SameDouble(cdCanvas*, double v) { return v; }
+double SameDouble(cdCanvas*, double v) {
+  return v;
+}
 void NoPalette(cdCanvas*, int, const long*, int) {}
-long SameLong(cdCanvas*, long v) { return v; }
-void* NoCreateImage(cdCanvas*, int, int) { return nullptr; }
+long SameLong(cdCanvas*, long v) {
+  return v;
+}
+void* NoCreateImage(cdCanvas*, int, int) {
+  return nullptr;
+}
 void NoGetImage(cdCanvas*, void*, int, int) {}
 void NoPutImage(cdCanvas*, void*, int, int, int, int, int, int) {}
 void NoKillImage(void*) {}
-int ReactivateOk(cdCanvas*) { return CD_OK; }
+int ReactivateOk(cdCanvas*) {
+  return CD_OK;
+}
 void NoWorldMode(cdCanvas*, int) {}
 
 /* ---- the setter rule ---- */
@@ -57,7 +67,9 @@ T Setter(cdCanvas* cv, T& field, T value, T (*slot)(cdCanvas*, T)) {
 
 }  // namespace
 
-cdCanvas* Active() { return active_canvas; }
+cdCanvas* Active() {
+  return active_canvas;
+}
 
 long SetForeground(cdCanvas* cv, long color) {
   return Setter(cv, cv->foreground, color, cv->ops.Foreground);
@@ -280,10 +292,18 @@ int cdActivate(cdCanvasHandle canvas) {
   return CD_OK;
 }
 
-cdCanvasHandle cdActiveCanvas(void) { return active_canvas; }
-cdDriver* cdGetContext(cdCanvasHandle canvas) { return canvas ? canvas->context : nullptr; }
-unsigned long cdContextCaps(cdDriver* context) { return context ? context->caps : 0; }
-const char* cdVersion(void) { return "4.0"; }
+cdCanvasHandle cdActiveCanvas(void) {
+  return active_canvas;
+}
+cdDriver* cdGetContext(cdCanvasHandle canvas) {
+  return canvas ? canvas->context : nullptr;
+}
+unsigned long cdContextCaps(cdDriver* context) {
+  return context ? context->caps : 0;
+}
+const char* cdVersion(void) {
+  return "4.0";
+}
 
 int cdRegisterAttribute(cdCanvas* cv, cdAttribute* attribute) {
   if (!cv || !attribute || cv->attribute_count >= CD_MAX_ATTRIBUTES) return CD_ERROR;
@@ -293,8 +313,12 @@ int cdRegisterAttribute(cdCanvas* cv, cdAttribute* attribute) {
 
 /* ---- surface ---- */
 
-void cdFlush(void) { active_canvas->ops.Flush(active_canvas); }
-void cdClear(void) { active_canvas->ops.Clear(active_canvas); }
+void cdFlush(void) {
+  active_canvas->ops.Flush(active_canvas);
+}
+void cdClear(void) {
+  active_canvas->ops.Clear(active_canvas);
+}
 
 void cdGetCanvasSize(int* width, int* height, double* width_mm, double* height_mm) {
   cdCanvas* cv = active_canvas;
@@ -328,15 +352,21 @@ int cdUpdateYAxis(int* y) {
   return *y;
 }
 
-void cdCanvas2Raster(int*, int* y) { cdUpdateYAxis(y); }
-int cdGetColorPlanes(void) { return active_canvas->bpp; }
+void cdCanvas2Raster(int*, int* y) {
+  cdUpdateYAxis(y);
+}
+int cdGetColorPlanes(void) {
+  return active_canvas->bpp;
+}
 
 /* ---- attributes ---- */
 
 long cdBackground(long color) {
   return Setter(active_canvas, active_canvas->background, color, active_canvas->ops.Background);
 }
-long cdForeground(long color) { return SetForeground(active_canvas, color); }
+long cdForeground(long color) {
+  return SetForeground(active_canvas, color);
+}
 int cdBackOpacity(int opacity) {
   return Setter(active_canvas, active_canvas->back_opacity, opacity,
                 active_canvas->ops.BackOpacity);
@@ -344,16 +374,24 @@ int cdBackOpacity(int opacity) {
 int cdWriteMode(int mode) {
   return Setter(active_canvas, active_canvas->write_mode, mode, active_canvas->ops.WriteMode);
 }
-int cdLineStyle(int style) { return SetLineStyle(active_canvas, style); }
-int cdLineWidth(int width) { return SetLineWidth(active_canvas, width); }
-int cdInteriorStyle(int style) { return SetInteriorStyle(active_canvas, style); }
+int cdLineStyle(int style) {
+  return SetLineStyle(active_canvas, style);
+}
+int cdLineWidth(int width) {
+  return SetLineWidth(active_canvas, width);
+}
+int cdInteriorStyle(int style) {
+  return SetInteriorStyle(active_canvas, style);
+}
 int cdMarkType(int type) {
   return Setter(active_canvas, active_canvas->mark_type, type, active_canvas->ops.MarkType);
 }
 int cdMarkSize(int size) {
   return Setter(active_canvas, active_canvas->mark_size, size, active_canvas->ops.MarkSize);
 }
-int cdTextAlignment(int alignment) { return SetTextAlignment(active_canvas, alignment); }
+int cdTextAlignment(int alignment) {
+  return SetTextAlignment(active_canvas, alignment);
+}
 double cdTextOrientation(double angle) {
   return Setter(active_canvas, active_canvas->text_orientation, angle,
                 active_canvas->ops.TextOrientation);
@@ -474,7 +512,9 @@ cdState* cdSaveState(void) {
   }
 }
 
-void cdKillState(cdState* state) { delete state; }
+void cdKillState(cdState* state) {
+  delete state;
+}
 
 void cdRestoreState(cdState* state) {
   if (!state) return;

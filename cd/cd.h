@@ -14,11 +14,11 @@ extern "C" {
 #endif
 
 /* ---- opaque objects ---- */
-typedef struct cdCanvas cdCanvas;   /* the canvas record (cddriver.h) */
-typedef cdCanvas* cdCanvasHandle;   /* a handle is the record's address */
-typedef struct cdDriver cdDriver;   /* a driver descriptor (cddriver.h) */
-typedef struct cdImage cdImage;     /* a server image */
-typedef struct cdState cdState;     /* a saved canvas state */
+typedef struct cdCanvas cdCanvas; /* the canvas record (cddriver.h) */
+typedef cdCanvas* cdCanvasHandle; /* a handle is the record's address */
+typedef struct cdDriver cdDriver; /* a driver descriptor (cddriver.h) */
+typedef struct cdImage cdImage;   /* a server image */
+typedef struct cdState cdState;   /* a saved canvas state */
 
 /* A play callback; its real signature depends on the callback identifier.
  * CD_SIZECB callbacks are cdSizeCallback. */
@@ -29,23 +29,57 @@ typedef int (*cdSizeCallback)(cdCanvasHandle canvas, int w, int h, double w_mm, 
 enum { CD_OK = 0, CD_ERROR = -1, CD_QUERY = -1 };
 
 enum {
-  CD_CAP_NONE = 0, CD_CAP_FLUSH = 1, CD_CAP_CLEAR = 2, CD_CAP_PLAY = 4, CD_CAP_YAXIS = 8,
-  CD_CAP_CLIPAREA = 16, CD_CAP_CLIPPOLY = 32, CD_CAP_MARK = 64, CD_CAP_RECT = 128,
-  CD_CAP_VECTORTEXT = 256, CD_CAP_IMAGERGB = 512, CD_CAP_IMAGERGBA = 1024,
-  CD_CAP_IMAGEMAP = 2048, CD_CAP_GETIMAGERGB = 4096, CD_CAP_IMAGESRV = 8192,
-  CD_CAP_BACKGROUND = 16384, CD_CAP_BACKOPACITY = 32768, CD_CAP_WRITEMODE = 65536,
-  CD_CAP_LINESTYLE = 131072, CD_CAP_LINEWITH = 262144, CD_CAP_WD = 524288,
-  CD_CAP_HATCH = 1048576, CD_CAP_STIPPLE = 2097152, CD_CAP_PATTERN = 4194304,
-  CD_CAP_FONT = 8388608, CD_CAP_FONTDIM = 16777216, CD_CAP_TEXTSIZE = 33554432,
-  CD_CAP_TEXTORIENTATION = 67108864, CD_CAP_PALETTE = 134217728
+  CD_CAP_NONE = 0,
+  CD_CAP_FLUSH = 1,
+  CD_CAP_CLEAR = 2,
+  CD_CAP_PLAY = 4,
+  CD_CAP_YAXIS = 8,
+  CD_CAP_CLIPAREA = 16,
+  CD_CAP_CLIPPOLY = 32,
+  CD_CAP_MARK = 64,
+  CD_CAP_RECT = 128,
+  CD_CAP_VECTORTEXT = 256,
+  CD_CAP_IMAGERGB = 512,
+  CD_CAP_IMAGERGBA = 1024,
+  CD_CAP_IMAGEMAP = 2048,
+  CD_CAP_GETIMAGERGB = 4096,
+  CD_CAP_IMAGESRV = 8192,
+  CD_CAP_BACKGROUND = 16384,
+  CD_CAP_BACKOPACITY = 32768,
+  CD_CAP_WRITEMODE = 65536,
+  CD_CAP_LINESTYLE = 131072,
+  CD_CAP_LINEWITH = 262144,
+  CD_CAP_WD = 524288,
+  CD_CAP_HATCH = 1048576,
+  CD_CAP_STIPPLE = 2097152,
+  CD_CAP_PATTERN = 4194304,
+  CD_CAP_FONT = 8388608,
+  CD_CAP_FONTDIM = 16777216,
+  CD_CAP_TEXTSIZE = 33554432,
+  CD_CAP_TEXTORIENTATION = 67108864,
+  CD_CAP_PALETTE = 134217728
 };
 #define CD_CAP_ALL 0xFFFFFFFFu
 
 enum {
-  CD_SIM_NONE = 0, CD_SIM_CLIPAREA = 1, CD_SIM_CLIPPOLY = 2, CD_SIM_TEXT = 4, CD_SIM_MARK = 8,
-  CD_SIM_LINE = 16, CD_SIM_RECT = 32, CD_SIM_ARC = 64, CD_SIM_POLYLINE = 128, CD_SIM_BOX = 256,
-  CD_SIM_SECTOR = 512, CD_SIM_POLYGON = 1024, CD_SIM_WD = 2048, CD_SIM_VECTORTEXT = 4096,
-  CD_SIM_CLIP = 3, CD_SIM_LINES = 240, CD_SIM_FILLS = 1792, CD_SIM_ALL = 65535
+  CD_SIM_NONE = 0,
+  CD_SIM_CLIPAREA = 1,
+  CD_SIM_CLIPPOLY = 2,
+  CD_SIM_TEXT = 4,
+  CD_SIM_MARK = 8,
+  CD_SIM_LINE = 16,
+  CD_SIM_RECT = 32,
+  CD_SIM_ARC = 64,
+  CD_SIM_POLYLINE = 128,
+  CD_SIM_BOX = 256,
+  CD_SIM_SECTOR = 512,
+  CD_SIM_POLYGON = 1024,
+  CD_SIM_WD = 2048,
+  CD_SIM_VECTORTEXT = 4096,
+  CD_SIM_CLIP = 3,
+  CD_SIM_LINES = 240,
+  CD_SIM_FILLS = 1792,
+  CD_SIM_ALL = 65535
 };
 
 enum { CD_CLIPOFF = 0, CD_CLIPON = 1, CD_CLIPAREA = 1, CD_CLIPPOLYGON = 2 };
@@ -55,28 +89,67 @@ enum { CD_REPLACE = 0, CD_XOR = 1, CD_NOT_XOR = 2 };
 enum { CD_POLITE = 0, CD_FORCE = 1 };
 enum { CD_CONTINUOUS = 0, CD_DASHED = 1, CD_DOTTED = 2, CD_DASH_DOT = 3, CD_DASH_DOT_DOT = 4 };
 enum {
-  CD_PLUS = 0, CD_STAR = 1, CD_CIRCLE = 2, CD_X = 3, CD_BOX = 4, CD_DIAMOND = 5,
-  CD_HOLLOW_CIRCLE = 6, CD_HOLLOW_BOX = 7, CD_HOLLOW_DIAMOND = 8
+  CD_PLUS = 0,
+  CD_STAR = 1,
+  CD_CIRCLE = 2,
+  CD_X = 3,
+  CD_BOX = 4,
+  CD_DIAMOND = 5,
+  CD_HOLLOW_CIRCLE = 6,
+  CD_HOLLOW_BOX = 7,
+  CD_HOLLOW_DIAMOND = 8
 };
 enum {
-  CD_HORIZONTAL = 0, CD_VERTICAL = 1, CD_FDIAGONAL = 2, CD_BDIAGONAL = 3, CD_CROSS = 4,
+  CD_HORIZONTAL = 0,
+  CD_VERTICAL = 1,
+  CD_FDIAGONAL = 2,
+  CD_BDIAGONAL = 3,
+  CD_CROSS = 4,
   CD_DIAGCROSS = 5
 };
 enum { CD_SOLID = 0, CD_HATCH = 1, CD_STIPPLE = 2, CD_PATTERN = 3, CD_HOLLOW = 4 };
 enum {
-  CD_NORTH = 0, CD_SOUTH = 1, CD_EAST = 2, CD_WEST = 3, CD_NORTH_EAST = 4, CD_NORTH_WEST = 5,
-  CD_SOUTH_EAST = 6, CD_SOUTH_WEST = 7, CD_CENTER = 8, CD_BASE_LEFT = 9, CD_BASE_CENTER = 10,
-  CD_BASE_RIGHT = 11, CD_LEFT_BASE = 9, CD_CENTER_BASE = 10, CD_RIGHT_BASE = 11
+  CD_NORTH = 0,
+  CD_SOUTH = 1,
+  CD_EAST = 2,
+  CD_WEST = 3,
+  CD_NORTH_EAST = 4,
+  CD_NORTH_WEST = 5,
+  CD_SOUTH_EAST = 6,
+  CD_SOUTH_WEST = 7,
+  CD_CENTER = 8,
+  CD_BASE_LEFT = 9,
+  CD_BASE_CENTER = 10,
+  CD_BASE_RIGHT = 11,
+  CD_LEFT_BASE = 9,
+  CD_CENTER_BASE = 10,
+  CD_RIGHT_BASE = 11
 };
 enum { CD_SYSTEM = 0, CD_COURIER = 1, CD_TIMES_ROMAN = 2, CD_HELVETICA = 3 };
 enum { CD_PLAIN = 0, CD_BOLD = 1, CD_ITALIC = 2, CD_BOLD_ITALIC = 3, CD_ITALIC_BOLD = 3 };
 enum { CD_SMALL = 8, CD_STANDARD = 12, CD_LARGE = 18 };
-enum { CD_A0 = 0, CD_A1 = 1, CD_A2 = 2, CD_A3 = 3, CD_A4 = 4, CD_A5 = 5, CD_LETTER = 6, CD_LEGAL = 7 };
+enum {
+  CD_A0 = 0,
+  CD_A1 = 1,
+  CD_A2 = 2,
+  CD_A3 = 3,
+  CD_A4 = 4,
+  CD_A5 = 5,
+  CD_LETTER = 6,
+  CD_LEGAL = 7
+};
 
 /* extended image types and channel selectors */
 enum { CD_RGB = 0, CD_RGBA = -1, CD_SERVER = -2, CD_MAP = 256 };
-enum { CD_IRED = 0, CD_IGREEN = 1, CD_IBLUE = 2, CD_IALPHA = 3, CD_INDEX = 4, CD_COLORS = 5,
-       CD_ISERVER = 6 };
+enum {
+  CD_IRED = 0,
+  CD_IGREEN = 1,
+  CD_IBLUE = 2,
+  CD_IALPHA = 3,
+  CD_INDEX = 4,
+  CD_COLORS = 5,
+  CD_ISERVER = 6
+};
 
 /* play callbacks */
 enum { CD_SIZECB = 0 };
@@ -173,12 +246,12 @@ void cdPutImageRectRGB(int iw, int ih, const unsigned char* r, const unsigned ch
 void cdPutImageRGBA(int iw, int ih, const unsigned char* r, const unsigned char* g,
                     const unsigned char* b, const unsigned char* a, int x, int y, int w, int h);
 void cdPutImageRectRGBA(int iw, int ih, const unsigned char* r, const unsigned char* g,
-                        const unsigned char* b, const unsigned char* a, int x, int y, int w,
-                        int h, int xmin, int xmax, int ymin, int ymax);
+                        const unsigned char* b, const unsigned char* a, int x, int y, int w, int h,
+                        int xmin, int xmax, int ymin, int ymax);
 void cdPutImageMap(int iw, int ih, const unsigned char* index, const long* colors, int x, int y,
                    int w, int h);
-void cdPutImageRectMap(int iw, int ih, const unsigned char* index, const long* colors, int x,
-                       int y, int w, int h, int xmin, int xmax, int ymin, int ymax);
+void cdPutImageRectMap(int iw, int ih, const unsigned char* index, const long* colors, int x, int y,
+                       int w, int h, int xmin, int xmax, int ymin, int ymax);
 cdImage* cdCreateImage(int w, int h);
 void cdGetImage(cdImage* image, int x, int y);
 void cdPutImage(cdImage* image, int x, int y);
@@ -229,8 +302,8 @@ cdDriver* cdContextImageRGB(void);
 
 /* The planes of an RGB image canvas; 0 (and nulls) when the canvas is of
  * another driver. Outputs may be null. */
-int cdImageRGBPlanes(cdCanvasHandle canvas, int* w, int* h, unsigned char** r,
-                     unsigned char** g, unsigned char** b);
+int cdImageRGBPlanes(cdCanvasHandle canvas, int* w, int* h, unsigned char** r, unsigned char** g,
+                     unsigned char** b);
 
 /* ---- the DXF driver ----
  * data: "NAME [WxH] [RES]": file name, size in millimetres and pixels per
@@ -273,16 +346,14 @@ cdDriver* cdContextCGM(void);
  * (placeable or standard) held in memory on the active canvas. */
 cdDriver* cdContextWMF(void);
 #define CD_WMF cdContextWMF()
-int cdPlayWMFMemory(const unsigned char* data, size_t size, int xmin, int xmax, int ymin,
-                    int ymax);
+int cdPlayWMFMemory(const unsigned char* data, size_t size, int xmin, int xmax, int ymin, int ymax);
 
 /* ---- the enhanced metafile driver ----
  * data as CD_WMF's. cdPlay takes a file name; cdPlayEMFMemory plays an
  * enhanced metafile held in memory on the active canvas. */
 cdDriver* cdContextEMF(void);
 #define CD_EMF cdContextEMF()
-int cdPlayEMFMemory(const unsigned char* data, size_t size, int xmin, int xmax, int ymin,
-                    int ymax);
+int cdPlayEMFMemory(const unsigned char* data, size_t size, int xmin, int xmax, int ymin, int ymax);
 
 #ifdef __cplusplus
 }

@@ -34,17 +34,17 @@ struct cdPointD {
 
 /* The operation table, in slot order. */
 struct cdOperations {
-  void (*Flush)(cdCanvas* cv);                                   /* 0 */
-  void (*Clear)(cdCanvas* cv);                                   /* 1 */
-  void (*Pixel)(cdCanvas* cv, int x, int y, long color);         /* 2 */
-  void (*Mark)(cdCanvas* cv, int x, int y);                      /* 3 */
-  void (*Line)(cdCanvas* cv, int x1, int y1, int x2, int y2);    /* 4 */
-  void (*Poly)(cdCanvas* cv, int mode, cdPoint* points, int n);  /* 5 */
-  void (*Rect)(cdCanvas* cv, int xmin, int xmax, int ymin, int ymax); /* 6 */
-  void (*Box)(cdCanvas* cv, int xmin, int xmax, int ymin, int ymax);  /* 7 */
-  void (*Arc)(cdCanvas* cv, int xc, int yc, int w, int h, double a1, double a2);    /* 8 */
-  void (*Sector)(cdCanvas* cv, int xc, int yc, int w, int h, double a1, double a2); /* 9 */
-  void (*Text)(cdCanvas* cv, int x, int y, const char* s);       /* 10 */
+  void (*Flush)(cdCanvas* cv);                                                           /* 0 */
+  void (*Clear)(cdCanvas* cv);                                                           /* 1 */
+  void (*Pixel)(cdCanvas* cv, int x, int y, long color);                                 /* 2 */
+  void (*Mark)(cdCanvas* cv, int x, int y);                                              /* 3 */
+  void (*Line)(cdCanvas* cv, int x1, int y1, int x2, int y2);                            /* 4 */
+  void (*Poly)(cdCanvas* cv, int mode, cdPoint* points, int n);                          /* 5 */
+  void (*Rect)(cdCanvas* cv, int xmin, int xmax, int ymin, int ymax);                    /* 6 */
+  void (*Box)(cdCanvas* cv, int xmin, int xmax, int ymin, int ymax);                     /* 7 */
+  void (*Arc)(cdCanvas* cv, int xc, int yc, int w, int h, double a1, double a2);         /* 8 */
+  void (*Sector)(cdCanvas* cv, int xc, int yc, int w, int h, double a1, double a2);      /* 9 */
+  void (*Text)(cdCanvas* cv, int x, int y, const char* s);                               /* 10 */
   void (*FontDim)(cdCanvas* cv, int* max_width, int* height, int* ascent, int* descent); /* 11 */
   void (*TextSize)(cdCanvas* cv, const char* s, int* width, int* height);                /* 12 */
   void (*PutImageRectRGB)(cdCanvas* cv, int iw, int ih, const unsigned char* r,
@@ -52,67 +52,67 @@ struct cdOperations {
                           int h, int xmin, int xmax, int ymin, int ymax); /* 13 */
   void (*PutImageRectMap)(cdCanvas* cv, int iw, int ih, const unsigned char* index,
                           const long* colors, int x, int y, int w, int h, int xmin, int xmax,
-                          int ymin, int ymax); /* 14 */
+                          int ymin, int ymax);                                              /* 14 */
   void (*ScrollArea)(cdCanvas* cv, int xmin, int xmax, int ymin, int ymax, int dx, int dy); /* 15 */
-  void (*VectorText)(cdCanvas* cv, int x, int y, const char* s);          /* 16 */
-  void (*MultiLineVectorText)(cdCanvas* cv, int x, int y, const char* s); /* 17 */
-  void (*WdMark)(cdCanvas* cv, double x, double y);                                /* 18 */
-  void (*WdLine)(cdCanvas* cv, double x1, double y1, double x2, double y2);        /* 19 */
-  void (*WdPoly)(cdCanvas* cv, int mode, cdPointD* points, int n);                 /* 20 */
-  void (*WdRect)(cdCanvas* cv, double xmin, double xmax, double ymin, double ymax); /* 21 */
-  void (*WdBox)(cdCanvas* cv, double xmin, double xmax, double ymin, double ymax);  /* 22 */
+  void (*VectorText)(cdCanvas* cv, int x, int y, const char* s);                            /* 16 */
+  void (*MultiLineVectorText)(cdCanvas* cv, int x, int y, const char* s);                   /* 17 */
+  void (*WdMark)(cdCanvas* cv, double x, double y);                                         /* 18 */
+  void (*WdLine)(cdCanvas* cv, double x1, double y1, double x2, double y2);                 /* 19 */
+  void (*WdPoly)(cdCanvas* cv, int mode, cdPointD* points, int n);                          /* 20 */
+  void (*WdRect)(cdCanvas* cv, double xmin, double xmax, double ymin, double ymax);         /* 21 */
+  void (*WdBox)(cdCanvas* cv, double xmin, double xmax, double ymin, double ymax);          /* 22 */
   void (*WdArc)(cdCanvas* cv, double xc, double yc, double w, double h, double a1,
                 double a2); /* 23 */
   void (*WdSector)(cdCanvas* cv, double xc, double yc, double w, double h, double a1,
-                   double a2);                                               /* 24 */
-  void (*WdText)(cdCanvas* cv, double x, double y, const char* s);            /* 25 */
-  void (*WdVectorText)(cdCanvas* cv, double x, double y, const char* s);      /* 26 */
+                   double a2);                                                    /* 24 */
+  void (*WdText)(cdCanvas* cv, double x, double y, const char* s);                /* 25 */
+  void (*WdVectorText)(cdCanvas* cv, double x, double y, const char* s);          /* 26 */
   void (*WdMultiLineVectorText)(cdCanvas* cv, double x, double y, const char* s); /* 27 */
-  int (*Clip)(cdCanvas* cv, int mode);                                        /* 28 */
-  void (*ClipArea)(cdCanvas* cv, int* xmin, int* xmax, int* ymin, int* ymax); /* 29 */
-  int (*BackOpacity)(cdCanvas* cv, int opacity);                              /* 30 */
-  int (*WriteMode)(cdCanvas* cv, int mode);                                   /* 31 */
-  int (*MarkType)(cdCanvas* cv, int type);                                    /* 32 */
-  int (*MarkSize)(cdCanvas* cv, int size);                                    /* 33 */
-  int (*LineStyle)(cdCanvas* cv, int style);                                  /* 34 */
-  int (*LineWidth)(cdCanvas* cv, int width);                                  /* 35 */
-  int (*InteriorStyle)(cdCanvas* cv, int style);                              /* 36 */
-  int (*Hatch)(cdCanvas* cv, int style);                                      /* 37 */
-  void (*Stipple)(cdCanvas* cv, int w, int h, const unsigned char* data);     /* 38 */
-  void (*Pattern)(cdCanvas* cv, int w, int h, const long* colors);            /* 39 */
-  void (*Font)(cdCanvas* cv, int* face, int* style, int* size);               /* 40 */
-  void (*NativeFont)(cdCanvas* cv, const char* font);                         /* 41 */
-  int (*TextAlignment)(cdCanvas* cv, int alignment);                          /* 42 */
-  double (*TextOrientation)(cdCanvas* cv, double angle);                      /* 43 */
-  void (*Palette)(cdCanvas* cv, int n, const long* colors, int mode);         /* 44 */
-  long (*Background)(cdCanvas* cv, long color);                               /* 45 */
-  long (*Foreground)(cdCanvas* cv, long color);                               /* 46 */
+  int (*Clip)(cdCanvas* cv, int mode);                                            /* 28 */
+  void (*ClipArea)(cdCanvas* cv, int* xmin, int* xmax, int* ymin, int* ymax);     /* 29 */
+  int (*BackOpacity)(cdCanvas* cv, int opacity);                                  /* 30 */
+  int (*WriteMode)(cdCanvas* cv, int mode);                                       /* 31 */
+  int (*MarkType)(cdCanvas* cv, int type);                                        /* 32 */
+  int (*MarkSize)(cdCanvas* cv, int size);                                        /* 33 */
+  int (*LineStyle)(cdCanvas* cv, int style);                                      /* 34 */
+  int (*LineWidth)(cdCanvas* cv, int width);                                      /* 35 */
+  int (*InteriorStyle)(cdCanvas* cv, int style);                                  /* 36 */
+  int (*Hatch)(cdCanvas* cv, int style);                                          /* 37 */
+  void (*Stipple)(cdCanvas* cv, int w, int h, const unsigned char* data);         /* 38 */
+  void (*Pattern)(cdCanvas* cv, int w, int h, const long* colors);                /* 39 */
+  void (*Font)(cdCanvas* cv, int* face, int* style, int* size);                   /* 40 */
+  void (*NativeFont)(cdCanvas* cv, const char* font);                             /* 41 */
+  int (*TextAlignment)(cdCanvas* cv, int alignment);                              /* 42 */
+  double (*TextOrientation)(cdCanvas* cv, double angle);                          /* 43 */
+  void (*Palette)(cdCanvas* cv, int n, const long* colors, int mode);             /* 44 */
+  long (*Background)(cdCanvas* cv, long color);                                   /* 45 */
+  long (*Foreground)(cdCanvas* cv, long color);                                   /* 46 */
   void (*PutImageRectRGBA)(cdCanvas* cv, int iw, int ih, const unsigned char* r,
-                           const unsigned char* g, const unsigned char* b,
-                           const unsigned char* a, int x, int y, int w, int h, int xmin,
-                           int xmax, int ymin, int ymax); /* 47 */
+                           const unsigned char* g, const unsigned char* b, const unsigned char* a,
+                           int x, int y, int w, int h, int xmin, int xmax, int ymin,
+                           int ymax); /* 47 */
   void (*GetImageRGB)(cdCanvas* cv, unsigned char* r, unsigned char* g, unsigned char* b, int x,
-                      int y, int w, int h);        /* 48 */
-  void* (*CreateImage)(cdCanvas* cv, int w, int h); /* 49: driver image or null */
+                      int y, int w, int h);                  /* 48 */
+  void* (*CreateImage)(cdCanvas* cv, int w, int h);          /* 49: driver image or null */
   void (*GetImage)(cdCanvas* cv, void* image, int x, int y); /* 50 */
   void (*PutImageRect)(cdCanvas* cv, void* image, int x, int y, int xmin, int xmax, int ymin,
-                       int ymax);   /* 51 */
-  void (*KillImage)(void* image); /* 52 */
-  void (*WdWindow)(cdCanvas* cv, double xmin, double xmax, double ymin, double ymax); /* 53 */
-  void (*WdViewport)(cdCanvas* cv, int xmin, int xmax, int ymin, int ymax);          /* 54 */
+                       int ymax);                                                           /* 51 */
+  void (*KillImage)(void* image);                                                           /* 52 */
+  void (*WdWindow)(cdCanvas* cv, double xmin, double xmax, double ymin, double ymax);       /* 53 */
+  void (*WdViewport)(cdCanvas* cv, int xmin, int xmax, int ymin, int ymax);                 /* 54 */
   void (*WdClipArea)(cdCanvas* cv, double* xmin, double* xmax, double* ymin, double* ymax); /* 55 */
-  const char* (*VectorFont)(cdCanvas* cv, const char* file);                  /* 56 */
-  void (*VectorTextDirection)(cdCanvas* cv, int x1, int y1, int x2, int y2);  /* 57 */
-  void (*VectorTextTransform)(cdCanvas* cv, const double* matrix);            /* 58 */
-  void (*VectorTextSize)(cdCanvas* cv, int w, int h, const char* s);          /* 59 */
-  int (*VectorCharSize)(cdCanvas* cv, int size);                              /* 60 */
-  void (*WdVectorTextDirection)(cdCanvas* cv, double x1, double y1, double x2, double y2); /* 61 */
-  void (*WdVectorTextSize)(cdCanvas* cv, double w, double h, const char* s);  /* 62 */
-  double (*WdVectorCharSize)(cdCanvas* cv, double size);                      /* 63 */
-  void (*KillCanvas)(cdCanvas* cv);    /* 64: release the driver data, close files */
-  int (*Activate)(cdCanvas* cv);       /* 65: CD_OK / CD_ERROR */
-  int (*Reactivate)(cdCanvas* cv);     /* 66 */
-  void (*Deactivate)(cdCanvas* cv);    /* 67 */
+  const char* (*VectorFont)(cdCanvas* cv, const char* file);                                /* 56 */
+  void (*VectorTextDirection)(cdCanvas* cv, int x1, int y1, int x2, int y2);                /* 57 */
+  void (*VectorTextTransform)(cdCanvas* cv, const double* matrix);                          /* 58 */
+  void (*VectorTextSize)(cdCanvas* cv, int w, int h, const char* s);                        /* 59 */
+  int (*VectorCharSize)(cdCanvas* cv, int size);                                            /* 60 */
+  void (*WdVectorTextDirection)(cdCanvas* cv, double x1, double y1, double x2, double y2);  /* 61 */
+  void (*WdVectorTextSize)(cdCanvas* cv, double w, double h, const char* s);                /* 62 */
+  double (*WdVectorCharSize)(cdCanvas* cv, double size);                                    /* 63 */
+  void (*KillCanvas)(cdCanvas* cv);           /* 64: release the driver data, close files */
+  int (*Activate)(cdCanvas* cv);              /* 65: CD_OK / CD_ERROR */
+  int (*Reactivate)(cdCanvas* cv);            /* 66 */
+  void (*Deactivate)(cdCanvas* cv);           /* 67 */
   void (*WorldMode)(cdCanvas* cv, int world); /* 68 */
 };
 static_assert(sizeof(cdOperations) == 69 * sizeof(void (*)()), "69 slots");
@@ -135,8 +135,8 @@ struct cdDriver {
   void (*CreateCanvas)(cdCanvas* cv, void* data);
   void (*FillOperations)(cdCanvas* cv);
   int (*Play)(int xmin, int xmax, int ymin, int ymax, void* data); /* may be null */
-  int (*RegisterCallback)(int cb, cdCallback func);               /* may be null */
-  const char* name;   /* the script constant, "CD_PS" */
+  int (*RegisterCallback)(int cb, cdCallback func);                /* may be null */
+  const char* name; /* the script constant, "CD_PS" */
   cdDataKind data_kind;
 };
 
@@ -200,9 +200,9 @@ struct cdCanvas {
 
   int poly_mode, poly_n;
   int poly_capacity, wd_poly_capacity;
-  std::vector<cdPoint> poly;     /* kept in step with wd_poly: both hold capacity + 1 */
+  std::vector<cdPoint> poly; /* kept in step with wd_poly: both hold capacity + 1 */
   std::vector<cdPointD> wd_poly;
-  int poly_world;                /* the polygon being collected came through wdVertex */
+  int poly_world; /* the polygon being collected came through wdVertex */
 
   int sim_mode;
   int sim_poly;

@@ -67,8 +67,8 @@ void cdPutImageRGB(int iw, int ih, const unsigned char* r, const unsigned char* 
 }
 
 void cdPutImageRectRGBA(int iw, int ih, const unsigned char* r, const unsigned char* g,
-                        const unsigned char* b, const unsigned char* a, int x, int y, int w,
-                        int h, int xmin, int xmax, int ymin, int ymax) {
+                        const unsigned char* b, const unsigned char* a, int x, int y, int w, int h,
+                        int xmin, int xmax, int ymin, int ymax) {
   cdCanvas* cv = Active();
   if (!a || (!cv->ops.PutImageRectRGBA && !cv->ops.GetImageRGB)) {
     cdPutImageRectRGB(iw, ih, r, g, b, x, y, w, h, xmin, xmax, ymin, ymax);
@@ -110,8 +110,8 @@ void cdPutImageRGBA(int iw, int ih, const unsigned char* r, const unsigned char*
   cdPutImageRectRGBA(iw, ih, r, g, b, a, x, y, w, h, 0, 0, 0, 0);
 }
 
-void cdPutImageRectMap(int iw, int ih, const unsigned char* index, const long* colors, int x,
-                       int y, int w, int h, int xmin, int xmax, int ymin, int ymax) {
+void cdPutImageRectMap(int iw, int ih, const unsigned char* index, const long* colors, int x, int y,
+                       int w, int h, int xmin, int xmax, int ymin, int ymax) {
   cdCanvas* cv = Active();
   if (!index || !colors || !PrepareRect(iw, ih, w, h, xmin, xmax, ymin, ymax)) return;
   ToDevice(cv, x, y);
@@ -259,10 +259,11 @@ void cdPutImageEx(cdImageEx* image, int x, int y, int w, int h) {
   if (!image) return;
   cdImageEx& i = *image;
   switch (i.type) {
-    case CD_SERVER: cdPutImageRect(i.server, x, y, i.xmin, i.xmax, i.ymin, i.ymax); break;
+    case CD_SERVER:
+      cdPutImageRect(i.server, x, y, i.xmin, i.xmax, i.ymin, i.ymax);
+      break;
     case CD_RGBA:
-      cdPutImageRectRGBA(i.w, i.h, i.r, i.g, i.b, i.a, x, y, w, h, i.xmin, i.xmax, i.ymin,
-                         i.ymax);
+      cdPutImageRectRGBA(i.w, i.h, i.r, i.g, i.b, i.a, x, y, w, h, i.xmin, i.xmax, i.ymin, i.ymax);
       break;
     case CD_MAP:
       cdPutImageRectMap(i.w, i.h, i.index, i.colors, x, y, w, h, i.xmin, i.xmax, i.ymin, i.ymax);
@@ -288,13 +289,21 @@ void cdRGB2MapEx(cdImageEx* rgb, cdImageEx* map) {
 void* cdImageExChannel(cdImageEx* image, int channel) {
   if (!image) return nullptr;
   switch (channel) {
-    case CD_IRED: return image->r;
-    case CD_IGREEN: return image->g;
-    case CD_IBLUE: return image->b;
-    case CD_IALPHA: return image->a;
-    case CD_INDEX: return image->index;
-    case CD_COLORS: return image->colors;
-    case CD_ISERVER: return image->server;
-    default: return nullptr;
+    case CD_IRED:
+      return image->r;
+    case CD_IGREEN:
+      return image->g;
+    case CD_IBLUE:
+      return image->b;
+    case CD_IALPHA:
+      return image->a;
+    case CD_INDEX:
+      return image->index;
+    case CD_COLORS:
+      return image->colors;
+    case CD_ISERVER:
+      return image->server;
+    default:
+      return nullptr;
   }
 }

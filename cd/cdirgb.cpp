@@ -16,7 +16,9 @@ struct RgbCanvas {
   std::vector<unsigned char> r, g, b; /* own planes, when the caller gave none */
 };
 
-RgbCanvas* Rec(cdCanvas* cv) { return static_cast<RgbCanvas*>(cv->driver_data); }
+RgbCanvas* Rec(cdCanvas* cv) {
+  return static_cast<RgbCanvas*>(cv->driver_data);
+}
 
 /* "%dx%d %p %p %p" with an optional "-r%g"; "%dx%d" alone allocates */
 void CreateCanvas(cdCanvas* cv, void* data) {
@@ -64,8 +66,12 @@ void CreateCanvas(cdCanvas* cv, void* data) {
   cv->driver_data = rec;
 }
 
-void KillCanvas(cdCanvas* cv) { delete Rec(cv); }
-int Activate(cdCanvas*) { return CD_OK; }
+void KillCanvas(cdCanvas* cv) {
+  delete Rec(cv);
+}
+int Activate(cdCanvas*) {
+  return CD_OK;
+}
 void Deactivate(cdCanvas*) {}
 
 void FillOperations(cdCanvas* cv) {
@@ -80,11 +86,18 @@ cdDriver image_rgb_driver = {
     CD_CAP_ALL & ~(CD_CAP_PLAY | CD_CAP_YAXIS | CD_CAP_CLIPPOLY | CD_CAP_WD | CD_CAP_VECTORTEXT |
                    CD_CAP_PALETTE | CD_CAP_FONTDIM | CD_CAP_TEXTSIZE | CD_CAP_TEXTORIENTATION |
                    CD_CAP_FLUSH),
-    CreateCanvas, FillOperations, nullptr, nullptr, "CD_IMAGERGB", CD_DATA_IMAGERGB};
+    CreateCanvas,
+    FillOperations,
+    nullptr,
+    nullptr,
+    "CD_IMAGERGB",
+    CD_DATA_IMAGERGB};
 
 }  // namespace
 
-cdDriver* cdContextImageRGB(void) { return &image_rgb_driver; }
+cdDriver* cdContextImageRGB(void) {
+  return &image_rgb_driver;
+}
 
 int cdImageRGBPlanes(cdCanvasHandle canvas, int* w, int* h, unsigned char** r, unsigned char** g,
                      unsigned char** b) {

@@ -162,11 +162,20 @@ namespace {
 /* the west-side alignment with the same vertical reference */
 int WestAlignment(int alignment) {
   switch (alignment) {
-    case CD_NORTH: case CD_NORTH_EAST: return CD_NORTH_WEST;
-    case CD_SOUTH: case CD_SOUTH_EAST: return CD_SOUTH_WEST;
-    case CD_EAST: case CD_CENTER: return CD_WEST;
-    case CD_BASE_CENTER: case CD_BASE_RIGHT: return CD_BASE_LEFT;
-    default: return alignment;
+    case CD_NORTH:
+    case CD_NORTH_EAST:
+      return CD_NORTH_WEST;
+    case CD_SOUTH:
+    case CD_SOUTH_EAST:
+      return CD_SOUTH_WEST;
+    case CD_EAST:
+    case CD_CENTER:
+      return CD_WEST;
+    case CD_BASE_CENTER:
+    case CD_BASE_RIGHT:
+      return CD_BASE_LEFT;
+    default:
+      return alignment;
   }
 }
 
@@ -297,7 +306,9 @@ void cdEnd(void) {
 
 /* ---- clipping ---- */
 
-int cdClip(int mode) { return SetClip(Active(), mode); }
+int cdClip(int mode) {
+  return SetClip(Active(), mode);
+}
 
 void cdClipArea(int xmin, int xmax, int ymin, int ymax) {
   cdCanvas* cv = Active();
@@ -369,15 +380,41 @@ void TextBox(cdCanvas* cv, int x, int y, const char* s, int* xmin, int* xmax, in
   cv->ops.FontDim(cv, &max_width, &fheight, &ascent, &descent);
   int left, bottom;
   switch (cv->text_alignment) {
-    case CD_WEST: case CD_NORTH_WEST: case CD_SOUTH_WEST: case CD_BASE_LEFT: left = x; break;
-    case CD_NORTH: case CD_SOUTH: case CD_CENTER: case CD_BASE_CENTER: left = x - width / 2; break;
-    default: left = x - width; break;
+    case CD_WEST:
+    case CD_NORTH_WEST:
+    case CD_SOUTH_WEST:
+    case CD_BASE_LEFT:
+      left = x;
+      break;
+    case CD_NORTH:
+    case CD_SOUTH:
+    case CD_CENTER:
+    case CD_BASE_CENTER:
+      left = x - width / 2;
+      break;
+    default:
+      left = x - width;
+      break;
   }
   switch (cv->text_alignment) {
-    case CD_NORTH: case CD_NORTH_EAST: case CD_NORTH_WEST: bottom = y - height + 1; break;
-    case CD_EAST: case CD_WEST: case CD_CENTER: bottom = y - height / 2; break;
-    case CD_SOUTH: case CD_SOUTH_EAST: case CD_SOUTH_WEST: bottom = y; break;
-    default: bottom = y - descent; break;
+    case CD_NORTH:
+    case CD_NORTH_EAST:
+    case CD_NORTH_WEST:
+      bottom = y - height + 1;
+      break;
+    case CD_EAST:
+    case CD_WEST:
+    case CD_CENTER:
+      bottom = y - height / 2;
+      break;
+    case CD_SOUTH:
+    case CD_SOUTH_EAST:
+    case CD_SOUTH_WEST:
+      bottom = y;
+      break;
+    default:
+      bottom = y - descent;
+      break;
   }
   int x1 = left, x2 = left + width - 1, y1 = bottom, y2 = bottom + height - 1;
   if (cv->text_orientation != 0 && std::isfinite(cv->text_orientation)) {

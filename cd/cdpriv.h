@@ -64,7 +64,9 @@ inline bool ClipSimArea(const cdCanvas* cv) {
 inline bool ClipSimPoly(const cdCanvas* cv) {
   return (cv->sim_mode & CD_SIM_CLIPPOLY) && cv->clip_mode == CD_CLIPPOLYGON;
 }
-inline bool ClipSim(const cdCanvas* cv) { return ClipSimArea(cv) || ClipSimPoly(cv); }
+inline bool ClipSim(const cdCanvas* cv) {
+  return ClipSimArea(cv) || ClipSimPoly(cv);
+}
 
 /* Setters acting on a given canvas (the setter rule of the public ones). */
 long SetForeground(cdCanvas* cv, long color);
@@ -77,8 +79,7 @@ int SetTextAlignment(cdCanvas* cv, int alignment);
 void SetClipAreaDevice(cdCanvas* cv, int xmin, int xmax, int ymin, int ymax);
 
 /* the integer text box of s at (x, y) in the caller's coordinates */
-void TextBox(cdCanvas* cv, int x, int y, const char* s, int* xmin, int* xmax, int* ymin,
-             int* ymax);
+void TextBox(cdCanvas* cv, int x, int y, const char* s, int* xmin, int* xmax, int* ymin, int* ymax);
 
 /* world module (wd.cpp) */
 void InitWorld(cdCanvas* cv);

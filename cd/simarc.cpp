@@ -102,7 +102,8 @@ namespace {
  * trace or lies wholly off the canvas; then every point of it, xc and yc
  * plus or minus a half axis, is a safe int. */
 bool HalfAxes(const cdCanvas* cv, int xc, int yc, int w, int h, int* a, int* b) {
-  const long long ha = std::llabs(static_cast<long long>(w)) / 2, hb = std::llabs(static_cast<long long>(h)) / 2;
+  const long long ha = std::llabs(static_cast<long long>(w)) / 2,
+                  hb = std::llabs(static_cast<long long>(h)) / 2;
   if (ha > kMaxHalfAxis || hb > kMaxHalfAxis) return false;
   if (xc + ha < -1 || xc - ha > static_cast<long long>(cv->w) + 1) return false;
   if (yc + hb < -1 || yc - hb > static_cast<long long>(cv->h) + 1) return false;

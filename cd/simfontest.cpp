@@ -19,11 +19,11 @@ struct WidthTable {
   WidthTable() {
     /* widths of codes 32..126 in percent, for a plain proportional face */
     static const unsigned char base[95] = {
-        28, 28, 36, 56, 56, 89, 67, 19, 33, 33, 39, 58, 28, 33, 28, 28, 56, 56, 56, 56,
-        56, 56, 56, 56, 56, 56, 28, 28, 58, 58, 58, 56, 100, 67, 67, 72, 72, 67, 61, 78,
-        72, 28, 50, 67, 56, 83, 72, 78, 67, 78, 72, 67, 61, 72, 67, 94, 67, 67, 61, 28,
-        28, 28, 47, 56, 33, 56, 56, 50, 56, 56, 28, 56, 56, 22, 22, 50, 22, 83, 56, 56,
-        56, 56, 33, 50, 28, 56, 50, 72, 50, 50, 50, 33, 26, 33, 58};
+        28, 28, 36, 56, 56, 89, 67, 19, 33, 33, 39, 58, 28, 33,  28, 28, 56, 56, 56,
+        56, 56, 56, 56, 56, 56, 56, 28, 28, 58, 58, 58, 56, 100, 67, 67, 72, 72, 67,
+        61, 78, 72, 28, 50, 67, 56, 83, 72, 78, 67, 78, 72, 67,  61, 72, 67, 94, 67,
+        67, 61, 28, 28, 28, 47, 56, 33, 56, 56, 50, 56, 56, 28,  56, 56, 22, 22, 50,
+        22, 83, 56, 56, 56, 56, 33, 50, 28, 56, 50, 72, 50, 50,  50, 33, 26, 33, 58};
     std::memset(w, 0, sizeof w);
     for (int c = 32; c < 256; c++) {
       int plain = c < 127 ? base[c - 32] : 56;
@@ -51,7 +51,9 @@ Scale Scales(const cdCanvas* cv) {
   return {kMmPerPoint / pxw * points, kMmPerPoint / pxh * points};
 }
 
-bool Proportional(int face) { return face == CD_TIMES_ROMAN || face == CD_HELVETICA; }
+bool Proportional(int face) {
+  return face == CD_TIMES_ROMAN || face == CD_HELVETICA;
+}
 
 int CharWidth(const cdCanvas* cv, const Scale& s, unsigned char c) {
   if (!Proportional(cv->font_face)) return int(s.sx * 0.6 + 0.5);

@@ -69,7 +69,9 @@ void ThickLine(cdCanvas* cv, int x1, int y1, int x2, int y2) {
   double nx = -dy / len, ny = dx / len;
   int w1 = cv->line_width / 2, w2 = cv->line_width - w1;
   /* corners of a line near +-2^31 may lie beyond int: held at its limits */
-  auto at = [](double v) { return int(std::clamp(std::floor(v + 0.5), double(INT_MIN), double(INT_MAX))); };
+  auto at = [](double v) {
+    return int(std::clamp(std::floor(v + 0.5), double(INT_MIN), double(INT_MAX)));
+  };
   cdPoint quad[4] = {
       {at(x1 + nx * w1), at(y1 + ny * w1)},
       {at(x2 + nx * w1), at(y2 + ny * w1)},

@@ -16,9 +16,12 @@ namespace {
 
 inline unsigned char Mix(unsigned char old, unsigned char v, int mode) {
   switch (mode) {
-    case CD_XOR: return (unsigned char)(old ^ v);
-    case CD_NOT_XOR: return (unsigned char)(old ^ ~v);
-    default: return v;
+    case CD_XOR:
+      return (unsigned char)(old ^ v);
+    case CD_NOT_XOR:
+      return (unsigned char)(old ^ ~v);
+    default:
+      return v;
   }
 }
 
@@ -38,8 +41,7 @@ void TargetSpan(cdCanvas* cv, int xmin, int xmax, int y, long color) {
 }
 
 /* target rectangle clipped to the surface clip; false when disjoint */
-bool ClipTarget(const Raster& ra, int x, int y, int w, int h, int& x0, int& x1, int& y0,
-                int& y1) {
+bool ClipTarget(const Raster& ra, int x, int y, int w, int h, int& x0, int& x1, int& y0, int& y1) {
   x0 = std::max(x, ra.xmin);
   y0 = std::max(y, ra.ymin);
   x1 = int(std::min<long long>((long long)x + w - 1, ra.xmax));

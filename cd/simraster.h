@@ -94,8 +94,8 @@ void RasterPutMap(Raster& raster, int iw, int ih, const unsigned char* index, co
                   int x, int y, int w, int h, int xmin, int xmax, int ymin, int ymax,
                   int write_mode);
 /* copies the rectangle (clamped to the surface) into w × h planes */
-void RasterGetRGB(const Raster& raster, unsigned char* r, unsigned char* g, unsigned char* b,
-                  int x, int y, int w, int h);
+void RasterGetRGB(const Raster& raster, unsigned char* r, unsigned char* g, unsigned char* b, int x,
+                  int y, int w, int h);
 void RasterScroll(Raster& raster, int xmin, int xmax, int ymin, int ymax, int dx, int dy);
 
 }  // namespace cdsim

@@ -57,10 +57,18 @@ void Mark(cdCanvas* cv, int x, int y) {
       o.Line(cv, x - h, y - h, x + h, y + h);
       o.Line(cv, x - h, y + h, x + h, y - h);
       break;
-    case CD_CIRCLE: o.Sector(cv, x, y, s, s, 0, 360); break;
-    case CD_HOLLOW_CIRCLE: o.Arc(cv, x, y, s, s, 0, 360); break;
-    case CD_BOX: o.Box(cv, x - h, x + h, y - h, y + h); break;
-    case CD_HOLLOW_BOX: o.Rect(cv, x - h, x + h, y - h, y + h); break;
+    case CD_CIRCLE:
+      o.Sector(cv, x, y, s, s, 0, 360);
+      break;
+    case CD_HOLLOW_CIRCLE:
+      o.Arc(cv, x, y, s, s, 0, 360);
+      break;
+    case CD_BOX:
+      o.Box(cv, x - h, x + h, y - h, y + h);
+      break;
+    case CD_HOLLOW_BOX:
+      o.Rect(cv, x - h, x + h, y - h, y + h);
+      break;
     case CD_DIAMOND: {
       cdPoint diamond[4] = {{x - h, y}, {x, y + h}, {x + h, y}, {x, y - h}};
       o.Poly(cv, CD_FILL, diamond, 4);
@@ -72,7 +80,8 @@ void Mark(cdCanvas* cv, int x, int y) {
       o.Line(cv, x + h, y, x, y - h);
       o.Line(cv, x, y - h, x - h, y);
       break;
-    default: break;
+    default:
+      break;
   }
   if (filled) {
     cdcore::SetInteriorStyle(cv, interior);
@@ -117,8 +126,11 @@ void Poly(cdCanvas* cv, int mode, cdPoint* points, int n) {
       for (int i = 0; i + 1 < n; i++) Edge(cv, points[i], points[i + 1]);
       if (mode == CD_CLOSED_LINES && n > 2) Edge(cv, points[n - 1], points[0]);
       break;
-    case CD_CLIP: SetClipPolygon(cv->sim, points, n); break;
-    default: break;
+    case CD_CLIP:
+      SetClipPolygon(cv->sim, points, n);
+      break;
+    default:
+      break;
   }
 }
 

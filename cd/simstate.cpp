@@ -28,7 +28,9 @@ unsigned LineStyleMask(int style) {
 
 namespace {
 
-void SlotPixel(cdCanvas* cv, int x, int y, long color) { cv->ops.Pixel(cv, x, y, color); }
+void SlotPixel(cdCanvas* cv, int x, int y, long color) {
+  cv->ops.Pixel(cv, x, y, color);
+}
 
 /* a solid span through the recorded Line operation, in the given colour */
 void SlotSpan(cdCanvas* cv, int xmin, int xmax, int y, long color) {
@@ -202,8 +204,7 @@ void StyledSpan(cdCanvas* cv, int xmin, int xmax, int y) {
       long colour = 0, next = 0;
       bool drawn = cell_colour(x, colour);
       int end = x;
-      while (end < xmax && cell_colour(end + 1, next) == drawn && (!drawn || next == colour))
-        end++;
+      while (end < xmax && cell_colour(end + 1, next) == drawn && (!drawn || next == colour)) end++;
       if (drawn) {
         if (end == x)
           t.pixel(cv, x, y, colour);

@@ -21,7 +21,7 @@
 namespace cdsim {
 
 struct Glyph {
-  int rows = 0, width = 0; /* width raised to a multiple of 4 */
+  int rows = 0, width = 0;           /* width raised to a multiple of 4 */
   std::vector<unsigned char> bitmap; /* one byte 0/1 per pixel, top row first */
   int bearing_x = 0, bearing_y = 0, advance = 0;
   bool has_bitmap = false;
@@ -55,9 +55,13 @@ bool Readable(const std::string& path) {
 /* The Windows face files are not on this system: the Liberation families
  * stand in for them in the system font folder. */
 std::string SystemName(const std::string& name) {
-  static const struct { const char *face, *family; } faces[] = {
+  static const struct {
+    const char *face, *family;
+  } faces[] = {
       {"cour", "LiberationMono"}, {"times", "LiberationSerif"}, {"arial", "LiberationSans"}};
-  static const struct { const char *suffix, *style; } styles[] = {
+  static const struct {
+    const char *suffix, *style;
+  } styles[] = {
       {"bi.ttf", "BoldItalic"}, {"bd.ttf", "Bold"}, {"i.ttf", "Italic"}, {".ttf", "Regular"}};
   for (auto& f : faces) {
     size_t n = std::strlen(f.face);
@@ -86,7 +90,8 @@ constexpr double kMaxEmPixels = 1024;
 
 /* loads into a fresh font; the old one stays when this fails */
 bool Load(cdCanvas* cv, const std::string& name, int points) {
-  if (points <= 0 || points / 72.0 * 25.4 * std::max(cv->xres, cv->yres) > kMaxEmPixels) return false;
+  if (points <= 0 || points / 72.0 * 25.4 * std::max(cv->xres, cv->yres) > kMaxEmPixels)
+    return false;
   FT_Library library = Library();
   std::string path = FindFile(name);
   if (!library || path.empty()) return false;
@@ -158,7 +163,9 @@ const TrueTypeFont* Loaded(const cdCanvas* cv) {
 
 }  // namespace
 
-void KillFont(TrueTypeFont* font) { delete font; }
+void KillFont(TrueTypeFont* font) {
+  delete font;
+}
 
 void LoadCurrentFont(cdCanvas* cv) {
   Load(cv, FaceFile(cv->font_face, cv->font_style), ToPoints(cv, cv->font_size));

@@ -60,8 +60,12 @@ void DeviceToWorld(const cdCanvas* cv, int xv, int yv, double& xw, double& yw) {
 
 namespace {
 
-int X(const cdCanvas* cv, double xw) { return Trunc(cv->wd_sx * xw + cv->wd_tx); }
-int Y(const cdCanvas* cv, double yw) { return Trunc(cv->wd_sy * yw + cv->wd_ty); }
+int X(const cdCanvas* cv, double xw) {
+  return Trunc(cv->wd_sx * xw + cv->wd_tx);
+}
+int Y(const cdCanvas* cv, double yw) {
+  return Trunc(cv->wd_sy * yw + cv->wd_ty);
+}
 /* device length of a world distance measured from a position */
 int W(const cdCanvas* cv, double x, double w) {
   return std::abs(Trunc((x + w) * cv->wd_sx + cv->wd_tx) - X(cv, x));
@@ -193,7 +197,9 @@ double* wdGetClipPoly(int* n) {
 
 /* ---- primitives ---- */
 
-void wdPixel(double x, double y, long color) { cdPixel(X(Active(), x), Y(Active(), y), color); }
+void wdPixel(double x, double y, long color) {
+  cdPixel(X(Active(), x), Y(Active(), y), color);
+}
 
 void wdMark(double x, double y) {
   cdCanvas* cv = Active();
@@ -282,23 +288,23 @@ void wdPutImageRectRGB(int iw, int ih, const unsigned char* r, const unsigned ch
                        const unsigned char* b, double x, double y, double w, double h, int xmin,
                        int xmax, int ymin, int ymax) {
   cdCanvas* cv = Active();
-  cdPutImageRectRGB(iw, ih, r, g, b, X(cv, x), Y(cv, y), W(cv, x, w), H(cv, y, h), xmin, xmax,
-                    ymin, ymax);
+  cdPutImageRectRGB(iw, ih, r, g, b, X(cv, x), Y(cv, y), W(cv, x, w), H(cv, y, h), xmin, xmax, ymin,
+                    ymax);
 }
 
 void wdPutImageRectRGBA(int iw, int ih, const unsigned char* r, const unsigned char* g,
                         const unsigned char* b, const unsigned char* a, double x, double y,
                         double w, double h, int xmin, int xmax, int ymin, int ymax) {
   cdCanvas* cv = Active();
-  cdPutImageRectRGBA(iw, ih, r, g, b, a, X(cv, x), Y(cv, y), W(cv, x, w), H(cv, y, h), xmin,
-                     xmax, ymin, ymax);
+  cdPutImageRectRGBA(iw, ih, r, g, b, a, X(cv, x), Y(cv, y), W(cv, x, w), H(cv, y, h), xmin, xmax,
+                     ymin, ymax);
 }
 
 void wdPutImageRectMap(int iw, int ih, const unsigned char* index, const long* colors, double x,
                        double y, double w, double h, int xmin, int xmax, int ymin, int ymax) {
   cdCanvas* cv = Active();
-  cdPutImageRectMap(iw, ih, index, colors, X(cv, x), Y(cv, y), W(cv, x, w), H(cv, y, h), xmin,
-                    xmax, ymin, ymax);
+  cdPutImageRectMap(iw, ih, index, colors, X(cv, x), Y(cv, y), W(cv, x, w), H(cv, y, h), xmin, xmax,
+                    ymin, ymax);
 }
 
 void wdPutImageEx(cdImageEx* image, double x, double y, double w, double h) {
@@ -416,8 +422,7 @@ void wdStipple(int w, int h, const unsigned char* stipple, double w_mm, double h
   }
   for (int i = 0; i < ph; i++)
     for (int j = 0; j < pw; j++)
-      scaled[size_t(i) * pw + j] =
-          stipple[size_t(SourceCell(i, h, ph)) * w + SourceCell(j, w, pw)];
+      scaled[size_t(i) * pw + j] = stipple[size_t(SourceCell(i, h, ph)) * w + SourceCell(j, w, pw)];
   cdStipple(pw, ph, scaled.data());
 }
 

@@ -74,8 +74,7 @@ int imStretch(int src_width, int src_height, const unsigned char* src, int dst_w
 
 int imFileFormat(const char* file_name, int* format);
 int imImageInfo(const char* file_name, int* width, int* height, int* type, int* pal_count);
-int imLoadRGB(const char* file_name, unsigned char* red, unsigned char* green,
-              unsigned char* blue);
+int imLoadRGB(const char* file_name, unsigned char* red, unsigned char* green, unsigned char* blue);
 int imLoadMap(const char* file_name, unsigned char* map, uint32_t* palette);
 int imSaveRGB(int width, int height, int format, const unsigned char* red,
               const unsigned char* green, const unsigned char* blue, const char* file_name);

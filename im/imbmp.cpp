@@ -69,11 +69,19 @@ int ReadHeader(BmpFile* f) {
   f->rec.type = b <= 8 ? IM_MAP : IM_RGB;
   if (b != 1 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32) return IM_ERR_TYPE;
   switch (compression) {
-    case 0: break;
-    case 1: f->rle = 8, f->rec.compression = 256; break;
-    case 2: f->rle = 4, f->rec.compression = 512; break;
-    case 3: break;
-    default: f->rec.compression = 512; return IM_ERR_COMP;
+    case 0:
+      break;
+    case 1:
+      f->rle = 8, f->rec.compression = 256;
+      break;
+    case 2:
+      f->rle = 4, f->rec.compression = 512;
+      break;
+    case 3:
+      break;
+    default:
+      f->rec.compression = 512;
+      return IM_ERR_COMP;
   }
   if ((f->rle == 8 && b != 8) || (f->rle == 4 && b != 4)) return IM_ERR_TYPE;
   if (compression == 3 && b != 16 && b != 32) return IM_ERR_TYPE;
@@ -95,8 +103,7 @@ int ReadHeader(BmpFile* f) {
   } else if (b == 32) {
     f->mask[0] = 0xFF0000, f->mask[1] = 0xFF00, f->mask[2] = 0xFF;
   }
-  int64_t after_palette =
-      f->pal_offset + static_cast<int64_t>(f->rec.pal_count) * (f->os2 ? 3 : 4);
+  int64_t after_palette = f->pal_offset + static_cast<int64_t>(f->rec.pal_count) * (f->os2 ? 3 : 4);
   if (compression == 3) after_palette += 12;
   if (f->data_offset < after_palette) f->data_offset = after_palette;
   f->stride = (width * b + 31) / 32 * 4;
@@ -160,7 +167,8 @@ int ReadRleLine(BmpFile* f, unsigned char* out) {
       if (f->rle == 8) {
         std::memset(line + x, c, static_cast<size_t>(n));
       } else {
-        for (int i = 0; i < n; ++i) line[x + i] = static_cast<unsigned char>(i & 1 ? c & 15 : c >> 4);
+        for (int i = 0; i < n; ++i)
+          line[x + i] = static_cast<unsigned char>(i & 1 ? c & 15 : c >> 4);
       }
       x += n;
     } else if (c == 0) {
@@ -235,7 +243,8 @@ struct Field {
 
 int ReadLineRgb(imFile* rec, unsigned char* red, unsigned char* green, unsigned char* blue) {
   BmpFile* f = Of<BmpFile>(rec);
-  if (!SeekData(f) || !f->in->Read(f->row.data(), static_cast<size_t>(f->stride))) return IM_ERR_READ;
+  if (!SeekData(f) || !f->in->Read(f->row.data(), static_cast<size_t>(f->stride)))
+    return IM_ERR_READ;
   const unsigned char* s = f->row.data();
   const int width = rec->width;
   if (f->bits == 24) {
@@ -386,10 +395,12 @@ bool BmpFile::Finish() {
   return imBinFileError(bin) == 0;
 }
 
-int RegisterCallback(imCallback, int) { return 0; }
+int RegisterCallback(imCallback, int) {
+  return 0;
+}
 
 }  // namespace
 
-imFormat imFormatBMP = {0,           RegisterCallback, ReadOpen,     WriteOpen,
-                                   Close,       ReadPalette,      WritePalette, ReadLineMap,
-                                   WriteLineMap, ReadLineRgb,     WriteLineRgb, Sniff};
+imFormat imFormatBMP = {
+    0,           RegisterCallback, ReadOpen,    WriteOpen,    Close, ReadPalette, WritePalette,
+    ReadLineMap, WriteLineMap,     ReadLineRgb, WriteLineRgb, Sniff};

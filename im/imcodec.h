@@ -19,12 +19,16 @@
 
 namespace imcodec {
 
-inline uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t Le16(const unsigned char* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 inline uint32_t Le32(const unsigned char* p) {
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
-inline uint16_t Be16(const unsigned char* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+inline uint16_t Be16(const unsigned char* p) {
+  return static_cast<uint16_t>((p[0] << 8) | p[1]);
+}
 inline uint32_t Be32(const unsigned char* p) {
   return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
          (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
@@ -46,10 +50,18 @@ inline void PutBe32(unsigned char* p, uint32_t v) {
   PutBe16(p + 2, v & 0xFFFF);
 }
 
-inline uint32_t Rgb(unsigned r, unsigned g, unsigned b) { return (r << 16) | (g << 8) | b; }
-inline unsigned char Red(uint32_t c) { return static_cast<unsigned char>(c >> 16); }
-inline unsigned char Green(uint32_t c) { return static_cast<unsigned char>(c >> 8); }
-inline unsigned char Blue(uint32_t c) { return static_cast<unsigned char>(c); }
+inline uint32_t Rgb(unsigned r, unsigned g, unsigned b) {
+  return (r << 16) | (g << 8) | b;
+}
+inline unsigned char Red(uint32_t c) {
+  return static_cast<unsigned char>(c >> 16);
+}
+inline unsigned char Green(uint32_t c) {
+  return static_cast<unsigned char>(c >> 8);
+}
+inline unsigned char Blue(uint32_t c) {
+  return static_cast<unsigned char>(c);
+}
 
 /* Sequential reads in blocks. Never asks the file layer for more than the
  * file holds, so a short file shows up as a false result here rather than as
@@ -110,7 +122,8 @@ class Reader {
     pos_ = len_ = 0;
     int64_t left = size_ - block_start_;
     if (left <= 0) return false;
-    size_t want = left < static_cast<int64_t>(sizeof buf_) ? static_cast<size_t>(left) : sizeof buf_;
+    size_t want =
+        left < static_cast<int64_t>(sizeof buf_) ? static_cast<size_t>(left) : sizeof buf_;
     size_t got = imBinFileRead(file_, buf_, want, 1);
     len_ = got;
     return got > 0;
@@ -155,8 +168,8 @@ class Writer {
 };
 
 /* A driver's file record: the public fields, the binary file (borrowed when
- * reading, owned when writing), and the buffers of one direction. Drivers derive their own state from it; the
- * record handed to the registry points back at the whole object. */
+ * reading, owned when writing), and the buffers of one direction. Drivers derive their own state
+ * from it; the record handed to the registry points back at the whole object. */
 struct CodecFile {
   imFile rec{};
   imBinFile* bin = nullptr;
@@ -319,11 +332,14 @@ inline bool AskResolution(const char* file_name, double* xres, double* yres, int
 }
 
 /* Palette counts a writer accepts. */
-inline bool PalCountOk(int n) { return n >= 1 && n <= 256; }
+inline bool PalCountOk(int n) {
+  return n >= 1 && n <= 256;
+}
 
 /* What a writer accepts: a size within the library's limits and at most
  * max_side a side, RGB or a map of 1 to 256 colours. */
-inline bool WriteRequestOk(int width, int height, int type, int pal_count, int max_side = INT32_MAX) {
+inline bool WriteRequestOk(int width, int height, int type, int pal_count,
+                           int max_side = INT32_MAX) {
   return SizeOk(width, height) && width <= max_side && height <= max_side &&
          (type == IM_RGB || (type == IM_MAP && PalCountOk(pal_count)));
 }

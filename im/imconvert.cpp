@@ -18,7 +18,9 @@ void FillGreyPalette(uint32_t* gray_palette) {
   }
 }
 
-long long PixelCount(int width, int height) { return static_cast<long long>(width) * height; }
+long long PixelCount(int width, int height) {
+  return static_cast<long long>(width) * height;
+}
 
 // Source index for each of count targets over a source of size: t * (size - 1) / (count - 1)
 // rounded half up; a single target takes index 0.
@@ -58,8 +60,7 @@ void imMap2RGB(int width, int height, const unsigned char* map, int pal_count,
 
 void imRGB2Gray(int width, int height, const unsigned char* red, const unsigned char* green,
                 const unsigned char* blue, unsigned char* gray_map, uint32_t* gray_palette) {
-  if (!imValidSize(width, height) || !red || !green || !blue || !gray_map || !gray_palette)
-    return;
+  if (!imValidSize(width, height) || !red || !green || !blue || !gray_map || !gray_palette) return;
   FillGreyPalette(gray_palette);
   const long long count = PixelCount(width, height);
   for (long long i = 0; i < count; ++i) gray_map[i] = Luminance(red[i], green[i], blue[i]);

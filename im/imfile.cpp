@@ -19,11 +19,11 @@
 #include <new>
 
 struct imBinFile {
-  FILE* stream = nullptr;            // null for a memory file
-  std::unique_ptr<char[]> buffer;    // the stream's buffer; outlives it
-  int64_t position = 0;              // the stream's position, or -1 when unknown
-  int64_t written_size = -1;         // size of a written file, -1 when reading
-  int64_t read_size = -1;            // size of a read file once asked
+  FILE* stream = nullptr;          // null for a memory file
+  std::unique_ptr<char[]> buffer;  // the stream's buffer; outlives it
+  int64_t position = 0;            // the stream's position, or -1 when unknown
+  int64_t written_size = -1;       // size of a written file, -1 when reading
+  int64_t read_size = -1;          // size of a read file once asked
   const unsigned char* memory = nullptr;
   int64_t memory_size = 0;
   int64_t memory_position = 0;
@@ -158,9 +158,13 @@ void imBinFileRewind(imBinFile* file) {
   file->position = 0;
 }
 
-int imBinFileByteOrder(const imBinFile* file) { return file->byte_order; }
+int imBinFileByteOrder(const imBinFile* file) {
+  return file->byte_order;
+}
 
-void imBinFileSetByteOrder(imBinFile* file, int byte_order) { file->byte_order = byte_order; }
+void imBinFileSetByteOrder(imBinFile* file, int byte_order) {
+  file->byte_order = byte_order;
+}
 
 size_t imBinFileRead(imBinFile* file, void* data, size_t count, int item_size) {
   size_t bytes = 0;
@@ -185,7 +189,8 @@ size_t imBinFileRead(imBinFile* file, void* data, size_t count, int item_size) {
     size_t whole = static_cast<size_t>(available) / static_cast<size_t>(item_size);
     items = whole < count ? whole : count;
     if (items > 0)
-      std::memcpy(data, file->memory + file->memory_position, items * static_cast<size_t>(item_size));
+      std::memcpy(data, file->memory + file->memory_position,
+                  items * static_cast<size_t>(item_size));
     file->memory_position += static_cast<int64_t>(items) * item_size;
     if (items < count) {
       file->error = true;
@@ -241,14 +246,20 @@ int imBinFilePrintf(imBinFile* file, const char* format, ...) {
   va_start(args, format);
   int written = std::vfprintf(file->stream, format, args);
   va_end(args);
-  if (written < 0) file->error = true;
-  else Advance(file, static_cast<size_t>(written));
+  if (written < 0)
+    file->error = true;
+  else
+    Advance(file, static_cast<size_t>(written));
   return written;
 }
 
-int imBinFileError(const imBinFile* file) { return file->error ? 1 : 0; }
+int imBinFileError(const imBinFile* file) {
+  return file->error ? 1 : 0;
+}
 
-int imBinFileEndOfFile(const imBinFile* file) { return file->end_of_file ? 1 : 0; }
+int imBinFileEndOfFile(const imBinFile* file) {
+  return file->end_of_file ? 1 : 0;
+}
 
 int64_t imBinFileSize(imBinFile* file) {
   if (file->stream == nullptr) return file->memory_size;
@@ -288,8 +299,9 @@ void SeekMemoryOrStream(imBinFile* file, int64_t offset, int whence) {
     file->position = target;  // else asked of the stream when needed
     return;
   }
-  int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? file->memory_position
-                                                             : file->memory_size;
+  int64_t base = whence == SEEK_SET   ? 0
+                 : whence == SEEK_CUR ? file->memory_position
+                                      : file->memory_size;
   if ((offset < 0 && base < -offset) || (offset > 0 && base > INT64_MAX - offset)) {
     file->error = true;
     return;

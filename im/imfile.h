@@ -40,8 +40,7 @@ void imBinFileSetByteOrder(imBinFile* file, int byte_order);
  * swapped to and from the file's byte order. Return the items transferred. */
 size_t imBinFileRead(imBinFile* file, void* data, size_t count, int item_size);
 size_t imBinFileWrite(imBinFile* file, const void* data, size_t count, int item_size);
-int imBinFilePrintf(imBinFile* file, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));
+int imBinFilePrintf(imBinFile* file, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 int imBinFileError(const imBinFile* file);
 /* Set when a read stopped at the end of the file. */

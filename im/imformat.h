@@ -18,8 +18,8 @@ typedef struct imFile {
   int type;        /* IM_RGB or IM_MAP */
   int compression; /* 0, 256 or 512 */
   int pal_count;
-  int planar;      /* RGB stored as three whole planes, read and written with the map-line operations */
-  int plane[3];    /* plane order, normally 0, 1, 2 */
+  int planar; /* RGB stored as three whole planes, read and written with the map-line operations */
+  int plane[3]; /* plane order, normally 0, 1, 2 */
   /* Row of the image buffer the next line belongs to. The driver starts it at
    * 0 or height - 1 and steps it after every line (and, when planar, resets
    * it for every plane), so files stored top-down land bottom-up in memory. */
@@ -63,8 +63,7 @@ typedef struct imFormat {
   int (*write_palette)(imFile* file, const uint32_t* palette);
   int (*read_line_map)(imFile* file, unsigned char* line);
   int (*write_line_map)(imFile* file, const unsigned char* line);
-  int (*read_line_rgb)(imFile* file, unsigned char* red, unsigned char* green,
-                       unsigned char* blue);
+  int (*read_line_rgb)(imFile* file, unsigned char* red, unsigned char* green, unsigned char* blue);
   int (*write_line_rgb)(imFile* file, const unsigned char* red, const unsigned char* green,
                         const unsigned char* blue);
   int (*sniff)(const unsigned char* prefix, size_t size);

@@ -84,10 +84,12 @@ int ReadHeader(GifFile* f) {
   f->interlaced = (d[8] & 0x40) != 0;
   if (count == 0) {
     count = 256;
-    for (int i = 0; i < 256; ++i) table[3 * i] = table[3 * i + 1] = table[3 * i + 2] = static_cast<unsigned char>(i);
+    for (int i = 0; i < 256; ++i)
+      table[3 * i] = table[3 * i + 1] = table[3 * i + 2] = static_cast<unsigned char>(i);
   }
   f->rec.pal_count = count;
-  for (int i = 0; i < count; ++i) f->palette[i] = Rgb(table[3 * i], table[3 * i + 1], table[3 * i + 2]);
+  for (int i = 0; i < count; ++i)
+    f->palette[i] = Rgb(table[3 * i], table[3 * i + 1], table[3 * i + 2]);
   int min_size = in.Get();
   if (min_size < 1 || min_size > 11) return IM_ERR_READ;
   f->min_size = min_size;
@@ -110,7 +112,8 @@ imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
-  std::memcpy(palette, Of<GifFile>(rec)->palette, sizeof(uint32_t) * static_cast<size_t>(rec->pal_count));
+  std::memcpy(palette, Of<GifFile>(rec)->palette,
+              sizeof(uint32_t) * static_cast<size_t>(rec->pal_count));
   return IM_ERR_NONE;
 }
 
@@ -207,7 +210,8 @@ int ReadLineMap(imFile* rec, unsigned char* line) {
     } else {  // the rest begins the next line
       int n = width - x;
       std::memcpy(line + x, string, static_cast<size_t>(n));
-      f->pending_start = f->start[code] + static_cast<size_t>(n), f->pending_len = len - n, x = width;
+      f->pending_start = f->start[code] + static_cast<size_t>(n), f->pending_len = len - n,
+      x = width;
     }
   }
   // next row of the file, in interlace order when interlaced
@@ -225,7 +229,8 @@ int ReadLineMap(imFile* rec, unsigned char* line) {
 
 // ---- writing ----
 
-constexpr int kHashBits = 13;  // two slots per code, 32 KiB: the table stays in the first-level cache
+constexpr int kHashBits =
+    13;  // two slots per code, 32 KiB: the table stays in the first-level cache
 constexpr uint32_t kHashMask = (1u << kHashBits) - 1;
 constexpr int kMaxDirectBits = 6;  // above, clearing a new code's row costs more than hashing
 
@@ -291,7 +296,8 @@ void ResetTable(GifFile* f) {
   if (f->child.empty())
     std::fill(f->table.begin(), f->table.end(), 0u);
   else  // the rows of the single symbols; the others are cleared as they are made
-    std::memset(f->child.data(), 0, sizeof(uint16_t) * static_cast<size_t>(f->clear) << f->min_size);
+    std::memset(f->child.data(), 0,
+                sizeof(uint16_t) * static_cast<size_t>(f->clear) << f->min_size);
   f->code_size = f->min_size + 1;
   f->next_code = f->clear + 2;
 }
@@ -347,7 +353,8 @@ int WritePalette(imFile* rec, const uint32_t* palette) {
 // Codes one line: the longest known string is extended pixel by pixel.
 template <class Table>
 void EncodeLine(GifFile* f, const unsigned char* line, int width, Table table) {
-  const unsigned symbol_mask = static_cast<unsigned>(f->clear - 1);  // indices beyond the table cannot be coded
+  const unsigned symbol_mask =
+      static_cast<unsigned>(f->clear - 1);  // indices beyond the table cannot be coded
   int x = 0;
   if (f->current < 0) f->current = line[x++] & symbol_mask;
   uint32_t current = static_cast<uint32_t>(f->current);
@@ -375,7 +382,8 @@ int WriteLineMap(imFile* rec, const unsigned char* line) {
   if (f->child.empty())
     EncodeLine(f, line, rec->width, HashTable{f->table.data()});
   else
-    EncodeLine(f, line, rec->width, DirectTable{f->child.data(), static_cast<unsigned>(f->min_size)});
+    EncodeLine(f, line, rec->width,
+               DirectTable{f->child.data(), static_cast<unsigned>(f->min_size)});
   rec->cur_row--;
   return f->out->Failed() ? IM_ERR_WRITE : IM_ERR_NONE;
 }
@@ -399,9 +407,12 @@ bool GifFile::Finish() {
   return true;
 }
 
-int RegisterCallback(imCallback, int) { return 0; }
+int RegisterCallback(imCallback, int) {
+  return 0;
+}
 
 }  // namespace
 
-imFormat imFormatGIF = {0,       RegisterCallback, ReadOpen,     WriteOpen,    Close, ReadPalette,
-                        WritePalette, ReadLineMap, WriteLineMap, nullptr,      nullptr, Sniff};
+imFormat imFormatGIF = {
+    0,           RegisterCallback, ReadOpen, WriteOpen, Close, ReadPalette, WritePalette,
+    ReadLineMap, WriteLineMap,     nullptr,  nullptr,   Sniff};

@@ -38,20 +38,25 @@ struct State {
   unsigned char buffer[kBufferSize];
 };
 
-void ErrorExit(j_common_ptr info) { longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
+void ErrorExit(j_common_ptr info) {
+  longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+}
 void EmitMessage(j_common_ptr info, int level) {
   if (level < 0) ErrorExit(info);
 }
 void OutputMessage(j_common_ptr) {}
 
-State* Of(j_common_ptr info) { return static_cast<State*>(info->client_data); }
+State* Of(j_common_ptr info) {
+  return static_cast<State*>(info->client_data);
+}
 
 void InitSource(j_decompress_ptr) {}
 boolean FillInput(j_decompress_ptr info) {
   State* s = Of(reinterpret_cast<j_common_ptr>(info));
   size_t n = 0;
   int64_t left = imBinFileSize(s->bin) - imBinFileTell(s->bin);
-  size_t want = left < static_cast<int64_t>(kBufferSize) ? static_cast<size_t>(left > 0 ? left : 0) : kBufferSize;
+  size_t want = left < static_cast<int64_t>(kBufferSize) ? static_cast<size_t>(left > 0 ? left : 0)
+                                                         : kBufferSize;
   if (want > 0) n = imBinFileRead(s->bin, s->buffer, want, 1);
   if (n == 0) ErrorExit(reinterpret_cast<j_common_ptr>(info));  // truncated
   s->source.next_input_byte = s->buffer;
@@ -62,8 +67,9 @@ void SkipInput(j_decompress_ptr info, long count) {
   State* s = Of(reinterpret_cast<j_common_ptr>(info));
   while (count > 0) {
     if (s->source.bytes_in_buffer == 0) FillInput(info);
-    size_t step = static_cast<size_t>(count) < s->source.bytes_in_buffer ? static_cast<size_t>(count)
-                                                                          : s->source.bytes_in_buffer;
+    size_t step = static_cast<size_t>(count) < s->source.bytes_in_buffer
+                      ? static_cast<size_t>(count)
+                      : s->source.bytes_in_buffer;
     s->source.next_input_byte += step;
     s->source.bytes_in_buffer -= step;
     count -= static_cast<long>(step);
@@ -86,7 +92,8 @@ boolean EmptyOutput(j_compress_ptr info) {
 void TermDestination(j_compress_ptr info) {
   State* s = Of(reinterpret_cast<j_common_ptr>(info));
   size_t n = kBufferSize - s->destination.free_in_buffer;
-  if (n > 0 && imBinFileWrite(s->bin, s->buffer, n, 1) != n) ErrorExit(reinterpret_cast<j_common_ptr>(info));
+  if (n > 0 && imBinFileWrite(s->bin, s->buffer, n, 1) != n)
+    ErrorExit(reinterpret_cast<j_common_ptr>(info));
 }
 
 // libjpeg's messages routed to our handlers.
@@ -99,8 +106,10 @@ void InitErrors(State* s) {
 
 void Release(State* s, bool created) {
   if (created) {
-    if (s->writing) jpeg_destroy_compress(&s->out);
-    else jpeg_destroy_decompress(&s->in);
+    if (s->writing)
+      jpeg_destroy_compress(&s->out);
+    else
+      jpeg_destroy_decompress(&s->in);
   }
   imlibfile::DropBin(s);
   std::free(s->row);
@@ -120,11 +129,20 @@ int StartRead(State* s, imFile* file, const char* file_name) {
   s->source.term_source = TermSource;
   in->src = &s->source;
   jpeg_read_header(in, TRUE);
-  if (!imValidSize(static_cast<int>(in->image_width), static_cast<int>(in->image_height))) return IM_ERR_TYPE;
+  if (!imValidSize(static_cast<int>(in->image_width), static_cast<int>(in->image_height)))
+    return IM_ERR_TYPE;
   switch (in->jpeg_color_space) {
-    case JCS_GRAYSCALE: file->type = IM_MAP; file->pal_count = 256; break;
-    case JCS_YCbCr: case JCS_RGB: file->type = IM_RGB; in->out_color_space = JCS_RGB; break;
-    case JCS_CMYK: case JCS_YCCK:
+    case JCS_GRAYSCALE:
+      file->type = IM_MAP;
+      file->pal_count = 256;
+      break;
+    case JCS_YCbCr:
+    case JCS_RGB:
+      file->type = IM_RGB;
+      in->out_color_space = JCS_RGB;
+      break;
+    case JCS_CMYK:
+    case JCS_YCCK:
       file->type = IM_RGB;
       s->cmyk = 1;
       // Files with the Adobe marker (all YCCK ones) store CMYK inverted, as
@@ -132,17 +150,20 @@ int StartRead(State* s, imFile* file, const char* file_name) {
       s->inverted = in->jpeg_color_space == JCS_YCCK || in->saw_Adobe_marker;
       in->out_color_space = JCS_CMYK;
       break;
-    default: return IM_ERR_TYPE;
+    default:
+      return IM_ERR_TYPE;
   }
   file->width = static_cast<int>(in->image_width);
   file->height = static_cast<int>(in->image_height);
   file->compression = 256;
   file->cur_row = file->height - 1;  // JPEG rows run top-down
   jpeg_start_decompress(in);
-  s->row = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(in->output_width) * in->output_components));
+  s->row = static_cast<unsigned char*>(
+      std::malloc(static_cast<size_t>(in->output_width) * in->output_components));
   if (s->row == nullptr) return IM_ERR_READ;
   imResolutionCallback callback = imGetResolutionCallback();
-  if (callback != nullptr && in->saw_JFIF_marker && (in->density_unit == 1 || in->density_unit == 2)) {
+  if (callback != nullptr && in->saw_JFIF_marker &&
+      (in->density_unit == 1 || in->density_unit == 2)) {
     double x = in->X_density, y = in->Y_density;
     int unit = in->density_unit;
     callback(file_name, &x, &y, &unit);
@@ -151,9 +172,13 @@ int StartRead(State* s, imFile* file, const char* file_name) {
 }
 
 // The start-of-image marker and the first byte of the next marker.
-bool IsJpeg(const unsigned char* p) { return p[0] == 0xFF && p[1] == 0xD8 && p[2] == 0xFF; }
+bool IsJpeg(const unsigned char* p) {
+  return p[0] == 0xFF && p[1] == 0xD8 && p[2] == 0xFF;
+}
 
-int Sniff(const unsigned char* prefix, size_t size) { return imlibfile::Signed(prefix, size, 3, IsJpeg); }
+int Sniff(const unsigned char* prefix, size_t size) {
+  return imlibfile::Signed(prefix, size, 3, IsJpeg);
+}
 
 imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
   if (!imlibfile::StartSigned(source, IM_BIGENDIAN, 3, IsJpeg, error)) return nullptr;
@@ -199,7 +224,10 @@ int ReadLineRGB(imFile* file, unsigned char* red, unsigned char* green, unsigned
   for (int x = 0; x < file->width; ++x) {
     int c = p[4 * x], m = p[4 * x + 1], y = p[4 * x + 2], k = p[4 * x + 3];
     if (s->inverted) {
-      c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k;
+      c = 255 - c;
+      m = 255 - m;
+      y = 255 - y;
+      k = 255 - k;
     }
     red[x] = static_cast<unsigned char>((255 - c) * (255 - k) / 255);
     green[x] = static_cast<unsigned char>((255 - m) * (255 - k) / 255);
@@ -250,8 +278,8 @@ imFile* WriteOpen(const char* file_name, int width, int height, int type, int, i
     return nullptr;
   }
   imFile* file = nullptr;
-  State* s = imlibfile::NewWriteState<State>(file_name, IM_BIGENDIAN, width, height, type, pal_count,
-                                             &file, error);
+  State* s = imlibfile::NewWriteState<State>(file_name, IM_BIGENDIAN, width, height, type,
+                                             pal_count, &file, error);
   if (s == nullptr) return nullptr;
   InitErrors(s);
   s->row = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(width) * 3));

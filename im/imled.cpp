@@ -63,7 +63,8 @@ int ReadHeader(LedFile* f) {
     for (int k = 0; k < 4; ++k)
       if (NextNumber(in, &v[k]) != 1) return IM_ERR_READ;
     if (in.Tell() > f->paren || v[1] > 255 || v[2] > 255 || v[3] > 255) return IM_ERR_READ;
-    f->palette[i] = Rgb(static_cast<unsigned>(v[1]), static_cast<unsigned>(v[2]), static_cast<unsigned>(v[3]));
+    f->palette[i] =
+        Rgb(static_cast<unsigned>(v[1]), static_cast<unsigned>(v[2]), static_cast<unsigned>(v[3]));
   }
   int64_t width = 0, height = 0;
   if (!in.Seek(f->paren + 1) || NextNumber(in, &width) != 1 || NextNumber(in, &height) != 1)
@@ -80,7 +81,8 @@ imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
-  std::memcpy(palette, Of<LedFile>(rec)->palette, sizeof(uint32_t) * static_cast<size_t>(rec->pal_count));
+  std::memcpy(palette, Of<LedFile>(rec)->palette,
+              sizeof(uint32_t) * static_cast<size_t>(rec->pal_count));
   return IM_ERR_NONE;
 }
 
@@ -115,7 +117,9 @@ imFile* WriteOpen(const char* file_name, int width, int height, int type, int co
   return Release(std::move(f));
 }
 
-void Print(Writer& out, const char* text) { out.Write(text, std::strlen(text)); }
+void Print(Writer& out, const char* text) {
+  out.Write(text, std::strlen(text));
+}
 
 int WritePalette(imFile* rec, const uint32_t* palette) {
   LedFile* f = Of<LedFile>(rec);
@@ -149,10 +153,12 @@ int WriteLineMap(imFile* rec, const unsigned char* line) {
   return out.Failed() ? IM_ERR_WRITE : IM_ERR_NONE;
 }
 
-int RegisterCallback(imCallback, int) { return 0; }
+int RegisterCallback(imCallback, int) {
+  return 0;
+}
 
 }  // namespace
 
-imFormat imFormatLED = {0,           RegisterCallback, ReadOpen,     WriteOpen,
-                        Close,       ReadPalette,      WritePalette, ReadLineMap,
-                        WriteLineMap, nullptr,         nullptr, Sniff};
+imFormat imFormatLED = {
+    0,           RegisterCallback, ReadOpen, WriteOpen, Close, ReadPalette, WritePalette,
+    ReadLineMap, WriteLineMap,     nullptr,  nullptr,   Sniff};

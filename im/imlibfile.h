@@ -32,7 +32,8 @@ inline bool StartSigned(imBinFile* source, int byte_order, size_t count,
   }
   imBinFileSetByteOrder(source, byte_order);
   unsigned char first[16];
-  if (count > sizeof first || imBinFileRead(source, first, count, 1) != count || !signature(first)) {
+  if (count > sizeof first || imBinFileRead(source, first, count, 1) != count ||
+      !signature(first)) {
     *error = IM_ERR_FORMAT;
     return false;
   }
@@ -107,7 +108,9 @@ int CloseBin(S* s, int result) {
 }
 
 /* The callback registration of a driver that takes none of its own. */
-inline int NoCallback(imCallback, int) { return 0; }
+inline int NoCallback(imCallback, int) {
+  return 0;
+}
 
 }  // namespace imlibfile
 

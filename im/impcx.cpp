@@ -27,7 +27,8 @@ const uint32_t kEgaPalette[16] = {0x000000, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA00
 int Sniff(const unsigned char* h, size_t size) {
   if (size < 128) return 0;
   int version = h[1], encoding = h[2], bits = h[3];
-  if (h[0] != 10 || (version != 0 && version != 2 && version != 3 && version != 4 && version != 5) ||
+  if (h[0] != 10 ||
+      (version != 0 && version != 2 && version != 3 && version != 4 && version != 5) ||
       encoding > 1 || (bits != 1 && bits != 2 && bits != 4 && bits != 8))
     return 0;
   int xmin = Le16(h + 4), ymin = Le16(h + 6), xmax = Le16(h + 8), ymax = Le16(h + 10);
@@ -82,7 +83,8 @@ int ReadPalette(imFile* rec, uint32_t* palette) {
   if (f->version == 3 && rec->pal_count == 16) {
     std::memcpy(palette, kEgaPalette, sizeof kEgaPalette);
   } else {
-    for (int i = 0; i < rec->pal_count; ++i) palette[i] = Rgb(hp[3 * i], hp[3 * i + 1], hp[3 * i + 2]);
+    for (int i = 0; i < rec->pal_count; ++i)
+      palette[i] = Rgb(hp[3 * i], hp[3 * i + 1], hp[3 * i + 2]);
     if (rec->pal_count == 2 && palette[0] == palette[1]) palette[0] = 0, palette[1] = 0xFFFFFF;
   }
   return IM_ERR_NONE;
@@ -141,7 +143,8 @@ int ReadLineMap(imFile* rec, unsigned char* line) {
       const unsigned char* plane = s + static_cast<size_t>(p) * static_cast<size_t>(f->stride);
       for (int x = 0; x < width; ++x) {
         int shift = 8 - bits * (x % per_byte + 1);
-        line[x] = static_cast<unsigned char>(line[x] | (((plane[x / per_byte] >> shift) & mask) << (p * bits)));
+        line[x] = static_cast<unsigned char>(
+            line[x] | (((plane[x / per_byte] >> shift) & mask) << (p * bits)));
       }
     }
   }
@@ -326,16 +329,19 @@ int WritePalette(imFile* rec, const uint32_t* palette) {
   PcxFile* f = Of<PcxFile>(rec);
   unsigned char p[769] = {12};
   for (int i = 0; i < rec->pal_count; ++i) {
-    p[1 + 3 * i] = Red(palette[i]), p[2 + 3 * i] = Green(palette[i]), p[3 + 3 * i] = Blue(palette[i]);
+    p[1 + 3 * i] = Red(palette[i]), p[2 + 3 * i] = Green(palette[i]),
+              p[3 + 3 * i] = Blue(palette[i]);
   }
   f->out->Write(p, sizeof p);
   return f->out->Failed() ? IM_ERR_WRITE : IM_ERR_NONE;
 }
 
-int RegisterCallback(imCallback, int) { return 0; }
+int RegisterCallback(imCallback, int) {
+  return 0;
+}
 
 }  // namespace
 
-imFormat imFormatPCX = {0,           RegisterCallback, ReadOpen,     WriteOpen,
-                        Close,       ReadPalette,      WritePalette, ReadLineMap,
-                        WriteLineMap, ReadLineRgb,     WriteLineRgb, Sniff};
+imFormat imFormatPCX = {
+    0,           RegisterCallback, ReadOpen,    WriteOpen,    Close, ReadPalette, WritePalette,
+    ReadLineMap, WriteLineMap,     ReadLineRgb, WriteLineRgb, Sniff};

@@ -40,7 +40,9 @@ void WriteData(png_structp png, png_bytep data, size_t length) {
 }
 void FlushData(png_structp) {}
 // Errors jump back to the caller's jump point; warnings are dropped.
-void Fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void Fail(png_structp png, png_const_charp) {
+  png_longjmp(png, 1);
+}
 void Warn(png_structp, png_const_charp) {}
 
 void Release(State* s) {
@@ -83,7 +85,7 @@ int ReadHeader(State* s, imFile* file) {
   file->width = static_cast<int>(width);
   file->height = static_cast<int>(height);
   file->compression = 256;
-  file->cur_row = file->height - 1;  // PNG rows run top-down
+  file->cur_row = file->height - 1;           // PNG rows run top-down
   if (depth == 16) png_set_strip_16(s->png);  // keep the high byte
   if (depth < 8) png_set_packing(s->png);
   // Alpha is dropped: colours are kept as stored, not blended with a background.
@@ -119,9 +121,13 @@ int ReadHeader(State* s, imFile* file) {
   return IM_ERR_NONE;
 }
 
-bool IsPng(const unsigned char* p) { return png_sig_cmp(p, 0, 8) == 0; }
+bool IsPng(const unsigned char* p) {
+  return png_sig_cmp(p, 0, 8) == 0;
+}
 
-int Sniff(const unsigned char* prefix, size_t size) { return imlibfile::Signed(prefix, size, 8, IsPng); }
+int Sniff(const unsigned char* prefix, size_t size) {
+  return imlibfile::Signed(prefix, size, 8, IsPng);
+}
 
 imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
   if (!imlibfile::StartSigned(source, IM_BIGENDIAN, 8, IsPng, error)) return nullptr;
@@ -132,7 +138,8 @@ imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
   if (s->png != nullptr) s->info = png_create_info_struct(s->png);
   *error = s->info == nullptr ? IM_ERR_READ : ReadHeader(s, file);
   if (*error == IM_ERR_NONE) {
-    s->row = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(file->width) * s->channels));
+    s->row =
+        static_cast<unsigned char*>(std::malloc(static_cast<size_t>(file->width) * s->channels));
     if (s->row == nullptr) *error = IM_ERR_READ;
   }
   if (*error != IM_ERR_NONE) {
@@ -233,8 +240,8 @@ int WriteInfo(State* s) {
 imFile* WriteOpen(const char* file_name, int width, int height, int type, int compression,
                   int pal_count, int* error) {
   imFile* file = nullptr;
-  State* s = imlibfile::NewWriteState<State>(file_name, IM_BIGENDIAN, width, height, type, pal_count,
-                                             &file, error);
+  State* s = imlibfile::NewWriteState<State>(file_name, IM_BIGENDIAN, width, height, type,
+                                             pal_count, &file, error);
   if (s == nullptr) return nullptr;
   s->pal_count = pal_count;
   s->channels = type == IM_MAP ? 1 : 3;
@@ -243,7 +250,7 @@ imFile* WriteOpen(const char* file_name, int width, int height, int type, int co
   if (s->png != nullptr) s->info = png_create_info_struct(s->png);
   s->row = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(width) * s->channels));
   *error = s->info == nullptr || s->row == nullptr ? IM_ERR_WRITE
-                                                    : StartWrite(s, file_name, file, compression);
+                                                   : StartWrite(s, file_name, file, compression);
   if (*error != IM_ERR_NONE) {
     Release(s);
     std::free(file);

@@ -38,7 +38,8 @@ int ExactReduce(long long count, const unsigned char* red, const unsigned char* 
   for (long long i = 0; i < count; ++i) {
     uint32_t color = imEncodeColor(red[i], green[i], blue[i]);
     if (!have_last || color != last) {
-      last_index = static_cast<unsigned char>(std::lower_bound(colors, colors + used, color) - colors);
+      last_index =
+          static_cast<unsigned char>(std::lower_bound(colors, colors + used, color) - colors);
       last = color;
       have_last = true;
     }
@@ -53,12 +54,14 @@ int ExactReduce(long long count, const unsigned char* red, const unsigned char* 
 constexpr int kRedCells = 32, kGreenCells = 64, kBlueCells = 32;
 constexpr int kCells = kRedCells * kGreenCells * kBlueCells;
 
-inline int CellIndex(int r, int g, int b) { return (r * kGreenCells + g) * kBlueCells + b; }
+inline int CellIndex(int r, int g, int b) {
+  return (r * kGreenCells + g) * kBlueCells + b;
+}
 
 struct Box {
-  int lo[3], hi[3];     // cell ranges of red, green, blue
-  long long norm;       // (dr * 16)^2 + (dg * 12)^2 + (db * 8)^2
-  long long population; // occupied cells
+  int lo[3], hi[3];      // cell ranges of red, green, blue
+  long long norm;        // (dr * 16)^2 + (dg * 12)^2 + (db * 8)^2
+  long long population;  // occupied cells
 };
 
 constexpr int kScale[3] = {16, 12, 8};
@@ -97,8 +100,8 @@ int PickBox(const Box* boxes, int count, int wanted) {
   bool by_norm = wanted < 2 * count;
   for (int i = 0; i < count; ++i) {
     if (boxes[i].norm <= 0) continue;
-    if (best < 0 || (by_norm ? boxes[i].norm > boxes[best].norm
-                             : boxes[i].population > boxes[best].population))
+    if (best < 0 ||
+        (by_norm ? boxes[i].norm > boxes[best].norm : boxes[i].population > boxes[best].population))
       best = i;
   }
   return best;
@@ -185,7 +188,9 @@ int LimitError(int e) {
 
 constexpr int kLimitRange = 512;  // the table covers errors -511 .. 511
 
-inline int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+inline int Clamp255(int v) {
+  return v < 0 ? 0 : v > 255 ? 255 : v;
+}
 
 struct Dither {
   std::unique_ptr<int[]> this_line, next_line;  // (width + 2) * 3 sixteenths each
@@ -218,8 +223,8 @@ void MapDithered(int width, int height, const unsigned char* red, const unsigned
         value[c] = Clamp255(source[c] + limit[e]);
       }
       const int cell = CellIndex(value[0] >> 3, value[1] >> 2, value[2] >> 3);
-      if (cache[cell] == 0) FillBlock(cache, palette, (value[0] >> 3) & ~3, (value[1] >> 2) & ~7,
-                                      (value[2] >> 3) & ~3);
+      if (cache[cell] == 0)
+        FillBlock(cache, palette, (value[0] >> 3) & ~3, (value[1] >> 2) & ~7, (value[2] >> 3) & ~3);
       const int index = cache[cell] - 1;
       map[at] = static_cast<unsigned char>(index);
       const int chosen[3] = {palette.r[index], palette.g[index], palette.b[index]};
@@ -281,8 +286,8 @@ extern "C" int imRGB2Map(int width, int height, const unsigned char* red,
   if (pal_count < 1 || pal_count > 256) pal_count = 256;
   const long long count = static_cast<long long>(width) * height;
   int used = imquant::ExactReduce(count, red, green, blue, map, pal_count, palette);
-  if (used == 0) used = imquant::QuantizeAndDither(width, height, red, green, blue, map, pal_count,
-                                                   palette);
+  if (used == 0)
+    used = imquant::QuantizeAndDither(width, height, red, green, blue, map, pal_count, palette);
   if (used == 0) return 0;
   // entries the map does not use are black
   for (int i = used; i < pal_count; ++i) palette[i] = 0;

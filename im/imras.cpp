@@ -46,7 +46,8 @@ int ReadHeader(RasFile* f) {
   if (map_type > 2) return IM_ERR_READ;
   if (map_type == 1 && map_length > 0 && d <= 8) {
     uint32_t n = map_length / 3;
-    if (n < 1 || n > 256 || map_length > static_cast<uint32_t>(f->in->Remaining())) return IM_ERR_READ;
+    if (n < 1 || n > 256 || map_length > static_cast<uint32_t>(f->in->Remaining()))
+      return IM_ERR_READ;
     unsigned char m[768];
     if (!f->in->Read(m, n * 3) || !f->in->Skip(map_length - n * 3)) return IM_ERR_READ;
     for (uint32_t i = 0; i < n; ++i) f->palette[i] = Rgb(m[i], m[n + i], m[2 * n + i]);
@@ -72,7 +73,8 @@ imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
-  std::memcpy(palette, Of<RasFile>(rec)->palette, sizeof(uint32_t) * static_cast<size_t>(rec->pal_count));
+  std::memcpy(palette, Of<RasFile>(rec)->palette,
+              sizeof(uint32_t) * static_cast<size_t>(rec->pal_count));
   return IM_ERR_NONE;
 }
 
@@ -133,7 +135,8 @@ int ReadLineRgb(imFile* rec, unsigned char* red, unsigned char* green, unsigned 
   const int step = f->depth / 8, first = step == 4 ? 1 : 0;
   unsigned char* a = f->rgb_order ? red : blue;
   unsigned char* c = f->rgb_order ? blue : red;
-  for (int x = 0; x < rec->width; ++x, s += step) a[x] = s[first], green[x] = s[first + 1], c[x] = s[first + 2];
+  for (int x = 0; x < rec->width; ++x, s += step)
+    a[x] = s[first], green[x] = s[first + 1], c[x] = s[first + 2];
   f->StepRow(true);
   return IM_ERR_NONE;
 }
@@ -182,7 +185,8 @@ int WritePalette(imFile* rec, const uint32_t* palette) {
   RasFile* f = Of<RasFile>(rec);
   unsigned char m[768];
   const int n = rec->pal_count;
-  for (int i = 0; i < n; ++i) m[i] = Red(palette[i]), m[n + i] = Green(palette[i]), m[2 * n + i] = Blue(palette[i]);
+  for (int i = 0; i < n; ++i)
+    m[i] = Red(palette[i]), m[n + i] = Green(palette[i]), m[2 * n + i] = Blue(palette[i]);
   f->out->Write(m, static_cast<size_t>(3 * n));
   return f->out->Failed() ? IM_ERR_WRITE : IM_ERR_NONE;
 }
@@ -205,10 +209,12 @@ int WriteLineRgb(imFile* rec, const unsigned char* red, const unsigned char* gre
   return f->out->Failed() ? IM_ERR_WRITE : IM_ERR_NONE;
 }
 
-int RegisterCallback(imCallback, int) { return 0; }
+int RegisterCallback(imCallback, int) {
+  return 0;
+}
 
 }  // namespace
 
-imFormat imFormatRAS = {0,           RegisterCallback, ReadOpen,     WriteOpen,
-                        Close,       ReadPalette,      WritePalette, ReadLineMap,
-                        WriteLineMap, ReadLineRgb,     WriteLineRgb, Sniff};
+imFormat imFormatRAS = {
+    0,           RegisterCallback, ReadOpen,    WriteOpen,    Close, ReadPalette, WritePalette,
+    ReadLineMap, WriteLineMap,     ReadLineRgb, WriteLineRgb, Sniff};

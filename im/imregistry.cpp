@@ -109,8 +109,7 @@ class OpenFile {
 // bytes. With lenient, a driver that knows the file but answers IM_ERR_TYPE
 // or IM_ERR_COMP also ends the search: its error is returned, with its
 // record when it gave one. The record reads from source, which must outlive it.
-int Detect(imBinFile* source, const char* file_name, bool lenient, OpenFile* open,
-           int* format_id) {
+int Detect(imBinFile* source, const char* file_name, bool lenient, OpenFile* open, int* format_id) {
   EnsureRegistered();
   if (source == nullptr) return IM_ERR_OPEN;
   if (file_name == nullptr) file_name = "";
@@ -145,7 +144,9 @@ int Detect(imBinFile* source, const char* file_name, bool lenient, OpenFile* ope
   return IM_ERR_FORMAT;
 }
 
-bool IndexedRecord(const imFile* file) { return file->type == IM_MAP; }
+bool IndexedRecord(const imFile* file) {
+  return file->type == IM_MAP;
+}
 
 // Offset of the record's current row, or -1 when the driver left it outside the image.
 long long RowOffset(const imFile* file) {
@@ -233,8 +234,8 @@ int LoadPlanes(const char* file_name, OpenFile& open, unsigned char* planes[3]) 
   return IM_ERR_NONE;
 }
 
-int LoadInterleaved(const char* file_name, OpenFile& open, unsigned char* red,
-                    unsigned char* green, unsigned char* blue) {
+int LoadInterleaved(const char* file_name, OpenFile& open, unsigned char* red, unsigned char* green,
+                    unsigned char* blue) {
   imFile* file = open.file();
   imFormat* driver = open.driver();
   for (int i = 0; i < file->height; ++i) {
@@ -378,8 +379,7 @@ int imFileFormatFrom(imBinFile* source, const char* file_name, int* format) {
   // a known file whose content is not supported still tells its format
   int compression = open.file() != nullptr ? (open.file()->compression & 0xFF00) : 0;
   if (format != nullptr) *format = id | compression;
-  return error == IM_ERR_NONE || error == IM_ERR_TYPE || error == IM_ERR_COMP ? IM_ERR_NONE
-                                                                               : error;
+  return error == IM_ERR_NONE || error == IM_ERR_TYPE || error == IM_ERR_COMP ? IM_ERR_NONE : error;
 }
 
 int imImageInfoFrom(imBinFile* source, const char* file_name, int* width, int* height, int* type,
@@ -456,7 +456,9 @@ int imSaveRGB(int width, int height, int format, const unsigned char* red,
   return imregistry::SaveRGB(width, height, format, red, green, blue, file_name);
 }
 
-const char* imVersion(void) { return "2.2"; }
+const char* imVersion(void) {
+  return "2.2";
+}
 
 int imSetCallback(imCallback callback, int kind, int format) {
   imregistry::EnsureRegistered();
@@ -473,6 +475,8 @@ int imSetCallback(imCallback callback, int kind, int format) {
   return driver->register_callback(callback, kind);
 }
 
-imResolutionCallback imGetResolutionCallback(void) { return imregistry::resolution_callback; }
+imResolutionCallback imGetResolutionCallback(void) {
+  return imregistry::resolution_callback;
+}
 
 }  // extern "C"

@@ -17,8 +17,8 @@ inline void PutFour(__m128i pixels, unsigned char* out) {
   const __m128i first = _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF);
   const __m128i second = _mm_set_epi32(0x0000FFFF, static_cast<int>(0xFF000000u), 0x0000FFFF,
                                        static_cast<int>(0xFF000000u));
-  __m128i six = _mm_or_si128(_mm_and_si128(pixels, first),
-                             _mm_and_si128(_mm_srli_epi64(pixels, 8), second));
+  __m128i six =
+      _mm_or_si128(_mm_and_si128(pixels, first), _mm_and_si128(_mm_srli_epi64(pixels, 8), second));
   _mm_storel_epi64(reinterpret_cast<__m128i*>(out), six);
   _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_srli_si128(six, 8));
 }

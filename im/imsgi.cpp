@@ -21,7 +21,9 @@ struct SgiFile : CodecFile {
   bool expand = false;  // writing a coloured map as RGB planes
 };
 
-int Sniff(const unsigned char* p, size_t size) { return size >= 2 && Be16(p) == kMagic; }
+int Sniff(const unsigned char* p, size_t size) {
+  return size >= 2 && Be16(p) == kMagic;
+}
 
 int ReadHeader(SgiFile* f) {
   unsigned char h[kHeader];
@@ -33,7 +35,8 @@ int ReadHeader(SgiFile* f) {
   f->colormap = static_cast<int>(Be32(h + 104));
   if (dimension == 1) height = 1;
   if (dimension <= 2) depth = 1;
-  if (width == 0 || height == 0 || depth == 0 || dimension < 1 || dimension > 3) return IM_ERR_FORMAT;
+  if (width == 0 || height == 0 || depth == 0 || dimension < 1 || dimension > 3)
+    return IM_ERR_FORMAT;
   f->rec.width = width, f->rec.height = height;
   f->channels = depth;
   f->rle = storage == 1;
@@ -89,7 +92,8 @@ int ReadPalette(imFile* rec, uint32_t* palette) {
 int ReadChannelRow(SgiFile* f, int channel, int row, unsigned char* out) {
   Reader& in = *f->in;
   const int width = f->rec.width;
-  size_t index = static_cast<size_t>(channel) * static_cast<size_t>(f->rec.height) + static_cast<size_t>(row);
+  size_t index =
+      static_cast<size_t>(channel) * static_cast<size_t>(f->rec.height) + static_cast<size_t>(row);
   if (!f->rle) {
     int64_t at = kHeader + static_cast<int64_t>(index) * width;
     return in.Seek(at) && in.Read(out, static_cast<size_t>(width)) ? IM_ERR_NONE : IM_ERR_READ;
@@ -205,10 +209,12 @@ int WriteLineMap(imFile* rec, const unsigned char* line) {
   return imBinFileError(f->bin) ? IM_ERR_WRITE : IM_ERR_NONE;
 }
 
-int RegisterCallback(imCallback, int) { return 0; }
+int RegisterCallback(imCallback, int) {
+  return 0;
+}
 
 }  // namespace
 
-imFormat imFormatSGI = {0,           RegisterCallback, ReadOpen,     WriteOpen,
-                        Close,       ReadPalette,      WritePalette, ReadLineMap,
-                        WriteLineMap, nullptr,         nullptr, Sniff};
+imFormat imFormatSGI = {
+    0,           RegisterCallback, ReadOpen, WriteOpen, Close, ReadPalette, WritePalette,
+    ReadLineMap, WriteLineMap,     nullptr,  nullptr,   Sniff};

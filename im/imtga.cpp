@@ -28,7 +28,8 @@ uint32_t Colour(const unsigned char* p, int bytes) {
 int Sniff(const unsigned char* h, size_t size) {
   if (size < 18) return 0;
   int map_type = h[1], type = h[2], map_bits = h[7];
-  if (map_type > 1 || (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11))
+  if (map_type > 1 ||
+      (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11))
     return 0;
   if ((type == 1 || type == 9) && map_type == 0) return 0;
   if (Le16(h + 12) == 0 || Le16(h + 14) == 0) return 0;
@@ -70,7 +71,8 @@ int ReadHeader(TgaFile* f) {
       for (int i = 0; i < 256; ++i) f->palette[i] = Rgb(i, i, i);
     }
   }
-  if (!Allocate(f->row, static_cast<size_t>(width) * static_cast<size_t>(f->bytes))) return IM_ERR_READ;
+  if (!Allocate(f->row, static_cast<size_t>(width) * static_cast<size_t>(f->bytes)))
+    return IM_ERR_READ;
   f->rec.cur_row = f->top_down ? height - 1 : 0;
   return IM_ERR_NONE;
 }
@@ -80,7 +82,8 @@ imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
 }
 
 int ReadPalette(imFile* rec, uint32_t* palette) {
-  std::memcpy(palette, Of<TgaFile>(rec)->palette, sizeof(uint32_t) * static_cast<size_t>(rec->pal_count));
+  std::memcpy(palette, Of<TgaFile>(rec)->palette,
+              sizeof(uint32_t) * static_cast<size_t>(rec->pal_count));
   return IM_ERR_NONE;
 }
 
@@ -134,7 +137,8 @@ int ReadLineRgb(imFile* rec, unsigned char* red, unsigned char* green, unsigned 
       red[x] = Red(c), green[x] = Green(c), blue[x] = Blue(c);
     }
   }
-  if (f->right_to_left) Mirror(red, rec->width), Mirror(green, rec->width), Mirror(blue, rec->width);
+  if (f->right_to_left)
+    Mirror(red, rec->width), Mirror(green, rec->width), Mirror(blue, rec->width);
   f->StepRow(f->top_down);
   return IM_ERR_NONE;
 }
@@ -187,7 +191,9 @@ void WriteRow(TgaFile* f) {
     out.Write(p, static_cast<size_t>(width * bytes));
     return;
   }
-  auto same = [&](int a, int b) { return std::memcmp(p + a * bytes, p + b * bytes, static_cast<size_t>(bytes)) == 0; };
+  auto same = [&](int a, int b) {
+    return std::memcmp(p + a * bytes, p + b * bytes, static_cast<size_t>(bytes)) == 0;
+  };
   int x = 0;
   while (x < width) {
     int n = 1;
@@ -222,10 +228,12 @@ int WriteLineRgb(imFile* rec, const unsigned char* red, const unsigned char* gre
   return f->out->Failed() ? IM_ERR_WRITE : IM_ERR_NONE;
 }
 
-int RegisterCallback(imCallback, int) { return 0; }
+int RegisterCallback(imCallback, int) {
+  return 0;
+}
 
 }  // namespace
 
-imFormat imFormatTGA = {0,           RegisterCallback, ReadOpen,     WriteOpen,
-                        Close,       ReadPalette,      WritePalette, ReadLineMap,
-                        WriteLineMap, ReadLineRgb,     WriteLineRgb, Sniff};
+imFormat imFormatTGA = {
+    0,           RegisterCallback, ReadOpen,    WriteOpen,    Close, ReadPalette, WritePalette,
+    ReadLineMap, WriteLineMap,     ReadLineRgb, WriteLineRgb, Sniff};

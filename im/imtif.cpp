@@ -23,9 +23,9 @@ struct State {
   TIFF* tiff;
   imBinFile* bin;
   int writing;
-  int bits;       // 1, 4 or 8 when reading
+  int bits;  // 1, 4 or 8 when reading
   int samples;
-  int line;       // next file line, top first
+  int line;               // next file line, top first
   unsigned char* buffer;  // one scanline, or the current strip when strips are used
   tmsize_t scanline;      // bytes of one scanline
   uint32_t strip_rows;    // rows per strip; 0 when reading scanline by scanline
@@ -42,9 +42,12 @@ tmsize_t WriteProc(thandle_t h, void* data, tmsize_t size) {
 }
 toff_t SeekProc(thandle_t h, toff_t offset, int whence) {
   imBinFile* bin = static_cast<State*>(h)->bin;
-  if (whence == SEEK_SET) imBinFileSeekTo(bin, static_cast<int64_t>(offset));
-  else if (whence == SEEK_CUR) imBinFileSeekOffset(bin, static_cast<int64_t>(offset));
-  else imBinFileSeekFrom(bin, static_cast<int64_t>(offset));
+  if (whence == SEEK_SET)
+    imBinFileSeekTo(bin, static_cast<int64_t>(offset));
+  else if (whence == SEEK_CUR)
+    imBinFileSeekOffset(bin, static_cast<int64_t>(offset));
+  else
+    imBinFileSeekFrom(bin, static_cast<int64_t>(offset));
   if (imBinFileError(bin)) return static_cast<toff_t>(-1);
   return static_cast<toff_t>(imBinFileTell(bin));
 }
@@ -56,7 +59,9 @@ int CloseProc(thandle_t h) {
 toff_t SizeProc(thandle_t h) {
   return static_cast<toff_t>(imBinFileSize(static_cast<State*>(h)->bin));
 }
-int MapProc(thandle_t, void**, toff_t*) { return 0; }
+int MapProc(thandle_t, void**, toff_t*) {
+  return 0;
+}
 void UnmapProc(thandle_t, void*, toff_t) {}
 
 void Silence() {
@@ -65,8 +70,10 @@ void Silence() {
 }
 
 void Release(State* s) {
-  if (s->tiff != nullptr) TIFFClose(s->tiff);  // lets the file go through CloseProc
-  else imlibfile::DropBin(s);
+  if (s->tiff != nullptr)
+    TIFFClose(s->tiff);  // lets the file go through CloseProc
+  else
+    imlibfile::DropBin(s);
   std::free(s->buffer);
   std::free(s);
 }
@@ -113,7 +120,8 @@ int ReadHeader(State* s, imFile* file, const char* file_name) {
   uint16_t bits = 1, samples = 1, format = SAMPLEFORMAT_UINT, config = PLANARCONFIG_CONTIG;
   uint16_t photometric = 0, compression = COMPRESSION_NONE;
   TIFF* t = s->tiff;
-  if (!TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(t, TIFFTAG_IMAGELENGTH, &height) ||
+  if (!TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &width) ||
+      !TIFFGetField(t, TIFFTAG_IMAGELENGTH, &height) ||
       !TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &photometric))
     return IM_ERR_READ;
   TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
@@ -127,18 +135,21 @@ int ReadHeader(State* s, imFile* file, const char* file_name) {
   file->width = static_cast<int>(width);
   file->height = static_cast<int>(height);
   file->cur_row = file->height - 1;  // TIFF rows run top-down
-  file->compression = compression == COMPRESSION_NONE ? 0 : compression == COMPRESSION_LZW ? 256 : 512;
+  file->compression = compression == COMPRESSION_NONE  ? 0
+                      : compression == COMPRESSION_LZW ? 256
+                                                       : 512;
   s->bits = bits;
   s->samples = samples;
-  if (format != SAMPLEFORMAT_UINT || TIFFIsTiled(t) || (samples > 1 && config != PLANARCONFIG_CONTIG) ||
-      (bits != 1 && bits != 4 && bits != 8))
+  if (format != SAMPLEFORMAT_UINT || TIFFIsTiled(t) ||
+      (samples > 1 && config != PLANARCONFIG_CONTIG) || (bits != 1 && bits != 4 && bits != 8))
     return IM_ERR_TYPE;
   int error = ReadPhotometric(s, file, photometric);
   if (error != IM_ERR_NONE) return error;
   file->pal_count = file->type == IM_MAP ? s->pal_count : 0;
   if (!TIFFIsCODECConfigured(compression)) return IM_ERR_COMP;
   tmsize_t line = TIFFScanlineSize(t);
-  if (line <= 0 || static_cast<long long>(line) * 8 < static_cast<long long>(width) * bits * samples)
+  if (line <= 0 ||
+      static_cast<long long>(line) * 8 < static_cast<long long>(width) * bits * samples)
     return IM_ERR_READ;
   s->scanline = line;
   uint32_t rows = 0;
@@ -162,7 +173,9 @@ int ReadHeader(State* s, imFile* file, const char* file_name) {
   return IM_ERR_NONE;
 }
 
-int Sniff(const unsigned char* prefix, size_t size) { return imlibfile::Signed(prefix, size, 4, IsTiff); }
+int Sniff(const unsigned char* prefix, size_t size) {
+  return imlibfile::Signed(prefix, size, 4, IsTiff);
+}
 
 imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
   Silence();
@@ -170,8 +183,8 @@ imFile* ReadOpen(imBinFile* source, const char* file_name, int* error) {
   imFile* file = nullptr;
   State* s = imlibfile::NewState<State>(source, 0, &file, error);
   if (s == nullptr) return nullptr;
-  s->tiff = TIFFClientOpen(file_name != nullptr ? file_name : "", "rm", s, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
-                           MapProc, UnmapProc);
+  s->tiff = TIFFClientOpen(file_name != nullptr ? file_name : "", "rm", s, ReadProc, WriteProc,
+                           SeekProc, CloseProc, SizeProc, MapProc, UnmapProc);
   *error = s->tiff == nullptr ? IM_ERR_READ : ReadHeader(s, file, file_name);
   if (*error != IM_ERR_NONE) {
     Release(s);
@@ -218,8 +231,10 @@ int ReadLineMap(imFile* file, unsigned char* line) {
     return IM_ERR_NONE;
   }
   for (int x = 0; x < file->width; ++x) {
-    if (s->bits == 4) line[x] = (in[x / 2] >> (x % 2 ? 0 : 4)) & 15;
-    else line[x] = (in[x / 8] >> (7 - x % 8)) & 1;
+    if (s->bits == 4)
+      line[x] = (in[x / 2] >> (x % 2 ? 0 : 4)) & 15;
+    else
+      line[x] = (in[x / 8] >> (7 - x % 8)) & 1;
   }
   return IM_ERR_NONE;
 }
@@ -245,8 +260,8 @@ imFile* WriteOpen(const char* file_name, int width, int height, int type, int co
                   int pal_count, int* error) {
   Silence();
   imFile* file = nullptr;
-  State* s = imlibfile::NewWriteState<State>(file_name, IM_LITTLEENDIAN, width, height, type, pal_count,
-                                             &file, error);
+  State* s = imlibfile::NewWriteState<State>(file_name, IM_LITTLEENDIAN, width, height, type,
+                                             pal_count, &file, error);
   if (s == nullptr) return nullptr;
   const int samples = type == IM_MAP ? 1 : 3;
   s->samples = samples;
@@ -255,20 +270,23 @@ imFile* WriteOpen(const char* file_name, int width, int height, int type, int co
   s->tiff = TIFFClientOpen(file_name, "wm", s, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
                            MapProc, UnmapProc);
   TIFF* t = s->tiff;
-  bool ok = t != nullptr && TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(width)) &&
-            TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(height)) &&
-            TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8) && TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, samples) &&
-            TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
-            TIFFSetField(t, TIFFTAG_PHOTOMETRIC, type == IM_MAP ? PHOTOMETRIC_PALETTE : PHOTOMETRIC_RGB) &&
-            TIFFSetField(t, TIFFTAG_COMPRESSION, compression == 0 ? COMPRESSION_NONE : COMPRESSION_LZW) &&
-            TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
+  bool ok =
+      t != nullptr && TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(width)) &&
+      TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(height)) &&
+      TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8) &&
+      TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, samples) &&
+      TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+      TIFFSetField(t, TIFFTAG_PHOTOMETRIC,
+                   type == IM_MAP ? PHOTOMETRIC_PALETTE : PHOTOMETRIC_RGB) &&
+      TIFFSetField(t, TIFFTAG_COMPRESSION, compression == 0 ? COMPRESSION_NONE : COMPRESSION_LZW) &&
+      TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
   if (ok) {
     uint32_t rows = 0;
     TIFFGetField(t, TIFFTAG_ROWSPERSTRIP, &rows);
     s->strip_rows = rows == 0 || rows > static_cast<uint32_t>(height) ? height : rows;
     s->scanline = static_cast<tmsize_t>(width) * samples;
-    s->buffer = static_cast<unsigned char*>(
-        std::malloc(static_cast<size_t>(s->scanline) * s->strip_rows));
+    s->buffer =
+        static_cast<unsigned char*>(std::malloc(static_cast<size_t>(s->scanline) * s->strip_rows));
     ok = s->buffer != nullptr;
   }
   imResolutionCallback callback = imGetResolutionCallback();
@@ -304,7 +322,8 @@ int WritePalette(imFile* file, const uint32_t* palette) {
 // the image is complete.
 unsigned char* NextScanline(State* s, const imFile* file) {
   if (s->line >= file->height) return nullptr;
-  return s->buffer + static_cast<tmsize_t>(static_cast<uint32_t>(s->line) % s->strip_rows) * s->scanline;
+  return s->buffer +
+         static_cast<tmsize_t>(static_cast<uint32_t>(s->line) % s->strip_rows) * s->scanline;
 }
 
 // Counts the line just gathered and hands a completed strip to libtiff.
@@ -314,7 +333,8 @@ int WriteScanline(State* s, imFile* file) {
   if (s->line % s->strip_rows != 0 && s->line != file->height) return IM_ERR_NONE;
   const tmsize_t size = static_cast<tmsize_t>(RowsOfStrip(s, file, line)) * s->scanline;
   const uint32_t strip = static_cast<uint32_t>(line) / s->strip_rows;
-  return TIFFWriteEncodedStrip(s->tiff, strip, s->buffer, size) == size ? IM_ERR_NONE : IM_ERR_WRITE;
+  return TIFFWriteEncodedStrip(s->tiff, strip, s->buffer, size) == size ? IM_ERR_NONE
+                                                                        : IM_ERR_WRITE;
 }
 
 int WriteLineMap(imFile* file, const unsigned char* line) {

@@ -96,7 +96,9 @@ const Host kHost = {MappedCanvas, CanvasOfWindow, GeometryOf, Attach, Damaged};
 
 }  // namespace
 
-void InstallHost() { CurrentHost() = &kHost; }
+void InstallHost() {
+  CurrentHost() = &kHost;
+}
 
 Framebuffer* Attached(IupElement* element) {
   auto it = St().entries.find(IupGetSerial(element));
@@ -111,8 +113,12 @@ std::vector<IupElement*> TakeDamage() {
   return out;
 }
 
-void SetDamageHook(DamageHook hook) { St().hook = hook; }
-void SetClientSizeHook(ClientSizeHook hook) { St().client_size = hook; }
+void SetDamageHook(DamageHook hook) {
+  St().hook = hook;
+}
+void SetClientSizeHook(ClientSizeHook hook) {
+  St().client_size = hook;
+}
 
 void SetResolution(double xres, double yres) {
   St().xres = xres > 0 ? xres : 3.78;

@@ -50,7 +50,9 @@ namespace {
 IupElement* key_handler_owner = nullptr;
 }
 
-IupElement* KeyHandlerOwner() { return key_handler_owner; }
+IupElement* KeyHandlerOwner() {
+  return key_handler_owner;
+}
 
 KeyOutcome Key(IupElement* focused, int code) {
   if (focused == nullptr) return KeyOutcome::Pass;

@@ -76,7 +76,7 @@ int DataEntry(const std::string& title, const std::vector<int>& max_chars,
   IupElement* ok =
       DialogButton(ConfirmText(), "iup_cb_ok", "IupDataEntryOkButton", AsCallback(OkButton));
   IupElement* cancel = DialogButton(CancelText(), "iup_cb_cancel", "IupDataEntryCancelButton",
-                                   AsCallback(CancelButton));
+                                    AsCallback(CancelButton));
   IupElement* dialog = FramedDialog(rows, Hbox({Spring(), ok, Spring(), cancel, Spring()}));
   IupSetAttributeCopy(dialog, "TITLE", title.c_str());
   IupSetAttribute(dialog, "DEFAULTENTER", "IupDataEntryOkButton");

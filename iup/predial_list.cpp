@@ -57,7 +57,8 @@ int IupListDialog(int type, const char* title, int size, const char** items, int
   }
   IupSetAttribute(list, IupInternName(std::to_string(size + 1).c_str()), nullptr);
 
-  IupElement* ok = DialogButton(ConfirmText(), "iup_cb_ok", "IupListOkButton", AsCallback(OkButton));
+  IupElement* ok =
+      DialogButton(ConfirmText(), "iup_cb_ok", "IupListOkButton", AsCallback(OkButton));
   IupElement* cancel =
       DialogButton(CancelText(), "iup_cb_cancela", "IupListCancelButton", AsCallback(CancelButton));
   IupElement* row = Hbox({Spring(), ok, Spring(), cancel, Spring()});

@@ -16,7 +16,8 @@ constexpr int kMaxWheelSteps = 100;
 
 bool HasVerticalScrollbar(IupElement* canvas) {
   const char* sb = IupGetAttribute(canvas, "SCROLLBAR");
-  return ReadBool(sb) == 1 || EqualNoCase(sb, "VERTICAL") || ReadBool(IupGetAttribute(canvas, "SBV")) == 1;
+  return ReadBool(sb) == 1 || EqualNoCase(sb, "VERTICAL") ||
+         ReadBool(IupGetAttribute(canvas, "SBV")) == 1;
 }
 }  // namespace
 
@@ -115,7 +116,8 @@ void CanvasWheel(IupElement* canvas, float delta, int x, int y, const char* stat
   const int operation = delta > 0 ? IUP_SBUP : IUP_SBDN;
   const int steps = std::clamp(static_cast<int>(std::lround(std::fabs(delta))), 1, kMaxWheelSteps);
   const int serial = IupGetSerial(canvas);
-  for (int i = 0; i < steps && IupFromSerial(serial) == canvas; ++i) CanvasScroll(canvas, operation, 0);
+  for (int i = 0; i < steps && IupFromSerial(serial) == canvas; ++i)
+    CanvasScroll(canvas, operation, 0);
 }
 
 }  // namespace event

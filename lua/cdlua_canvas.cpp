@@ -40,8 +40,8 @@ void VoidFill(cdCanvas* cv) {
   cv->ops.Activate = VoidActivate;
 }
 // Not listed: scripts never name it.
-cdDriver g_void_driver = {CD_CAP_NONE, VoidCreate, VoidFill, nullptr, nullptr, "cdlua void",
-                          CD_DATA_TEXT};
+cdDriver g_void_driver = {CD_CAP_NONE, VoidCreate,   VoidFill,    nullptr,
+                          nullptr,     "cdlua void", CD_DATA_TEXT};
 
 // ---- driver data conversions ----
 [[noreturn]] void RaiseData(const char* driver, const char* type) {
@@ -84,15 +84,17 @@ cdImageEx* RgbImageExAt(lua_State* L, int idx) {
 void* ImageRGBData(lua_State* L, int idx, const char* driver) {
   imlua::ImageRGB* image = script::HasArg(L, idx) ? imlua::ToImageRGB(L, idx) : nullptr;
   cdImageEx* image_ex = script::HasArg(L, idx) ? RgbImageExAt(L, idx) : nullptr;
-  if ((image == nullptr || !image->live()) && image_ex == nullptr) RaiseData(driver, "imagergb_tag");
+  if ((image == nullptr || !image->live()) && image_ex == nullptr)
+    RaiseData(driver, "imagergb_tag");
   char text[160];
-  int used = image_ex != nullptr
-                 ? std::snprintf(text, sizeof text, "%dx%d %p %p %p", image_ex->w, image_ex->h,
-                                 static_cast<void*>(image_ex->r), static_cast<void*>(image_ex->g),
-                                 static_cast<void*>(image_ex->b))
-                 : std::snprintf(text, sizeof text, "%dx%d %p %p %p", image->width, image->height,
-                                 static_cast<void*>(image->red()), static_cast<void*>(image->green()),
-                                 static_cast<void*>(image->blue()));
+  int used =
+      image_ex != nullptr
+          ? std::snprintf(text, sizeof text, "%dx%d %p %p %p", image_ex->w, image_ex->h,
+                          static_cast<void*>(image_ex->r), static_cast<void*>(image_ex->g),
+                          static_cast<void*>(image_ex->b))
+          : std::snprintf(text, sizeof text, "%dx%d %p %p %p", image->width, image->height,
+                          static_cast<void*>(image->red()), static_cast<void*>(image->green()),
+                          static_cast<void*>(image->blue()));
   if (script::HasArg(L, idx + 1)) {
     double res = Number(L, idx + 1, "cdCreateCanvas", "resolution");
     std::snprintf(text + used, sizeof text - used, " -r%g", res);
@@ -122,8 +124,7 @@ void RememberCanvas(lua_State* L, cdCanvasHandle handle, int value) {
 // ---- functions ----
 int CreateCanvasBody(lua_State* L) {
   const char* fn = "cdCreateCanvas";
-  if (!script::IsNumberArg(L, 1))
-    script::Raise(fn, "invalid driver parameter");
+  if (!script::IsNumberArg(L, 1)) script::Raise(fn, "invalid driver parameter");
   double number = lua_tonumber(L, 1);
   if (number < 0 || number >= DriverCount(L)) script::Raise(fn, "unknown driver");
   const cdDriverEntry* driver = DriverAt(static_cast<int>(number));
@@ -346,8 +347,7 @@ void* DriverData(lua_State* L, int idx, const cdDriverEntry* driver) {
 }
 
 int DriverArg(lua_State* L, int n, const char* fn) {
-  if (!script::IsNumberArg(L, n))
-    script::Raise(fn, "invalid driver parameter");
+  if (!script::IsNumberArg(L, n)) script::Raise(fn, "invalid driver parameter");
   double number = lua_tonumber(L, n);
   if (!(number >= 0 && number < DriverCount(L))) script::Raise(fn, "unknown driver");
   return static_cast<int>(number);

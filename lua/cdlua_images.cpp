@@ -444,7 +444,9 @@ std::unordered_map<cdImageEx*, ImageExUsers>& ImageExInUse() {
 
 }  // namespace
 
-void UseImageEx(cdImageEx* image) { ++ImageExInUse()[image].canvases; }
+void UseImageEx(cdImageEx* image) {
+  ++ImageExInUse()[image].canvases;
+}
 
 void LetGoImageEx(cdImageEx* image) {
   auto found = ImageExInUse().find(image);

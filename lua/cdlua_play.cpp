@@ -124,8 +124,7 @@ struct Adapters {
 
   static int Counter(void*, double percent) {
     lua_State* L = g_L;
-    if (L == nullptr || !lua_checkstack(L, 8) || !PushCallback(L, Slot, kCounter))
-      return CDPLAY_GO;
+    if (L == nullptr || !lua_checkstack(L, 8) || !PushCallback(L, Slot, kCounter)) return CDPLAY_GO;
     lua_pushnumber(L, percent);
     int result = CDPLAY_ABORT;
     if (Call(L, 2, 1, "CD_CGMCOUNTERCB", &result)) lua_pop(L, 1);
@@ -154,8 +153,8 @@ struct Adapters {
     return result;
   }
 
-  static int BeginPictureBody(void*, double a, double b, double sx, double sy, double mx,
-                              double my, int draw_mode, double vxmin, double vymin, double vxmax,
+  static int BeginPictureBody(void*, double a, double b, double sx, double sy, double mx, double my,
+                              int draw_mode, double vxmin, double vymin, double vxmax,
                               double vymax) {
     lua_State* L = g_L;
     if (L == nullptr || !lua_checkstack(L, 16) || !PushCallback(L, Slot, kBeginPictureBody)) {
@@ -240,8 +239,7 @@ cdCallback Adapter(int slot, int cb) {
 int RegisterCallbackBody(lua_State* L) {
   const char* fn = "cdRegisterCallback";
   int driver = DriverArg(L, 1, fn);
-  if (!script::IsNumberArg(L, 2))
-    script::Raise(fn, "invalid cb parameter");
+  if (!script::IsNumberArg(L, 2)) script::Raise(fn, "invalid cb parameter");
   int cb = script::TruncateToInt(lua_tonumber(L, 2));
   if (!script::HasArg(L, 3) || !(lua_isfunction(L, 3) || lua_isnil(L, 3))) {
     script::Raise(fn, "invalid func parameter");
@@ -287,8 +285,7 @@ int PlayBody(lua_State* L) {
   int driver = DriverArg(L, 1, fn);
   int bounds[4];
   for (int i = 0; i < 4; ++i) {
-    if (!script::IsNumberArg(L, 2 + i))
-      script::Raise(fn, "invalid viewport");
+    if (!script::IsNumberArg(L, 2 + i)) script::Raise(fn, "invalid viewport");
     bounds[i] = script::TruncateToInt(lua_tonumber(L, 2 + i));
   }
   if (!script::HasArg(L, 6) || lua_type(L, 6) != LUA_TSTRING)

@@ -33,11 +33,16 @@ const Constant kConstants[] = {
 #include "imformatlist.h"
 #undef IM_FORMAT
     {"IM_NONE", IM_NONE},
-    {"IM_DEFAULT", IM_DEFAULT},   {"IM_COMPRESSED", IM_COMPRESSED},
-    {"IM_RGB", IM_RGB},           {"IM_MAP", IM_MAP},
-    {"IM_ERR_NONE", IM_ERR_NONE}, {"IM_ERR_OPEN", IM_ERR_OPEN},
-    {"IM_ERR_READ", IM_ERR_READ}, {"IM_ERR_WRITE", IM_ERR_WRITE},
-    {"IM_ERR_FORMAT", IM_ERR_FORMAT}, {"IM_ERR_TYPE", IM_ERR_TYPE},
+    {"IM_DEFAULT", IM_DEFAULT},
+    {"IM_COMPRESSED", IM_COMPRESSED},
+    {"IM_RGB", IM_RGB},
+    {"IM_MAP", IM_MAP},
+    {"IM_ERR_NONE", IM_ERR_NONE},
+    {"IM_ERR_OPEN", IM_ERR_OPEN},
+    {"IM_ERR_READ", IM_ERR_READ},
+    {"IM_ERR_WRITE", IM_ERR_WRITE},
+    {"IM_ERR_FORMAT", IM_ERR_FORMAT},
+    {"IM_ERR_TYPE", IM_ERR_TYPE},
     {"IM_ERR_COMP", IM_ERR_COMP},
 };
 

@@ -92,8 +92,7 @@ int LoadMap(lua_State* L) {
   script::NoArgAt(L, 4, name);
   int width = 0, height = 0, type = 0, pal_count = 0;
   // A true-colour file is left to the library, which answers IM_ERR_TYPE.
-  if (imImageInfo(file_name, &width, &height, &type, &pal_count) == IM_ERR_NONE &&
-      type == IM_MAP) {
+  if (imImageInfo(file_name, &width, &height, &type, &pal_count) == IM_ERR_NONE && type == IM_MAP) {
     if (width != map->width || height != map->height)
       Raise(name, "imagemap dimensions do not match the file");
     if (pal_count > palette->size) Raise(name, "palette is too small for the file");
@@ -153,14 +152,10 @@ int Version(lua_State* L) {
 }
 
 const luaL_Reg kFunctions[] = {
-    {"imFileFormat", script::Guarded<FileFormat>},
-    {"imImageInfo", script::Guarded<ImageInfo>},
-    {"imLoadRGB", script::Guarded<LoadRGB>},
-    {"imLoadMap", script::Guarded<LoadMap>},
-    {"imSaveRGB", script::Guarded<SaveRGB>},
-    {"imSaveMap", script::Guarded<SaveMap>},
-    {"imVersion", script::Guarded<Version>},
-    {nullptr, nullptr},
+    {"imFileFormat", script::Guarded<FileFormat>}, {"imImageInfo", script::Guarded<ImageInfo>},
+    {"imLoadRGB", script::Guarded<LoadRGB>},       {"imLoadMap", script::Guarded<LoadMap>},
+    {"imSaveRGB", script::Guarded<SaveRGB>},       {"imSaveMap", script::Guarded<SaveMap>},
+    {"imVersion", script::Guarded<Version>},       {nullptr, nullptr},
 };
 
 }  // namespace

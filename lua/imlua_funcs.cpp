@@ -16,7 +16,9 @@ const auto NumberArg = script::IsNumberArg;
 
 // Map indices are bytes: palette entries past 256 are never looked up, so
 // the library is never handed a larger count than its tables hold.
-int UsableCount(const Palette* palette) { return std::min(palette->size, 256); }
+int UsableCount(const Palette* palette) {
+  return std::min(palette->size, 256);
+}
 
 ImageRGB* LiveRGB(lua_State* L, int n, const char* name, const char* problem) {
   ImageRGB* image = ToImageRGB(L, n);
@@ -166,8 +168,8 @@ int Map2Gray(lua_State* L) {
   Palette* grays = LivePalette(L, 4, name, "invalid grays parameter");
   if (map->size != gray->size) Raise(name, "images have incompatible dimensions");
   if (grays->size < 256) Raise(name, "grays palette should be of size 256");
-  imMap2Gray(map->width, map->height, map->data.get(), UsableCount(palette),
-             palette->colors.get(), gray->data.get(), grays->colors.get());
+  imMap2Gray(map->width, map->height, map->data.get(), UsableCount(palette), palette->colors.get(),
+             gray->data.get(), grays->colors.get());
   return 0;
 }
 

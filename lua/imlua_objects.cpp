@@ -58,7 +58,8 @@ int MapGc(lua_State* L) {
 int PaletteGet(lua_State* L) {
   const char* tag = "palette_tag";
   Palette* palette = ToPalette(L, 1);
-  if (palette == nullptr || !palette->live()) RaiseTag(tag, "gettable", "invalid palette_tag object");
+  if (palette == nullptr || !palette->live())
+    RaiseTag(tag, "gettable", "invalid palette_tag object");
   long long i = TagIndex(L, 2, palette->size, tag, "gettable");
   PushColor(L, palette->colors[i]);
   return 1;
@@ -67,7 +68,8 @@ int PaletteGet(lua_State* L) {
 int PaletteSet(lua_State* L) {
   const char* tag = "palette_tag";
   Palette* palette = ToPalette(L, 1);
-  if (palette == nullptr || !palette->live()) RaiseTag(tag, "settable", "invalid palette_tag object");
+  if (palette == nullptr || !palette->live())
+    RaiseTag(tag, "settable", "invalid palette_tag object");
   if (!lua_isnumber(L, 2)) RaiseTag(tag, "settable", "index should be a number");
   uint32_t color = 0;
   if (!ToColor(L, 3, &color)) RaiseTag(tag, "settable", "value should be of type color_tag");
@@ -114,15 +116,19 @@ int ChannelByName(lua_State* L, ImageRGB* image, const char* tag, const char* na
   }
   if (lua_type(L, 2) != LUA_TSTRING) RaiseTag(tag, "gettable", "index should be a channel name");
   const char* key = lua_tostring(L, 2);
-  const char* found = key[0] ? std::strchr(names, std::tolower(static_cast<unsigned char>(key[0])))
-                             : nullptr;
+  const char* found =
+      key[0] ? std::strchr(names, std::tolower(static_cast<unsigned char>(key[0]))) : nullptr;
   if (found == nullptr) RaiseTag(tag, "gettable", "index is an invalid channel name");
   PushChannel(L, 1, static_cast<int>(found - names));
   return 1;
 }
 
-int RGBGet(lua_State* L) { return ChannelByName(L, ToImageRGB(L, 1), "imagergb_tag", "rgb"); }
-int RGBAGet(lua_State* L) { return ChannelByName(L, ToImageRGBA(L, 1), "imagergba_tag", "rgba"); }
+int RGBGet(lua_State* L) {
+  return ChannelByName(L, ToImageRGB(L, 1), "imagergb_tag", "rgb");
+}
+int RGBAGet(lua_State* L) {
+  return ChannelByName(L, ToImageRGBA(L, 1), "imagergba_tag", "rgba");
+}
 
 int RGBGc(lua_State* L) {
   ImageRGB* image = ToImageRGB(L, 1);
@@ -199,7 +205,9 @@ ImageRGB* PushPlanesImage(lua_State* L, Kind kind, int width, int height, int co
 
 }  // namespace
 
-const char* MetatableName(Kind kind) { return Info(kind).name; }
+const char* MetatableName(Kind kind) {
+  return Info(kind).name;
+}
 
 int EnsureKind(lua_State* L, Kind kind) {
   const KindInfo& info = Info(kind);
@@ -342,12 +350,18 @@ void PushChannel(lua_State* L, int image_index, int plane) {
   lua_setiuservalue(L, -2, 1);
 }
 
-ImageRGB* ToImageRGB(lua_State* L, int idx) { return TestObject<ImageRGB>(L, idx, Kind::ImageRGB); }
+ImageRGB* ToImageRGB(lua_State* L, int idx) {
+  return TestObject<ImageRGB>(L, idx, Kind::ImageRGB);
+}
 ImageRGB* ToImageRGBA(lua_State* L, int idx) {
   return TestObject<ImageRGB>(L, idx, Kind::ImageRGBA);
 }
-ImageMap* ToImageMap(lua_State* L, int idx) { return TestObject<ImageMap>(L, idx, Kind::ImageMap); }
-Palette* ToPalette(lua_State* L, int idx) { return TestObject<Palette>(L, idx, Kind::Palette); }
+ImageMap* ToImageMap(lua_State* L, int idx) {
+  return TestObject<ImageMap>(L, idx, Kind::ImageMap);
+}
+Palette* ToPalette(lua_State* L, int idx) {
+  return TestObject<Palette>(L, idx, Kind::Palette);
+}
 
 bool ToColor(lua_State* L, int idx, uint32_t* value) {
   Color* color = TestObject<Color>(L, idx, Kind::Color);
@@ -371,7 +385,9 @@ unsigned char* ToChannelPlane(lua_State* L, int idx, long long* size) {
   return image->planes->plane(channel->plane);
 }
 
-void Release(ImageRGB* image) { image->planes.reset(); }
+void Release(ImageRGB* image) {
+  image->planes.reset();
+}
 namespace {
 // Held buffers: how many holds, and the buffer itself once its object let go.
 struct Held {
@@ -396,8 +412,7 @@ PixelsHold::~PixelsHold() {
 
 void Release(ImageMap* map) {
   auto it = HeldBuffers().find(map->data.get());
-  if (map->data != nullptr && it != HeldBuffers().end())
-    it->second.map = std::move(map->data);
+  if (map->data != nullptr && it != HeldBuffers().end()) it->second.map = std::move(map->data);
   map->data.reset();
 }
 void Release(Palette* palette) {

@@ -8,7 +8,6 @@
 #include <limits>
 #include <new>
 
-
 namespace script {
 namespace {
 
@@ -16,7 +15,8 @@ namespace {
 [[noreturn]] void RethrowLuaError(lua_State* L) {
   size_t length = 0;
   const char* text = lua_tolstring(L, -1, &length);
-  std::string message = text ? std::string(text, length) : std::string("error object is not a string");
+  std::string message =
+      text ? std::string(text, length) : std::string("error object is not a string");
   lua_pop(L, 1);
   throw ScriptError{std::move(message)};
 }
@@ -68,7 +68,9 @@ Value Get(lua_State* L, Value table, void (*push_key)(lua_State*, const void*), 
   return lua_gettop(L);
 }
 
-void PushNameKey(lua_State* L, const void* key) { lua_pushstring(L, static_cast<const char*>(key)); }
+void PushNameKey(lua_State* L, const void* key) {
+  lua_pushstring(L, static_cast<const char*>(key));
+}
 void PushIndexKey(lua_State* L, const void* key) {
   lua_pushinteger(L, *static_cast<const long long*>(key));
 }
@@ -98,7 +100,9 @@ void Raise(const char* name, const char* problem) {
   throw ScriptError{std::move(message)};
 }
 
-void RaiseMessage(std::string message) { throw ScriptError{std::move(message)}; }
+void RaiseMessage(std::string message) {
+  throw ScriptError{std::move(message)};
+}
 
 int RunGuarded(lua_State* L, int (*body)(lua_State*)) {
   // Kept outside this frame so nothing with a destructor is alive when
@@ -118,11 +122,17 @@ int RunGuarded(lua_State* L, int (*body)(lua_State*)) {
   return lua_error(L);
 }
 
-bool HasArg(lua_State* L, int n) { return n >= 1 && n <= lua_gettop(L); }
+bool HasArg(lua_State* L, int n) {
+  return n >= 1 && n <= lua_gettop(L);
+}
 
-double ArgNumber(lua_State* L, int n) { return HasArg(L, n) ? ValueToNumber(L, n) : 0.0; }
+double ArgNumber(lua_State* L, int n) {
+  return HasArg(L, n) ? ValueToNumber(L, n) : 0.0;
+}
 
-int ArgInt(lua_State* L, int n) { return TruncateToInt(ArgNumber(L, n)); }
+int ArgInt(lua_State* L, int n) {
+  return TruncateToInt(ArgNumber(L, n));
+}
 
 const char* ArgString(lua_State* L, int n) {
   if (!HasArg(L, n)) return nullptr;
@@ -270,7 +280,9 @@ std::optional<std::string> GetStringElement(lua_State* L, Value table, long long
   return text;
 }
 
-bool IsNil(lua_State* L, Value v) { return lua_isnoneornil(L, v); }
+bool IsNil(lua_State* L, Value v) {
+  return lua_isnoneornil(L, v);
+}
 
 void SetNumberField(lua_State* L, Value table, const char* name, double number) {
   NeedStack(L, 1);

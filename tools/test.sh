@@ -10,7 +10,7 @@ cd "$top"
 bash tools/install-deps.sh
 jobs=$(nproc)
 
-# (the format check joins once the sources have had their one format pass)
+bash tools/check-format.sh
 
 bash tools/build.sh build-release -DCMAKE_BUILD_TYPE=Release
 ctest --test-dir build-release --output-on-failure -j "$jobs"

@@ -26,6 +26,6 @@ void cdOpenDrivers(void) {
   cdListPlaceholder("CD_CLIPBOARD", CD_DATA_TEXT);
   cdListDriver(cdContextNativeWindow()); /* CD_NATIVEWINDOW */
   cdListPlaceholder("CD_PRINTER", CD_DATA_TEXT);
-  cdListDriver(cdContextWMF());       /* CD_WMF */
-  cdListDriver(cdContextEMF());       /* CD_EMF */
+  cdListDriver(cdContextWMF()); /* CD_WMF */
+  cdListDriver(cdContextEMF()); /* CD_EMF */
 }

@@ -12,9 +12,8 @@
 namespace cdwin {
 
 bool IsWindowContext(const cdDriver* context) {
-  return context != nullptr &&
-         (context == cdContextIup() || context == cdContextNativeWindow() ||
-          context == cdContextImage());
+  return context != nullptr && (context == cdContextIup() || context == cdContextNativeWindow() ||
+                                context == cdContextImage());
 }
 
 bool ResizePlanes(std::vector<unsigned char>* planes[3], int old_w, int old_h, int w, int h) {
@@ -41,7 +40,9 @@ bool ResizePlanes(std::vector<unsigned char>* planes[3], int old_w, int old_h, i
 namespace cdwin {
 namespace {
 
-WindowRecord* Win(cdCanvas* cv) { return static_cast<WindowRecord*>(cv->driver_data); }
+WindowRecord* Win(cdCanvas* cv) {
+  return static_cast<WindowRecord*>(cv->driver_data);
+}
 
 void PointRaster(WindowRecord& rec) {
   rec.raster.w = rec.fb.width, rec.raster.h = rec.fb.height;
@@ -81,14 +82,21 @@ int Refresh(cdCanvas* cv) {
   return CD_OK;
 }
 
-int Activate(cdCanvas* cv) { return Refresh(cv); }
-
-void Damage(cdCanvas* cv) {
-  if (const iup::canvasfb::Host* host = iup::canvasfb::CurrentHost()) host->Damaged(Win(cv)->serial);
+int Activate(cdCanvas* cv) {
+  return Refresh(cv);
 }
 
-void Flush(cdCanvas* cv) { Damage(cv); }
-void Deactivate(cdCanvas* cv) { Damage(cv); }
+void Damage(cdCanvas* cv) {
+  if (const iup::canvasfb::Host* host = iup::canvasfb::CurrentHost())
+    host->Damaged(Win(cv)->serial);
+}
+
+void Flush(cdCanvas* cv) {
+  Damage(cv);
+}
+void Deactivate(cdCanvas* cv) {
+  Damage(cv);
+}
 
 void KillCanvas(cdCanvas* cv) {
   WindowRecord* rec = Win(cv);

@@ -8,8 +8,8 @@
 namespace iup::gtk {
 namespace {
 
-void OnDropReceived(GtkWidget*, GdkDragContext* context, gint x, gint y, GtkSelectionData* data, guint,
-                    guint time, gpointer tag) {
+void OnDropReceived(GtkWidget*, GdkDragContext* context, gint x, gint y, GtkSelectionData* data,
+                    guint, guint time, gpointer tag) {
   IupElement* e = ElementOf(tag);
   gchar** uris = gtk_selection_data_get_uris(data);
   const std::vector<std::string> files = DroppedFiles(uris);

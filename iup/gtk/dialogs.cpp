@@ -31,10 +31,11 @@ bool Exists(const std::string& path) {
 }
 
 // A message about the chosen name, over the chooser; the button answered.
-int TellAbout(GtkWindow* chooser, const std::string& title, const std::string& path, GtkMessageType kind,
-              GtkButtonsType buttons, const char* message) {
+int TellAbout(GtkWindow* chooser, const std::string& title, const std::string& path,
+              GtkMessageType kind, GtkButtonsType buttons, const char* message) {
   gchar* shown = g_filename_display_name(path.c_str());
-  GtkWidget* box = gtk_message_dialog_new(chooser, GTK_DIALOG_MODAL, kind, buttons, "%s\n%s", shown, message);
+  GtkWidget* box =
+      gtk_message_dialog_new(chooser, GTK_DIALOG_MODAL, kind, buttons, "%s\n%s", shown, message);
   g_free(shown);
   gtk_window_set_title(GTK_WINDOW(box), ToUtf8(title.c_str()).c_str());
   const int response = gtk_dialog_run(GTK_DIALOG(box));
@@ -86,8 +87,8 @@ IupElement* TrackMenu(IupElement* menu, int x, int y) {
     int wx = 0, wy = 0;
     gtk_window_get_position(window, &wx, &wy);
     GdkRectangle at{x - wx, y - wy, 1, 1};
-    gtk_menu_popup_at_rect(gmenu, gtk_widget_get_window(GTK_WIDGET(window)), &at, GDK_GRAVITY_NORTH_WEST,
-                           GDK_GRAVITY_NORTH_WEST, nullptr);
+    gtk_menu_popup_at_rect(gmenu, gtk_widget_get_window(GTK_WIDGET(window)), &at,
+                           GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST, nullptr);
   }
   if (gtk_widget_get_visible(n->outer)) g_main_loop_run(loop);
   S().tracking = false;
@@ -99,8 +100,8 @@ IupElement* TrackMenu(IupElement* menu, int x, int y) {
 }
 
 void MessageBox(IupElement* owner, const char* title, const char* text) {
-  GtkWidget* box = gtk_message_dialog_new(WindowOf(owner), GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK,
-                                          "%s", ToUtf8(text).c_str());
+  GtkWidget* box = gtk_message_dialog_new(WindowOf(owner), GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER,
+                                          GTK_BUTTONS_OK, "%s", ToUtf8(text).c_str());
   gtk_window_set_title(GTK_WINDOW(box), ToUtf8(title).c_str());
   gtk_dialog_run(GTK_DIALOG(box));
   gtk_widget_destroy(box);
@@ -111,8 +112,8 @@ FileAnswer ChooseFile(IupElement* owner, const FileRequest& request) {
   const bool typed = request.save || request.allow_new;
   GtkWidget* chooser = gtk_file_chooser_dialog_new(
       ToUtf8(request.title.c_str()).c_str(), WindowOf(owner),
-      typed ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL,
-      request.save ? "_Save" : "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+      typed ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
+      GTK_RESPONSE_CANCEL, request.save ? "_Save" : "_Open", GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileChooser* fc = GTK_FILE_CHOOSER(chooser);
   gtk_file_chooser_set_do_overwrite_confirmation(fc, request.save && !request.no_overwrite_prompt);
   // the initial name's own folder goes before the one asked for, and the
@@ -149,7 +150,9 @@ FileAnswer ChooseFile(IupElement* owner, const FileRequest& request) {
       NotFound(GTK_WINDOW(chooser), request.title, path);
       continue;
     }
-    if (request.create_prompt && !Exists(path) && !AskCreate(GTK_WINDOW(chooser), request.title, path)) continue;
+    if (request.create_prompt && !Exists(path) &&
+        !AskCreate(GTK_WINDOW(chooser), request.title, path))
+      continue;
     answer.path = path;
     answer.status = Exists(answer.path) ? 0 : 1;
     break;

@@ -97,7 +97,8 @@ void SetListValue(Native* n, const char* value) {
   std::fill(n->marks.begin(), n->marks.end(), false);
   if (n->dropdown) {
     const long k = value != nullptr ? std::strtol(value, nullptr, 10) : 0;
-    gtk_combo_box_set_active(GTK_COMBO_BOX(n->inner), k >= 1 && k <= ItemCount(n) ? static_cast<int>(k - 1) : -1);
+    gtk_combo_box_set_active(GTK_COMBO_BOX(n->inner),
+                             k >= 1 && k <= ItemCount(n) ? static_cast<int>(k - 1) : -1);
     if (k >= 1 && k <= ItemCount(n)) n->marks[static_cast<size_t>(k - 1)] = true;
   } else {
     GtkTreeSelection* sel = gtk_tree_view_get_selection(GTK_TREE_VIEW(n->inner));
@@ -131,7 +132,8 @@ void MakeList(Native* n) {
     gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(n->inner), FALSE);
     GtkCellRenderer* renderer = gtk_cell_renderer_text_new();
     g_object_set(renderer, "ypad", 0, nullptr);
-    GtkTreeViewColumn* column = gtk_tree_view_column_new_with_attributes("", renderer, "text", 0, nullptr);
+    GtkTreeViewColumn* column =
+        gtk_tree_view_column_new_with_attributes("", renderer, "text", 0, nullptr);
     gtk_tree_view_append_column(GTK_TREE_VIEW(n->inner), column);
     gtk_tree_selection_set_mode(gtk_tree_view_get_selection(GTK_TREE_VIEW(n->inner)),
                                 n->multiple ? GTK_SELECTION_MULTIPLE : GTK_SELECTION_SINGLE);
@@ -154,9 +156,10 @@ void MakeDialog(Native* n) {
   gtk_container_add(GTK_CONTAINER(n->outer), n->box);
   gtk_widget_show_all(n->box);
   if (ReadBoolOf(IupGetAttribute(e, "RESIZE")) == 0) gtk_window_set_resizable(window, FALSE);
-  const bool caption = !(ReadBoolOf(IupGetAttribute(e, "MAXBOX")) == 0 &&
-                         ReadBoolOf(IupGetAttribute(e, "MINBOX")) == 0 &&
-                         ReadBoolOf(IupGetAttribute(e, "MENUBOX")) == 0 && IupGetAttribute(e, "TITLE") == nullptr);
+  const bool caption =
+      !(ReadBoolOf(IupGetAttribute(e, "MAXBOX")) == 0 &&
+        ReadBoolOf(IupGetAttribute(e, "MINBOX")) == 0 &&
+        ReadBoolOf(IupGetAttribute(e, "MENUBOX")) == 0 && IupGetAttribute(e, "TITLE") == nullptr);
   if (!caption) gtk_window_set_decorated(window, FALSE);
   if (ReadBoolOf(IupGetAttribute(e, "TOPMOST")) == 1) gtk_window_set_keep_above(window, TRUE);
   IupElement* owner = IupGetHandle(IupGetAttribute(e, "PARENTDIALOG"));
@@ -170,7 +173,8 @@ void MakeDialog(Native* n) {
 void MakeMenu(Native* n, IupElement* dialog) {
   IupElement* e = n->element;
   IupElement* parent = IupGetParent(e);
-  if (dialog != nullptr && IupGetHandle(IupGetAttribute(dialog, "MENU")) == e && parent == nullptr) {
+  if (dialog != nullptr && IupGetHandle(IupGetAttribute(dialog, "MENU")) == e &&
+      parent == nullptr) {
     n->outer = gtk_menu_bar_new();
     if (Native* d = Find(dialog)) {
       gtk_box_pack_start(GTK_BOX(d->box), n->outer, FALSE, FALSE, 0);
@@ -229,7 +233,8 @@ void MakeControl(Native* n) {
       break;
     }
     case IUP_FRAME:
-      n->inner = n->outer = gtk_frame_new(IupGetOwnAttribute(e, "TITLE") ? Title(e).c_str() : nullptr);
+      n->inner = n->outer =
+          gtk_frame_new(IupGetOwnAttribute(e, "TITLE") ? Title(e).c_str() : nullptr);
       break;
     case IUP_TOGGLE:
       // a toggle with an image is a button that stays pressed
@@ -239,13 +244,15 @@ void MakeControl(Native* n) {
       } else {
         n->inner = n->outer = gtk_check_button_new_with_label(Title(e).c_str());
       }
-      gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(n->inner), ReadBoolOf(IupGetOwnAttribute(e, "VALUE")) == 1);
+      gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(n->inner),
+                                   ReadBoolOf(IupGetOwnAttribute(e, "VALUE")) == 1);
       break;
     case IUP_TEXT:
       n->inner = n->outer = gtk_entry_new();
       gtk_entry_set_width_chars(GTK_ENTRY(n->inner), 1);
       gtk_entry_set_text(GTK_ENTRY(n->inner), ToUtf8(IupGetOwnAttribute(e, "VALUE")).c_str());
-      if (ReadBoolOf(IupGetAttribute(e, "BORDER")) == 0) gtk_entry_set_has_frame(GTK_ENTRY(n->inner), FALSE);
+      if (ReadBoolOf(IupGetAttribute(e, "BORDER")) == 0)
+        gtk_entry_set_has_frame(GTK_ENTRY(n->inner), FALSE);
       break;
     case IUP_MULTILINE:
       n->inner = gtk_text_view_new();
@@ -260,8 +267,9 @@ void MakeControl(Native* n) {
     case IUP_CANVAS:
       n->inner = gtk_drawing_area_new();
       gtk_widget_set_can_focus(n->inner, TRUE);
-      gtk_widget_add_events(n->inner, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
-                                          GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_KEY_PRESS_MASK |
+      gtk_widget_add_events(n->inner, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                          GDK_POINTER_MOTION_MASK | GDK_ENTER_NOTIFY_MASK |
+                                          GDK_LEAVE_NOTIFY_MASK | GDK_KEY_PRESS_MASK |
                                           GDK_FOCUS_CHANGE_MASK | GDK_SCROLL_MASK);
       n->outer = WrapScrollbars(n);
       break;
@@ -283,7 +291,8 @@ void MakeControl(Native* n) {
 // A font set on a mapped element reaches the elements that inherit it.
 void ApplyFontBelow(IupElement* e) {
   if (Native* n = Find(e)) ApplyFont(n->inner, e);
-  for (IupElement* child = IupGetChild(e); child != nullptr; child = IupGetBrother(child)) ApplyFontBelow(child);
+  for (IupElement* child = IupGetChild(e); child != nullptr; child = IupGetBrother(child))
+    ApplyFontBelow(child);
 }
 
 class GtkDriver final : public Driver {
@@ -320,7 +329,8 @@ class GtkDriver final : public Driver {
     PangoContext* context = gdk_pango_context_get();
     PangoFontMetrics* m = pango_context_get_metrics(context, FontOf(e), nullptr);
     *cw = std::max(1, pango_font_metrics_get_approximate_char_width(m) / PANGO_SCALE);
-    *ch = std::max(1, (pango_font_metrics_get_ascent(m) + pango_font_metrics_get_descent(m)) / PANGO_SCALE);
+    *ch = std::max(
+        1, (pango_font_metrics_get_ascent(m) + pango_font_metrics_get_descent(m)) / PANGO_SCALE);
     pango_font_metrics_unref(m);
     g_object_unref(context);
   }
@@ -530,7 +540,9 @@ class GtkDriver final : public Driver {
     return true;
   }
 
-  IupElement* TrackMenu(IupElement* menu, int x, int y) override { return gtk::TrackMenu(menu, x, y); }
+  IupElement* TrackMenu(IupElement* menu, int x, int y) override {
+    return gtk::TrackMenu(menu, x, y);
+  }
   void MessageBox(IupElement* owner, const char* title, const char* text) override {
     gtk::MessageBox(owner, title, text);
   }
@@ -556,7 +568,8 @@ class GtkDriver final : public Driver {
     return height;
   }
   static int MenuOf(const Native* d) {
-    for (GList* c = gtk_container_get_children(GTK_CONTAINER(d->box)), *head = c; c != nullptr; c = c->next) {
+    for (GList *c = gtk_container_get_children(GTK_CONTAINER(d->box)), *head = c; c != nullptr;
+         c = c->next) {
       if (GTK_IS_MENU_BAR(c->data)) {
         g_list_free(head);
         return MenuBarHeight();
@@ -613,14 +626,16 @@ void GtkDriver::SetAttribute(IupElement* e, const char* name, const char* value)
       SetListValue(n, value);
     }
     n->quiet = false;
-  } else if (n->kind == IUP_CANVAS && (std::strcmp(name, "POSX") == 0 || std::strcmp(name, "POSY") == 0 ||
-                                        std::strcmp(name, "XMIN") == 0 || std::strcmp(name, "XMAX") == 0 ||
-                                        std::strcmp(name, "YMIN") == 0 || std::strcmp(name, "YMAX") == 0 ||
-                                        std::strcmp(name, "DX") == 0 || std::strcmp(name, "DY") == 0)) {
+  } else if (n->kind == IUP_CANVAS &&
+             (std::strcmp(name, "POSX") == 0 || std::strcmp(name, "POSY") == 0 ||
+              std::strcmp(name, "XMIN") == 0 || std::strcmp(name, "XMAX") == 0 ||
+              std::strcmp(name, "YMIN") == 0 || std::strcmp(name, "YMAX") == 0 ||
+              std::strcmp(name, "DX") == 0 || std::strcmp(name, "DY") == 0)) {
     SyncScrollbars(n);
   } else if (std::strcmp(name, "ACTIVE") == 0) {
     SetEnabled(e, ReadBoolOf(value) != 0);
-    if (n->kind == IUP_BUTTON && HasImage(e)) ShowButtonImage(n, ReadBoolOf(value) == 0 ? "IMINACTIVE" : "IMAGE");
+    if (n->kind == IUP_BUTTON && HasImage(e))
+      ShowButtonImage(n, ReadBoolOf(value) == 0 ? "IMINACTIVE" : "IMAGE");
   } else if (std::strcmp(name, "TIP") == 0) {
     ApplyTip(n);
   } else if (std::strcmp(name, "CURSOR") == 0) {
@@ -641,7 +656,8 @@ void GtkDriver::SetAttribute(IupElement* e, const char* name, const char* value)
     ApplyFontBelow(e);
   } else if (IsEdit(n->kind) && std::strcmp(name, "NC") == 0 && value != nullptr) {
     n->max_chars = std::max(0, std::atoi(value));
-  } else if (IsEdit(n->kind) && (std::strcmp(name, "INSERT") == 0 || std::strcmp(name, "APPEND") == 0) &&
+  } else if (IsEdit(n->kind) &&
+             (std::strcmp(name, "INSERT") == 0 || std::strcmp(name, "APPEND") == 0) &&
              value != nullptr) {
     n->quiet = true;
     if (n->kind == IUP_TEXT) {
@@ -684,7 +700,8 @@ void GtkDriver::SetAttribute(IupElement* e, const char* name, const char* value)
 DriverValue GtkDriver::GetAttribute(IupElement* e, const char* name) {
   Native* n = Find(e);
   if (n == nullptr || n->outer == nullptr) return {};
-  if (std::strcmp(name, "WID") == 0) return {reinterpret_cast<const char*>(n->inner ? n->inner : n->outer), true};
+  if (std::strcmp(name, "WID") == 0)
+    return {reinterpret_cast<const char*>(n->inner ? n->inner : n->outer), true};
   if (std::strcmp(name, "VALUE") == 0) {
     if (IsEdit(n->kind)) return {Answer(name, EditText(n)), false};
     if (n->kind == IUP_TOGGLE)
@@ -703,7 +720,9 @@ DriverValue GtkDriver::GetAttribute(IupElement* e, const char* name) {
     return {};
   }
   if (std::strcmp(name, "ACTIVE") == 0) {
-    if (n->kind == IUP_DIALOG || n->kind == IUP_FRAME || n->kind == IUP_LABEL || (n->kind >= IUP_ITEM && n->kind <= IUP_SUBMENU)) return {};
+    if (n->kind == IUP_DIALOG || n->kind == IUP_FRAME || n->kind == IUP_LABEL ||
+        (n->kind >= IUP_ITEM && n->kind <= IUP_SUBMENU))
+      return {};
     return {gtk_widget_get_sensitive(n->outer) ? "YES" : "NO", false};
   }
   if (std::strcmp(name, "VISIBLE") == 0) return {IsVisible(e) ? "YES" : "NO", false};
@@ -722,11 +741,14 @@ DriverValue GtkDriver::GetAttribute(IupElement* e, const char* name) {
     return {Answer(name, std::to_string(width) + "x" + std::to_string(height)), false};
   }
   if (n->kind == IUP_TEXT && std::strcmp(name, "CARET") == 0)
-    return {Answer(name, std::to_string(gtk_editable_get_position(GTK_EDITABLE(n->inner)) + 1)), false};
-  if (n->kind == IUP_TEXT && (std::strcmp(name, "SELECTION") == 0 || std::strcmp(name, "SELECTEDTEXT") == 0)) {
+    return {Answer(name, std::to_string(gtk_editable_get_position(GTK_EDITABLE(n->inner)) + 1)),
+            false};
+  if (n->kind == IUP_TEXT &&
+      (std::strcmp(name, "SELECTION") == 0 || std::strcmp(name, "SELECTEDTEXT") == 0)) {
     gint a = 0, b = 0;
     if (!gtk_editable_get_selection_bounds(GTK_EDITABLE(n->inner), &a, &b)) return {};
-    if (name[8] == '\0') return {Answer(name, std::to_string(a + 1) + ":" + std::to_string(b + 1)), false};
+    if (name[8] == '\0')
+      return {Answer(name, std::to_string(a + 1) + ":" + std::to_string(b + 1)), false};
     const std::string all = EditText(n);
     return {Answer(name, all.substr(static_cast<size_t>(a), static_cast<size_t>(b - a))), false};
   }
@@ -741,7 +763,8 @@ DriverValue GtkDriver::GetAttribute(IupElement* e, const char* name) {
     }
     return {Answer(name, std::to_string(name[0] == 'X' ? x : y)), false};
   }
-  if (std::strcmp(name, "DROPDOWN") == 0 && n->kind == IUP_LIST) return {n->dropdown ? "YES" : "NO", false};
+  if (std::strcmp(name, "DROPDOWN") == 0 && n->kind == IUP_LIST)
+    return {n->dropdown ? "YES" : "NO", false};
   return {};
 }
 

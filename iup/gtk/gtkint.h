@@ -19,19 +19,19 @@ struct Native {
   IupElement* element = nullptr;
   int serial = 0;
   int kind = 0;
-  GtkWidget* outer = nullptr;   // placed in the dialog's GtkFixed (dialogs: the window)
-  GtkWidget* inner = nullptr;   // the control proper (entry, view, drawing area...)
-  GtkWidget* fixed = nullptr;   // dialogs: the client area
-  GtkWidget* box = nullptr;     // dialogs: menu bar above the client area
-  GtkWidget* hbar = nullptr;    // canvases: their scrollbars
+  GtkWidget* outer = nullptr;  // placed in the dialog's GtkFixed (dialogs: the window)
+  GtkWidget* inner = nullptr;  // the control proper (entry, view, drawing area...)
+  GtkWidget* fixed = nullptr;  // dialogs: the client area
+  GtkWidget* box = nullptr;    // dialogs: menu bar above the client area
+  GtkWidget* hbar = nullptr;   // canvases: their scrollbars
   GtkWidget* vbar = nullptr;
   GtkListStore* store = nullptr;
-  std::vector<bool> marks;      // lists: the marks last reported
+  std::vector<bool> marks;  // lists: the marks last reported
   bool multiple = false, dropdown = false;
   int max_chars = 32767;
-  int width = 0, height = 0;    // last size given by the layout
-  bool placed = false;          // dialogs: positioned once
-  bool quiet = false;           // a programmatic change is under way
+  int width = 0, height = 0;  // last size given by the layout
+  bool placed = false;        // dialogs: positioned once
+  bool quiet = false;         // a programmatic change is under way
 };
 
 struct State {

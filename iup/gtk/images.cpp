@@ -10,8 +10,9 @@ namespace iup::gtk {
 namespace {
 
 constexpr unsigned char kPalette[16][3] = {
-    {255, 255, 255}, {255, 0, 0},     {0, 255, 0},     {0, 0, 255},     {255, 255, 0},   {255, 0, 255},
-    {0, 255, 255},   {100, 200, 130}, {165, 42, 42},   {204, 128, 0},   {35, 35, 142},   {187, 187, 187},
+    {255, 255, 255}, {255, 0, 0},     {0, 255, 0},     {0, 0, 255},
+    {255, 255, 0},   {255, 0, 255},   {0, 255, 255},   {100, 200, 130},
+    {165, 42, 42},   {204, 128, 0},   {35, 35, 142},   {187, 187, 187},
     {255, 255, 255}, {170, 170, 170}, {128, 128, 128}, {0, 0, 0},
 };
 
@@ -51,7 +52,9 @@ GdkPixbuf* ImagePixbuf(IupElement* image, IupElement* user, bool pointer) {
   // row 0 of the image is its top line; indices above 15 use their low bits
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      const Colour& c = table[pixels[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] & 15];
+      const Colour& c =
+          table[pixels[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] &
+                15];
       guchar* px = data + y * stride + x * 4;
       px[0] = c.r, px[1] = c.g, px[2] = c.b, px[3] = c.a;
     }

@@ -139,7 +139,8 @@ gboolean OnWindowFocus(GtkWidget*, GdkEvent*, gpointer tag) {
 gboolean OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer tag) {
   IupElement* d = ElementOf(tag);
   if (d == nullptr || (event->changed_mask & GDK_WINDOW_STATE_ICONIFIED) == 0) return FALSE;
-  event::ShowState(d, (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) ? IUP_MINIMIZE : IUP_RESTORE);
+  event::ShowState(
+      d, (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) ? IUP_MINIMIZE : IUP_RESTORE);
   return FALSE;
 }
 
@@ -147,7 +148,8 @@ gboolean ResizeLater(gpointer tag) {
   IupElement* d = ElementOf(tag);
   Native* n = Find(d);
   if (n == nullptr) return G_SOURCE_REMOVE;
-  const int w = gtk_widget_get_allocated_width(n->fixed), h = gtk_widget_get_allocated_height(n->fixed);
+  const int w = gtk_widget_get_allocated_width(n->fixed),
+            h = gtk_widget_get_allocated_height(n->fixed);
   if (w != IupGetCurrentWidth(d) || h != IupGetCurrentHeight(d)) event::DialogResized(d, w, h);
   return G_SOURCE_REMOVE;
 }
@@ -156,7 +158,8 @@ void OnClientAllocate(GtkWidget*, GdkRectangle* a, gpointer tag) {
   IupElement* d = ElementOf(tag);
   if (d == nullptr || !gtk_window_get_resizable(GTK_WINDOW(Find(d)->outer))) return;
   // the layout moves children: not from inside GTK's own allocation
-  if (a->width != IupGetCurrentWidth(d) || a->height != IupGetCurrentHeight(d)) g_idle_add(ResizeLater, tag);
+  if (a->width != IupGetCurrentWidth(d) || a->height != IupGetCurrentHeight(d))
+    g_idle_add(ResizeLater, tag);
 }
 
 // ---- controls -----------------------------------------------------------------
@@ -226,13 +229,15 @@ void OnListChanged(GtkWidget*, gpointer tag) {
 // dialog tells a double click by it).
 gboolean OnListPress(GtkWidget* view, GdkEventButton* event, gpointer tag) {
   Native* n = Find(ElementOf(tag));
-  if (n == nullptr || n->multiple || event->button != 1 || event->type != GDK_BUTTON_PRESS) return FALSE;
+  if (n == nullptr || n->multiple || event->button != 1 || event->type != GDK_BUTTON_PRESS)
+    return FALSE;
   GtkTreePath* path = nullptr;
-  if (!gtk_tree_view_get_path_at_pos(GTK_TREE_VIEW(view), static_cast<int>(event->x), static_cast<int>(event->y),
-                                     &path, nullptr, nullptr, nullptr))
+  if (!gtk_tree_view_get_path_at_pos(GTK_TREE_VIEW(view), static_cast<int>(event->x),
+                                     static_cast<int>(event->y), &path, nullptr, nullptr, nullptr))
     return FALSE;
   const int item = gtk_tree_path_get_indices(path)[0] + 1;
-  const bool selected = gtk_tree_selection_path_is_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)), path);
+  const bool selected =
+      gtk_tree_selection_path_is_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)), path);
   gtk_tree_path_free(path);
   if (selected) event::ListItem(n->element, item, 1);
   return FALSE;
@@ -288,8 +293,8 @@ gboolean OnButton(GtkWidget* widget, GdkEventButton* event, gpointer tag) {
   down = pressed ? (down | bit) : (down & ~bit);
   if (pressed) gtk_widget_grab_focus(widget);
   const std::string status = Status(event->state, down, event->type == GDK_2BUTTON_PRESS);
-  event::CanvasButton(e, '0' + static_cast<int>(event->button), pressed ? 1 : 0, static_cast<int>(event->x),
-                      static_cast<int>(event->y), status.c_str());
+  event::CanvasButton(e, '0' + static_cast<int>(event->button), pressed ? 1 : 0,
+                      static_cast<int>(event->x), static_cast<int>(event->y), status.c_str());
   return TRUE;
 }
 
@@ -308,7 +313,8 @@ gboolean OnScroll(GtkWidget*, GdkEventScroll* event, gpointer tag) {
   if (event->direction == GDK_SCROLL_DOWN) delta = -1;
   if (event->direction == GDK_SCROLL_SMOOTH) delta = -event->delta_y;
   if (e == nullptr || delta == 0) return FALSE;
-  event::CanvasWheel(e, static_cast<float>(delta), static_cast<int>(event->x), static_cast<int>(event->y),
+  event::CanvasWheel(e, static_cast<float>(delta), static_cast<int>(event->x),
+                     static_cast<int>(event->y),
                      Status(event->state, ButtonsOf(event->state), false).c_str());
   return TRUE;
 }
@@ -418,7 +424,8 @@ void ConnectControl(Native* n) {
 }
 
 void ConnectMenuItem(Native* n) {
-  if (n->kind == IUP_ITEM) g_signal_connect(n->outer, "activate", G_CALLBACK(OnItemActivate), Tag(n));
+  if (n->kind == IUP_ITEM)
+    g_signal_connect(n->outer, "activate", G_CALLBACK(OnItemActivate), Tag(n));
 }
 
 }  // namespace iup::gtk

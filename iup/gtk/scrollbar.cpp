@@ -20,8 +20,10 @@ bool Flag(const char* v) {
 void Wants(IupElement* e, bool* horizontal, bool* vertical) {
   const char* sb = IupGetAttribute(e, "SCROLLBAR");
   const bool both = Flag(sb);
-  *horizontal = both || (sb != nullptr && g_ascii_strcasecmp(sb, "HORIZONTAL") == 0) || Flag(IupGetAttribute(e, "SBH"));
-  *vertical = both || (sb != nullptr && g_ascii_strcasecmp(sb, "VERTICAL") == 0) || Flag(IupGetAttribute(e, "SBV"));
+  *horizontal = both || (sb != nullptr && g_ascii_strcasecmp(sb, "HORIZONTAL") == 0) ||
+                Flag(IupGetAttribute(e, "SBH"));
+  *vertical = both || (sb != nullptr && g_ascii_strcasecmp(sb, "VERTICAL") == 0) ||
+              Flag(IupGetAttribute(e, "SBV"));
 }
 
 bool IsHorizontal(const Native* n, GtkRange* range) {
@@ -80,7 +82,8 @@ gboolean OnBarReleased(GtkWidget* bar, GdkEventButton*, gpointer tag) {
 
 GtkWidget* NewBar(Native* n, bool horizontal) {
   GtkAdjustment* adjustment = gtk_adjustment_new(1, 1, kRange, 1, 10, 10);
-  GtkWidget* bar = gtk_scrollbar_new(horizontal ? GTK_ORIENTATION_HORIZONTAL : GTK_ORIENTATION_VERTICAL, adjustment);
+  GtkWidget* bar = gtk_scrollbar_new(
+      horizontal ? GTK_ORIENTATION_HORIZONTAL : GTK_ORIENTATION_VERTICAL, adjustment);
   g_signal_connect(bar, "change-value", G_CALLBACK(OnChangeValue), Tag(n));
   g_signal_connect(bar, "button-release-event", G_CALLBACK(OnBarReleased), Tag(n));
   return bar;
@@ -95,8 +98,10 @@ void Configure(Native* n, GtkWidget* bar, bool horizontal) {
   // a configure re-lays out the canvas, which repaints it: a repaint ACTION
   // that stores the same positions again must not start an endless loop
   const double kept = std::clamp(value, 1.0, std::max(1.0, static_cast<double>(kRange - page)));
-  if (gtk_adjustment_get_value(adjustment) == kept && gtk_adjustment_get_page_size(adjustment) == page &&
-      gtk_adjustment_get_step_increment(adjustment) == step && gtk_adjustment_get_upper(adjustment) == kRange)
+  if (gtk_adjustment_get_value(adjustment) == kept &&
+      gtk_adjustment_get_page_size(adjustment) == page &&
+      gtk_adjustment_get_step_increment(adjustment) == step &&
+      gtk_adjustment_get_upper(adjustment) == kRange)
     return;
   // GTK keeps the value within lower .. upper - page: 1 .. 30000 - page
   gtk_adjustment_configure(adjustment, value, 1, kRange, step, page, page);

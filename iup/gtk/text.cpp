@@ -46,7 +46,9 @@ std::string FromPortable(const char* font) {
   const size_t a = name.find('_'), b = name.rfind('_');
   if (a == std::string::npos || b == a) return "";
   const std::string face = name.substr(0, a), style = name.substr(a + 1, b - a - 1);
-  std::string family = face == "COURIER" ? "Courier" : face == "TIMES" ? "Times New Roman" : "Helvetica";
+  std::string family = face == "COURIER" ? "Courier"
+                       : face == "TIMES" ? "Times New Roman"
+                                         : "Helvetica";
   return family + ":" + (style == "NORMAL" ? "" : style) + ":" + name.substr(b + 1);
 }
 
@@ -57,13 +59,16 @@ PangoFontDescription* FromWinFont(const std::string& font) {
   const size_t b = a == std::string::npos ? std::string::npos : font.find(':', a + 1);
   std::string face = font.substr(0, a);
   // faces the platform does not have get their nearest free equivalents
-  if (face == "MS Sans Serif" || face.empty() || face == "Helvetica" || face == "Arial") face = "Sans";
+  if (face == "MS Sans Serif" || face.empty() || face == "Helvetica" || face == "Arial")
+    face = "Sans";
   if (face == "Times New Roman" || face == "Times") face = "Serif";
   if (face == "Courier" || face == "Courier New") face = "Monospace";
   pango_font_description_set_family(d, face.c_str());
   const std::string styles = a == std::string::npos ? "" : font.substr(a + 1, b - a - 1);
-  if (styles.find("BOLD") != std::string::npos) pango_font_description_set_weight(d, PANGO_WEIGHT_BOLD);
-  if (styles.find("ITALIC") != std::string::npos) pango_font_description_set_style(d, PANGO_STYLE_ITALIC);
+  if (styles.find("BOLD") != std::string::npos)
+    pango_font_description_set_weight(d, PANGO_WEIGHT_BOLD);
+  if (styles.find("ITALIC") != std::string::npos)
+    pango_font_description_set_style(d, PANGO_STYLE_ITALIC);
   int size = b == std::string::npos ? 0 : std::atoi(font.c_str() + b + 1);
   if (size <= 0 || size > 200) size = 9;
   pango_font_description_set_size(d, size * PANGO_SCALE);
@@ -94,15 +99,18 @@ void ApplyFont(GtkWidget* widget, IupElement* e) {
   if (widget == nullptr) return;
   const PangoFontDescription* d = FontOf(e);
   char css[256];
-  std::snprintf(css, sizeof css, "* { font-family: \"%s\"; font-size: %dpt; font-weight: %s; font-style: %s; }",
-                pango_font_description_get_family(d), pango_font_description_get_size(d) / PANGO_SCALE,
+  std::snprintf(css, sizeof css,
+                "* { font-family: \"%s\"; font-size: %dpt; font-weight: %s; font-style: %s; }",
+                pango_font_description_get_family(d),
+                pango_font_description_get_size(d) / PANGO_SCALE,
                 pango_font_description_get_weight(d) >= PANGO_WEIGHT_BOLD ? "bold" : "normal",
                 pango_font_description_get_style(d) == PANGO_STYLE_ITALIC ? "italic" : "normal");
   // one provider per widget, reloaded when the font changes
   auto* provider = static_cast<GtkCssProvider*>(g_object_get_data(G_OBJECT(widget), "varko-font"));
   if (provider == nullptr) {
     provider = gtk_css_provider_new();
-    gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(provider),
+    gtk_style_context_add_provider(gtk_widget_get_style_context(widget),
+                                   GTK_STYLE_PROVIDER(provider),
                                    GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     g_object_set_data_full(G_OBJECT(widget), "varko-font", provider, g_object_unref);
   }

@@ -57,9 +57,10 @@ TEST(Host, RunsTheStartupScriptWithTheStandardLibraries) {
 }
 
 TEST(Host, RuntimeErrorIsReportedWithTracebackAndTheProgramEnds) {
-  RunResult r = RunVarko("local function inner() error('broken here') end\n"
-                         "local function outer() inner() end\n"
-                         "outer()\nprint('not reached')\n");
+  RunResult r = RunVarko(
+      "local function inner() error('broken here') end\n"
+      "local function outer() inner() end\n"
+      "outer()\nprint('not reached')\n");
   EXPECT_EQ(r.status, 1);
   std::string out = WithoutBanner(r.output);
   EXPECT_NE(out.find("varko.lua:1: broken here"), std::string::npos) << out;
@@ -69,7 +70,8 @@ TEST(Host, RuntimeErrorIsReportedWithTracebackAndTheProgramEnds) {
 }
 
 TEST(Host, HeadlessWhenAskedForRunsTheScript) {
-  RunResult r = RunVarko("print(IupGetGlobal('DRIVER'))\n", "-u DISPLAY -u WAYLAND_DISPLAY IUP_DRIVER=headless");
+  RunResult r = RunVarko("print(IupGetGlobal('DRIVER'))\n",
+                         "-u DISPLAY -u WAYLAND_DISPLAY IUP_DRIVER=headless");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(WithoutBanner(r.output), "Headless\n");
 }

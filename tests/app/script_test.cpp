@@ -17,7 +17,10 @@ int Probe(lua_State* L) {
     lua_pushnumber(L, script::GetNumberField(L, 1, script::ArgString(L, 3)));
   } else if (mode == "string") {
     auto text = script::GetStringField(L, 1, script::ArgString(L, 3));
-    if (text) lua_pushstring(L, text->c_str()); else lua_pushnil(L);
+    if (text)
+      lua_pushstring(L, text->c_str());
+    else
+      lua_pushnil(L);
   } else if (mode == "element") {
     lua_pushnumber(L, script::GetNumberElement(L, 1, script::ArgInt(L, 3)));
   } else if (mode == "int") {
@@ -90,8 +93,9 @@ TEST_F(ScriptAccess, ReadConversionsFollowTheConventions) {
 }
 
 TEST_F(ScriptAccess, ReadsGoThroughMetamethods) {
-  EXPECT_EQ(Run("return probe(setmetatable({}, {__index = function() return 9 end}), 'number', 'q')"),
-            "9.0");
+  EXPECT_EQ(
+      Run("return probe(setmetatable({}, {__index = function() return 9 end}), 'number', 'q')"),
+      "9.0");
   EXPECT_EQ(Run("return probe(setmetatable({}, {__index = function() error('boom', 0) end}), "
                 "'number', 'q')"),
             "error: boom");
@@ -106,7 +110,8 @@ TEST_F(ScriptAccess, ErrorsCarryNoPositionPrefix) {
 
 TEST_F(ScriptAccess, WritesNewTablesAndNumbers) {
   EXPECT_EQ(Run("local t = {}; probe(t, 'write'); local r = t.row; "
-                "return #r .. ' ' .. r[1].x .. ' ' .. r[2].x .. ' ' .. r[3].y .. ' ' .. math.type(r[3].y)"),
+                "return #r .. ' ' .. r[1].x .. ' ' .. r[2].x .. ' ' .. r[3].y .. ' ' .. "
+                "math.type(r[3].y)"),
             "3 1.5 3 3 integer");
   // a loop writing many values stays within the C stack
   EXPECT_EQ(Run("local t = {}; for i = 1, 2000 do probe(t, 'write') end; return #t.row"), "3");

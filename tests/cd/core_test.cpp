@@ -17,8 +17,12 @@ struct Recorder {
 Recorder rec;
 int fake_inverted = 1;
 
-void Log(const std::string& s) { rec.calls.push_back(s); }
-std::string N(int v) { return std::to_string(v); }
+void Log(const std::string& s) {
+  rec.calls.push_back(s);
+}
+std::string N(int v) {
+  return std::to_string(v);
+}
 
 void FakeCreate(cdCanvas* cv, void* data) {
   if (!data) return;
@@ -67,10 +71,15 @@ TEST_F(Core, SetterRuleReturnsPreviousQueriesAndSkipsUnchanged) {
   EXPECT_EQ(cdLineWidth(CD_QUERY), 3);
   EXPECT_EQ(rec.calls, std::vector<std::string>{"LineWidth 3"});
   // table of other setters: default, new value
-  struct Case { int (*set)(int); int def, val; } cases[] = {
-      {cdBackOpacity, CD_TRANSPARENT, CD_OPAQUE}, {cdWriteMode, CD_REPLACE, CD_XOR},
-      {cdLineStyle, CD_CONTINUOUS, CD_DASHED},   {cdMarkType, CD_STAR, CD_BOX},
-      {cdMarkSize, 10, 4},                       {cdTextAlignment, CD_BASE_LEFT, CD_CENTER}};
+  struct Case {
+    int (*set)(int);
+    int def, val;
+  } cases[] = {{cdBackOpacity, CD_TRANSPARENT, CD_OPAQUE},
+               {cdWriteMode, CD_REPLACE, CD_XOR},
+               {cdLineStyle, CD_CONTINUOUS, CD_DASHED},
+               {cdMarkType, CD_STAR, CD_BOX},
+               {cdMarkSize, 10, 4},
+               {cdTextAlignment, CD_BASE_LEFT, CD_CENTER}};
   for (auto& c : cases) {
     EXPECT_EQ(c.set(c.val), c.def);
     EXPECT_EQ(c.set(CD_QUERY), c.val);
@@ -118,9 +127,14 @@ TEST_F(Core, RestoreStateDoesNotMirrorClipAreaTwice) {
 }
 
 TEST_F(Core, PolygonVertexCountsAndHollowFill) {
-  struct Case { int mode, n; const char* expect; } cases[] = {
-      {CD_FILL, 2, nullptr}, {CD_CLOSED_LINES, 2, nullptr}, {CD_OPEN_LINES, 1, nullptr},
-      {CD_OPEN_LINES, 2, "Poly 1 2"}, {CD_FILL, 3, "Poly 0 3"}};
+  struct Case {
+    int mode, n;
+    const char* expect;
+  } cases[] = {{CD_FILL, 2, nullptr},
+               {CD_CLOSED_LINES, 2, nullptr},
+               {CD_OPEN_LINES, 1, nullptr},
+               {CD_OPEN_LINES, 2, "Poly 1 2"},
+               {CD_FILL, 3, "Poly 0 3"}};
   for (auto& c : cases) {
     rec.calls.clear();
     cdBegin(c.mode);
@@ -188,7 +202,10 @@ TEST(World, TransformAndTruncation) {
   EXPECT_EQ(y, 49);
   wdWindow(0, 10, 0, 10);
   wdViewport(0, 20, 0, 20);
-  struct Case { double w; int d; } cases[] = {{1.99, 3}, {-0.4, 0}, {-1.2, -2}, {10, 20}};
+  struct Case {
+    double w;
+    int d;
+  } cases[] = {{1.99, 3}, {-0.4, 0}, {-1.2, -2}, {10, 20}};
   for (auto& c : cases) {
     wdWorld2Canvas(c.w, 0, &x, nullptr);
     EXPECT_EQ(x, c.d) << c.w;

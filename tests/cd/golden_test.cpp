@@ -116,8 +116,8 @@ TEST(Golden, FillsAndClips) {
   cdBox(5, 45, 62, 85);
   cdBackOpacity(CD_OPAQUE);
   cdSector(75, 73, 40, 24, 30, 300);
-  long pat[9] = {0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00, 0x0000FF, 0xFF0000,
-                 0x0000FF, 0xFF0000, 0xFF0000};
+  long pat[9] = {0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00, 0x0000FF,
+                 0xFF0000, 0x0000FF, 0xFF0000, 0xFF0000};
   cdPattern(3, 3, pat);
   cdBegin(CD_FILL);
   cdVertex(105, 62), cdVertex(195, 70), cdVertex(150, 88);

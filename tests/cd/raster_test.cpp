@@ -111,8 +111,7 @@ TEST_F(Rgb, NothingLandsOutsideTheClip) {
           auto side = [&](int ax, int ay, int bx, int by) {
             return (bx - ax) * (y - ay) - (by - ay) * (x - ax);
           };
-          EXPECT_TRUE(side(5, 6, 25, 8) >= 0 && side(25, 8, 12, 22) >= 0 &&
-                      side(12, 22, 5, 6) >= 0)
+          EXPECT_TRUE(side(5, 6, 25, 8) >= 0 && side(25, 8, 12, 22) >= 0 && side(12, 22, 5, 6) >= 0)
               << x << "," << y;
         }
       }
@@ -200,7 +199,8 @@ TEST(Quantise, FewColoursMapExactly) {
   for (int i = 0; i < 100; i++) r[size_t(i)] = (unsigned char)(i % 10 * 20), g[size_t(i)] = 7;
   std::vector<long> pal(256);
   cdRGB2Map(10, 10, r.data(), g.data(), b.data(), index.data(), 256, pal.data());
-  for (int i = 0; i < 100; i++) EXPECT_EQ(pal[index[size_t(i)]], (long)(r[size_t(i)] << 16 | 7 << 8));
+  for (int i = 0; i < 100; i++)
+    EXPECT_EQ(pal[index[size_t(i)]], (long)(r[size_t(i)] << 16 | 7 << 8));
 }
 
 // Under a polygon clip every span of a concave fill is clipped on its own:

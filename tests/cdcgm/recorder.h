@@ -104,8 +104,8 @@ inline void RecorderFill(cdCanvas* cv) {
 }
 
 inline cdDriver* RecorderDriver() {
-  static cdDriver driver = {CD_CAP_ALL, RecorderCreate, RecorderFill, nullptr, nullptr,
-                            "CD_CGMTEST_RECORDER", CD_DATA_TEXT};
+  static cdDriver driver = {CD_CAP_ALL, RecorderCreate,        RecorderFill, nullptr,
+                            nullptr,    "CD_CGMTEST_RECORDER", CD_DATA_TEXT};
   return &driver;
 }
 

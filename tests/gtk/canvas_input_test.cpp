@@ -50,7 +50,9 @@ void Pump(int milliseconds) {
   while (std::chrono::steady_clock::now() < end) IupLoopStep();
 }
 
-void Xdo(const std::string& command) { ASSERT_TRUE(gtkprobe::Xdo(command)) << command; }
+void Xdo(const std::string& command) {
+  ASSERT_TRUE(gtkprobe::Xdo(command)) << command;
+}
 
 class CanvasInput : public gtkprobe::ToolkitTest {
  protected:
@@ -90,7 +92,10 @@ class CanvasInput : public gtkprobe::ToolkitTest {
     IupDestroy(dialog_);
     ToolkitTest::TearDown();
   }
-  void Click(int x, int y) { Xdo("mousemove --window " + window_ + " " + std::to_string(x) + " " + std::to_string(y) + " click 1"); }
+  void Click(int x, int y) {
+    Xdo("mousemove --window " + window_ + " " + std::to_string(x) + " " + std::to_string(y) +
+        " click 1");
+  }
 
   IupElement* canvas_ = nullptr;
   IupElement* dialog_ = nullptr;
@@ -138,7 +143,8 @@ TEST_F(CanvasInput, DraggingTheThumbStoresPositionsAndEndsWithTheLastOne) {
   const float last = g_scrolls.back().posy;
   EXPECT_GT(last, 0.1f);
   EXPECT_LT(last, 0.75f + 1e-4f);
-  EXPECT_NEAR(IupGetAttributeReal(canvas_, "POSY"), last, 1e-5) << "the dragged position is stored (as \"%g\" text)";
+  EXPECT_NEAR(IupGetAttributeReal(canvas_, "POSY"), last, 1e-5)
+      << "the dragged position is stored (as \"%g\" text)";
 }
 
 TEST_F(CanvasInput, ThumbFollowsThePositionAttribute) {

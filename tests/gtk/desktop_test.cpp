@@ -15,8 +15,8 @@ namespace {
 class Desktop : public gtkprobe::ToolkitTest {};
 
 TEST_F(Desktop, DroppedUriListsBecomeLatin1FileNames) {
-  const gchar* uris[] = {"file:///tmp/a%20b.txt", "http://example.org/x", "file:///tmp/S%C3%A3o.vrk",
-                         "file:///tmp/%E2%82%AC.png", nullptr};
+  const gchar* uris[] = {"file:///tmp/a%20b.txt", "http://example.org/x",
+                         "file:///tmp/S%C3%A3o.vrk", "file:///tmp/%E2%82%AC.png", nullptr};
   const std::vector<std::string> files = iup::gtk::DroppedFiles(uris);
   ASSERT_EQ(files.size(), 3u) << "a remote URI is not a file";
   EXPECT_EQ(files[0], "/tmp/a b.txt");
@@ -26,10 +26,13 @@ TEST_F(Desktop, DroppedUriListsBecomeLatin1FileNames) {
 }
 
 TEST_F(Desktop, PointersByNameAndUnknownNames) {
-  const char* known[] = {"NONE", "NULL", "ARROW", "TEXT", "BUSY", "CROSS", "RESIZE_N", "RESIZE_S",
-                         "RESIZE_E", "RESIZE_W", "RESIZE_NE", "RESIZE_NW", "RESIZE_SE", "RESIZE_SW", "MOVE",
-                         "PEN", "HAND", "IUP", "CURSOR_PEN", "CURSOR_HAND", "CURSOR_IUP", "CURSOR_MEASURE",
-                         "CURSOR_ZOOM", "CURSOR_ZOOMIN", "CURSOR_ZOOMOUT", "RESIZE_C"};
+  const char* known[] = {
+      "NONE",       "NULL",           "ARROW",       "TEXT",          "BUSY",
+      "CROSS",      "RESIZE_N",       "RESIZE_S",    "RESIZE_E",      "RESIZE_W",
+      "RESIZE_NE",  "RESIZE_NW",      "RESIZE_SE",   "RESIZE_SW",     "MOVE",
+      "PEN",        "HAND",           "IUP",         "CURSOR_PEN",    "CURSOR_HAND",
+      "CURSOR_IUP", "CURSOR_MEASURE", "CURSOR_ZOOM", "CURSOR_ZOOMIN", "CURSOR_ZOOMOUT",
+      "RESIZE_C"};
   for (const char* name : known) {
     GdkCursor* c = iup::gtk::PointerNamed(name, nullptr);
     EXPECT_NE(c, nullptr) << name;
@@ -59,7 +62,7 @@ TEST_F(Desktop, ImageColoursFromAttributesPaletteAndBackground) {
     int x, y;
     int r, g, b, a;
   } cases[] = {
-      {0, 0, 255, 255, 255, 255}, {1, 0, 255, 0, 0, 255}, {2, 0, 100, 200, 130, 255},
+      {0, 0, 255, 255, 255, 255}, {1, 0, 255, 0, 0, 255},  {2, 0, 100, 200, 130, 255},
       {0, 1, 0, 0, 0, 255},       {1, 1, 10, 20, 30, 255}, {2, 1, 1, 2, 3, 255},
   };
   GdkPixbuf* pixbuf = iup::gtk::ImagePixbuf(image, user, false);
@@ -106,7 +109,8 @@ TEST_F(Desktop, TooltipsAndPointersOnMappedElements) {
   GdkCursor* pen = gdk_window_get_cursor(gtk_widget_get_window(widget));
   EXPECT_NE(pen, nullptr);
   IupSetAttribute(canvas, "CURSOR", "NO_SUCH_POINTER");
-  EXPECT_EQ(gdk_window_get_cursor(gtk_widget_get_window(widget)), nullptr) << "an unknown name: the default pointer";
+  EXPECT_EQ(gdk_window_get_cursor(gtk_widget_get_window(widget)), nullptr)
+      << "an unknown name: the default pointer";
   IupSetAttribute(canvas, "TIP", "other");
   tip = gtk_widget_get_tooltip_text(widget);
   EXPECT_STREQ(tip, "other");

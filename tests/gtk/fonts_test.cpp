@@ -37,7 +37,8 @@ GtkWidget* TextWidget(IupElement* e) {
 std::string FontShown(IupElement* e) {
   GtkWidget* w = TextWidget(e);
   if (w == nullptr) return "(no widget)";
-  char* text = pango_font_description_to_string(pango_context_get_font_description(gtk_widget_get_pango_context(w)));
+  char* text = pango_font_description_to_string(
+      pango_context_get_font_description(gtk_widget_get_pango_context(w)));
   std::string out = text;
   g_free(text);
   return out;
@@ -52,7 +53,6 @@ void Settle() {
 
 class Fonts : public gtkprobe::ToolkitTest {
  protected:
-
   // Every text-showing kind, in one dialog per font.
   std::vector<IupElement*> Shown(const char* attribute, const char* font) {
     IupElement* list = IupCreateList(nullptr);
@@ -78,7 +78,8 @@ class Fonts : public gtkprobe::ToolkitTest {
     IupElement* column = IupCreateVbox(nullptr);
     for (IupElement* e : elements) IupAppend(column, IupCreateHbox(e, nullptr));
     IupElement* dialog = IupCreateDialog(column);
-    if (attribute != nullptr) IupSetAttribute(dialog, attribute, font);  // inherited by every element
+    if (attribute != nullptr)
+      IupSetAttribute(dialog, attribute, font);  // inherited by every element
     IupShowXY(dialog, 10, 10);
     Settle();
     return elements;
@@ -101,12 +102,14 @@ TEST_F(Fonts, EveryKindShowsTheFontItsNamesGive) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value != nullptr ? c.value : "default");
-    for (IupElement* e : Shown(c.attribute, c.value)) EXPECT_EQ(FontShown(e), c.pango) << IupGetAttribute(e, "TITLE");
+    for (IupElement* e : Shown(c.attribute, c.value))
+      EXPECT_EQ(FontShown(e), c.pango) << IupGetAttribute(e, "TITLE");
   }
 }
 
 TEST_F(Fonts, ALabelIsAsBigAsTheLayoutMeasuresIt) {
-  for (const char* font : {"HELVETICA_NORMAL_8", "HELVETICA_BOLD_12", "TIMES_NORMAL_20", "COURIER_ITALIC_28"}) {
+  for (const char* font :
+       {"HELVETICA_NORMAL_8", "HELVETICA_BOLD_12", "TIMES_NORMAL_20", "COURIER_ITALIC_28"}) {
     SCOPED_TRACE(font);
     IupElement* label = Shown("FONT", font)[0];
     GtkRequisition natural;

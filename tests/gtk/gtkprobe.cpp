@@ -37,7 +37,8 @@ void Walk(GtkWidget* widget, const std::function<bool(GtkWidget*)>& visit) {
   if (!GTK_IS_CONTAINER(widget)) return;
   GList* children = nullptr;
   gtk_container_forall(
-      GTK_CONTAINER(widget), [](GtkWidget* child, gpointer list) {
+      GTK_CONTAINER(widget),
+      [](GtkWidget* child, gpointer list) {
         *static_cast<GList**>(list) = g_list_append(*static_cast<GList**>(list), child);
       },
       &children);
@@ -112,7 +113,8 @@ bool Xdo(const std::string& command) {
 }
 
 std::string XWindow(const std::string& title) {
-  const std::string command = "timeout 30 xdotool search --sync --onlyvisible --name " + Quoted("^" + title + "$");
+  const std::string command =
+      "timeout 30 xdotool search --sync --onlyvisible --name " + Quoted("^" + title + "$");
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return "";
   char line[64] = "";
@@ -195,7 +197,8 @@ bool Keys(GtkWindow* window, const std::string& keys) {
 
 bool Type(GtkWindow* window, const std::string& text) {
   if (window == nullptr) return false;
-  return Xdo("windowactivate --sync " + XidOf(GTK_WIDGET(window)) + " type --delay 40 " + Quoted(text));
+  return Xdo("windowactivate --sync " + XidOf(GTK_WIDGET(window)) + " type --delay 40 " +
+             Quoted(text));
 }
 
 void During(std::vector<Step> steps, const std::function<void()>& popup) {

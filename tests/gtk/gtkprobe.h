@@ -32,7 +32,8 @@ GtkWidget* FindWidget(GtkWindow* window, GType type);
 GtkWidget* FindButton(GtkWindow* window, const std::string& text);
 // Clicks (count times) at a point of a widget, in its own coordinates
 // (centre when x < 0), through the X server.
-bool ClickWidget(GtkWidget* widget, int count = 1, int x = -1, int y = -1, const char* keys = nullptr);
+bool ClickWidget(GtkWidget* widget, int count = 1, int x = -1, int y = -1,
+                 const char* keys = nullptr);
 // Activates the window and sends the keys (xdotool key syntax) or text.
 bool Keys(GtkWindow* window, const std::string& keys);
 bool Type(GtkWindow* window, const std::string& text);

@@ -61,7 +61,8 @@ GtkWindow* MessageShown() {
   GtkWindow* found = nullptr;
   GList* tops = gtk_window_list_toplevels();
   for (GList* t = tops; t != nullptr; t = t->next)
-    if (GTK_IS_MESSAGE_DIALOG(t->data) && gtk_widget_get_mapped(GTK_WIDGET(t->data))) found = GTK_WINDOW(t->data);
+    if (GTK_IS_MESSAGE_DIALOG(t->data) && gtk_widget_get_mapped(GTK_WIDGET(t->data)))
+      found = GTK_WINDOW(t->data);
   g_list_free(tops);
   return found;
 }
@@ -83,7 +84,8 @@ class NativeDialogs : public gtkprobe::ToolkitTest {
   }
 
   Step Inspect(Offer* offer) {
-    return {"inspect the chooser", [this, offer] {
+    return {"inspect the chooser",
+            [this, offer] {
               GtkFileChooser* fc = GTK_FILE_CHOOSER(window_);
               offer->action = gtk_file_chooser_get_action(fc);
               if (gchar* folder = gtk_file_chooser_get_current_folder(fc)) {
@@ -101,8 +103,10 @@ class NativeDialogs : public gtkprobe::ToolkitTest {
               offer->filters = static_cast<int>(g_slist_length(filters));
               g_slist_free(filters);
               if (GtkFileFilter* shown = gtk_file_chooser_get_filter(fc)) {
-                offer->filter = gtk_file_filter_get_name(shown) ? gtk_file_filter_get_name(shown) : "";
-                for (const char* probe : kProbeNames) offer->matches.push_back(Matches(shown, probe));
+                offer->filter =
+                    gtk_file_filter_get_name(shown) ? gtk_file_filter_get_name(shown) : "";
+                for (const char* probe : kProbeNames)
+                  offer->matches.push_back(Matches(shown, probe));
               }
             },
             nullptr};
@@ -115,13 +119,15 @@ class NativeDialogs : public gtkprobe::ToolkitTest {
     auto typed = std::make_shared<bool>(false);
     return {"answer " + path,
             [this, path, typed] {
-              const bool save = gtk_file_chooser_get_action(GTK_FILE_CHOOSER(window_)) == GTK_FILE_CHOOSER_ACTION_SAVE;
+              const bool save = gtk_file_chooser_get_action(GTK_FILE_CHOOSER(window_)) ==
+                                GTK_FILE_CHOOSER_ACTION_SAVE;
               if (!*typed) {
                 *typed = true;
                 EXPECT_TRUE(gtkprobe::Keys(window_, save ? "ctrl+a" : "ctrl+l"));
                 EXPECT_TRUE(gtkprobe::Type(window_, path));
               }
-              gtkprobe::ClickWidget(gtk_dialog_get_widget_for_response(GTK_DIALOG(window_), GTK_RESPONSE_ACCEPT));
+              gtkprobe::ClickWidget(
+                  gtk_dialog_get_widget_for_response(GTK_DIALOG(window_), GTK_RESPONSE_ACCEPT));
             },
             done ? done : [this] { return !gtk_widget_get_mapped(GTK_WIDGET(window_)); }, 2};
   }
@@ -142,23 +148,28 @@ TEST_F(NativeDialogs, MessageBoxShowsTitleTextAndOneButton) {
     gtkprobe::Look look;
     GtkWindow* parent = nullptr;
     bool modal = false;
-    Step look_step{"look", [&] {
+    Step look_step{"look",
+                   [&] {
                      look = gtkprobe::LookAt(window_);
                      parent = gtk_window_get_transient_for(window_);
                      modal = gtk_window_get_modal(window_);
                    },
                    nullptr};
-    Step answer{"answer", [&] {
-                  if (std::strcmp(how, "click") == 0)
-                    EXPECT_TRUE(gtkprobe::ClickWidget(gtkprobe::FindWidget(window_, GTK_TYPE_BUTTON)));
-                  else
-                    EXPECT_TRUE(gtkprobe::Keys(window_, "Return"));
-                },
-                nullptr};
-    During({WaitWindow("Note", &window_), look_step, answer}, [] { IupMessage("Note", "hello\nworld \xe1rea"); });
+    Step answer{
+        "answer",
+        [&] {
+          if (std::strcmp(how, "click") == 0)
+            EXPECT_TRUE(gtkprobe::ClickWidget(gtkprobe::FindWidget(window_, GTK_TYPE_BUTTON)));
+          else
+            EXPECT_TRUE(gtkprobe::Keys(window_, "Return"));
+        },
+        nullptr};
+    During({WaitWindow("Note", &window_), look_step, answer},
+           [] { IupMessage("Note", "hello\nworld \xe1rea"); });
     ASSERT_EQ(look.buttons.size(), 1u);
     EXPECT_EQ(look.buttons[0], "OK");
-    EXPECT_EQ(look.labels, std::vector<std::string>{"hello\nworld \u00e1rea"}) << "Latin-1 text shown as it reads";
+    EXPECT_EQ(look.labels, std::vector<std::string>{"hello\nworld \u00e1rea"})
+        << "Latin-1 text shown as it reads";
     EXPECT_EQ(parent, gtkprobe::Toplevel("the owner")) << "owned by the active dialog";
     EXPECT_TRUE(modal);
   }
@@ -197,7 +208,8 @@ TEST_F(NativeDialogs, PortugueseTitle) {
   unsetenv("IUP_INGLES");
   char name[256] = "";
   int status = 0;
-  During({WaitWindow("Sele\u00e7\u00e3o de Arquivos", &window_), Escape()}, [&] { status = IupGetFile(name); });
+  During({WaitWindow("Sele\u00e7\u00e3o de Arquivos", &window_), Escape()},
+         [&] { status = IupGetFile(name); });
   EXPECT_EQ(status, -1);
 }
 
@@ -245,14 +257,17 @@ TEST_F(NativeDialogs, OpenRefusesANewNameUnlessAllowed) {
   gtkprobe::Look told;
   bool still_up = false;
   Step read{"read the message", [&] { told = gtkprobe::LookAt(message); }, nullptr};
-  Step ok{"confirm the message", [&] { EXPECT_TRUE(gtkprobe::ClickWidget(gtkprobe::FindButton(message, "OK"))); },
+  Step ok{"confirm the message",
+          [&] { EXPECT_TRUE(gtkprobe::ClickWidget(gtkprobe::FindButton(message, "OK"))); },
           [&] { return MessageShown() == nullptr; }};
   Step look{"still shown", [&] { still_up = gtkprobe::Toplevel("Open one") != nullptr; }, nullptr};
   auto told_off = [&] { return (message = MessageShown()) != nullptr; };
-  During({WaitWindow("Open one", &window_), Answer(dir_ + "/missing.txt", told_off), read, ok, look, Escape()},
+  During({WaitWindow("Open one", &window_), Answer(dir_ + "/missing.txt", told_off), read, ok, look,
+          Escape()},
          [&] { IupPopup(dlg, IUP_CENTER, IUP_CENTER); });
   ASSERT_EQ(told.labels.size(), 1u);
-  EXPECT_NE(told.labels[0].find("missing.txt\nFile not found."), std::string::npos) << told.labels[0];
+  EXPECT_NE(told.labels[0].find("missing.txt\nFile not found."), std::string::npos)
+      << told.labels[0];
   EXPECT_TRUE(still_up) << "a name that does not exist is not taken";
   EXPECT_EQ(Text(dlg, "STATUS"), "-1");
   IupDestroy(dlg);
@@ -268,14 +283,17 @@ TEST_F(NativeDialogs, OpenWithAllowNewAsksBeforeTakingANewName) {
     gtkprobe::Look asked_with;
     auto asked = [&] { return (question = MessageShown()) != nullptr; };
     Step read{"read the question", [&] { asked_with = gtkprobe::LookAt(question); }, nullptr};
-    Step answer{"answer it", [&] { EXPECT_TRUE(gtkprobe::ClickWidget(gtkprobe::FindButton(question, reply))); },
+    Step answer{"answer it",
+                [&] { EXPECT_TRUE(gtkprobe::ClickWidget(gtkprobe::FindButton(question, reply))); },
                 [&] { return MessageShown() == nullptr; }};
-    std::vector<Step> steps{WaitWindow("Open or create", &window_), Answer(dir_ + "/other.txt", asked), read, answer};
+    std::vector<Step> steps{WaitWindow("Open or create", &window_),
+                            Answer(dir_ + "/other.txt", asked), read, answer};
     const bool yes = std::strcmp(reply, "Yes") == 0;
     if (!yes) steps.push_back(Escape());  // the chooser is still up: give up
     During(steps, [&] { IupPopup(dlg, IUP_CENTER, IUP_CENTER); });
     ASSERT_EQ(asked_with.labels.size(), 1u);
-    EXPECT_NE(asked_with.labels[0].find("other.txt\nThis file does not exist.\nCreate the file?"), std::string::npos)
+    EXPECT_NE(asked_with.labels[0].find("other.txt\nThis file does not exist.\nCreate the file?"),
+              std::string::npos)
         << asked_with.labels[0];
     EXPECT_EQ(Text(dlg, "STATUS"), yes ? "1" : "-1");
     EXPECT_EQ(Text(dlg, "FILEEXIST"), yes ? "NO" : "(null)");
@@ -289,8 +307,10 @@ TEST_F(NativeDialogs, SaveAsksBeforeReplacingAFile) {
   IupSetAttribute(dlg, "TITLE", "Save it");
   GtkWindow* question = nullptr;
   auto asked = [&] { return (question = MessageShown()) != nullptr; };
-  Step replace{"replace", [&] { EXPECT_TRUE(gtkprobe::ClickWidget(gtkprobe::FindButton(question, "Replace"))); },
-               nullptr};
+  Step replace{
+      "replace",
+      [&] { EXPECT_TRUE(gtkprobe::ClickWidget(gtkprobe::FindButton(question, "Replace"))); },
+      nullptr};
   During({WaitWindow("Save it", &window_), Answer(dir_ + "/exists.txt", asked), replace},
          [&] { IupPopup(dlg, IUP_CENTER, IUP_CENTER); });
   EXPECT_EQ(Text(dlg, "STATUS"), "0");
@@ -307,15 +327,26 @@ TEST_F(NativeDialogs, FiltersFolderAndTitleAsAsked) {
     const char* info;
     const char* ext;
     const char* shown;
-    int filters;  // offered in all
+    int filters;                // offered in all
     std::vector<bool> matches;  // a.txt, b.lua, c.png
   };
   const Case cases[] = {
       {"no filter", nullptr, nullptr, nullptr, "", 0, {}},
       {"one pattern, named by itself", "*.txt", nullptr, nullptr, "*.txt", 1, {true, false, false}},
-      {"patterns with a name", "*.txt;*.lua", "Scripts and texts", nullptr, "Scripts and texts", 1, {true, true, false}},
-      {"EXTFILTER before FILTER, every pair offered", "*.txt", nullptr, "Pictures|*.png|Texts|*.txt;*.lua|",
-       "Pictures", 2, {false, false, true}},
+      {"patterns with a name",
+       "*.txt;*.lua",
+       "Scripts and texts",
+       nullptr,
+       "Scripts and texts",
+       1,
+       {true, true, false}},
+      {"EXTFILTER before FILTER, every pair offered",
+       "*.txt",
+       nullptr,
+       "Pictures|*.png|Texts|*.txt;*.lua|",
+       "Pictures",
+       2,
+       {false, false, true}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

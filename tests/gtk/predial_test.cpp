@@ -34,15 +34,18 @@ Step ClickButton(GtkWindow** window, const char* text) {
             const gtkprobe::Look look = gtkprobe::LookAt(*window);
             std::string shown;
             for (const std::string& b : look.buttons) shown += " [" + b + "]";
-            EXPECT_TRUE(gtkprobe::ClickWidget(gtkprobe::FindButton(*window, text))) << text << " among" << shown;
+            EXPECT_TRUE(gtkprobe::ClickWidget(gtkprobe::FindButton(*window, text)))
+                << text << " among" << shown;
           },
           nullptr};
 }
 Step Press(GtkWindow** window, const char* keys) {
-  return {std::string("keys ") + keys, [=] { EXPECT_TRUE(gtkprobe::Keys(*window, keys)); }, nullptr};
+  return {std::string("keys ") + keys, [=] { EXPECT_TRUE(gtkprobe::Keys(*window, keys)); },
+          nullptr};
 }
 Step Write(GtkWindow** window, const char* text) {
-  return {std::string("type ") + text, [=] { EXPECT_TRUE(gtkprobe::Type(*window, text)); }, nullptr};
+  return {std::string("type ") + text, [=] { EXPECT_TRUE(gtkprobe::Type(*window, text)); },
+          nullptr};
 }
 Step CloseBox(GtkWindow** window, const std::string& title) {
   return {"close box", [=] { gtkprobe::Keys(*window, "alt+F4"); },
@@ -50,7 +53,8 @@ Step CloseBox(GtkWindow** window, const std::string& title) {
 }
 // Clicks row (from 0) of the window's list, count times, with keys held.
 Step ClickRow(GtkWindow** window, int row, int count, const char* keys = nullptr) {
-  return {"click row " + std::to_string(row), [=] {
+  return {"click row " + std::to_string(row),
+          [=] {
             GtkWidget* view = gtkprobe::FindWidget(*window, GTK_TYPE_TREE_VIEW);
             ASSERT_NE(view, nullptr);
             GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
@@ -80,17 +84,20 @@ TEST_F(Predial, AlarmShowsEveryLineAndItsButtons) {
 
 TEST_F(Predial, AlarmWithOneButtonCentresIt) {
   int answer = 0, offset = 999;
-  Step measure{"measure", [&] {
+  Step measure{"measure",
+               [&] {
                  GtkWidget* button = gtkprobe::FindButton(window_, "Fine");
                  ASSERT_NE(button, nullptr);
                  int x = 0, y = 0;
                  gtk_widget_translate_coordinates(button, GTK_WIDGET(window_),
-                                                  gtk_widget_get_allocated_width(button) / 2, 0, &x, &y);
+                                                  gtk_widget_get_allocated_width(button) / 2, 0, &x,
+                                                  &y);
                  offset = x - gtk_widget_get_allocated_width(GTK_WIDGET(window_)) / 2;
                },
                nullptr};
-  During({WaitWindow("Alone", &window_), measure, ClickButton(&window_, "Fine")},
-         [&] { answer = IupAlarm("Alone", "a rather long line of message text", "Fine", nullptr, nullptr); });
+  During({WaitWindow("Alone", &window_), measure, ClickButton(&window_, "Fine")}, [&] {
+    answer = IupAlarm("Alone", "a rather long line of message text", "Fine", nullptr, nullptr);
+  });
   EXPECT_LE(std::abs(offset), 2) << "the button's centre is off the window's by " << offset;
   EXPECT_EQ(answer, 1);
 }
@@ -102,8 +109,7 @@ TEST_F(Predial, AlarmAnswersTheButtonTheUserChose) {
     int expected;
   };
   const Case cases[] = {
-      {"Yes", "Maybe", 1},
-      {"No", "Maybe", 2},
+      {"Yes", "Maybe", 1},    {"No", "Maybe", 2},
       {"Return", "Maybe", 1},  // "DEFAULTENTER" names the first button
       {"close", nullptr, 2},   // the close box answers the last button
       {"close", "Maybe", 3},
@@ -141,7 +147,10 @@ TEST_F(Predial, ListDialogSingleChoice) {
   };
   const Case cases[] = {
       {"a click on item 3, then Ok", 1, {ClickRow(&window_, 2, 1), ClickButton(&window_, "Ok")}, 2},
-      {"a click on item 2, then Return", 1, {ClickRow(&window_, 1, 1), Press(&window_, "Return")}, 1},
+      {"a click on item 2, then Return",
+       1,
+       {ClickRow(&window_, 1, 1), Press(&window_, "Return")},
+       1},
       {"a double click on item 4", 1, {ClickRow(&window_, 3, 2)}, 3},
       {"a double click on the selected item", 2, {ClickRow(&window_, 1, 2)}, 1},
       {"cancel", 2, {ClickButton(&window_, "Cancel")}, -1},
@@ -174,7 +183,10 @@ TEST_F(Predial, ListDialogMultipleChoiceReadsTheMarksBack) {
        {ClickRow(&window_, 0, 1, "ctrl"), Press(&window_, "Return")},
        0,
        {0, 0, 1, 0}},
-      {"item 2 marked, cancelled", {ClickRow(&window_, 1, 1, "ctrl"), ClickButton(&window_, "Cancel")}, -1, {1, 0, 1, 0}},
+      {"item 2 marked, cancelled",
+       {ClickRow(&window_, 1, 1, "ctrl"), ClickButton(&window_, "Cancel")},
+       -1,
+       {1, 0, 1, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -192,16 +204,19 @@ TEST_F(Predial, ScanfShowsTheValuesAndReadsTheTypedText) {
   double big = 1e30;
   char word[6] = "abc";
   std::string shown;
-  Step read_field{"read the first field", [&] {
+  Step read_field{"read the first field",
+                  [&] {
                     const char* value = IupGetAttribute(IupGetFocus(), "VALUE");
                     shown = value != nullptr ? value : "";
                   },
                   nullptr};
   int answer = 0;
-  During({WaitWindow("Form", &window_), read_field, Press(&window_, "ctrl+a"), Write(&window_, "2.5"),
-          Press(&window_, "Tab ctrl+a"), Write(&window_, "abcdefghij"), ClickButton(&window_, "Ok")},
-         [&] { answer = IupScanf("Form\nBig:%20.10%lf\nWord:%5.5%s\n", &big, word); });
-  EXPECT_EQ(shown, "1000000000000000019884624838656.000000") << "a value wider than its field is shown whole";
+  During(
+      {WaitWindow("Form", &window_), read_field, Press(&window_, "ctrl+a"), Write(&window_, "2.5"),
+       Press(&window_, "Tab ctrl+a"), Write(&window_, "abcdefghij"), ClickButton(&window_, "Ok")},
+      [&] { answer = IupScanf("Form\nBig:%20.10%lf\nWord:%5.5%s\n", &big, word); });
+  EXPECT_EQ(shown, "1000000000000000019884624838656.000000")
+      << "a value wider than its field is shown whole";
   EXPECT_EQ(answer, 2);
   EXPECT_EQ(big, 2.5);
   EXPECT_STREQ(word, "abcde") << "typing stops at the field's five characters";
@@ -214,7 +229,9 @@ TEST_F(Predial, ScanfAnswersTheFieldThatDoesNotConvertOrACancel) {
     int expected;
   };
   const Case cases[] = {
-      {"text that is no number", {Press(&window_, "ctrl+a"), Write(&window_, "zz"), ClickButton(&window_, "Ok")}, 0},
+      {"text that is no number",
+       {Press(&window_, "ctrl+a"), Write(&window_, "zz"), ClickButton(&window_, "Ok")},
+       0},
       {"cancel", {ClickButton(&window_, "Cancel")}, -1},
       {"close box", {CloseBox(&window_, "Form")}, -1},
   };
@@ -238,9 +255,10 @@ TEST_F(Predial, DataEntryKeysMoveBetweenFieldsAndEscapeEmptiesOne) {
   int answer = 0;
   // Down and Enter go to the next field, Up back; the text is handed back
   // even when the dialog is cancelled
-  During({WaitWindow("Entry", &window_), Press(&window_, "End"), Write(&window_, "!"), Press(&window_, "Down"),
-          Press(&window_, "Escape"), Press(&window_, "Return End"), Write(&window_, "?"), Press(&window_, "Up Up End"),
-          Write(&window_, "1"), ClickButton(&window_, "Cancel")},
+  During({WaitWindow("Entry", &window_), Press(&window_, "End"), Write(&window_, "!"),
+          Press(&window_, "Down"), Press(&window_, "Escape"), Press(&window_, "Return End"),
+          Write(&window_, "?"), Press(&window_, "Up Up End"), Write(&window_, "1"),
+          ClickButton(&window_, "Cancel")},
          [&] { answer = IupDataEntry(3, max, widths, "Entry", labels, values); });
   EXPECT_EQ(answer, -1);
   EXPECT_STREQ(values[0], "one!1");
@@ -276,12 +294,14 @@ TEST_F(Predial, PortugueseButtons) {
   int marks[] = {0, 0};
   gtkprobe::Look list_look, entry_look;
   int answer = 0;
-  During({WaitWindow("Lista", &window_), Look(&window_, &list_look), ClickButton(&window_, "Cancela")},
-         [&] { answer = IupListDialog(1, "Lista", 2, items, 1, 10, 2, marks); });
+  During(
+      {WaitWindow("Lista", &window_), Look(&window_, &list_look), ClickButton(&window_, "Cancela")},
+      [&] { answer = IupListDialog(1, "Lista", 2, items, 1, 10, 2, marks); });
   EXPECT_EQ(answer, -1);
   EXPECT_EQ(list_look.buttons, (Texts{"Confirma", "Cancela"}));
   int number = 12;
-  During({WaitWindow("Dados", &window_), Look(&window_, &entry_look), ClickButton(&window_, "Confirma")},
+  During({WaitWindow("Dados", &window_), Look(&window_, &entry_look),
+          ClickButton(&window_, "Confirma")},
          [&] { answer = IupScanf("Dados\nN:%4.4%d\n", &number); });
   EXPECT_EQ(answer, 1);
   EXPECT_EQ(number, 12);

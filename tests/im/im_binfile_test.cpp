@@ -96,9 +96,9 @@ TEST(ImBinFile, ReadsAndSeeksAnswerAsOnAMemoryFile) {
   ASSERT_EQ(std::fwrite(data.data(), 1, data.size(), out), data.size());
   std::fclose(out);
 
-  const Step steps[] = {{1, 0, 10},     {0, 10, 5},        {0, 3, 150000}, {1, -100, 7},
-                        {2, -769, 769}, {0, 199990, 4},    {1, 0, 1},      {0, 0, 200000},
-                        {2, -1, 1},     {1, 0, 0},         {0, 50, 60000}, {1, 70000, 1000},
+  const Step steps[] = {{1, 0, 10},     {0, 10, 5},     {0, 3, 150000}, {1, -100, 7},
+                        {2, -769, 769}, {0, 199990, 4}, {1, 0, 1},      {0, 0, 200000},
+                        {2, -1, 1},     {1, 0, 0},      {0, 50, 60000}, {1, 70000, 1000},
                         {0, 199999, 5} /* short read: error and end of file from here */};
   imBinFile* disk = imBinFileOpen(file.c_str(), IM_LITTLEENDIAN);
   imBinFile* memory = imBinFileOpenMemory(data.data(), data.size(), IM_LITTLEENDIAN);
@@ -106,12 +106,16 @@ TEST(ImBinFile, ReadsAndSeeksAnswerAsOnAMemoryFile) {
   ASSERT_NE(memory, nullptr);
   EXPECT_EQ(imBinFileSize(disk), 200000);
   for (const Step& s : steps) {
-    SCOPED_TRACE(std::to_string(s.kind) + " " + std::to_string(s.offset) + " " + std::to_string(s.count));
+    SCOPED_TRACE(std::to_string(s.kind) + " " + std::to_string(s.offset) + " " +
+                 std::to_string(s.count));
     std::vector<unsigned char> a(s.count), b(s.count);
     for (imBinFile* f : {disk, memory}) {
-      if (s.kind == 0) imBinFileSeekTo(f, s.offset);
-      else if (s.kind == 1) imBinFileSeekOffset(f, s.offset);
-      else imBinFileSeekFrom(f, s.offset);
+      if (s.kind == 0)
+        imBinFileSeekTo(f, s.offset);
+      else if (s.kind == 1)
+        imBinFileSeekOffset(f, s.offset);
+      else
+        imBinFileSeekFrom(f, s.offset);
     }
     EXPECT_EQ(imBinFileTell(disk), imBinFileTell(memory));
     size_t got_disk = imBinFileRead(disk, a.data(), s.count, 1);
@@ -172,7 +176,8 @@ TEST(ImBinFile, RewindClearsTheErrorAndStartsOver) {
 // writer ever comes), and a folder or a device is no image. Each is refused
 // at once, as a file that cannot be opened.
 TEST(ImBinFile, ReadsRegularFilesOnly) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("imfifo" + std::to_string(getpid()));
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("imfifo" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   const std::string fifo = (dir / "theme.bmp").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);

@@ -57,8 +57,10 @@ TEST(ImConvert, InvalidSizesAreRefused) {
   unsigned char byte = 7;
   const struct { int w, h; } bad[] = {{0, 1}, {1, 0}, {-3, 4}, {65536, 65536}, {1 << 30, 2}};
   for (auto size : bad) {
-    EXPECT_EQ(imStretch(size.w, size.h, &byte, 1, 1, &byte), IM_ERR_TYPE) << size.w << "x" << size.h;
-    EXPECT_EQ(imStretch(1, 1, &byte, size.w, size.h, &byte), IM_ERR_TYPE) << size.w << "x" << size.h;
+    EXPECT_EQ(imStretch(size.w, size.h, &byte, 1, 1, &byte), IM_ERR_TYPE)
+        << size.w << "x" << size.h;
+    EXPECT_EQ(imStretch(1, 1, &byte, size.w, size.h, &byte), IM_ERR_TYPE)
+        << size.w << "x" << size.h;
     uint32_t palette[256];
     EXPECT_EQ(imRGB2Map(size.w, size.h, &byte, &byte, &byte, &byte, 256, palette), 0);
   }
@@ -108,7 +110,8 @@ TEST(ImQuant, ManyColoursAreDitheredWithinTheBoxesMade) {
   ASSERT_GT(used, 1);
   ASSERT_LE(used, 256);
   for (unsigned char index : map) EXPECT_LT(index, used);
-  EXPECT_EQ(imRGB2Map(20, 15, p.r.data(), p.g.data(), p.b.data(), again.data(), 256, palette2), used);
+  EXPECT_EQ(imRGB2Map(20, 15, p.r.data(), p.g.data(), p.b.data(), again.data(), 256, palette2),
+            used);
   EXPECT_EQ(map, again);
   // the dithered picture stays close to the original on average
   double error = 0;

@@ -19,7 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* Python() { return fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3"; }
+const char* Python() {
+  return fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+}
 
 bool HavePillow() {
   std::string command = std::string(Python()) + " -c 'import PIL' 2>/dev/null";
@@ -38,7 +40,8 @@ std::vector<unsigned char> ReadBytes(const fs::path& path) {
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
 }
 void WriteBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 // An RGB picture with row 0 at the bottom.
@@ -62,7 +65,8 @@ bool ReadPpm(const fs::path& path, Rgb* out) {
     if (!in.read(reinterpret_cast<char*>(line.data()), line.size())) return false;
     const size_t row = static_cast<size_t>(out->h - 1 - top) * out->w;
     for (int x = 0; x < out->w; ++x) {
-      out->r[row + x] = line[3 * x], out->g[row + x] = line[3 * x + 1], out->b[row + x] = line[3 * x + 2];
+      out->r[row + x] = line[3 * x], out->g[row + x] = line[3 * x + 1],
+                   out->b[row + x] = line[3 * x + 2];
     }
   }
   return true;
@@ -102,7 +106,8 @@ Rgb Pattern(int w, int h) {
 TEST(ImFiles, PeerFilesLoadAsTheirPictures) {
   if (!HavePillow()) GTEST_SKIP() << "python3 with PIL (python3-pil) is missing";
   fs::path dir = TempDir("peers");
-  std::string command = std::string(Python()) + " " VARKO_TEST_DATA "/make_peers.py " + dir.string();
+  std::string command =
+      std::string(Python()) + " " VARKO_TEST_DATA "/make_peers.py " + dir.string();
   ASSERT_EQ(std::system(command.c_str()), 0);
   std::ifstream manifest(dir / "manifest.txt");
   std::string name, kind, ppm;
@@ -146,16 +151,17 @@ TEST(ImFiles, OurFilesLoadInPillowAndNetpbm) {
     const char* name;
     int code;
     bool is_map, lossy;
-  } cases[] = {{"rgb.tif", IM_TIF, false, false},         {"rgb_lzw.tif", IM_TIF | 256, false, false},
-               {"map.tif", IM_TIF, true, false},          {"map_lzw.tif", IM_TIF | 256, true, false},
-               {"rgb.png", IM_PNG | 256, false, false},   {"map.png", IM_PNG | 256, true, false},
-               {"map_stored.png", IM_PNG, true, false},   {"rgb.jpg", IM_JPG, false, true}};
+  } cases[] = {{"rgb.tif", IM_TIF, false, false},       {"rgb_lzw.tif", IM_TIF | 256, false, false},
+               {"map.tif", IM_TIF, true, false},        {"map_lzw.tif", IM_TIF | 256, true, false},
+               {"rgb.png", IM_PNG | 256, false, false}, {"map.png", IM_PNG | 256, true, false},
+               {"map_stored.png", IM_PNG, true, false}, {"rgb.jpg", IM_JPG, false, true}};
   std::string command = std::string(Python()) + " " VARKO_TEST_DATA "/to_ppm.py";
   for (const Case& c : cases) {
     fs::path path = dir / c.name;
-    int error = c.is_map ? imSaveMap(picture.w, picture.h, c.code, map.data(), used, palette, path.c_str())
-                         : imSaveRGB(picture.w, picture.h, c.code, picture.r.data(), picture.g.data(),
-                                     picture.b.data(), path.c_str());
+    int error =
+        c.is_map ? imSaveMap(picture.w, picture.h, c.code, map.data(), used, palette, path.c_str())
+                 : imSaveRGB(picture.w, picture.h, c.code, picture.r.data(), picture.g.data(),
+                             picture.b.data(), path.c_str());
     ASSERT_EQ(error, IM_ERR_NONE) << c.name;
     command += ' ';
     command += path.string();
@@ -181,7 +187,8 @@ TEST(ImFiles, OurFilesLoadInPillowAndNetpbm) {
     const std::string ext = fs::path(c.name).extension().string();
     const std::string tool = ext == ".tif" ? "tifftopnm" : ext == ".png" ? "pngtopnm" : "jpegtopnm";
     const fs::path pnm = dir / (std::string(c.name) + ".netpbm.ppm");
-    const std::string read = tool + " " + (dir / c.name).string() + " 2>/dev/null | ppmtoppm > " + pnm.string();
+    const std::string read =
+        tool + " " + (dir / c.name).string() + " 2>/dev/null | ppmtoppm > " + pnm.string();
     ASSERT_EQ(std::system(read.c_str()), 0) << tool;
     Rgb by_netpbm;
     ASSERT_TRUE(ReadPpm(pnm, &by_netpbm));
@@ -193,7 +200,8 @@ TEST(ImFiles, OurFilesLoadInPillowAndNetpbm) {
   }
   // a map saved as JPEG becomes one grey component with the luminance of its colours
   fs::path grey = dir / "map.jpg";
-  ASSERT_EQ(imSaveMap(picture.w, picture.h, IM_JPG, map.data(), used, palette, grey.c_str()), IM_ERR_NONE);
+  ASSERT_EQ(imSaveMap(picture.w, picture.h, IM_JPG, map.data(), used, palette, grey.c_str()),
+            IM_ERR_NONE);
   int w, h, type = -1, pal = 0;
   ASSERT_EQ(imImageInfo(grey.c_str(), &w, &h, &type, &pal), IM_ERR_NONE);
   EXPECT_EQ(type, IM_MAP);
@@ -313,15 +321,26 @@ TEST(ImFiles, HostileFilesFailCleanly) {
   // a little-endian TIFF with one directory: 70000 x 70000, 8-bit grey
   std::vector<unsigned char> huge_tif = {'I', 'I', 42, 0, 8, 0, 0, 0, 4, 0};
   auto entry = [&](uint16_t tag, uint16_t type, uint32_t value) {
-    unsigned char e[12] = {static_cast<unsigned char>(tag), static_cast<unsigned char>(tag >> 8),
-                           static_cast<unsigned char>(type), 0, 1, 0, 0, 0,
-                           static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-                           static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
+    unsigned char e[12] = {static_cast<unsigned char>(tag),
+                           static_cast<unsigned char>(tag >> 8),
+                           static_cast<unsigned char>(type),
+                           0,
+                           1,
+                           0,
+                           0,
+                           0,
+                           static_cast<unsigned char>(value),
+                           static_cast<unsigned char>(value >> 8),
+                           static_cast<unsigned char>(value >> 16),
+                           static_cast<unsigned char>(value >> 24)};
     for (unsigned char byte : e) huge_tif.push_back(byte);
   };
   entry(256, 4, 70000), entry(257, 4, 70000), entry(262, 3, 1), entry(273, 4, 0);
   huge_tif.insert(huge_tif.end(), 4, 0);
-  auto half = [](std::vector<unsigned char> v) { v.resize(v.size() / 2); return v; };
+  auto half = [](std::vector<unsigned char> v) {
+    v.resize(v.size() / 2);
+    return v;
+  };
   auto flipped = [](std::vector<unsigned char> v) {
     for (size_t i = v.size() / 3; i < v.size() / 2; ++i) v[i] ^= 0x5A;
     return v;
@@ -334,7 +353,9 @@ TEST(ImFiles, HostileFilesFailCleanly) {
       {"truncated.png", half(png), {IM_ERR_READ}},
       {"corrupt.png", flipped(png), {IM_ERR_READ}},
       {"huge.png", huge_png, {IM_ERR_TYPE, IM_ERR_FORMAT}},
-      {"signature_only.png", std::vector<unsigned char>(png.begin(), png.begin() + 8), {IM_ERR_READ}},
+      {"signature_only.png",
+       std::vector<unsigned char>(png.begin(), png.begin() + 8),
+       {IM_ERR_READ}},
       {"truncated.tif", half(tif), {IM_ERR_READ}},
       {"huge.tif", huge_tif, {IM_ERR_TYPE, IM_ERR_FORMAT}},
       {"truncated.jpg", half(jpg), {IM_ERR_READ}},
@@ -347,7 +368,8 @@ TEST(ImFiles, HostileFilesFailCleanly) {
     WriteBytes(path, c.bytes);
     std::vector<unsigned char> r(64 * 48), g(64 * 48), b(64 * 48);
     int error = imLoadRGBSized(path.c_str(), 64, 48, r.data(), g.data(), b.data());
-    EXPECT_NE(std::find(c.allowed.begin(), c.allowed.end(), error), c.allowed.end()) << "got " << error;
+    EXPECT_NE(std::find(c.allowed.begin(), c.allowed.end(), error), c.allowed.end())
+        << "got " << error;
   }
   int w = 0, h = 0, type = 0, pal = 0;
   EXPECT_EQ(imImageInfo((dir / "nothing_here").c_str(), &w, &h, &type, &pal), IM_ERR_OPEN);
@@ -364,7 +386,9 @@ TEST(ImFiles, WriteFailuresAreReported) {
   EXPECT_EQ(imSaveMap(2, 2, IM_PNG, map, 2, palette, "/no/such/folder/x.png"), IM_ERR_OPEN);
 }
 
-int AcceptCallback(imCallback, int) { return 1; }
+int AcceptCallback(imCallback, int) {
+  return 1;
+}
 
 TEST(ImRegistry, CodesSizesAndCallbacks) {
   const unsigned char map[4] = {0, 1, 1, 0};
@@ -395,8 +419,8 @@ TEST(ImRegistry, CodesSizesAndCallbacks) {
   EXPECT_EQ(imSetCallback(nullptr, 7, -1), 0);
   EXPECT_EQ(imSetCallback(nullptr, IM_CB_PROGRESS, IM_TIF), 0);  // built-in drivers take none
   EXPECT_EQ(imSetCallback(nullptr, IM_CB_PROGRESS, 40), 0);
-  static imFormat extra = {0, AcceptCallback, nullptr, nullptr, nullptr, nullptr,
-                           nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+  static imFormat extra = {0,       AcceptCallback, nullptr, nullptr, nullptr, nullptr,
+                           nullptr, nullptr,        nullptr, nullptr, nullptr, nullptr};
   int id = imAddFormat(&extra);
   EXPECT_GE(id, 10);  // after the nine built-in drivers and PNG
   EXPECT_EQ(extra.id, id);

@@ -19,7 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* Python() { return fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3"; }
+const char* Python() {
+  return fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+}
 
 // Pillow's indices of a GIF, top row first; empty when it fails.
 std::vector<unsigned char> PillowIndices(const fs::path& gif, const fs::path& raw) {
@@ -51,9 +53,12 @@ TEST(ImGifLzw, TablesFilledManyTimesReadBackExactly) {
   fs::path dir = fs::temp_directory_path() / ("varko_giflzw_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   const Case cases[] = {
-      {"2 colours, noise", 613, 411, 2, 0},     {"24 colours, runs", 613, 411, 24, 1},
-      {"64 colours, noise", 500, 300, 64, 0},   {"65 colours, noise (hashed)", 500, 300, 65, 0},
-      {"256 colours, noise", 640, 480, 256, 0}, {"256 colours, runs", 640, 480, 256, 1},
+      {"2 colours, noise", 613, 411, 2, 0},
+      {"24 colours, runs", 613, 411, 24, 1},
+      {"64 colours, noise", 500, 300, 64, 0},
+      {"65 colours, noise (hashed)", 500, 300, 65, 0},
+      {"256 colours, noise", 640, 480, 256, 0},
+      {"256 colours, runs", 640, 480, 256, 1},
       {"one colour, strings longer than a line", 7, 3000, 3, 2},
       {"one column", 1, 5000, 16, 1},
   };
@@ -65,7 +70,8 @@ TEST(ImGifLzw, TablesFilledManyTimesReadBackExactly) {
         map[static_cast<size_t>(c.height - 1 - y) * c.width + x] = Index(c, x, y);
     std::vector<uint32_t> palette(static_cast<size_t>(c.colours));
     for (int i = 0; i < c.colours; ++i)
-      palette[static_cast<size_t>(i)] = imEncodeColor(static_cast<unsigned char>(i), 255 - i, 7 * i);
+      palette[static_cast<size_t>(i)] =
+          imEncodeColor(static_cast<unsigned char>(i), 255 - i, 7 * i);
     fs::path gif = dir / "t.gif";
     ASSERT_EQ(imSaveMap(c.width, c.height, IM_GIF | (IM_DEFAULT << 8), map.data(), c.colours,
                         palette.data(), gif.c_str()),
@@ -89,7 +95,8 @@ TEST(ImGifLzw, TablesFilledManyTimesReadBackExactly) {
 // An index beyond the colour table is coded as its low bits, the first
 // pixel of the picture as any other (it used to go out as a bare code).
 TEST(ImGifLzw, IndicesBeyondTheTableKeepTheirLowBits) {
-  fs::path file = fs::temp_directory_path() / ("varko_gifbeyond_" + std::to_string(::getpid()) + ".gif");
+  fs::path file =
+      fs::temp_directory_path() / ("varko_gifbeyond_" + std::to_string(::getpid()) + ".gif");
   const int width = 5, height = 2;
   const unsigned char map[width * height] = {1, 2, 3, 0, 1, 7, 0, 2, 1, 6};  // top row 7 0 2 1 6
   const uint32_t palette[4] = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};

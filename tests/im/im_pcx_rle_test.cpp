@@ -18,7 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* Python() { return fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3"; }
+const char* Python() {
+  return fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+}
 
 std::vector<unsigned char> ReadAll(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -31,10 +33,18 @@ std::vector<unsigned char> Line(int kind, int width, int y) {
   for (int x = 0; x < width; ++x) {
     unsigned h = static_cast<unsigned>(x * 7919 + y * 104729) * 2654435761u >> 24;
     switch (kind) {
-      case 0: line[x] = 0xC5; break;                                          // one run the width
-      case 1: line[x] = static_cast<unsigned char>(0xBE + (x + y) % 4); break;  // counts' lookalikes
-      case 2: line[x] = x + 3 >= width ? 0 : static_cast<unsigned char>(h); break;  // zeros into the pad
-      default: line[x] = static_cast<unsigned char>(h % 3 == 0 ? h : (x / 5) * 40); break;
+      case 0:
+        line[x] = 0xC5;
+        break;  // one run the width
+      case 1:
+        line[x] = static_cast<unsigned char>(0xBE + (x + y) % 4);
+        break;  // counts' lookalikes
+      case 2:
+        line[x] = x + 3 >= width ? 0 : static_cast<unsigned char>(h);
+        break;  // zeros into the pad
+      default:
+        line[x] = static_cast<unsigned char>(h % 3 == 0 ? h : (x / 5) * 40);
+        break;
     }
   }
   return line;
@@ -66,12 +76,14 @@ TEST(ImPcxRle, EdgeRunsReadBackInPillowAndOurs) {
           planes[c].resize(n);
           for (int y = 0; y < height; ++y) {
             std::vector<unsigned char> line = Line((kind + c) % 4, width, y + 11 * c);
-            std::copy(line.begin(), line.end(), planes[c].begin() + static_cast<long>((height - 1 - y) * width));
+            std::copy(line.begin(), line.end(),
+                      planes[c].begin() + static_cast<long>((height - 1 - y) * width));
             if (c == 0 || !map) top_down.insert(top_down.end(), line.begin(), line.end());
           }
         }
         uint32_t palette[256];
-        for (int i = 0; i < 256; ++i) palette[i] = imEncodeColor(static_cast<unsigned char>(i), 0, 0);
+        for (int i = 0; i < 256; ++i)
+          palette[i] = imEncodeColor(static_cast<unsigned char>(i), 0, 0);
         const int code = IM_PCX | (IM_DEFAULT << 8);
         const std::string file = (dir / (name + ".pcx")).string();
         ASSERT_EQ(map ? imSaveMap(width, height, code, planes[0].data(), 256, palette, file.c_str())
@@ -93,7 +105,8 @@ TEST(ImPcxRle, EdgeRunsReadBackInPillowAndOurs) {
   // Pillow, in one run: map indices as they are, RGB as one plane after another
   std::string names;
   for (const Made& m : made) names += "'" + m.name + "',";
-  std::string command = std::string(Python()) + " -c \"from PIL import Image\nimport os\nfor n in [" + names +
+  std::string command = std::string(Python()) +
+                        " -c \"from PIL import Image\nimport os\nfor n in [" + names +
                         "]:\n im = Image.open(os.path.join('" + dir.string() +
                         "', n + '.pcx'))\n open(os.path.join('" + dir.string() +
                         "', n + '.raw'), 'wb').write(im.tobytes() if im.mode == 'P' else "

@@ -24,7 +24,8 @@ TEST(ImRows, InterleaveAndBackForEveryCountAroundTheGroups) {
       EXPECT_EQ(row[3 * i + 1], b[i]);
       EXPECT_EQ(row[3 * i + 2], c[i]);
     }
-    for (size_t i = bytes; i < row.size(); ++i) EXPECT_EQ(row[i], 0xEE) << "written past the row at " << i;
+    for (size_t i = bytes; i < row.size(); ++i)
+      EXPECT_EQ(row[i], 0xEE) << "written past the row at " << i;
     std::vector<unsigned char> x(count), y(count), z(count);
     imrows::Deinterleave(row.data(), count, x.data(), y.data(), z.data());
     EXPECT_TRUE(x == a && y == b && z == c);

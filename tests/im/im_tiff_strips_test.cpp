@@ -18,9 +18,13 @@ namespace fs = std::filesystem;
 void Put16(std::vector<unsigned char>& b, unsigned v) {
   b.push_back(static_cast<unsigned char>(v)), b.push_back(static_cast<unsigned char>(v >> 8));
 }
-void Put32(std::vector<unsigned char>& b, uint32_t v) { Put16(b, v & 0xFFFF), Put16(b, v >> 16); }
+void Put32(std::vector<unsigned char>& b, uint32_t v) {
+  Put16(b, v & 0xFFFF), Put16(b, v >> 16);
+}
 
-unsigned char Pixel(int x, int y) { return static_cast<unsigned char>(x * 3 + y * 7); }
+unsigned char Pixel(int x, int y) {
+  return static_cast<unsigned char>(x * 3 + y * 7);
+}
 
 // An uncompressed 8-bit min-is-black file, rows_per_strip rows a strip,
 // cut after keep bytes of pixels.
@@ -34,8 +38,10 @@ std::vector<unsigned char> GreyTiff(int width, int height, int rows_per_strip, s
   Put16(b, entries);
   auto entry = [&](unsigned tag, unsigned type, uint32_t count, uint32_t value) {
     Put16(b, tag), Put16(b, type), Put32(b, count);
-    if (type == 3 && count == 1) Put16(b, value), Put16(b, 0);
-    else Put32(b, value);
+    if (type == 3 && count == 1)
+      Put16(b, value), Put16(b, 0);
+    else
+      Put32(b, value);
   };
   entry(256, 4, 1, static_cast<uint32_t>(width));
   entry(257, 4, 1, static_cast<uint32_t>(height));
@@ -58,7 +64,8 @@ std::vector<unsigned char> GreyTiff(int width, int height, int rows_per_strip, s
 }
 
 TEST(ImTiffStrips, StripsAndOversizedStripsGiveTheFilePixels) {
-  fs::path file = fs::temp_directory_path() / ("varko_strips_" + std::to_string(::getpid()) + ".tif");
+  fs::path file =
+      fs::temp_directory_path() / ("varko_strips_" + std::to_string(::getpid()) + ".tif");
   const struct {
     const char* what;
     int width, height, rows_per_strip;

@@ -89,7 +89,8 @@ Loaded Load(imFormat& driver, const std::string& path) {
       for (int i = 0; i < h && error == IM_ERR_NONE; ++i)
         error = driver.read_line_map(f, at(f->plane[p]));
   } else {
-    for (int i = 0; i < h && error == IM_ERR_NONE; ++i) error = driver.read_line_rgb(f, at(0), at(1), at(2));
+    for (int i = 0; i < h && error == IM_ERR_NONE; ++i)
+      error = driver.read_line_rgb(f, at(0), at(1), at(2));
   }
   driver.close(f);
   out.error = error;
@@ -97,7 +98,8 @@ Loaded Load(imFormat& driver, const std::string& path) {
   out.picture.width = w, out.picture.height = h;
   for (int y = h - 1; y >= 0; --y)
     for (int x = 0; x < w; ++x)
-      for (int p = 0; p < 3; ++p) out.picture.rgb.push_back(planes[p][static_cast<size_t>(y) * w + x]);
+      for (int p = 0; p < 3; ++p)
+        out.picture.rgb.push_back(planes[p][static_cast<size_t>(y) * w + x]);
   return out;
 }
 
@@ -163,10 +165,13 @@ Picture ReadPpm(const std::string& path) {
 void WritePpm(const std::string& path, const Picture& p) {
   std::ofstream out(path, std::ios::binary);
   out << "P6\n" << p.width << " " << p.height << "\n255\n";
-  out.write(reinterpret_cast<const char*>(p.rgb.data()), static_cast<std::streamsize>(p.rgb.size()));
+  out.write(reinterpret_cast<const char*>(p.rgb.data()),
+            static_cast<std::streamsize>(p.rgb.size()));
 }
 
-int Shell(const std::string& command) { return std::system(command.c_str()); }
+int Shell(const std::string& command) {
+  return std::system(command.c_str());
+}
 
 // Test pictures: odd sizes so that line padding shows.
 Picture Make(int w, int h, int kind) {
@@ -194,8 +199,9 @@ Picture Make(int w, int h, int kind) {
 class Codecs : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("imcodecs_" + std::to_string(::getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() /
+           ("imcodecs_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
     for (int k = 0; k < 4; ++k) WritePpm(Path(kSources[k]), Make(37, 23, k));
   }
@@ -205,7 +211,9 @@ class Codecs : public ::testing::Test {
   fs::path dir_;
 };
 
-std::string Py(const std::string& code) { return std::string(VARKO_PYTHON) + " -c \"" + code + "\""; }
+std::string Py(const std::string& code) {
+  return std::string(VARKO_PYTHON) + " -c \"" + code + "\"";
+}
 
 struct PeerFile {
   const char* name;     // file made in the test folder
@@ -223,39 +231,48 @@ std::string Expand(std::string c, const std::string& src, const std::string& out
 
 #define PIL(x) "PIL:from PIL import Image; Image.open('{src}')" x
 const PeerFile kPeerFiles[] = {
-    {"p8.bmp", PIL(".convert('P', palette=Image.ADAPTIVE).save('{out}')"), 0, &imFormatBMP, IM_MAP, 0},
+    {"p8.bmp", PIL(".convert('P', palette=Image.ADAPTIVE).save('{out}')"), 0, &imFormatBMP, IM_MAP,
+     0},
     {"p1.bmp", PIL(".convert('1').save('{out}')"), 2, &imFormatBMP, IM_MAP, 0},
     {"rgb.bmp", PIL(".save('{out}')"), 3, &imFormatBMP, IM_RGB, 0},
     {"im4.bmp", "convert {src} -type Palette BMP3:{out}", 0, &imFormatBMP, IM_MAP, 0},
-    {"rle8.bmp", "convert {src} -type Palette -compress RLE BMP3:{out}", 0, &imFormatBMP, IM_MAP, 256},
+    {"rle8.bmp", "convert {src} -type Palette -compress RLE BMP3:{out}", 0, &imFormatBMP, IM_MAP,
+     256},
     {"os2.bmp", "convert {src} -type Palette BMP2:{out}", 0, &imFormatBMP, IM_MAP, 0},
     {"os2rgb.bmp", "convert {src} -type TrueColor BMP2:{out}", 3, &imFormatBMP, IM_RGB, 0},
     {"ppm.bmp", "ppmtobmp -windows {src} > {out}", 3, &imFormatBMP, IM_RGB, 0},
-    {"p.pcx", PIL(".convert('P', palette=Image.ADAPTIVE).save('{out}')"), 0, &imFormatPCX, IM_MAP, 256},
+    {"p.pcx", PIL(".convert('P', palette=Image.ADAPTIVE).save('{out}')"), 0, &imFormatPCX, IM_MAP,
+     256},
     {"rgb.pcx", PIL(".save('{out}')"), 3, &imFormatPCX, IM_RGB, 256},
     {"bw.pcx", PIL(".convert('1').save('{out}')"), 2, &imFormatPCX, IM_MAP, 256},
     {"im.pcx", "convert {src} -type Palette PCX:{out}", 0, &imFormatPCX, IM_MAP, 256},
     {"ppm.pcx", "ppmtopcx -8bit {src} > {out}", 0, &imFormatPCX, IM_MAP, 256},
     {"planes.pcx", "ppmtopcx -planes 4 {src} > {out}", 0, &imFormatPCX, IM_MAP, 256},
-    {"p.gif", PIL(".convert('P', palette=Image.ADAPTIVE).save('{out}')"), 0, &imFormatGIF, IM_MAP, 256},
-    {"inter.gif", PIL(".convert('P', palette=Image.ADAPTIVE).save('{out}', interlace=True)"), 0, &imFormatGIF, IM_MAP, 256},
+    {"p.gif", PIL(".convert('P', palette=Image.ADAPTIVE).save('{out}')"), 0, &imFormatGIF, IM_MAP,
+     256},
+    {"inter.gif", PIL(".convert('P', palette=Image.ADAPTIVE).save('{out}', interlace=True)"), 0,
+     &imFormatGIF, IM_MAP, 256},
     {"grey.gif", PIL(".convert('L').save('{out}')"), 1, &imFormatGIF, IM_MAP, 256},
     {"iminter.gif", "convert {src} -interlace GIF GIF:{out}", 0, &imFormatGIF, IM_MAP, 256},
     {"ppm.gif", "ppmtogif {src} > {out} 2>/dev/null", 0, &imFormatGIF, IM_MAP, 256},
     {"rgb.ras", "convert {src} SUN:{out}", 3, &imFormatRAS, IM_RGB, 0},
     {"map.ras", "pnmtorast -standard {src} > {out} 2>/dev/null", 0, &imFormatRAS, IM_MAP, 0},
     {"rle.ras", "pnmtorast -rle {src} > {out} 2>/dev/null", 0, &imFormatRAS, IM_MAP, 256},
-    {"rgbrle.ras", "convert {src} -compress RLE SUN:{out}", 3, &imFormatRAS, IM_RGB, 0},  // ImageMagick stores RGB plain
+    {"rgbrle.ras", "convert {src} -compress RLE SUN:{out}", 3, &imFormatRAS, IM_RGB,
+     0},  // ImageMagick stores RGB plain
     {"rgb.sgi", PIL(".save('{out}', format='SGI')"), 3, &imFormatSGI, IM_RGB, 0},
     {"grey.sgi", PIL(".convert('L').save('{out}', format='SGI')"), 1, &imFormatSGI, IM_MAP, 0},
     {"rle.sgi", "convert {src} -compress RLE SGI:{out}", 3, &imFormatSGI, IM_RGB, 256},
     {"ppmrle.sgi", "pnmtosgi -rle {src} > {out}", 3, &imFormatSGI, IM_RGB, 256},
-    {"p.tga", PIL(".convert('P', palette=Image.ADAPTIVE).save('{out}')"), 0, &imFormatTGA, IM_MAP, 0},
+    {"p.tga", PIL(".convert('P', palette=Image.ADAPTIVE).save('{out}')"), 0, &imFormatTGA, IM_MAP,
+     0},
     {"l.tga", PIL(".convert('L').save('{out}')"), 1, &imFormatTGA, IM_MAP, 0},
     {"rgb.tga", PIL(".save('{out}')"), 3, &imFormatTGA, IM_RGB, 0},
     {"rle.tga", PIL(".save('{out}', compression='tga_rle')"), 3, &imFormatTGA, IM_RGB, 256},
-    {"prle.tga", PIL(".convert('P', palette=Image.ADAPTIVE).save('{out}', compression='tga_rle')"), 0, &imFormatTGA, IM_MAP, 256},
-    {"lrle.tga", PIL(".convert('L').save('{out}', compression='tga_rle')"), 1, &imFormatTGA, IM_MAP, 256},
+    {"prle.tga", PIL(".convert('P', palette=Image.ADAPTIVE).save('{out}', compression='tga_rle')"),
+     0, &imFormatTGA, IM_MAP, 256},
+    {"lrle.tga", PIL(".convert('L').save('{out}', compression='tga_rle')"), 1, &imFormatTGA, IM_MAP,
+     256},
     // (ImageMagick 6.9 Targa files put the rows in the wrong order for Pillow too)
     {"ppm.tga", "ppmtotga -rgb {src} > {out}", 3, &imFormatTGA, IM_RGB, 256},
 };
@@ -288,14 +305,14 @@ struct OurFile {
 };
 
 const OurFile kOurFiles[] = {
-    {"map.bmp", &imFormatBMP, 0, true, 0},     {"rle.bmp", &imFormatBMP, 0, true, 256},
-    {"rgb.bmp", &imFormatBMP, 3, false, 0},    {"map.pcx", &imFormatPCX, 0, true, 0},
-    {"rle.pcx", &imFormatPCX, 0, true, 256},   {"rgb.pcx", &imFormatPCX, 3, false, 256},
-    {"map.gif", &imFormatGIF, 0, true, 256},   {"grey.gif", &imFormatGIF, 1, true, 512},
-    {"map.ras", &imFormatRAS, 0, true, 0},     {"rgb.ras", &imFormatRAS, 3, false, 0},
-    {"rgb.sgi", &imFormatSGI, 3, false, 0},    {"grey.sgi", &imFormatSGI, 1, true, 0},
-    {"map.sgi", &imFormatSGI, 0, true, 0},     {"map.tga", &imFormatTGA, 0, true, 0},
-    {"rle.tga", &imFormatTGA, 0, true, 256},   {"rgb.tga", &imFormatTGA, 3, false, 0},
+    {"map.bmp", &imFormatBMP, 0, true, 0},       {"rle.bmp", &imFormatBMP, 0, true, 256},
+    {"rgb.bmp", &imFormatBMP, 3, false, 0},      {"map.pcx", &imFormatPCX, 0, true, 0},
+    {"rle.pcx", &imFormatPCX, 0, true, 256},     {"rgb.pcx", &imFormatPCX, 3, false, 256},
+    {"map.gif", &imFormatGIF, 0, true, 256},     {"grey.gif", &imFormatGIF, 1, true, 512},
+    {"map.ras", &imFormatRAS, 0, true, 0},       {"rgb.ras", &imFormatRAS, 3, false, 0},
+    {"rgb.sgi", &imFormatSGI, 3, false, 0},      {"grey.sgi", &imFormatSGI, 1, true, 0},
+    {"map.sgi", &imFormatSGI, 0, true, 0},       {"map.tga", &imFormatTGA, 0, true, 0},
+    {"rle.tga", &imFormatTGA, 0, true, 256},     {"rgb.tga", &imFormatTGA, 3, false, 0},
     {"rlergb.tga", &imFormatTGA, 3, false, 256},
 };
 
@@ -305,8 +322,9 @@ std::string NetpbmReader(const imFormat* driver) {
   const struct {
     const imFormat* driver;
     const char* tool;
-  } readers[] = {{&imFormatBMP, "bmptopnm"}, {&imFormatPCX, "pcxtoppm"}, {&imFormatGIF, "giftopnm"},
-                 {&imFormatRAS, "rasttopnm"}, {&imFormatSGI, "sgitopnm"}, {&imFormatTGA, "tgatoppm"}};
+  } readers[] = {{&imFormatBMP, "bmptopnm"}, {&imFormatPCX, "pcxtoppm"},
+                 {&imFormatGIF, "giftopnm"}, {&imFormatRAS, "rasttopnm"},
+                 {&imFormatSGI, "sgitopnm"}, {&imFormatTGA, "tgatoppm"}};
   for (const auto& r : readers)
     if (r.driver == driver) return r.tool;
   return "";
@@ -314,7 +332,8 @@ std::string NetpbmReader(const imFormat* driver) {
 
 // Every file we write reads back in Pillow, ImageMagick and netpbm, and in our reader.
 TEST_F(Codecs, FilesWeWriteLoadInPeersAndInOurReader) {
-  ASSERT_EQ(Shell("command -v ppmtoppm >/dev/null"), 0) << "netpbm is missing (tools/install-deps.sh installs it)";
+  ASSERT_EQ(Shell("command -v ppmtoppm >/dev/null"), 0)
+      << "netpbm is missing (tools/install-deps.sh installs it)";
   for (const OurFile& o : kOurFiles) {
     for (int size = 0; size < 2; ++size) {
       SCOPED_TRACE(std::string(o.name) + (size ? " big" : " small"));
@@ -325,12 +344,15 @@ TEST_F(Codecs, FilesWeWriteLoadInPeersAndInOurReader) {
       ASSERT_EQ(l.error, IM_ERR_NONE);
       EXPECT_TRUE(l.picture == pic);
       std::string pil = Path("pil.ppm"), im = Path("im.ppm");
-      ASSERT_EQ(Shell(Py("from PIL import Image; Image.open('" + file + "').convert('RGB').save('" + pil + "')")), 0);
+      ASSERT_EQ(Shell(Py("from PIL import Image; Image.open('" + file + "').convert('RGB').save('" +
+                         pil + "')")),
+                0);
       EXPECT_TRUE(ReadPpm(pil) == pic);
       // pcxtoppm knows encoding 1 (RLE) only and refuses our plain PCX files
       if (o.driver != &imFormatPCX || o.compression != 0) {
         std::string pnm = Path("netpbm.ppm");
-        ASSERT_EQ(Shell(NetpbmReader(o.driver) + " " + file + " 2>/dev/null | ppmtoppm > " + pnm), 0);
+        ASSERT_EQ(Shell(NetpbmReader(o.driver) + " " + file + " 2>/dev/null | ppmtoppm > " + pnm),
+                  0);
         EXPECT_TRUE(ReadPpm(pnm) == pic) << NetpbmReader(o.driver);
       }
       // ImageMagick 6.9 shows bottom-up Targa files upside down (Pillow and
@@ -364,17 +386,23 @@ TEST_F(Codecs, WritersRefuseWhatTheirFormatCannotHold) {
     imFormat* driver;
     int width, type, compression, pal_count, error;
   } cases[] = {
-      {&imFormatBMP, 8, IM_RGB, 512, 0, IM_ERR_COMP},   {&imFormatGIF, 8, IM_RGB, 256, 0, IM_ERR_TYPE},
-      {&imFormatGIF, 8, IM_MAP, 0, 4, IM_ERR_COMP},     {&imFormatLED, 8, IM_RGB, 0, 0, IM_ERR_TYPE},
-      {&imFormatLED, 8, IM_MAP, 512, 4, IM_ERR_COMP},   {&imFormatSGI, 8, IM_RGB, 512, 0, IM_ERR_COMP},
-      {&imFormatBMP, 8, IM_MAP, 0, 257, IM_ERR_TYPE},   {&imFormatTGA, 8, IM_MAP, 0, 0, IM_ERR_TYPE},
-      {&imFormatTGA, 70000, IM_RGB, 0, 0, IM_ERR_TYPE}, {&imFormatPCX, 0, IM_RGB, 0, 0, IM_ERR_TYPE},
+      {&imFormatBMP, 8, IM_RGB, 512, 0, IM_ERR_COMP},
+      {&imFormatGIF, 8, IM_RGB, 256, 0, IM_ERR_TYPE},
+      {&imFormatGIF, 8, IM_MAP, 0, 4, IM_ERR_COMP},
+      {&imFormatLED, 8, IM_RGB, 0, 0, IM_ERR_TYPE},
+      {&imFormatLED, 8, IM_MAP, 512, 4, IM_ERR_COMP},
+      {&imFormatSGI, 8, IM_RGB, 512, 0, IM_ERR_COMP},
+      {&imFormatBMP, 8, IM_MAP, 0, 257, IM_ERR_TYPE},
+      {&imFormatTGA, 8, IM_MAP, 0, 0, IM_ERR_TYPE},
+      {&imFormatTGA, 70000, IM_RGB, 0, 0, IM_ERR_TYPE},
+      {&imFormatPCX, 0, IM_RGB, 0, 0, IM_ERR_TYPE},
       {&imFormatRAS, -5, IM_MAP, 0, 4, IM_ERR_TYPE},
   };
   for (const Case& c : cases) {
     std::string file = Path("refused");
     int error = 0;
-    imFile* f = c.driver->write_open(file.c_str(), c.width, 4, c.type, c.compression, c.pal_count, &error);
+    imFile* f =
+        c.driver->write_open(file.c_str(), c.width, 4, c.type, c.compression, c.pal_count, &error);
     EXPECT_EQ(f, nullptr);
     EXPECT_EQ(error, c.error) << c.width << " " << c.type << " " << c.compression;
     EXPECT_FALSE(fs::exists(file));

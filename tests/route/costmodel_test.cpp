@@ -13,7 +13,8 @@ namespace {
 TEST(CostModel, DiagonalThroughCornersChargesRootTwoPerCell) {
   std::vector<unsigned char> costs(16, 0);
   std::vector<unsigned char> classes(16, 0);
-  for (int k = 0; k < 4; ++k) classes[static_cast<std::size_t>(k * 5)] = static_cast<unsigned char>(k + 1);
+  for (int k = 0; k < 4; ++k)
+    classes[static_cast<std::size_t>(k * 5)] = static_cast<unsigned char>(k + 1);
   CostContext ctx;
   ctx.pixelSizeX = ctx.pixelSizeY = 2;
   ctx.costGrid = {costs.data(), 4, 4};
@@ -55,7 +56,8 @@ TEST(CostModel, SegmentLengthAndOutsideTheRaster) {
   EXPECT_FLOAT_EQ(SegmentLength(ctx, -50, -3, -40, -3), 20) << "no grids are read outside";
   std::vector<unsigned char> costs(4, 0);
   ctx.costGrid = {costs.data(), 2, 2};
-  EXPECT_GE(SegmentCost(ctx, -5, 0, 1, 0, nullptr), kImpassable) << "outside the raster is impassable";
+  EXPECT_GE(SegmentCost(ctx, -5, 0, 1, 0, nullptr), kImpassable)
+      << "outside the raster is impassable";
 }
 
 TEST(Profile, SamplesAtCellBorders) {
@@ -74,7 +76,8 @@ TEST(Profile, SamplesAtCellBorders) {
   EXPECT_EQ(SampleProfile(ctx, {{0, 0}, {3, 0}}, &k).value.back(), 160);
   std::vector<unsigned char> wide(12001, 1);
   ctx.classGrid = {wide.data(), 12001, 1};
-  EXPECT_EQ(SampleProfile(ctx, {{0, 0}, {12000, 0}}, nullptr).count, 12002) << "beyond 10000 samples";
+  EXPECT_EQ(SampleProfile(ctx, {{0, 0}, {12000, 0}}, nullptr).count, 12002)
+      << "beyond 10000 samples";
 }
 
 TEST(ExtraData, HeaderName) {
@@ -92,15 +95,17 @@ namespace {
 // The lengths a walk crosses from a start, as WalkSegment computes them there.
 std::vector<WalkStep> WalkedFrom(const CostContext& ctx, int x0, int y0, int dx, int dy) {
   std::vector<WalkStep> steps;
-  WalkSegment(ctx, x0, y0, x0 + dx, y0 + dy,
-              [&](int col, int row, double len, float, float) { steps.push_back({col - x0, row - y0, len}); });
+  WalkSegment(ctx, x0, y0, x0 + dx, y0 + dy, [&](int col, int row, double len, float, float) {
+    steps.push_back({col - x0, row - y0, len});
+  });
   return steps;
 }
 
 bool SameSteps(const std::vector<WalkStep>& a, const std::vector<WalkStep>& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t k = 0; k < a.size(); ++k) {
-    if (a[k].dcol != b[k].dcol || a[k].drow != b[k].drow || a[k].length != b[k].length) return false;
+    if (a[k].dcol != b[k].dcol || a[k].drow != b[k].drow || a[k].length != b[k].length)
+      return false;
   }
   return true;
 }
@@ -113,9 +118,14 @@ TEST(RecordedWalk, SameLengthsFromEveryStartBelowTheLimit) {
     int dx, dy;
     bool recorded;
   };
-  const Move moves[] = {{1, 0, true},   {0, -3, true},  {4, 4, true},  {1, 2, true},   {-2, 1, true},
-                        {6, -3, true},  {-5, 10, true}, {1, 3, false}, {-3, 2, false}, {2, 3, false}};
-  const int starts[][2] = {{0, 0}, {3999, 17}, {1234567, 7654321 % kLimit}, {kLimit - 11, kLimit - 11}, {-kLimit + 11, 5}};
+  const Move moves[] = {{1, 0, true},   {0, -3, true}, {4, 4, true},   {1, 2, true},
+                        {-2, 1, true},  {6, -3, true}, {-5, 10, true}, {1, 3, false},
+                        {-3, 2, false}, {2, 3, false}};
+  const int starts[][2] = {{0, 0},
+                           {3999, 17},
+                           {1234567, 7654321 % kLimit},
+                           {kLimit - 11, kLimit - 11},
+                           {-kLimit + 11, 5}};
   for (const Move& m : moves) {
     const RecordedWalk walk = RecordWalk(ctx, m.dx, m.dy, kLimit);
     EXPECT_EQ(walk.usable, m.recorded) << m.dx << "," << m.dy;
@@ -127,9 +137,11 @@ TEST(RecordedWalk, SameLengthsFromEveryStartBelowTheLimit) {
   }
   // why thirds are refused: far from the origin they round differently
   bool differs = false;
-  for (const auto& s : starts) differs = differs || !SameSteps(WalkedFrom(ctx, 0, 0, 1, 3), WalkedFrom(ctx, s[0], s[1], 1, 3));
+  for (const auto& s : starts)
+    differs = differs || !SameSteps(WalkedFrom(ctx, 0, 0, 1, 3), WalkedFrom(ctx, s[0], s[1], 1, 3));
   EXPECT_TRUE(differs);
-  EXPECT_FALSE(RecordWalk(ctx, 1, 2, 1 << 23).usable) << "quarters are not exact in a float at 2^23";
+  EXPECT_FALSE(RecordWalk(ctx, 1, 2, 1 << 23).usable)
+      << "quarters are not exact in a float at 2^23";
   EXPECT_TRUE(RecordWalk(ctx, 1, 1, 1 << 23).usable) << "halves are";
 }
 

@@ -12,7 +12,10 @@ double LiteralSum(const std::vector<OverlayTheme>& themes, int x, int y) {
   double s = 0;
   for (const OverlayTheme& t : themes) {
     const double cw = t.classWeight[t.image.At(x, y)];
-    if (t.weight > 0 && cw >= 100000) s = 100000; else s = s + t.weight * cw;
+    if (t.weight > 0 && cw >= 100000)
+      s = 100000;
+    else
+      s = s + t.weight * cw;
     if (s >= 100000) s = 100000;
   }
   return s;
@@ -30,7 +33,9 @@ Overlay Literal(const std::vector<OverlayTheme>& themes, int w, int h, unsigned 
   for (int x = 0; x < w; ++x)
     for (int y = 0; y < h; ++y) {
       const double s = LiteralSum(themes, x, y);
-      out[x + y * w] = s < 100000 ? static_cast<unsigned char>(static_cast<int>((s - o.minValue) * 254 / (o.maxValue - o.minValue))) : 255;
+      out[x + y * w] = s < 100000 ? static_cast<unsigned char>(static_cast<int>(
+                                        (s - o.minValue) * 254 / (o.maxValue - o.minValue)))
+                                  : 255;
     }
   return o;
 }
@@ -50,7 +55,8 @@ Themes Random(std::mt19937& rng, int w, int h, int count) {
     OverlayTheme theme;
     theme.image = {p.data(), w, h};
     theme.weight = (k == 2) ? -0.37 : 0.1 + (rng() % 100) / 7.0;
-    for (int v = 0; v < 256; ++v) theme.classWeight[v] = (v == 5 && k == 0) ? 100000 : (rng() % 1000) / 3.0;
+    for (int v = 0; v < 256; ++v)
+      theme.classWeight[v] = (v == 5 && k == 0) ? 100000 : (rng() % 1000) / 3.0;
     t.list.push_back(theme);
   }
   return t;

@@ -14,14 +14,22 @@ namespace {
 std::vector<Point> LiteralLeg(const CostContext& ctx, Point from, Point to) {
   const SearchGrid g(ctx.width, ctx.height, ctx.searchStep);
   const int n = g.columns * g.rows;
-  struct Node { float cost = kImpassable; bool settled = false; int pred = -1, prev = -1, next = -1; bool listed = false; };
+  struct Node {
+    float cost = kImpassable;
+    bool settled = false;
+    int pred = -1, prev = -1, next = -1;
+    bool listed = false;
+  };
   std::vector<Node> nodes(static_cast<std::size_t>(n) + 1);
   const int sentinel = n, head0 = -1;
   int head = sentinel;
   nodes[sentinel].cost = -kImpassable;
   auto unlink = [&](int k) {
     Node& x = nodes[k];
-    if (x.prev >= 0) nodes[x.prev].next = x.next; else head = x.next;
+    if (x.prev >= 0)
+      nodes[x.prev].next = x.next;
+    else
+      head = x.next;
     nodes[x.next].prev = x.prev;
     x.prev = x.next = head0;
   };
@@ -36,7 +44,10 @@ std::vector<Point> LiteralLeg(const CostContext& ctx, Point from, Point to) {
     while (nodes[at].cost > nodes[k].cost) at = nodes[at].next;
     nodes[k].next = at;
     nodes[k].prev = nodes[at].prev;
-    if (nodes[at].prev >= 0) nodes[nodes[at].prev].next = k; else head = k;
+    if (nodes[at].prev >= 0)
+      nodes[nodes[at].prev].next = k;
+    else
+      head = k;
     nodes[at].prev = k;
   };
   const Point s = g.NodeOf(from), t = g.NodeOf(to);
@@ -55,7 +66,8 @@ std::vector<Point> LiteralLeg(const CostContext& ctx, Point from, Point to) {
         if (x.settled) continue;
         float e = 0;
         if (i != cx || j != cy) {
-          if (std::gcd(i - cx, j - cy) != 1) e = kImpassable;
+          if (std::gcd(i - cx, j - cy) != 1)
+            e = kImpassable;
           else {
             const Point a = g.Pixel(i, j), b = g.Pixel(cx, cy);
             e = SegmentCost(ctx, a.x, a.y, b.x, b.y, nullptr);
@@ -79,7 +91,8 @@ std::vector<Point> LiteralLeg(const CostContext& ctx, Point from, Point to) {
   }
   if (!nodes[target].settled) return {};
   std::vector<Point> route;
-  for (int k = target; k != start; k = nodes[k].pred) route.push_back(g.Pixel(k % g.columns, k / g.columns));
+  for (int k = target; k != start; k = nodes[k].pred)
+    route.push_back(g.Pixel(k % g.columns, k / g.columns));
   route.push_back(g.Pixel(s.x, s.y));
   return route;
 }
@@ -119,12 +132,16 @@ TEST(Search, MatchesTheLiteralSortedListOnRandomGrids) {
     f.ctx.searchRadius = static_cast<int>(rng() % 4);
     f.ctx.searchStep = 1 + static_cast<int>(rng() % 7);
     std::vector<Point> pts;
-    for (int k = 0; k < 3; ++k) pts.push_back({static_cast<int>(rng() % (w + 4)) - 2, static_cast<int>(rng() % (h + 4)) - 2});
+    for (int k = 0; k < 3; ++k)
+      pts.push_back({static_cast<int>(rng() % (w + 4)) - 2, static_cast<int>(rng() % (h + 4)) - 2});
     // shared cache across the legs, as MinimumPath does
     const SearchGrid g(w, h, f.ctx.searchStep);
-    EdgeCache cache(static_cast<long long>(g.columns) * g.rows, AllowedMoves(f.ctx.searchRadius, std::max(g.columns, g.rows)).size(), trial % 3 != 0);
+    EdgeCache cache(static_cast<long long>(g.columns) * g.rows,
+                    AllowedMoves(f.ctx.searchRadius, std::max(g.columns, g.rows)).size(),
+                    trial % 3 != 0);
     for (int leg = 0; leg < 2; ++leg) {
-      const Point a = pts[static_cast<std::size_t>(leg)], b = pts[static_cast<std::size_t>(leg + 1)];
+      const Point a = pts[static_cast<std::size_t>(leg)],
+                  b = pts[static_cast<std::size_t>(leg + 1)];
       const auto expected = LiteralLeg(f.ctx, a, b);
       EXPECT_EQ(FindLeg(f.ctx, a, b, &cache), expected) << "trial " << trial << " leg " << leg;
       ++compared;
@@ -143,13 +160,14 @@ TEST(Search, MatchesTheLiteralSortedListAtStepOne) {
     double scale, offset;
     float pixelX, pixelY;
   };
-  const Costs table[] = {{0.3711, 1.0, 1, 1}, {0, 0, 1, 1}, {1.0 / (1 << 20), 1.0, 1, 1},
+  const Costs table[] = {{0.3711, 1.0, 1, 1},    {0, 0, 1, 1},        {1.0 / (1 << 20), 1.0, 1, 1},
                          {1.0, 1.0, 0.7f, 1.3f}, {3000, 20000, 1, 1}, {0.5, 0, 2.5f, 2.5f}};
   std::mt19937 rng(777);
   int found = 0, compared = 0;
   for (int trial = 0; trial < 360; ++trial) {
     const bool large = trial % 40 == 0;
-    const int w = large ? 150 : 2 + static_cast<int>(rng() % 45), h = large ? 97 : 2 + static_cast<int>(rng() % 45);
+    const int w = large ? 150 : 2 + static_cast<int>(rng() % 45),
+              h = large ? 97 : 2 + static_cast<int>(rng() % 45);
     const Costs& k = table[static_cast<std::size_t>(trial) % std::size(table)];
     Fixture f = RandomGrid(rng, w, h, false);
     f.ctx.costScale = k.scale;
@@ -158,7 +176,8 @@ TEST(Search, MatchesTheLiteralSortedListAtStepOne) {
     f.ctx.pixelSizeY = k.pixelY;
     f.ctx.searchRadius = 1 + trial / 3 % 3;
     f.ctx.searchStep = 1;
-    EdgeCache cache(static_cast<long long>(w) * h, AllowedMoves(f.ctx.searchRadius, std::max(w, h)).size(), trial % 2 == 0);
+    EdgeCache cache(static_cast<long long>(w) * h,
+                    AllowedMoves(f.ctx.searchRadius, std::max(w, h)).size(), trial % 2 == 0);
     Point a{static_cast<int>(rng() % (w + 4)) - 2, static_cast<int>(rng() % (h + 4)) - 2};
     for (int leg = 0; leg < 2; ++leg) {
       const Point b{static_cast<int>(rng() % (w + 4)) - 2, static_cast<int>(rng() % (h + 4)) - 2};
@@ -186,7 +205,8 @@ TEST(Search, MatchesTheLiteralSortedListOverSlopeGrids) {
       f.ctx.slopeMode = 1;
       f.ctx.slopeGrid = {degrees.data(), w, h};
     } else {
-      f.ctx.slopeImage.width = w - 1 - static_cast<int>(rng() % 3);  // the right columns have no slope
+      f.ctx.slopeImage.width =
+          w - 1 - static_cast<int>(rng() % 3);  // the right columns have no slope
     }
     f.ctx.searchRadius = 1 + static_cast<int>(rng() % 3);
     f.ctx.searchStep = 1 + static_cast<int>(rng() % 5);
@@ -237,14 +257,16 @@ TEST(Search, MatchesTheLiteralSortedListAtWideRadii) {
     Fixture f = RandomGrid(rng, w, h, trial % 4 == 3);
     f.ctx.searchRadius = trial % 2 == 0 ? 10 : 9;  // 256 and 224 moves
     f.ctx.searchStep = 1 + trial / 4;
-    const Point a{static_cast<int>(rng() % w), static_cast<int>(rng() % h)}, b{static_cast<int>(rng() % w), static_cast<int>(rng() % h)};
+    const Point a{static_cast<int>(rng() % w), static_cast<int>(rng() % h)},
+        b{static_cast<int>(rng() % w), static_cast<int>(rng() % h)};
     const auto expected = LiteralLeg(f.ctx, a, b);
     EXPECT_EQ(FindLeg(f.ctx, a, b), expected) << "trial " << trial;
     found += expected.size() > 1;
   }
   EXPECT_GT(found, 4);
   Uniform u(25, 25, 10);
-  EXPECT_EQ(FindLeg(u.ctx, {2, 3}, {12, 12}), (std::vector<Point>{{12, 12}, {2, 3}})) << "the last of 256 moves, (10, 9)";
+  EXPECT_EQ(FindLeg(u.ctx, {2, 3}, {12, 12}), (std::vector<Point>{{12, 12}, {2, 3}}))
+      << "the last of 256 moves, (10, 9)";
 }
 
 TEST(Search, MovesAllowedByRadius) {
@@ -257,7 +279,8 @@ TEST(Search, MovesAllowedByRadius) {
     ASSERT_GT(route.size(), 1u);
     bool knight = false;
     for (std::size_t k = 1; k < route.size(); ++k) {
-      const int dx = std::abs(route[k].x - route[k - 1].x), dy = std::abs(route[k].y - route[k - 1].y);
+      const int dx = std::abs(route[k].x - route[k - 1].x),
+                dy = std::abs(route[k].y - route[k - 1].y);
       EXPECT_EQ(std::gcd(dx, dy), 1) << "no (2, 2) or (2, 0) moves";
       EXPECT_LE(std::max(dx, dy), radius);
       knight = knight || (dx + dy == 3);

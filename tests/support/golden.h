@@ -15,7 +15,9 @@
 
 namespace golden {
 
-inline bool Updating() { return std::getenv("VARKO_UPDATE_GOLDENS") != nullptr; }
+inline bool Updating() {
+  return std::getenv("VARKO_UPDATE_GOLDENS") != nullptr;
+}
 
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -42,8 +44,8 @@ inline void Expect(const std::string& path, const std::string& bytes) {
   WriteFile(name, bytes);
   size_t differing = 0;
   for (size_t i = 0; i < want.size() && i < bytes.size(); i++) differing += want[i] != bytes[i];
-  ADD_FAILURE() << path << " differs: " << bytes.size() << " bytes against " << want.size()
-                << ", " << differing << " differing in the common part; see " << name;
+  ADD_FAILURE() << path << " differs: " << bytes.size() << " bytes against " << want.size() << ", "
+                << differing << " differing in the common part; see " << name;
 }
 
 // Three planes of w x h bytes, row 0 at the bottom, as binary PPM (top row first).

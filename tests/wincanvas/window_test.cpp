@@ -110,7 +110,8 @@ TEST_F(WindowCanvas, ScenesGiveTheSamePixelsAsAnRgbImage) {
   };
   static Pattern pattern;
   const Case cases[] = {
-      {"text", [] {
+      {"text",
+       [] {
          cdForeground(cdEncodeColor(0, 90, 0));
          cdFont(CD_COURIER, CD_PLAIN, 10);
          cdText(3, 6, "Ag");
@@ -148,7 +149,8 @@ TEST_F(WindowCanvas, ScenesGiveTheSamePixelsAsAnRgbImage) {
          cdBox(0, 47, 0, 35);
          cdClip(CD_CLIPOFF);
        }},
-      {"lines", [] {
+      {"lines",
+       [] {
          const int styles[] = {CD_CONTINUOUS, CD_DASHED, CD_DOTTED, CD_DASH_DOT, CD_DASH_DOT_DOT};
          for (int i = 0; i < 5; i++) {
            cdLineStyle(styles[i]);
@@ -160,7 +162,8 @@ TEST_F(WindowCanvas, ScenesGiveTheSamePixelsAsAnRgbImage) {
          cdLineWidth(1);
          cdRect(3, 44, 2, 33);
        }},
-      {"polygons", [] {
+      {"polygons",
+       [] {
          cdForeground(cdEncodeColor(200, 100, 0));
          cdBegin(CD_FILL);
          cdVertex(2, 2), cdVertex(30, 5), cdVertex(12, 30), cdVertex(20, 12);
@@ -173,7 +176,8 @@ TEST_F(WindowCanvas, ScenesGiveTheSamePixelsAsAnRgbImage) {
          cdVertex(1, 34), cdVertex(20, 20), cdVertex(40, 30);
          cdEnd();
        }},
-      {"arcs", [] {
+      {"arcs",
+       [] {
          cdForeground(cdEncodeColor(0, 0, 0));
          cdArc(12, 12, 20, 14, 20, 250);
          cdArc(30, 20, 15, 25, 300, 60);
@@ -181,9 +185,11 @@ TEST_F(WindowCanvas, ScenesGiveTheSamePixelsAsAnRgbImage) {
          cdSector(36, 10, 20, 16, 45, 200);
          cdSector(12, 26, 13, 13, 0, 360);
        }},
-      {"marks", [] {
-         const int types[] = {CD_PLUS, CD_STAR, CD_CIRCLE, CD_X, CD_BOX, CD_DIAMOND,
-                              CD_HOLLOW_CIRCLE, CD_HOLLOW_BOX, CD_HOLLOW_DIAMOND};
+      {"marks",
+       [] {
+         const int types[] = {CD_PLUS,          CD_STAR,    CD_CIRCLE,        CD_X,
+                              CD_BOX,           CD_DIAMOND, CD_HOLLOW_CIRCLE, CD_HOLLOW_BOX,
+                              CD_HOLLOW_DIAMOND};
          cdMarkSize(7);
          for (int i = 0; i < 9; i++) {
            cdMarkType(types[i]);
@@ -191,7 +197,8 @@ TEST_F(WindowCanvas, ScenesGiveTheSamePixelsAsAnRgbImage) {
            cdMark(5 + 9 * (i % 5), 8 + 14 * (i / 5));
          }
        }},
-      {"hatch, stipple and pattern", [] {
+      {"hatch, stipple and pattern",
+       [] {
          cdForeground(cdEncodeColor(0, 0, 160));
          cdBackground(cdEncodeColor(250, 220, 0));
          cdBackOpacity(CD_OPAQUE);
@@ -214,16 +221,15 @@ TEST_F(WindowCanvas, ScenesGiveTheSamePixelsAsAnRgbImage) {
          cdInteriorStyle(CD_SOLID);
          cdBackground(cdEncodeColor(255, 255, 255));
        }},
-      {"images", [] {
+      {"images",
+       [] {
          cdPutImageRGB(pattern.w, pattern.h, pattern.r, pattern.g, pattern.b, 1, 1, 12, 9);
-         cdPutImageRectRGB(pattern.w, pattern.h, pattern.r, pattern.g, pattern.b, 40, 30, 0, 0,
-                           1, 3, 1, 2);
+         cdPutImageRectRGB(pattern.w, pattern.h, pattern.r, pattern.g, pattern.b, 40, 30, 0, 0, 1,
+                           3, 1, 2);
          unsigned char alpha[20];
          for (int i = 0; i < 20; i++) alpha[i] = static_cast<unsigned char>(i * 13);
-         cdPutImageRGBA(pattern.w, pattern.h, pattern.r, pattern.g, pattern.b, alpha, 15, 2, 11,
-                        7);
-         cdPutImageRGBA(pattern.w, pattern.h, pattern.r, pattern.g, pattern.b, alpha, -2, 37, 0,
-                        0);
+         cdPutImageRGBA(pattern.w, pattern.h, pattern.r, pattern.g, pattern.b, alpha, 15, 2, 11, 7);
+         cdPutImageRGBA(pattern.w, pattern.h, pattern.r, pattern.g, pattern.b, alpha, -2, 37, 0, 0);
          unsigned char index[20];
          for (int i = 0; i < 20; i++) index[i] = static_cast<unsigned char>(i % 3);
          const long colors[3] = {cdEncodeColor(255, 0, 0), cdEncodeColor(0, 200, 0),
@@ -231,7 +237,8 @@ TEST_F(WindowCanvas, ScenesGiveTheSamePixelsAsAnRgbImage) {
          cdPutImageMap(pattern.w, pattern.h, index, colors, 30, 5, 9, 13);
          cdPutImageRectMap(pattern.w, pattern.h, index, colors, 45, -1, 0, 0, 0, 3, 0, 2);
        }},
-      {"scroll and read back", [] {
+      {"scroll and read back",
+       [] {
          cdForeground(cdEncodeColor(200, 30, 30));
          cdBox(2, 20, 3, 12);
          cdForeground(cdEncodeColor(30, 30, 200));
