@@ -2,7 +2,7 @@
 // byte with the committed files. The binary one was read by LibreOffice
 // (after the two patches libreoffice_test.cpp describes), the clear-text
 // one was read element by element against the writer's layout. Set
-// CGM_REGENERATE_GOLDENS=1 to rewrite them deliberately; then have them
+// VARKO_UPDATE_GOLDENS=1 to rewrite them deliberately; then have them
 // read again before committing.
 #include <gtest/gtest.h>
 
@@ -50,7 +50,7 @@ void Check(const std::string& name, const char* option) {
   cdKillCanvas(cv);
   std::string now = cgmtest::ReadFile(path);
   std::string golden = std::string(VARKO_TEST_DATA) + "/golden/" + name;
-  if (std::getenv("CGM_REGENERATE_GOLDENS")) {
+  if (std::getenv("VARKO_UPDATE_GOLDENS")) {
     cgmtest::WriteFile(golden, now);
     return;
   }
@@ -76,7 +76,7 @@ TEST(CgmGolden, VarietyPicture) {
   std::string file = std::string(VARKO_TEST_DATA) + "/variety.cgm";
   ASSERT_EQ(cdPlay(CD_CGM, 0, 200, 0, 150, (void*)file.c_str()), CD_OK);
   std::string golden = std::string(VARKO_TEST_DATA) + "/golden/variety.ppm";
-  if (std::getenv("CGM_REGENERATE_GOLDENS")) {
+  if (std::getenv("VARKO_UPDATE_GOLDENS")) {
     p.SavePpm(golden);
     return;
   }

@@ -646,7 +646,7 @@ TEST(Dgn, SmallSceneMatchesItsGoldenByteForByte) {
   Scratch dir;
   std::string path = DrawDgn(dir, "small.dgn", "50x50 2 -s" + Seed(), SmallScene);
   std::string golden = TestData("golden/small.dgn");
-  if (std::getenv("CD_REGENERATE_GOLDENS"))
+  if (std::getenv("VARKO_UPDATE_GOLDENS"))
     std::filesystem::copy_file(path, golden, std::filesystem::copy_options::overwrite_existing);
   ASSERT_TRUE(Exists(golden)) << golden;
   EXPECT_EQ(ReadFile(path), ReadFile(golden));

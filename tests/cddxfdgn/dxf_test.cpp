@@ -434,7 +434,7 @@ TEST(Dxf, SmallSceneMatchesItsGoldenByteForByte) {
   Scratch dir;
   std::string path = DrawDxf(dir, "small.dxf", "50x50 2", SmallScene);
   std::string golden = TestData("golden/small.dxf");
-  if (std::getenv("CD_REGENERATE_GOLDENS")) {
+  if (std::getenv("VARKO_UPDATE_GOLDENS")) {
     std::filesystem::copy_file(path, golden, std::filesystem::copy_options::overwrite_existing);
   }
   ASSERT_TRUE(Exists(golden)) << golden;

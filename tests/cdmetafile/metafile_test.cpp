@@ -602,7 +602,7 @@ TEST_F(Metafile, GoldenFile) {
   EXPECT_EQ(played.b, direct.b);
 
   std::string golden = std::string(VARKO_TEST_DATA) + "/golden/small.mf";
-  if (std::getenv("CD_REGENERATE_GOLDENS")) {
+  if (std::getenv("VARKO_UPDATE_GOLDENS")) {
     std::ofstream(golden, std::ios::binary) << now;
     return;
   }

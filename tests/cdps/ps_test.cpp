@@ -618,7 +618,7 @@ TEST_F(Ps, GoldenFiles) {
     ASSERT_EQ(messages, "") << name;
     std::string now = MaskDate(ReadFile(file));
     std::string golden = std::string(VARKO_TEST_DATA) + "/golden/" + name;
-    if (std::getenv("CD_REGENERATE_GOLDENS")) {
+    if (std::getenv("VARKO_UPDATE_GOLDENS")) {
       std::ofstream(golden, std::ios::binary) << now;
       continue;
     }

@@ -1,5 +1,5 @@
 // An RGB image canvas for chart tests, and the byte-for-byte comparison of
-// what it holds with a committed PPM reference. XY_REGENERATE_GOLDENS=1
+// what it holds with a committed PPM reference. VARKO_UPDATE_GOLDENS=1
 // rewrites the references (then look at every one before committing).
 #ifndef VARKO_TESTS_XY_PICTURE_H
 #define VARKO_TESTS_XY_PICTURE_H
@@ -45,7 +45,7 @@ struct Picture {
 inline void CompareWithGolden(const Picture& p, const std::string& name) {
   std::string path = std::string(VARKO_TEST_DATA) + "/golden/" + name + ".ppm";
   std::string now = p.Ppm();
-  if (std::getenv("XY_REGENERATE_GOLDENS")) {
+  if (std::getenv("VARKO_UPDATE_GOLDENS")) {
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr) << path;
     std::fwrite(now.data(), 1, now.size(), f);

@@ -5,7 +5,7 @@
 -- the window's screenshot is compared with the committed reference
 -- window_gtk.png: at most 3 % of its pixels may differ by more than 48 in
 -- a channel (the menu and label text come from the system's fonts).
--- XY_REGENERATE_SCREENSHOT=FILE writes the new screenshot to FILE instead.
+-- VARKO_UPDATE_GOLDENS=1 writes the new screenshot over the reference instead.
 dofile("harness.lua")
 dofile("xinput.lua")
 VarkoDir = "sample"
@@ -102,7 +102,7 @@ local steps = {
   { what = "screenshot after the click", action = function()
       local from = os.time()
       while os.time() - from < 1 do end
-      shot = os.getenv("XY_REGENERATE_SCREENSHOT") or "xy_after.png"
+      shot = (os.getenv("VARKO_UPDATE_GOLDENS") and os.getenv("VARKO_REFERENCE")) or "xy_after.png"
       check(os.execute("timeout 20 import -window " .. xywin .. " " .. shot), "screenshot after the click")
     end },
 }
@@ -133,7 +133,7 @@ xinput.steps(steps, function()
     end
   end
   -- the window against its reference
-  if not os.getenv("XY_REGENERATE_SCREENSHOT") then
+  if not os.getenv("VARKO_UPDATE_GOLDENS") then
     local now, w, h = load_png(shot)
     local want, rw, rh = load_png("window_gtk.png")
     check(now ~= nil and want ~= nil, "both pictures load")
