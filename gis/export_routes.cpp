@@ -161,8 +161,14 @@ int Export(lua_State* L) {
   add_field("length", OFTReal);
   add_field("cost", OFTReal);
   for (size_t t = 0; t < classes_per_theme.size(); ++t)
-    for (int j = 1; j <= classes_per_theme[t]; ++j)
-      add_field(("t" + std::to_string(t + 1) + "c" + std::to_string(j)).c_str(), OFTReal);
+    for (int j = 1; j <= classes_per_theme[t]; ++j) {
+      // appended piece by piece: "t" + std::string trips GCC 12's false -Wrestrict at -O3
+      std::string field = "t";
+      field += std::to_string(t + 1);
+      field += 'c';
+      field += std::to_string(j);
+      add_field(field.c_str(), OFTReal);
+    }
   if (!ok) Fail("cannot make the attributes in " + filename + ": " + GdalError("failed"));
   // one transaction where the driver has them (GeoPackage): much faster
   bool transaction = OGR_L_StartTransaction(layer) == OGRERR_NONE;
