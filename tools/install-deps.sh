@@ -19,7 +19,7 @@ test_packages=(
   python3 python3-pil python3-numpy imagemagick netpbm
   xvfb xauth openbox xdotool
   clang-format
-  ghostscript poppler-utils python3-ezdxf gdal-bin libwmf-bin xclip
+  ghostscript poppler-utils python3-ezdxf python3-matplotlib gdal-bin libwmf-bin xclip
   libreoffice-draw libreoffice-impress
 )
 
