@@ -106,9 +106,10 @@ void ReadRawGrid(const std::string& name, int which, int width, int height) {
   if (!file) FileError("cannot open", name);
   std::vector<unsigned char> header(2048);
   const std::size_t cells = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  // the grid is taken only when the file holds it
-  const long long size = RegularFileSize(name);
-  if (size < 0 || static_cast<unsigned long long>(size) < header.size() + cells * sizeof(int32_t)) {
+  // the grid is taken only when the file it was opened from holds it
+  struct stat info {};
+  if (::fstat(::fileno(file.get()), &info) != 0 ||
+      static_cast<unsigned long long>(info.st_size) < header.size() + cells * sizeof(int32_t)) {
     FileError("file shorter than announced:", name);
   }
   std::vector<int32_t> grid(cells);
