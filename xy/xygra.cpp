@@ -453,6 +453,22 @@ std::vector<XYObject*> XYGraph::selectInRect(int x0, int y0, int x1, int y1) {
   return found;
 }
 
+void XYGraph::printPostScript() {
+  cdCanvasHandle file = cdCreateCanvas(CD_PS, const_cast<char*>("imagem"));
+  if (!file) return;
+  cdCanvasHandle own = canvas_;
+  canvas_ = file;
+  // a file canvas has no server images to buffer in: the page is drawn
+  // directly, as vectors
+  const bool buffered = doubleBuffer_;
+  doubleBuffer_ = false;
+  redraw();
+  doubleBuffer_ = buffered;
+  cdKillCanvas(file);
+  canvas_ = own;
+  initCanvas();
+}
+
 void XYGraph::flushBuffer() {
   if (!canvas_ || cdActivate(canvas_) == CD_ERROR) return;
   if (bufferCanvas_) {

@@ -88,6 +88,9 @@ class XYGraph : public XYObject {
   // every object whose box lies strictly inside the rectangle, most
   // recently listed first
   virtual std::vector<XYObject*> selectInRect(int x0, int y0, int x1, int y1);
+  // draws the whole graph once into the PostScript file "imagem" in the
+  // current folder, then goes back to its own canvas
+  virtual void printPostScript();
   virtual void flushBuffer();
   virtual void scroll(int dx, int dy);
   virtual void clearRect(int x0, int y0, int x1, int y1);
