@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <new>
+#include <type_traits>
 
 #include "iupcanvasfb.h"
 
@@ -75,10 +76,11 @@ int Refresh(cdCanvas* cv) {
       int xmin = cv->clip_xmin, xmax = cv->clip_xmax, ymin = cv->clip_ymin, ymax = cv->clip_ymax;
       cv->ops.ClipArea(cv, &xmin, &xmax, &ymin, &ymax);
     }
+    rec.fb.damaged = true;
+    host->Damaged(rec.serial); /* the new parts must be shown */
   } else {
     TakeGeometry(cv, g);
   }
-  host->Damaged(rec.serial);
   return CD_OK;
 }
 
@@ -86,9 +88,38 @@ int Activate(cdCanvas* cv) {
   return Refresh(cv);
 }
 
+/* Only what was drawn into needs showing: activating one window canvas
+ * after another must not repaint the other (whose repaint would activate
+ * it again, and so on for ever). */
 void Damage(cdCanvas* cv) {
+  if (!Win(cv)->fb.damaged) return;
   if (const iup::canvasfb::Host* host = iup::canvasfb::CurrentHost())
     host->Damaged(Win(cv)->serial);
+}
+
+/* The raster base's drawing slots, called through wrappers that mark the
+ * framebuffer drawn into: the first drawing since it was shown reports the
+ * damage. */
+cdOperations base_ops;
+
+template <auto Slot, typename F>
+struct Marking;
+template <auto Slot, typename... A>
+struct Marking<Slot, void (*)(cdCanvas*, A...)> {
+  static void Call(cdCanvas* cv, A... a) {
+    WindowRecord& rec = *Win(cv);
+    if (!rec.fb.damaged) {
+      rec.fb.damaged = true;
+      if (const iup::canvasfb::Host* host = iup::canvasfb::CurrentHost()) host->Damaged(rec.serial);
+    }
+    (base_ops.*Slot)(cv, a...);
+  }
+};
+
+template <auto Slot>
+void MarkDrawing(cdOperations& o) {
+  using Function = std::remove_reference_t<decltype(o.*Slot)>;
+  if (o.*Slot != nullptr) o.*Slot = &Marking<Slot, Function>::Call;
 }
 
 void Flush(cdCanvas* cv) {
@@ -133,6 +164,34 @@ void CreateWindowCanvas(cdCanvas* cv, int serial) {
 void FillWindowOperations(cdCanvas* cv) {
   cdraster::FillOperations(cv);
   cdOperations& o = cv->ops;
+  base_ops = o;
+  MarkDrawing<&cdOperations::Clear>(o);
+  MarkDrawing<&cdOperations::Pixel>(o);
+  MarkDrawing<&cdOperations::Mark>(o);
+  MarkDrawing<&cdOperations::Line>(o);
+  MarkDrawing<&cdOperations::Poly>(o);
+  MarkDrawing<&cdOperations::Rect>(o);
+  MarkDrawing<&cdOperations::Box>(o);
+  MarkDrawing<&cdOperations::Arc>(o);
+  MarkDrawing<&cdOperations::Sector>(o);
+  MarkDrawing<&cdOperations::Text>(o);
+  MarkDrawing<&cdOperations::PutImageRectRGB>(o);
+  MarkDrawing<&cdOperations::PutImageRectMap>(o);
+  MarkDrawing<&cdOperations::ScrollArea>(o);
+  MarkDrawing<&cdOperations::VectorText>(o);
+  MarkDrawing<&cdOperations::MultiLineVectorText>(o);
+  MarkDrawing<&cdOperations::WdMark>(o);
+  MarkDrawing<&cdOperations::WdLine>(o);
+  MarkDrawing<&cdOperations::WdPoly>(o);
+  MarkDrawing<&cdOperations::WdRect>(o);
+  MarkDrawing<&cdOperations::WdBox>(o);
+  MarkDrawing<&cdOperations::WdArc>(o);
+  MarkDrawing<&cdOperations::WdSector>(o);
+  MarkDrawing<&cdOperations::WdText>(o);
+  MarkDrawing<&cdOperations::WdVectorText>(o);
+  MarkDrawing<&cdOperations::WdMultiLineVectorText>(o);
+  MarkDrawing<&cdOperations::PutImageRectRGBA>(o);
+  MarkDrawing<&cdOperations::PutImageRect>(o);
   o.Flush = Flush;
   o.Activate = Activate;
   o.Reactivate = Activate;
