@@ -15,11 +15,6 @@ using namespace script;
 
 namespace {
 
-const CombinedResult& NeedCombined(const char* name) {
-  if (!State().combined) Raise(name, "no combined theme");
-  return *State().combined;
-}
-
 void SetRaster(CostContext& cost, const ProjectCopy& project) {
   cost.pixelSizeX = cost.pixelSizeY = static_cast<float>(project.sx);
   cost.width = TruncateToInt(project.w);
@@ -38,6 +33,22 @@ Value NeedPathTable(lua_State* L, const char* name, int k) {
 }
 
 }  // namespace
+
+const CombinedResult& NeedCombined(const char* name) {
+  if (!State().combined) Raise(name, "no combined theme");
+  return *State().combined;
+}
+
+void PrepareSearch(const char* name, CostContext& cost, const ProjectCopy& project,
+                   const CombinedResult& combined) {
+  if (project.r <= 0) Raise(name, "invalid search step");
+  cost.searchStep = project.r;
+  cost.searchRadius = project.i;
+  SetRaster(cost, project);
+  cost.costGrid = combined.grid();
+  cost.costScale = combined.scale;
+  cost.costOffset = combined.minValue;
+}
 
 int MinimumPath(lua_State* L) {
   RefuseWhileInUse("MinimumPath");
@@ -71,12 +82,7 @@ int MinimumPath(lua_State* L) {
       raw::NeedTable(L, kName, path, "Points", "the Points of path " + std::to_string(k));
 
   CostContext& cost = state.cost;
-  cost.searchStep = project.r;
-  cost.searchRadius = project.i;
-  SetRaster(cost, project);
-  cost.costGrid = combined.grid();
-  cost.costScale = combined.scale;
-  cost.costOffset = combined.minValue;
+  PrepareSearch(kName, cost, project, combined);
   const SearchGrid grid(cost.width, cost.height, cost.searchStep);
   const long long nodes = static_cast<long long>(grid.columns) * grid.rows;
   const std::size_t moves =

@@ -527,9 +527,21 @@ __attribute__((target("avx2"))) uint64_t LoweringMoves(const uint32_t* words, ui
 
 // One search over node costs and, per node, the move it was last reached by
 // plus one (0: never placed), in the narrowest type that holds the moves.
+// What a search records beyond its route: the settled costs, and how far it
+// settles (FindLeg stops at the target).
+struct Sweep {
+  float* surface = nullptr;    // settled cost at each node's pixel (width x height)
+  std::vector<Point> sources;  // further start nodes, settled from cost 0 as the first
+  bool hasTarget = true;       // else the search runs to the limit or until the open list is empty
+  double limit = std::numeric_limits<double>::infinity();  // no node dearer than this is settled
+  double past = 1;  // once the target is settled: limit = its cost * past
+  float targetCost = kImpassable;
+};
+
 template <typename Back>
 std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
-                          const std::vector<Point>& moves, Point s, Point t, EdgeCache* cache) {
+                          const std::vector<Point>& moves, Point s, Point t, EdgeCache* cache,
+                          Sweep* sweep = nullptr) {
   const TiledNodes layout(grid.columns, grid.rows);
   const std::size_t size = static_cast<std::size_t>(layout.size);
   NodeCosts costs(size);
@@ -562,16 +574,32 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
       }
     }
   };
-  const uint32_t start = layout.Id(s.x, s.y), target = layout.Id(t.x, t.y);
+  const uint32_t start = layout.Id(s.x, s.y);
+  // an id no node has (ids stay below 2^32 - 16) when the sweep has no target
+  const uint32_t target = sweep != nullptr && !sweep->hasTarget ? UINT32_MAX : layout.Id(t.x, t.y);
   const bool wide = __builtin_cpu_supports("avx2");
   OpenList open(costs);
   if (edges != nullptr) open.PrefetchAlso(edges, count * sizeof(float));
   costs.Set(start, 0.0f);
+  if (sweep != nullptr) {
+    // the other sources wait in the open list at cost 0, behind the first
+    for (const Point source : sweep->sources) {
+      const uint32_t n = layout.Id(source.x, source.y);
+      if (n == start || costs.Get(n) == 0.0f) continue;
+      costs.Set(n, 0.0f);
+      open.Place(n, kImpassable, true);
+    }
+  }
   uint32_t current = start;
   bool reached = false;
   for (;;) {
     const Point c = layout.Node(current);
     const float base = costs.Get(current);
+    if (sweep != nullptr) {
+      if (base > sweep->limit) break;
+      const Point pixel = grid.Pixel(c.x, c.y);
+      sweep->surface[pixel.x + static_cast<std::ptrdiff_t>(pixel.y) * ctx.width] = base;
+    }
     costs.Set(current, kSettledCost);
     const auto relax = [&](uint32_t n, std::size_t m, float e, float previous) {
       const double sum = static_cast<double>(e) + base;
@@ -647,10 +675,12 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
     current = open.PopMin();
     if (current == target) {
       reached = true;
-      break;
+      if (sweep == nullptr) break;
+      sweep->targetCost = costs.Get(current);
+      sweep->limit = std::min(sweep->limit, sweep->targetCost * sweep->past);
     }
   }
-  if (!reached) return {};
+  if (!reached || sweep != nullptr) return {};
   // back from the target along the moves that last lowered each node
   std::vector<Point> route;
   for (Point node = t; node != s;) {
@@ -663,6 +693,64 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
 }
 
 }  // namespace
+
+namespace {
+
+// Gives every pixel that is not a node's own the cost of the node it snaps to.
+void SpreadNodeCosts(const SearchGrid& grid, int width, int height, float* surface) {
+  if (grid.step == 1) return;
+  std::vector<int> nodeColumn(static_cast<std::size_t>(width));
+  for (int x = 0; x < width; ++x)
+    nodeColumn[static_cast<std::size_t>(x)] = grid.Pixel(grid.NodeOf({x, 0}).x, 0).x;
+  // only pixels of nodes are read, and each of them keeps its value
+  for (int y = 0; y < height; ++y) {
+    const int nodeRow = grid.Pixel(0, grid.NodeOf({0, y}).y).y;
+    const float* from = surface + static_cast<std::ptrdiff_t>(nodeRow) * width;
+    float* to = surface + static_cast<std::ptrdiff_t>(y) * width;
+    for (int x = 0; x < width; ++x) to[x] = from[nodeColumn[static_cast<std::size_t>(x)]];
+  }
+}
+
+}  // namespace
+
+SurfaceResult ComputeCostSurface(const CostContext& ctx, const std::vector<Point>& sources,
+                                 const SurfaceReach& reach, float* surface) {
+  SurfaceResult result;
+  if (ctx.searchStep <= 0 || ctx.width <= 0 || ctx.height <= 0 || sources.empty()) return result;
+  const SearchGrid grid(ctx.width, ctx.height, ctx.searchStep);
+  if (TiledNodes(grid.columns, grid.rows).size >= (1LL << 32)) return result;
+  std::fill(surface, surface + static_cast<std::ptrdiff_t>(ctx.width) * ctx.height, kImpassable);
+  Sweep sweep;
+  sweep.surface = surface;
+  for (const Point source : sources) sweep.sources.push_back(grid.NodeOf(source));
+  sweep.limit = reach.limit;
+  sweep.past = reach.past;
+  Point t{0, 0};
+  if (reach.target) {
+    t = grid.NodeOf(*reach.target);
+    sweep.hasTarget =
+        std::find(sweep.sources.begin(), sweep.sources.end(), t) == sweep.sources.end();
+    if (!sweep.hasTarget) {
+      // a source: the target costs nothing
+      sweep.targetCost = 0.0f;
+      sweep.limit = std::min(sweep.limit, 0.0);
+    }
+  } else {
+    sweep.hasTarget = false;
+  }
+  const std::vector<Point> moves =
+      AllowedMoves(ctx.searchRadius, std::max(grid.columns, grid.rows));
+  const Point s = sweep.sources.front();
+  if (moves.size() < 255) {
+    Search<uint8_t>(ctx, grid, moves, s, t, nullptr, &sweep);
+  } else {
+    Search<uint32_t>(ctx, grid, moves, s, t, nullptr, &sweep);
+  }
+  SpreadNodeCosts(grid, ctx.width, ctx.height, surface);
+  result.done = true;
+  if (reach.target) result.targetCost = sweep.targetCost;
+  return result;
+}
 
 std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCache* cache) {
   if (ctx.searchStep <= 0 || ctx.width <= 0 || ctx.height <= 0) return {};

@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "costmodel.h"
@@ -55,6 +57,27 @@ class EdgeCache {
 // there is none. Start and target on the same node give that one node.
 std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to,
                            EdgeCache* cache = nullptr);
+
+// How far a cost surface is settled.
+struct SurfaceReach {
+  std::optional<Point> target;  // a pixel whose cost is wanted
+  // once the target is settled, nodes are settled on up to its cost times this
+  double past = std::numeric_limits<double>::infinity();
+  double limit = std::numeric_limits<double>::infinity();  // no node dearer than this
+};
+struct SurfaceResult {
+  bool done = false;               // false: nothing computed (no sources, no grid, no memory)
+  float targetCost = kImpassable;  // the target's cost; kImpassable when not reached
+};
+
+// Accumulated cost from the sources (pixels, snapped to their nodes as FindLeg
+// snaps them) with FindLeg's moves, prices and settling order: the cost a
+// node is settled with is the cost of the route FindLeg finds from the
+// nearest source to it. Every pixel of `surface` (width x height of the
+// context, indexed as the cost grid) gets the cost of the node it snaps to;
+// nodes not reached or beyond the reach keep kImpassable.
+SurfaceResult ComputeCostSurface(const CostContext& ctx, const std::vector<Point>& sources,
+                                 const SurfaceReach& reach, float* surface);
 
 }  // namespace route
 

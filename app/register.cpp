@@ -4,6 +4,7 @@
 #include "host.h"
 
 #include "appfuncs.h"
+#include "costsurface.h"
 #include "datachunk.h"
 #include "gis.h"
 
@@ -14,4 +15,5 @@ void RegisterApplicationFunctions(lua_State* L) {
   // Beyond them: the start-up script reads project files through this.
   lua_register(L, "LoadDataChunk", LoadDataChunk);
   RegisterGisFunctions(L);  // geodata in and out: ImportGeoRaster, ExportGeoRaster, ExportRoutes
+  route::RegisterSurfaceFunctions(L);  // with them: CostSurface and Corridor
 }

@@ -1,7 +1,8 @@
 // ExportGeoRaster(filename, image): an image map (an image table with
 // imagemap and palette, or a bare image map) to a GeoTIFF with the
 // project's georeference and CRS; the palette becomes the file's colour
-// table. Pixel (x, y) of the map covers StudyArea.left + x * sx to
+// table. A surface (CostSurface's result) becomes a Float32 GeoTIFF whose
+// nodata value is the surface's. Pixel (x, y) of the map covers StudyArea.left + x * sx to
 // + (x + 1) * sx and StudyArea.bottom + y * sy upwards, as the script's
 // imagetomap has it (pixel centres at + 0.5).
 #include <cpl_vsi.h>
@@ -14,6 +15,7 @@
 #include "imlua.h"
 #include "project.h"
 #include "script.h"
+#include "surface.h"
 
 namespace gis {
 namespace {
@@ -38,15 +40,19 @@ int Export(lua_State* L) {
     map_at = script::GetField(L, 2, "imagemap");
     palette_at = script::GetField(L, 2, "palette");
   }
+  const Surface* surface = ToSurface(L, 2);
   imlua::ImageMap* map = imlua::ToImageMap(L, map_at);
-  if (map == nullptr || !map->live()) script::RaiseInvalid(kName, "image");
+  if (surface == nullptr && (map == nullptr || !map->live())) script::RaiseInvalid(kName, "image");
   imlua::Palette* palette = palette_at ? imlua::ToPalette(L, palette_at) : nullptr;
   if (palette != nullptr && !palette->live()) palette = nullptr;
   ProjectGrid project = ReadProjectGrid(L);
   if (!project.has_grid || !project.has_scale) Fail("the project has no StudyArea and Scale");
-  int w = map->width, h = map->height;
+  // the surface stays on the stack (argument 2) and nothing below runs script code
+  int w = surface != nullptr ? surface->width : map->width;
+  int h = surface != nullptr ? surface->height : map->height;
   // copied out now: nothing below runs script code, but the copy keeps that obvious
-  std::vector<unsigned char> pixels(map->data.get(), map->data.get() + map->size);
+  std::vector<unsigned char> pixels;
+  if (surface == nullptr) pixels.assign(map->data.get(), map->data.get() + map->size);
   std::vector<uint32_t> colours;
   if (palette != nullptr)
     colours.assign(palette->colors.get(), palette->colors.get() + std::min(palette->size, 256));
@@ -55,7 +61,8 @@ int Export(lua_State* L) {
   GDALDriverH driver = GDALGetDriverByName("GTiff");
   if (driver == nullptr) Fail("GDAL has no GeoTIFF driver");
   const char* options[] = {"COMPRESS=LZW", nullptr};
-  Dataset out(GDALCreate(driver, filename.c_str(), w, h, 1, GDT_Byte, const_cast<char**>(options)));
+  const GDALDataType type = surface != nullptr ? GDT_Float32 : GDT_Byte;
+  Dataset out(GDALCreate(driver, filename.c_str(), w, h, 1, type, const_cast<char**>(options)));
   if (!out) Fail("cannot create " + filename + ": " + GdalError("creation failed"));
   bool ok = true;
   double gt[6] = {project.left, project.sx, 0, project.bottom + h * project.sy, 0, -project.sy};
@@ -76,10 +83,13 @@ int Export(lua_State* L) {
     }
     ok = ok && GDALSetRasterColorTable(band, static_cast<GDALColorTableH>(table.get())) == CE_None;
   }
+  if (surface != nullptr) ok = ok && GDALSetRasterNoDataValue(band, surface->nodata) == CE_None;
   // row 0 of the image map is the bottom line; the file's row 0 is the top
   for (int y = 0; ok && y < h; ++y) {
-    unsigned char* row = pixels.data() + static_cast<size_t>(h - 1 - y) * w;
-    ok = GDALRasterIO(band, GF_Write, 0, y, w, 1, row, w, 1, GDT_Byte, 0, 0) == CE_None;
+    const size_t at = static_cast<size_t>(h - 1 - y) * w;
+    void* row = surface != nullptr ? static_cast<void*>(surface->values.get() + at)
+                                   : static_cast<void*>(pixels.data() + at);
+    ok = GDALRasterIO(band, GF_Write, 0, y, w, 1, row, w, 1, type, 0, 0) == CE_None;
   }
   if (ok) GDALFlushCache(out.get());
   ok = ok && CPLGetLastErrorType() < CE_Failure;

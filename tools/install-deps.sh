@@ -16,7 +16,7 @@ build_packages=(
   libgdal-dev
 )
 test_packages=(
-  python3 python3-pil python3-numpy imagemagick netpbm
+  python3 python3-pil python3-numpy python3-skimage imagemagick netpbm
   xvfb xauth openbox xdotool
   clang-format
   ghostscript poppler-utils python3-ezdxf python3-matplotlib gdal-bin libwmf-bin xclip
