@@ -212,9 +212,9 @@ int Corridor(lua_State* L) {
       const Value c = NewTableElement(L, classes, static_cast<long long>(j));
       SetNumberField(L, c, "area", static_cast<double>(counts[k][j]) * hectares);
       SetNumberField(L, c, "perc",
-                     inTheme > 0 ? 100.0 * static_cast<double>(counts[k][j]) /
-                                       static_cast<double>(inTheme)
-                                 : 0.0);
+                     inTheme > 0
+                         ? 100.0 * static_cast<double>(counts[k][j]) / static_cast<double>(inTheme)
+                         : 0.0);
     }
   }
   lua_settop(L, result);

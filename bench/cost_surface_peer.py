@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""CostSurface (bench_cost_surface) against scikit-image's MCP_Geometric
+"""CostSurface (bench_route's BM_PeerCostSurface) against scikit-image's MCP_Geometric
 full surface on the same n x n cost raster, from the same corner, in one run:
 the computation's time inside each process and each process's peak memory,
 and the largest relative difference between the two surfaces.
@@ -31,7 +31,7 @@ def run(cmd, env=None):
 
 env = dict(os.environ, VARKO_PEER_RASTER=raster, VARKO_PEER_SIZE=str(n), VARKO_PEER_SCALE=str(scale),
            VARKO_PEER_OFFSET=str(offset), VARKO_PEER_SURFACE=ours_out)
-bench = os.path.join(build, "bench", "bench_cost_surface")
+bench = os.path.join(build, "bench", "bench_route")
 ours = {}
 for radius in (1, 2):
     text, peak = run([bench, f"--benchmark_filter=BM_PeerCostSurface/{radius}/",

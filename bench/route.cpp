@@ -1,6 +1,6 @@
 // Timing of the route analysis on generated projects: the combined theme
 // (ours and the literal column-major loop), the minimum-cost search and the
-// path analysis walk.
+// path analysis walk; on the peers' raster, a route and a full cost surface.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <random>
 #include <utility>
 #include <vector>
@@ -184,31 +185,64 @@ void BM_PathAnalysisWalk(benchmark::State& state) {
   }
 }
 
-// Corner to corner at r = 1, i = 1 on a raster of quantised values written by
-// route_peer.py (VARKO_PEER_RASTER, n x n bytes; scale and offset beside it).
-void BM_PeerCornerToCorner(benchmark::State& state) {
+// The peer raster written by route_peer.py or cost_surface_peer.py
+// (VARKO_PEER_RASTER, n x n bytes of quantised values; size, scale and
+// offset beside it) as a context at r = 1 and the benchmark's radius; false
+// when the raster cannot be read.
+bool PeerContext(benchmark::State& state, std::vector<unsigned char>& raster, CostContext& ctx) {
   const char* file = std::getenv("VARKO_PEER_RASTER");
   const int n = std::atoi(std::getenv("VARKO_PEER_SIZE"));
-  std::vector<unsigned char> raster(static_cast<std::size_t>(n) * n);
+  raster.resize(static_cast<std::size_t>(n) * n);
   std::FILE* in = std::fopen(file, "rb");
   if (in == nullptr || std::fread(raster.data(), 1, raster.size(), in) != raster.size()) {
     if (in != nullptr) std::fclose(in);
     state.SkipWithError("cannot read the peer raster");
-    return;
+    return false;
   }
   std::fclose(in);
-  CostContext ctx;
   ctx.width = ctx.height = n;
   ctx.costGrid = {raster.data(), n, n};
   ctx.costScale = std::atof(std::getenv("VARKO_PEER_SCALE"));
   ctx.costOffset = std::atof(std::getenv("VARKO_PEER_OFFSET"));
   ctx.searchStep = 1;
   ctx.searchRadius = static_cast<int>(state.range(0));
+  return true;
+}
+
+// Corner to corner at r = 1 on the peer raster.
+void BM_PeerCornerToCorner(benchmark::State& state) {
+  std::vector<unsigned char> raster;
+  CostContext ctx;
+  if (!PeerContext(state, raster, ctx)) return;
+  const int n = ctx.width;
   for (auto _ : state) {
     auto route = FindLeg(ctx, {0, 0}, {n - 1, n - 1});
     if (route.empty()) state.SkipWithError("no route from corner to corner");
     state.counters["nodes"] = static_cast<double>(route.size());
     state.counters["cost"] = PathCost(ctx, route, nullptr);
+  }
+}
+
+// CostSurface's full surface from the corner (0, 0) on the peer raster; with
+// VARKO_PEER_SURFACE the surface is written there as n x n floats, row 0
+// first, for the peer script to compare.
+void BM_PeerCostSurface(benchmark::State& state) {
+  std::vector<unsigned char> raster;
+  CostContext ctx;
+  if (!PeerContext(state, raster, ctx)) return;
+  const std::size_t cells = raster.size();
+  std::unique_ptr<float[]> surface(new float[cells]);
+  for (auto _ : state) {
+    if (!ComputeCostSurface(ctx, {{0, 0}}, {}, surface.get()).done)
+      state.SkipWithError("no surface");
+    benchmark::DoNotOptimize(surface.get());
+  }
+  state.counters["far corner"] = surface[cells - 1];
+  if (const char* out = std::getenv("VARKO_PEER_SURFACE")) {
+    std::FILE* f = std::fopen(out, "wb");
+    if (f == nullptr || std::fwrite(surface.get(), sizeof(float), cells, f) != cells)
+      state.SkipWithError("cannot write the surface");
+    if (f != nullptr) std::fclose(f);
   }
 }
 
@@ -276,6 +310,11 @@ int main(int argc, char** argv) {
   }
   if (std::getenv("VARKO_PEER_RASTER") != nullptr) {
     benchmark::RegisterBenchmark("BM_PeerCornerToCorner", BM_PeerCornerToCorner)
+        ->Arg(1)
+        ->Arg(2)
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_PeerCostSurface", BM_PeerCostSurface)
         ->Arg(1)
         ->Arg(2)
         ->Iterations(1)

@@ -11,7 +11,13 @@ namespace {
 // The reference: a doubly linked open list in decreasing cost from head to a
 // sentinel tail of cost -100000; a placed or lowered node walks from the head
 // toward the tail past every node of higher cost.
-std::vector<Point> LiteralLeg(const CostContext& ctx, Point from, Point to) {
+// With `settled`, it settles from every source in `more` too (placed in the
+// list at cost 0 after the start) and records every settled node's cost by
+// node index, kImpassable for the others; a target equal to no node makes it
+// run until the list is empty.
+std::vector<Point> LiteralLeg(const CostContext& ctx, Point from, Point to,
+                              std::vector<float>* settled = nullptr,
+                              const std::vector<Point>& more = {}) {
   const SearchGrid g(ctx.width, ctx.height, ctx.searchStep);
   const int n = g.columns * g.rows;
   struct Node {
@@ -50,11 +56,18 @@ std::vector<Point> LiteralLeg(const CostContext& ctx, Point from, Point to) {
       head = k;
     nodes[at].prev = k;
   };
-  const Point s = g.NodeOf(from), t = g.NodeOf(to);
+  const Point s = g.NodeOf(from), t = settled != nullptr ? to : g.NodeOf(to);
   if (s == t) return {g.Pixel(s.x, s.y)};
   const int start = s.x + s.y * g.columns, target = t.x + t.y * g.columns;
   nodes[start].cost = 0;
   nodes[start].settled = true;
+  for (const Point source : more) {
+    const Point m = g.NodeOf(source);
+    const int k = m.x + m.y * g.columns;
+    if (k == start || nodes[k].listed) continue;
+    nodes[k].cost = 0;
+    place(k);
+  }
   int cur = start;
   const int R = ctx.searchRadius;
   for (;;) {
@@ -88,6 +101,14 @@ std::vector<Point> LiteralLeg(const CostContext& ctx, Point from, Point to) {
     nodes[cur].listed = false;
     nodes[cur].settled = true;
     if (cur == target) break;
+  }
+  if (settled != nullptr) {
+    settled->assign(static_cast<std::size_t>(n), kImpassable);
+    for (int k = 0; k < n; ++k) {
+      if (nodes[static_cast<std::size_t>(k)].settled)
+        (*settled)[static_cast<std::size_t>(k)] = nodes[static_cast<std::size_t>(k)].cost;
+    }
+    return {};
   }
   if (!nodes[target].settled) return {};
   std::vector<Point> route;
@@ -224,6 +245,65 @@ TEST(Search, MatchesTheLiteralSortedListOverSlopeGrids) {
     }
   }
   EXPECT_GT(found, compared / 4);
+}
+
+// The cost surface against the literal search run to exhaustion from the
+// same sources: every pixel holds its node's cost exactly, over flat and
+// sloped ground, at steps 1 to 5 and radii 1 to 3; a reach keeps the costs
+// within it and leaves the rest unreached.
+TEST(Search, CostSurfaceHoldsTheLiteralSearchsCosts) {
+  std::mt19937 rng(2026);
+  int reached = 0;
+  for (int trial = 0; trial < 120; ++trial) {
+    const int w = 5 + static_cast<int>(rng() % 50), h = 5 + static_cast<int>(rng() % 50);
+    Fixture f = RandomGrid(rng, w, h, trial % 2 == 1);
+    std::vector<int32_t> degrees(f.costs.size());
+    if (trial % 4 == 3) {
+      for (auto& d : degrees) d = static_cast<int32_t>(rng() % 130) - 20;
+      f.ctx.slopeMode = 1;
+      f.ctx.slopeGrid = {degrees.data(), w, h};
+    }
+    f.ctx.searchRadius = 1 + static_cast<int>(rng() % 3);
+    f.ctx.searchStep = 1 + static_cast<int>(rng() % 5);
+    const SearchGrid g(w, h, f.ctx.searchStep);
+    std::vector<Point> sources;
+    for (int k = 0; k <= trial % 3; ++k)
+      sources.push_back({static_cast<int>(rng() % w), static_cast<int>(rng() % h)});
+    std::vector<float> expected;
+    const Point nowhere{g.columns, g.rows};  // the literal search then never stops early
+    LiteralLeg(f.ctx, sources[0], nowhere, &expected,
+               std::vector<Point>(sources.begin() + 1, sources.end()));
+    const auto node = [&](int x, int y) {
+      const Point n = g.NodeOf({x, y});
+      return expected[static_cast<std::size_t>(n.x + n.y * g.columns)];
+    };
+    std::vector<float> surface(static_cast<std::size_t>(w * h), -1.0f);
+    ASSERT_TRUE(ComputeCostSurface(f.ctx, sources, {}, surface.data()).done);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        ASSERT_EQ(surface[static_cast<std::size_t>(x + y * w)], node(x, y))
+            << "trial " << trial << " pixel " << x << ", " << y;
+        reached += node(x, y) < kImpassable && node(x, y) > 0;
+      }
+    }
+    // a target and a reach past it: costs up to 1.5 times the target's, the rest unreached
+    const Point target{static_cast<int>(rng() % w), static_cast<int>(rng() % h)};
+    SurfaceReach reach;
+    reach.target = target;
+    reach.past = 1.5;
+    const SurfaceResult within = ComputeCostSurface(f.ctx, sources, reach, surface.data());
+    ASSERT_TRUE(within.done);
+    EXPECT_EQ(within.targetCost, node(target.x, target.y)) << "trial " << trial;
+    const double limit = static_cast<double>(within.targetCost) * 1.5;
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const float want = node(x, y) <= limit ? node(x, y) : kImpassable;
+        ASSERT_EQ(surface[static_cast<std::size_t>(x + y * w)], want)
+            << "trial " << trial << " pixel " << x << ", " << y << " within the reach";
+      }
+    }
+  }
+  EXPECT_GT(reached, 1000);  // the grids are not all walls
 }
 
 TEST(Search, GridGeometryAndSnapping) {
