@@ -167,7 +167,8 @@ int Corridor(lua_State* L) {
     const double limit = leg.targetCost * widening;
     SurfaceReach back;
     back.limit = limit;
-    ComputeCostSurface(cost, {waypoints[q + 1]}, back, fromB.get());
+    if (!ComputeCostSurface(cost, {waypoints[q + 1]}, back, fromB.get()).done)
+      Raise(kName, "the raster is too large for a search");
     for (std::size_t p = 0; p < pixels; ++p) {
       const float a = fromA[p], b = fromB[p];
       if (a < kImpassable && b < kImpassable && static_cast<double>(a) + b <= limit) inside[p] = 1;

@@ -525,8 +525,6 @@ __attribute__((target("avx2"))) uint64_t LoweringMoves(const uint32_t* words, ui
   return marks;
 }
 
-// One search over node costs and, per node, the move it was last reached by
-// plus one (0: never placed), in the narrowest type that holds the moves.
 // What a search records beyond its route: the settled costs, and how far it
 // settles (FindLeg stops at the target).
 struct Sweep {
@@ -536,8 +534,11 @@ struct Sweep {
   double limit = std::numeric_limits<double>::infinity();  // no node dearer than this is settled
   double past = 1;  // once the target is settled: limit = its cost * past
   float targetCost = kImpassable;
+  bool ran = false;  // false: the node arrays could not be had
 };
 
+// One search over node costs and, per node, the move it was last reached by
+// plus one (0: never placed), in the narrowest type that holds the moves.
 template <typename Back>
 std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
                           const std::vector<Point>& moves, Point s, Point t, EdgeCache* cache,
@@ -547,6 +548,7 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
   NodeCosts costs(size);
   ZeroedArray<Back> back = AllocateZeroed<Back>(size);
   if (!costs.valid() || !back) return {};
+  if (sweep != nullptr) sweep->ran = true;
   const MovePlans plans(ctx, grid, moves);
   const TiledMoves tiled(ctx, grid, moves, plans, layout);
   // Off step 1 over flat terrain the moves are priced a band of node rows at
@@ -692,9 +694,16 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
   return route;
 }
 
-}  // namespace
-
-namespace {
+// The search between nodes s and t with the moves of the context's radius;
+// none when the node ids would not fit in 32 bits (the open list keeps them so).
+std::vector<Point> SearchNodes(const CostContext& ctx, const SearchGrid& grid, Point s, Point t,
+                               EdgeCache* cache, Sweep* sweep) {
+  if (TiledNodes(grid.columns, grid.rows).size >= (1LL << 32)) return {};
+  const std::vector<Point> moves =
+      AllowedMoves(ctx.searchRadius, std::max(grid.columns, grid.rows));
+  if (moves.size() < 255) return Search<uint8_t>(ctx, grid, moves, s, t, cache, sweep);
+  return Search<uint32_t>(ctx, grid, moves, s, t, cache, sweep);
+}
 
 // Gives every pixel that is not a node's own the cost of the node it snaps to.
 void SpreadNodeCosts(const SearchGrid& grid, int width, int height, float* surface) {
@@ -718,7 +727,6 @@ SurfaceResult ComputeCostSurface(const CostContext& ctx, const std::vector<Point
   SurfaceResult result;
   if (ctx.searchStep <= 0 || ctx.width <= 0 || ctx.height <= 0 || sources.empty()) return result;
   const SearchGrid grid(ctx.width, ctx.height, ctx.searchStep);
-  if (TiledNodes(grid.columns, grid.rows).size >= (1LL << 32)) return result;
   std::fill(surface, surface + static_cast<std::ptrdiff_t>(ctx.width) * ctx.height, kImpassable);
   Sweep sweep;
   sweep.surface = surface;
@@ -738,14 +746,8 @@ SurfaceResult ComputeCostSurface(const CostContext& ctx, const std::vector<Point
   } else {
     sweep.hasTarget = false;
   }
-  const std::vector<Point> moves =
-      AllowedMoves(ctx.searchRadius, std::max(grid.columns, grid.rows));
-  const Point s = sweep.sources.front();
-  if (moves.size() < 255) {
-    Search<uint8_t>(ctx, grid, moves, s, t, nullptr, &sweep);
-  } else {
-    Search<uint32_t>(ctx, grid, moves, s, t, nullptr, &sweep);
-  }
+  SearchNodes(ctx, grid, sweep.sources.front(), t, nullptr, &sweep);
+  if (!sweep.ran) return result;
   SpreadNodeCosts(grid, ctx.width, ctx.height, surface);
   result.done = true;
   if (reach.target) result.targetCost = sweep.targetCost;
@@ -757,12 +759,7 @@ std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCac
   const SearchGrid grid(ctx.width, ctx.height, ctx.searchStep);
   const Point s = grid.NodeOf(from), t = grid.NodeOf(to);
   if (s == t) return {grid.Pixel(s.x, s.y)};
-  // ids must stay below 2^32 (the open list keeps them in 32 bits)
-  if (TiledNodes(grid.columns, grid.rows).size >= (1LL << 32)) return {};
-  const std::vector<Point> moves =
-      AllowedMoves(ctx.searchRadius, std::max(grid.columns, grid.rows));
-  if (moves.size() < 255) return Search<uint8_t>(ctx, grid, moves, s, t, cache);
-  return Search<uint32_t>(ctx, grid, moves, s, t, cache);
+  return SearchNodes(ctx, grid, s, t, cache, nullptr);
 }
 
 }  // namespace route
