@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis.h"
+#include "groundunits.h"
 #include "imlua.h"
 #include "minpath.h"
 #include "rawdata.h"
@@ -112,6 +113,13 @@ int Corridor(lua_State* L) {
   bool classified = false;
   for (const ThemeRecord& theme : NeedProject(kName).themes) classified |= theme.numClasses > 0;
   if (!classified) Raise(kName, "the project has no themes");
+  std::string crs;
+  {
+    StackMark mark(L);
+    const Value varko = raw::Global(L, "Varko");
+    crs = raw::String(L, raw::Field(L, varko, "Project"), "CRS").value_or("");
+  }
+  const gis::GroundUnits units = gis::GroundUnitsOf(crs);
 
   // The script objects first, before anything is owned here.
   const int result = lua_gettop(L) + 1;
@@ -176,46 +184,59 @@ int Corridor(lua_State* L) {
     total += leg.targetCost;
   }
 
-  // Area per class of every theme with classes.
-  const double hectares = project.sx * project.sy / 10000.0;
-  std::vector<std::vector<long long>> counts(themes.size());
-  long long marked = 0;
+  // Area per class of every theme with classes; a row's cells all cover the same ground.
+  std::vector<double> rowHectares(static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    rowHectares[static_cast<std::size_t>(y)] =
+        gis::CellHectares(units, project.sx, project.sy, project.bottom + y * project.sy);
+  }
+  // cells counted a row at a time: few sums of products, no long sum of small areas
+  const auto rowArea = [&](int y, long long cells) {
+    return static_cast<double>(cells) * rowHectares[static_cast<std::size_t>(y)];
+  };
+  std::vector<std::vector<double>> areas(themes.size());
+  double marked = 0;
+  for (int y = 0; y < height; ++y) {
+    const unsigned char* in = inside + static_cast<std::ptrdiff_t>(y) * width;
+    long long cells = 0;
+    for (int x = 0; x < width; ++x) cells += in[x];
+    marked += rowArea(y, cells);
+  }
+  std::vector<long long> row;
   for (std::size_t k = 0; k < themes.size(); ++k) {
     const ThemeRecord& record = project.themes[static_cast<std::size_t>(themes[k] - 1)];
-    counts[k].assign(record.classes.size() + 1, 0);
-    for (int y = 0; y < cost.height; ++y) {
-      const unsigned char* in = inside + static_cast<std::ptrdiff_t>(y) * cost.width;
-      for (int x = 0; x < cost.width; ++x) {
+    areas[k].assign(record.classes.size() + 1, 0.0);
+    for (int y = 0; y < height; ++y) {
+      const unsigned char* in = inside + static_cast<std::ptrdiff_t>(y) * width;
+      row.assign(areas[k].size(), 0);
+      for (int x = 0; x < width; ++x) {
         if (in[x] == 0) continue;
         const std::size_t j = record.classOfIndex[images[k].At(x, y)];
-        ++counts[k][std::min(j, record.classes.size())];
+        ++row[std::min(j, record.classes.size())];
       }
+      for (std::size_t j = 1; j < row.size(); ++j) areas[k][j] += rowArea(y, row[j]);
     }
   }
-  for (std::size_t p = 0; p < pixels; ++p) marked += inside[p];
 
   // Plain tables made here: no metamethod runs while they are filled.
   SetNumberField(L, result, "tolerance", tolerance);
   SetNumberField(L, result, "cost", total);
-  SetNumberField(L, result, "area", static_cast<double>(marked) * hectares);
+  SetNumberField(L, result, "area", marked);
   SetNumberField(L, result, "numThemes", project.numThemes);
   const Value list = NewTableField(L, result, "Themes");
   for (std::size_t k = 0; k < themes.size(); ++k) {
     StackMark each(L);
     const Value theme = NewTableElement(L, list, themes[k]);
-    long long inTheme = 0;
-    for (std::size_t j = 1; j < counts[k].size(); ++j) inTheme += counts[k][j];
-    SetNumberField(L, theme, "area", static_cast<double>(inTheme) * hectares);
-    SetNumberField(L, theme, "numClasses", static_cast<double>(counts[k].size() - 1));
+    double inTheme = 0;
+    for (std::size_t j = 1; j < areas[k].size(); ++j) inTheme += areas[k][j];
+    SetNumberField(L, theme, "area", inTheme);
+    SetNumberField(L, theme, "numClasses", static_cast<double>(areas[k].size() - 1));
     const Value classes = NewTableField(L, theme, "Classes");
-    for (std::size_t j = 1; j < counts[k].size(); ++j) {
+    for (std::size_t j = 1; j < areas[k].size(); ++j) {
       StackMark one(L);
       const Value c = NewTableElement(L, classes, static_cast<long long>(j));
-      SetNumberField(L, c, "area", static_cast<double>(counts[k][j]) * hectares);
-      SetNumberField(L, c, "perc",
-                     inTheme > 0
-                         ? 100.0 * static_cast<double>(counts[k][j]) / static_cast<double>(inTheme)
-                         : 0.0);
+      SetNumberField(L, c, "area", areas[k][j]);
+      SetNumberField(L, c, "perc", inTheme > 0 ? 100.0 * areas[k][j] / inTheme : 0.0);
     }
   }
   lua_settop(L, result);

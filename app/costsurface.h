@@ -22,7 +22,9 @@ int CostSurface(lua_State* L);
 // legs' least costs summed), area (hectares), numThemes,
 // Themes[t] = { area, numClasses, Classes[j] = { area, perc } } } for the
 // themes with classes; a pixel whose value no class lists counts in class 1,
-// as in the combined theme. Areas take map units as metres.
+// as in the combined theme. Areas follow the project's CRS (Varko.Project.CRS):
+// its linear unit when projected, the cell's ground on the Earth's sphere
+// when geographic; without a CRS map units count as metres.
 int Corridor(lua_State* L);
 
 // Registers both, after the geodata functions.

@@ -164,7 +164,7 @@ for _, case in ipairs({ { 1, 1 }, { 1, 2 }, { 5, 3 } }) do
       if previous and previous[n] == 1 and v ~= 1 then superset = false end
     end
     check(superset, label .. "tolerance " .. tolerance .. " keeps every cell of the smaller tolerance")
-    check_near(c.area, count * 4 / 10000, 1e-12, label .. "area in hectares at tolerance " .. tolerance)
+    check_near(c.area, count * 4 / 10000, c.area * 1e-12, label .. "area in hectares at tolerance " .. tolerance)
     check(c.area >= previous_area, label .. "the area does not shrink")
     if c.area > previous_area and previous_area >= 0 then grew = true end
     previous_area = c.area
@@ -172,10 +172,10 @@ for _, case in ipairs({ { 1, 1 }, { 1, 2 }, { 5, 3 } }) do
     for t = 1, 2 do
       local theme = c.Themes[t]
       check_eq(theme.numClasses, p.Themes[t].numClasses, label .. "classes of theme " .. t)
-      check_near(theme.area, c.area, 1e-12, label .. "theme " .. t .. " covers the corridor")
+      check_near(theme.area, c.area, c.area * 1e-12, label .. "theme " .. t .. " covers the corridor")
       local ok = true
       for c2 = 1, theme.numClasses do
-        if math.abs(theme.Classes[c2].area - by_class[t][c2] * 4 / 10000) > 1e-12 then ok = false end
+        if math.abs(theme.Classes[c2].area - by_class[t][c2] * 4 / 10000) > c.area * 1e-12 then ok = false end
         if math.abs(theme.Classes[c2].perc - 100 * by_class[t][c2] / count) > 1e-9 then ok = false end
       end
       check(ok, label .. "theme " .. t .. ": area and share of each class")
@@ -185,7 +185,37 @@ for _, case in ipairs({ { 1, 1 }, { 1, 2 }, { 5, 3 } }) do
   end
   check(grew, label .. "a wider tolerance gives a wider corridor")
 end
+-- areas under a CRS: US survey feet, then degrees on the sphere (the cells of
+-- a row near latitude 45 cover less ground than those near 30)
 p.r, p.i = 1, 1
+CopyTable()
+local function marked_rows(c)
+  local rows = {}
+  for n = 0, W * H - 1 do
+    if c.Mask.imagemap[n] == 1 then rows[n // W] = (rows[n // W] or 0) + 1 end
+  end
+  return rows
+end
+p.CRS = "EPSG:2264"  -- NAD83 / North Carolina (ftUS)
+local feet = Corridor(Varko.InputPoints, 0.05)
+local cells = 0
+for _, count in pairs(marked_rows(feet)) do cells = cells + count end
+local foot = 1200 / 3937
+check_near(feet.area, cells * 4 * foot * foot / 10000, feet.area * 1e-12, "area in hectares from US survey feet")
+p.CRS = "EPSG:4326"
+p.Scale, p.StudyArea = { sx = 0.001, sy = 0.001 }, { left = 10, right = 10.5, bottom = 30, top = 30.4 }
+CopyTable()
+local degrees = Corridor(Varko.InputPoints, 0.05)
+local expected, R, degree_cells = 0, 6371008.8, 0
+for row, count in pairs(marked_rows(degrees)) do
+  local low, high = math.rad(30 + row * 0.001), math.rad(30 + (row + 1) * 0.001)
+  expected = expected + count * R * R * math.rad(0.001) * (math.sin(high) - math.sin(low)) / 10000
+  degree_cells = degree_cells + count
+end
+check_near(degrees.area, expected, expected * 1e-9, "area in hectares on the sphere for a geographic CRS")
+-- a cell of 0.001 degrees is about 111 x 111 m at the equator, 0.87 of that at latitude 30
+check(degrees.area < degree_cells * 1.23 * 0.9, "cells at latitude 30 cover less ground than at the equator")
+p.CRS, p.Scale, p.StudyArea = nil, { sx = 2, sy = 2 }, { left = 0, right = W, bottom = 0, top = H }
 CopyTable()
 check_near(Corridor({ { x = 5, y = 5 }, { x = 5, y = 5 } }, 0).area, 0.0004, 1e-12,
          "waypoints on one pixel at step 1: the corridor is that pixel")
