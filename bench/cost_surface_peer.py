@@ -3,7 +3,13 @@
 full surface on the same n x n cost raster, from the same corner, in one run:
 the computation's time inside each process and each process's peak memory,
 and the largest relative difference between the two surfaces.
-Usage: cost_surface_peer.py <build dir> [size]"""
+Usage: cost_surface_peer.py <build dir> [size]
+
+At 4000 x 4000 on two shared cores (RelWithDebInfo, other builds running):
+CostSurface 2.68 s and 175 MiB peak at radius 1 (4.91 s at radius 2),
+MCP_Geometric 78.0 s and 1254 MiB: 29x faster in 0.14 of the memory; every
+cell reached by both, the largest relative difference 1.2e-5 (the search
+keeps its costs in single precision, MCP_Geometric in double)."""
 import os, subprocess, sys, tempfile, time
 import numpy as np
 
