@@ -19,8 +19,10 @@ int Collect(lua_State* L) {
 
 int Value(lua_State* L) {
   Surface* surface = ToSurface(L, 1);
-  if (surface == nullptr || !lua_isnumber(L, 2) || !lua_isnumber(L, 3))
-    return luaL_error(L, "value: invalid parameters!");
+  if (surface == nullptr || !lua_isnumber(L, 2) || !lua_isnumber(L, 3)) {
+    lua_pushstring(L, "value: invalid parameters!");  // no position, as every script error here
+    return lua_error(L);
+  }
   const double x = lua_tonumber(L, 2), y = lua_tonumber(L, 3);
   if (!(x >= 0 && y >= 0 && x < surface->width && y < surface->height)) {
     lua_pushnil(L);

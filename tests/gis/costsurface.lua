@@ -125,6 +125,9 @@ check(same, "pixels of one node share its cost (r 5)")
 check(zero, "every pixel of the source's node costs nothing")
 check(coarse:value(102, 102) > 0, "the next node costs more")
 check_eq(coarse:value(500, 0), nil, "value outside the raster is nil")
+check_eq(coarse:value(0, -1), nil, "value below the raster is nil")
+check_error(function() coarse.value(5, 1, 1) end, "value: invalid parameters!", "value of something not a surface")
+check_error(function() coarse:value("a", 1) end, "value: invalid parameters!", "value at no position")
 
 -- 3. Corridors: at tolerance 0 they hold the optimal route's cells; they grow
 --    with the tolerance; areas by class in hectares.
