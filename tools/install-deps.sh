@@ -21,7 +21,7 @@ test_packages=(
   clang-format
   ghostscript poppler-utils python3-ezdxf python3-matplotlib gdal-bin libwmf-bin xclip
   libreoffice-draw libreoffice-impress
-  plotutils inkscape python3-skimage
+  plotutils inkscape
 )
 
 missing=()
