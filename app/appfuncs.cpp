@@ -3,6 +3,7 @@
 
 #include "analysis.h"
 #include "combined.h"
+#include "dialogs.h"
 #include "extradata.h"
 #include "project.h"
 #include "script.h"
@@ -12,8 +13,8 @@
 using script::Guarded;
 
 const luaL_Reg kApplicationFunctions[] = {
-    // MyIupFileDialog and iup_getcolor, first, come with the canvas-drawn
-    // controls they need.
+    {"MyIupFileDialog", Guarded<route::MyIupFileDialog>},
+    {"iup_getcolor", Guarded<route::IupGetColor>},
     {"MyImageMapAccess", Guarded<route::MyImageMapAccess>},
     {"CopyTable", Guarded<route::CopyTable>},
     {"GenerateCombinedTheme", Guarded<route::GenerateCombinedTheme>},

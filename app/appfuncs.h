@@ -2,8 +2,7 @@
 // MyIupFileDialog, iup_getcolor, MyImageMapAccess, CopyTable,
 // GenerateCombinedTheme, InitializeCopyTable, CopyTable (again), CopyPaths,
 // DestroyPaths, DestroyTable, PathAnalysis, MinimumPath, MySystem, SegDist,
-// ReadExtraData, XYGraphic. MyIupFileDialog and iup_getcolor are not in it
-// yet: they need the canvas-drawn controls.
+// ReadExtraData, XYGraphic.
 #ifndef VARKO_APP_APPFUNCS_H
 #define VARKO_APP_APPFUNCS_H
 

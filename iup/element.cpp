@@ -436,3 +436,8 @@ void IupSetData(IupElement* e, void* data) {
 int IupGetExpandFlags(IupElement* e) {
   return e == nullptr ? 0 : e->expand;
 }
+
+void IupLinkChild(IupElement* parent, IupElement* child) {
+  if (parent == nullptr || child == nullptr || child->parent != nullptr || child == parent) return;
+  iup::LinkLast(parent, child);
+}

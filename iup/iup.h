@@ -264,6 +264,21 @@ void* IupGetData(IupElement* element);
 void IupSetData(IupElement* element, void* data);
 int IupGetExpandFlags(IupElement* element);
 
+// A control whose element holds other elements (a CANVAS drawing around a
+// box of pages) links them with IupLinkChild, whatever its kind: the core
+// then maps, moves, unmaps and destroys them with it. Its class size and
+// position operations lay them out with the three passes below, each over
+// the child's whole subtree. IupLayoutNatural returns the child's expand
+// flags.
+void IupLinkChild(IupElement* parent, IupElement* child);
+int IupLayoutNatural(IupElement* child);
+void IupLayoutCurrent(IupElement* child, int width, int height);
+void IupLayoutPosition(IupElement* child, int x, int y);
+// Whether the element expands horizontally / vertically after the natural
+// pass.
+bool IupExpandsHorizontally(IupElement* element);
+bool IupExpandsVertically(IupElement* element);
+
 // ---- layout ------------------------------------------------------------------
 // Runs the three layout passes on a dialog (or a subtree of one already laid
 // out) and moves the native windows to the result.

@@ -632,8 +632,14 @@ void MovePass(IupElement* e, bool mapping) {
     case IUP_MULTILINE:
     case IUP_CANVAS:
       if (e->driver_object) Drv().Move(e, e->x, e->y, e->current_width, e->current_height);
-      if (mapping && e->kind == IUP_CANVAS)
+      if (mapping && e->kind == IUP_CANVAS) {
+        const int serial = e->serial;
         if (IupCallback cb = FindCallback(e, "MAP_CB")) cb(e);
+        if (!IsAlive(serial, e)) return;
+      }
+      // a control's canvas may hold elements laid out inside it
+      if (e->kind == IUP_CANVAS)
+        for (IupElement* c = e->first_child; c != nullptr; c = c->brother) MovePass(c, mapping);
       return;
     case IUP_FRAME:
       Drv().Move(e, e->x, e->y, e->current_width, e->current_height);
@@ -698,4 +704,20 @@ void IupGetCharSize(IupElement* e, int* cw, int* ch) {
   iup::CharSize(e, &w, &h);
   if (cw != nullptr) *cw = w;
   if (ch != nullptr) *ch = h;
+}
+
+int IupLayoutNatural(IupElement* child) {
+  return child != nullptr ? iup::Natural(child) : 0;
+}
+void IupLayoutCurrent(IupElement* child, int width, int height) {
+  if (child != nullptr) iup::Current(child, width, height);
+}
+void IupLayoutPosition(IupElement* child, int x, int y) {
+  if (child != nullptr) iup::Position(child, x, y);
+}
+bool IupExpandsHorizontally(IupElement* element) {
+  return element != nullptr && iup::ExpandsH(element);
+}
+bool IupExpandsVertically(IupElement* element) {
+  return element != nullptr && iup::ExpandsV(element);
 }

@@ -6,5 +6,6 @@
 
 void iupcontrolslua_open(lua_State* L) {
   using Open = void (*)(lua_State*);
-  for (Open open : std::initializer_list<Open>{iupvallua_open, iupgaugelua_open}) open(L);
+  for (Open open : std::initializer_list<Open>{iupvallua_open, iuptabslua_open, iupgaugelua_open})
+    open(L);
 }

@@ -10,6 +10,7 @@ void iupcontrolslua_open(lua_State* L);
 
 // Each control's binding: its script constructor and its object layer.
 void iupvallua_open(lua_State* L);
+void iuptabslua_open(lua_State* L);
 void iupgaugelua_open(lua_State* L);
 
 #endif

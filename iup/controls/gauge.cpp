@@ -49,28 +49,6 @@ bool ParseNumber(const char* text, double* number) {
   return true;
 }
 
-// "HELVETICA_BOLD_10" as the canvas library's native description of the
-// committed faces ("arialbd.ttf, 10"); empty for an unknown name.
-std::string NativeFontOf(const char* portable) {
-  if (portable == nullptr) return "";
-  std::string name = portable;
-  const size_t a = name.find('_'), b = name.rfind('_');
-  if (a == std::string::npos || b == a) return "";
-  const std::string face = name.substr(0, a), style = name.substr(a + 1, b - a - 1),
-                    size = name.substr(b + 1);
-  const char* file = face == "HELVETICA" ? "arial"
-                     : face == "COURIER" ? "cour"
-                     : face == "TIMES"   ? "times"
-                                         : nullptr;
-  const char* suffix = style == "NORMAL"   ? ""
-                       : style == "BOLD"   ? "bd"
-                       : style == "ITALIC" ? "i"
-                                           : nullptr;
-  if (file == nullptr || suffix == nullptr) return "";
-  if (size != "8" && size != "10" && size != "12" && size != "14") return "";
-  return std::string(file) + suffix + ".ttf, " + size;
-}
-
 void DrawGauge(const Gauge& g, int w, int h) {
   cdWriteMode(CD_REPLACE);
   cdLineStyle(CD_CONTINUOUS);
@@ -210,7 +188,7 @@ int SetAttr(IupElement* e, const char* name, const char* value) {
     g->has_text = value != nullptr;
     g->text = value != nullptr ? value : "";
   } else if (std::strcmp(name, "FONT") == 0) {
-    std::string native = NativeFontOf(value);
+    std::string native = controls::NativeFontOf(value);
     if (native.empty()) {
       changed = false;
     } else {

@@ -28,4 +28,36 @@ IupElement* IupCreateVal(const char* orientation);
 // Draws the valuator as it stands on the active canvas, width x height.
 void IupValDraw(IupElement* val, int width, int height);
 
+// The tabs (class "TABS", registered as "tabs"): a notebook of pages, one
+// visible at a time, chosen by clicking its tab ("TABTITLE" of the page).
+void IupTabsOpen(void);
+IupElement* IupCreateTabs(IupElement* first, ...);  // pages, then null
+IupElement* IupCreateTabsv(IupElement* const* pages, int count);
+// Draws the tabs as they stand on the active canvas, width x height.
+void IupTabsDraw(IupElement* tabs, int width, int height);
+
+// The colour selection dialog: a modal "Color Selection" dialog with a hue
+// ring, a lightness/saturation triangle and typed fields. The open function
+// binds its action names; the dialog is built on its first use.
+void IupColorDlgOpen(void);
+// Pops the dialog up at (x, y) (show positions of IupPopup) with the given
+// colour; 1 and the chosen colour written back when the user pressed "OK",
+// 0 and the colour left unchanged otherwise. Not re-entrant.
+int IupPickColor(int x, int y, unsigned char* red, unsigned char* green, unsigned char* blue);
+// The colour model of the dialog: hue in degrees (0 to 360), lightness and
+// saturation 0 to 1; components 0 to 255.
+void IupColorHlsToRgb(float hue, float lightness, float saturation, unsigned char* red,
+                      unsigned char* green, unsigned char* blue);
+void IupColorRgbToHls(unsigned char red, unsigned char green, unsigned char blue, float* hue,
+                      float* lightness, float* saturation);
+// A part of the dialog (built if need be), for programs that drive it:
+// "DIALOG", "PICKER", "PREVIEW", "RED", "GREEN", "BLUE", "HUE", "LUM",
+// "SAT", "OK", "CANCEL"; null for another name.
+IupElement* IupColorDlgElement(const char* part);
+// Draws the 181 x 181 picker (ring, triangle, markers) for a colour on the
+// active canvas at its origin, and the 80 x 50 preview 10 pixels to its
+// right, on the given background colour.
+void IupColorPickerDraw(unsigned char red, unsigned char green, unsigned char blue,
+                        long background);
+
 #endif

@@ -79,4 +79,24 @@ bool ColourOf(const char* value, long* colour) {
   return true;
 }
 
+std::string NativeFontOf(const char* portable) {
+  if (portable == nullptr) return "";
+  std::string name = portable;
+  const size_t a = name.find('_'), b = name.rfind('_');
+  if (a == std::string::npos || b == a) return "";
+  const std::string face = name.substr(0, a), style = name.substr(a + 1, b - a - 1),
+                    size = name.substr(b + 1);
+  const char* file = face == "HELVETICA" ? "arial"
+                     : face == "COURIER" ? "cour"
+                     : face == "TIMES"   ? "times"
+                                         : nullptr;
+  const char* suffix = style == "NORMAL"   ? ""
+                       : style == "BOLD"   ? "bd"
+                       : style == "ITALIC" ? "i"
+                                           : nullptr;
+  if (file == nullptr || suffix == nullptr) return "";
+  if (size != "8" && size != "10" && size != "12" && size != "14") return "";
+  return std::string(file) + suffix + ".ttf, " + size;
+}
+
 }  // namespace controls

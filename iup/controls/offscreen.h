@@ -5,6 +5,8 @@
 #ifndef VARKO_IUP_CONTROLS_OFFSCREEN_H
 #define VARKO_IUP_CONTROLS_OFFSCREEN_H
 
+#include <string>
+
 #include "cd.h"
 #include "iup.h"
 
@@ -46,6 +48,11 @@ class Offscreen {
 // The colour an attribute value names ("%d %d %d" or a COLOR handle name);
 // false, and colour unchanged, when it names none.
 bool ColourOf(const char* value, long* colour);
+
+// A portable font name ("HELVETICA_BOLD_10") as the canvas library's
+// native description of the committed faces ("arialbd.ttf, 10"); empty for
+// an unknown name.
+std::string NativeFontOf(const char* portable);
 
 // Restores the canvas that was active when it was made.
 class ActiveCanvasGuard {
