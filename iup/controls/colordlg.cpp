@@ -38,9 +38,7 @@ struct Planes {
     const size_t i = size_t(y) * w + x;
     r[i] = red, g[i] = green, b[i] = blue;
   }
-  void Put(int x, int y) const {
-    cdPutImageRGB(w, h, r.data(), g.data(), b.data(), x, y, w, h);
-  }
+  void Put(int x, int y) const { cdPutImageRGB(w, h, r.data(), g.data(), b.data(), x, y, w, h); }
 };
 
 struct ColourState {
@@ -78,12 +76,24 @@ void PureHue(double hue, double* r, double* g, double* b) {
   const int sector = std::min(5, static_cast<int>(hue / 60));
   const double f = (hue - sector * 60) / 60;
   switch (sector) {
-    case 0: *r = 1, *g = f, *b = 0; break;
-    case 1: *r = 1 - f, *g = 1, *b = 0; break;
-    case 2: *r = 0, *g = 1, *b = f; break;
-    case 3: *r = 0, *g = 1 - f, *b = 1; break;
-    case 4: *r = f, *g = 0, *b = 1; break;
-    default: *r = 1, *g = 0, *b = 1 - f; break;
+    case 0:
+      *r = 1, *g = f, *b = 0;
+      break;
+    case 1:
+      *r = 1 - f, *g = 1, *b = 0;
+      break;
+    case 2:
+      *r = 0, *g = 1, *b = f;
+      break;
+    case 3:
+      *r = 0, *g = 1 - f, *b = 1;
+      break;
+    case 4:
+      *r = f, *g = 0, *b = 1;
+      break;
+    default:
+      *r = 1, *g = 0, *b = 1 - f;
+      break;
   }
 }
 
@@ -483,14 +493,12 @@ void BuildDialog(ColourState& s) {
                 "MAP_CB = iup_c_map_cb",
                 kPreviewW, kPreviewH);
   IupSetAttributeList(s.preview_element, list);
-  IupElement* rgb =
-      IupCreateVbox(Row("Red:", Field("iup_rgb_k_cr", &s.fields[0])),
-                    Row("Green:", Field("iup_rgb_k_cr", &s.fields[1])),
-                    Row("Blue:", Field("iup_rgb_k_cr", &s.fields[2])), nullptr);
-  IupElement* hls =
-      IupCreateVbox(Row("Hue:", Field("iup_hls_k_cr", &s.fields[3])),
-                    Row("Lum:", Field("iup_hls_k_cr", &s.fields[4])),
-                    Row("Sat:", Field("iup_hls_k_cr", &s.fields[5])), nullptr);
+  IupElement* rgb = IupCreateVbox(Row("Red:", Field("iup_rgb_k_cr", &s.fields[0])),
+                                  Row("Green:", Field("iup_rgb_k_cr", &s.fields[1])),
+                                  Row("Blue:", Field("iup_rgb_k_cr", &s.fields[2])), nullptr);
+  IupElement* hls = IupCreateVbox(Row("Hue:", Field("iup_hls_k_cr", &s.fields[3])),
+                                  Row("Lum:", Field("iup_hls_k_cr", &s.fields[4])),
+                                  Row("Sat:", Field("iup_hls_k_cr", &s.fields[5])), nullptr);
   s.ok = IupCreateButton("OK", "iup_hls_ok_cb");
   IupSetAttribute(s.ok, "SIZE", "35");
   s.cancel = IupCreateButton("Cancel", "iup_hls_cancel_cb");
@@ -500,8 +508,8 @@ void BuildDialog(ColourState& s) {
       IupCreateHbox(IupCreateFill(), s.preview_element, IupCreateFill(), nullptr);
   IupElement* buttons =
       IupCreateHbox(IupCreateFill(), s.ok, IupCreateFill(), s.cancel, IupCreateFill(), nullptr);
-  IupElement* right = IupCreateVbox(columns, IupCreateFill(), preview_row, IupCreateFill(),
-                                    buttons, nullptr);
+  IupElement* right =
+      IupCreateVbox(columns, IupCreateFill(), preview_row, IupCreateFill(), buttons, nullptr);
   IupSetAttribute(right, "GAP", "4");
   IupElement* content = IupCreateHbox(s.picker, right, nullptr);
   IupSetAttribute(content, "MARGIN", "5x5");

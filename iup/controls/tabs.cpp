@@ -19,7 +19,7 @@
 namespace {
 
 constexpr const char* kData = "TABS_DATA";
-constexpr int kBorder = 4;        // around the pages, 2 on each side
+constexpr int kBorder = 4;         // around the pages, 2 on each side
 constexpr int kControlThird = 14;  // each third of the overflow control area
 typedef int (*TabChangeCallback)(IupElement* tabs, IupElement* now, IupElement* before);
 
@@ -167,10 +167,18 @@ void StripBox(const Tabs& t, int w, int h, int strip, int a0, int a1, int c0, in
 void PageArea(const Tabs& t, int w, int h, int strip, int* x0, int* x1, int* y0, int* y1) {
   *x0 = 0, *x1 = w - 1, *y0 = 0, *y1 = h - 1;
   switch (t.placement) {
-    case Placement::kTop: *y1 = h - 1 - strip; break;
-    case Placement::kBottom: *y0 = strip; break;
-    case Placement::kLeft: *x0 = strip; break;
-    case Placement::kRight: *x1 = w - 1 - strip; break;
+    case Placement::kTop:
+      *y1 = h - 1 - strip;
+      break;
+    case Placement::kBottom:
+      *y0 = strip;
+      break;
+    case Placement::kLeft:
+      *x0 = strip;
+      break;
+    case Placement::kRight:
+      *x1 = w - 1 - strip;
+      break;
   }
 }
 
@@ -209,8 +217,9 @@ void DrawTabs(Tabs& t, long background, int w, int h, int strip) {
     const bool current = i == t.current;
     int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
     // the current tab stands out and joins the pages; the others sit lower
-    StripBox(t, w, h, strip, layout.start[k] - (current ? 2 : 0), layout.end[k] - 1 + (current ? 2 : 0),
-             current ? -1 : 0, strip - (current ? 1 : 3), &x0, &x1, &y0, &y1);
+    StripBox(t, w, h, strip, layout.start[k] - (current ? 2 : 0),
+             layout.end[k] - 1 + (current ? 2 : 0), current ? -1 : 0, strip - (current ? 1 : 3),
+             &x0, &x1, &y0, &y1);
     cdForeground(background);
     cdBox(x0, x1, y0, y1);
     // outline: light on the far edge and the left/top side, dark and shadow
@@ -295,8 +304,8 @@ bool ChangeTo(IupElement* e, int index) {
   if (!Selectable(now)) return false;
   IupElement* before = t->current < int(pages.size()) ? pages[size_t(t->current)] : nullptr;
   const int serial = IupGetSerial(e), now_serial = IupGetSerial(now);
-  if (auto cb = reinterpret_cast<TabChangeCallback>(reinterpret_cast<void (*)(void)>(
-          IupFindAction(IupGetAttribute(e, "TABCHANGE_CB"))))) {
+  if (auto cb = reinterpret_cast<TabChangeCallback>(
+          reinterpret_cast<void (*)(void)>(IupFindAction(IupGetAttribute(e, "TABCHANGE_CB"))))) {
     if (cb(e, now, before) == IUP_IGNORE) return false;
     // the callback may have destroyed the tabs or the page
     if (IupFromSerial(serial) != e || IupFromSerial(now_serial) != now) return false;
@@ -365,10 +374,18 @@ int ButtonCb(IupElement* e, int button, int pressed, int x, int y, char*) {
   // along and across the strip (across 0 at the pages' edge)
   int along = 0, across = 0;
   switch (t->placement) {
-    case Placement::kTop: along = x, across = yu - (h - strip); break;
-    case Placement::kBottom: along = x, across = strip - 1 - yu; break;
-    case Placement::kLeft: along = h - 1 - yu, across = strip - 1 - x; break;
-    case Placement::kRight: along = h - 1 - yu, across = x - (w - strip); break;
+    case Placement::kTop:
+      along = x, across = yu - (h - strip);
+      break;
+    case Placement::kBottom:
+      along = x, across = strip - 1 - yu;
+      break;
+    case Placement::kLeft:
+      along = h - 1 - yu, across = strip - 1 - x;
+      break;
+    case Placement::kRight:
+      along = h - 1 - yu, across = x - (w - strip);
+      break;
   }
   if (across < 0 || across >= strip) return IUP_DEFAULT;
   StripLayout layout;
@@ -489,10 +506,10 @@ int SetNaturalSize(IupElement* e) {
 int SetCurrentSize(IupElement* e, int width, int height) {
   Tabs* t = DataOf(e);
   if (t == nullptr) return IUP_DEFAULT;
-  const int w = IupExpandsHorizontally(e) ? std::max(width, IupGetNaturalWidth(e))
-                                          : IupGetNaturalWidth(e);
-  const int h = IupExpandsVertically(e) ? std::max(height, IupGetNaturalHeight(e))
-                                        : IupGetNaturalHeight(e);
+  const int w =
+      IupExpandsHorizontally(e) ? std::max(width, IupGetNaturalWidth(e)) : IupGetNaturalWidth(e);
+  const int h =
+      IupExpandsVertically(e) ? std::max(height, IupGetNaturalHeight(e)) : IupGetNaturalHeight(e);
   IupSetCurrentSize(e, w, h);
   int ew = 0, eh = 0;
   Extra(e, *t, &ew, &eh);

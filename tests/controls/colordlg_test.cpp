@@ -26,20 +26,24 @@ TEST(ColourModel, RgbToHlsTable) {
     unsigned char r, g, b;
     float hue, lightness, saturation;
   } cases[] = {
-      {255, 0, 0, 0, 0.5f, 1},        {0, 255, 0, 120, 0.5f, 1},
-      {0, 0, 255, 240, 0.5f, 1},      {255, 255, 0, 60, 0.5f, 1},
-      {0, 255, 255, 180, 0.5f, 1},    {255, 0, 255, 300, 0.5f, 1},
+      {255, 0, 0, 0, 0.5f, 1},
+      {0, 255, 0, 120, 0.5f, 1},
+      {0, 0, 255, 240, 0.5f, 1},
+      {255, 255, 0, 60, 0.5f, 1},
+      {0, 255, 255, 180, 0.5f, 1},
+      {255, 0, 255, 300, 0.5f, 1},
       {128, 128, 128, 0, 128 / 255.f, 0},  // grey: no saturation, hue 0
-      {255, 255, 255, 0, 1, 0},       {0, 0, 0, 0, 0, 0},
-      {255, 128, 128, 0, 383 / 510.f, 1},  // light: s from 2 - max - min
-      {64, 32, 16, 20, 80 / 510.f, 0.6f},  // dark: s from max + min
+      {255, 255, 255, 0, 1, 0},
+      {0, 0, 0, 0, 0, 0},
+      {255, 128, 128, 0, 383 / 510.f, 1},            // light: s from 2 - max - min
+      {64, 32, 16, 20, 80 / 510.f, 0.6f},            // dark: s from max + min
       {255, 0, 64, 360 - 64 / 255.f * 60, 0.5f, 1},  // negative hue wraps
   };
   for (const Case& c : cases) {
     float h = -1, l = -1, s = -1;
     IupColorRgbToHls(c.r, c.g, c.b, &h, &l, &s);
-    const std::string what = std::to_string(c.r) + " " + std::to_string(c.g) + " " +
-                             std::to_string(c.b);
+    const std::string what =
+        std::to_string(c.r) + " " + std::to_string(c.g) + " " + std::to_string(c.b);
     EXPECT_NEAR(h, c.hue, 1e-3) << what;
     EXPECT_NEAR(l, c.lightness, 1e-5) << what;
     EXPECT_NEAR(s, c.saturation, 1e-5) << what;
@@ -51,12 +55,13 @@ TEST(ColourModel, HlsToRgbTable) {
     float hue, lightness, saturation;
     unsigned char r, g, b;
   } cases[] = {
-      {0, 0.5f, 1, 255, 0, 0},      {120, 0.5f, 1, 0, 255, 0},    {240, 0.5f, 1, 0, 0, 255},
-      {60, 0.5f, 1, 255, 255, 0},   {300, 0.5f, 1, 255, 0, 255},  {90, 0.5f, 1, 127, 255, 0},
-      {0, 0.25f, 1, 127, 0, 0},     // dark half: scaled by 2l, truncated
-      {0, 0.75f, 1, 255, 127, 127},  // light half: k + (1 - k) c
+      {0, 0.5f, 1, 255, 0, 0},         {120, 0.5f, 1, 0, 255, 0},
+      {240, 0.5f, 1, 0, 0, 255},       {60, 0.5f, 1, 255, 255, 0},
+      {300, 0.5f, 1, 255, 0, 255},     {90, 0.5f, 1, 127, 255, 0},
+      {0, 0.25f, 1, 127, 0, 0},       // dark half: scaled by 2l, truncated
+      {0, 0.75f, 1, 255, 127, 127},   // light half: k + (1 - k) c
       {200, 0.5f, 0, 127, 127, 127},  // no saturation: grey
-      {33, 0, 0.7f, 0, 0, 0},       {33, 1, 0.7f, 255, 255, 255},
+      {33, 0, 0.7f, 0, 0, 0},          {33, 1, 0.7f, 255, 255, 255},
       {180, 0.5f, 0.5f, 63, 191, 191},  // mixed halfway with grey
   };
   for (const Case& c : cases) {
@@ -205,7 +210,8 @@ TEST_F(ColourDialog, RedPutsTheHueMarkerAtTheRight) {
     for (int dx = -4; dx <= 4; ++dx)
       for (int dy = -4; dy <= 4; ++dy) {
         // red XOR white has no red and full blue; cyan XOR white is red
-        const long at_right = PickerShows(171 + dx, 90 + dy), at_left = PickerShows(9 + dx, 90 + dy);
+        const long at_right = PickerShows(171 + dx, 90 + dy),
+                   at_left = PickerShows(9 + dx, 90 + dy);
         if ((at_right >> 16) == 0 && (at_right & 255) == 255 && ((at_right >> 8) & 255) > 200)
           ++right;
         if ((at_left >> 16) == 255 && (at_left & 255) == 0) ++left;
@@ -214,8 +220,8 @@ TEST_F(ColourDialog, RedPutsTheHueMarkerAtTheRight) {
   }};
   unsigned char r = 255, g = 0, b = 0;
   EXPECT_EQ(Pick(&r, &g, &b), 0);
-  EXPECT_GT(right, 3);   // marker pixels at the right
-  EXPECT_EQ(left, 0);    // the left side of the ring is cyan, unmarked
+  EXPECT_GT(right, 3);  // marker pixels at the right
+  EXPECT_EQ(left, 0);   // the left side of the ring is cyan, unmarked
 }
 
 // Presses on the ring choose the hue of their angle; on the triangle its
@@ -236,10 +242,7 @@ TEST_F(ColourDialog, PickingOnTheRingAndTriangle) {
       {255, 0, 0, 47, 36, 0, 0, 0, "0", "0.00", "0.00"},
   };
   for (const Case& c : cases) {
-    Script() = {[&] {
-                  ClickPicker(c.x, c.y);
-                },
-                [] { hl::Click(Part("OK")); }};
+    Script() = {[&] { ClickPicker(c.x, c.y); }, [] { hl::Click(Part("OK")); }};
     script_at = 0;
     unsigned char r = c.r, g = c.g, b = c.b;
     const std::string what = std::to_string(c.x) + "," + std::to_string(c.y);
@@ -307,11 +310,11 @@ TEST_F(ColourDialog, TypedFieldsTable) {
     unsigned char wr, wg, wb;
     const char *hue, *lum, *sat;
   } cases[] = {
-      {"RED", "300", 255, 10, 10, "0", "0.52", "1.00"},  // above 255: 255
+      {"RED", "300", 255, 10, 10, "0", "0.52", "1.00"},   // above 255: 255
       {"GREEN", "-7", 10, 0, 10, "300", "0.02", "1.00"},  // negative: 0
       {"BLUE", "200", 10, 10, 200, "240", "0.41", "0.90"},
       {"HUE", "120", 10, 10, 10, "120", "0.04", "0.00"},  // grey stays grey
-      {"LUM", "0.5", 127, 127, 127, "0", "0.5", "0.00"},    // HLS fields stay as typed
+      {"LUM", "0.5", 127, 127, 127, "0", "0.5", "0.00"},  // HLS fields stay as typed
   };
   for (const Case& c : cases) {
     // the field takes the focus first (the field left runs its own update)

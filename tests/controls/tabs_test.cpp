@@ -215,7 +215,8 @@ TEST_F(Tabs, SwitchingTable) {
     c.act(this);
     EXPECT_EQ(Current(), c.page) << c.what;
     EXPECT_EQ(Changes(), c.changes) << c.what;
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(hl::Visible(pages_[i]), i == c.page) << c.what << " " << i;
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(hl::Visible(pages_[i]), i == c.page) << c.what << " " << i;
   }
 }
 
@@ -302,8 +303,8 @@ TEST_F(Tabs, ReferencePictures) {
     ASSERT_EQ(Current(), s.current) << s.name;
     std::vector<unsigned char> r(s.w * s.h, 255), g(r), b(r);
     char data[128];
-    std::snprintf(data, sizeof data, "%dx%d %p %p %p", s.w, s.h, (void*)r.data(),
-                  (void*)g.data(), (void*)b.data());
+    std::snprintf(data, sizeof data, "%dx%d %p %p %p", s.w, s.h, (void*)r.data(), (void*)g.data(),
+                  (void*)b.data());
     cdCanvasHandle cv = cdCreateCanvas(CD_IMAGERGB, data);
     ASSERT_NE(cv, nullptr);
     cdActivate(cv);
