@@ -39,6 +39,15 @@ int ReadBoolOf(const char* v) {
   return -1;
 }
 
+// A control shows when neither it nor an ancestor below its dialog has
+// "VISIBLE" "NO": a hidden box (a ZBOX page) hides what it holds, although
+// the box itself has no window.
+bool ShownInTree(IupElement* e) {
+  for (IupElement* up = e; up != nullptr && IupGetKind(up) != IUP_DIALOG; up = IupGetParent(up))
+    if (ReadBoolOf(IupGetOwnAttribute(up, "VISIBLE")) == 0) return false;
+  return true;
+}
+
 bool IsEdit(int kind) {
   return kind == IUP_TEXT || kind == IUP_MULTILINE;
 }
@@ -399,7 +408,7 @@ class GtkDriver final : public Driver {
       return nullptr;
     }
     gtk_fixed_put(GTK_FIXED(fixed), n->outer, 0, 0);
-    if (ReadBoolOf(IupGetOwnAttribute(e, "VISIBLE")) != 0) gtk_widget_show_all(n->outer);
+    if (ShownInTree(e)) gtk_widget_show_all(n->outer);
     return n;
   }
 
@@ -588,7 +597,24 @@ class GtkDriver final : public Driver {
   std::map<std::string, std::string> answers_;
 };
 
+// The controls below an element follow its "VISIBLE" (and their own).
+void ShowBelow(IupElement* e) {
+  for (IupElement* c = IupGetChild(e); c != nullptr; c = IupGetBrother(c)) {
+    Native* n = Find(c);
+    if (n != nullptr && n->outer != nullptr && n->kind != IUP_DIALOG && n->kind != IUP_MENU) {
+      if (ShownInTree(c))
+        gtk_widget_show_all(n->outer);
+      else
+        gtk_widget_hide(n->outer);
+    }
+    ShowBelow(c);
+  }
+}
+
 void GtkDriver::SetAttribute(IupElement* e, const char* name, const char* value) {
+  if (std::strcmp(name, "VISIBLE") == 0 && IupGetKind(e) != IUP_DIALOG &&
+      IupGetNativeHandle(e) != nullptr)
+    ShowBelow(e);
   Native* n = Find(e);
   if (n == nullptr || n->outer == nullptr) return;
   const std::string text = ToUtf8(value);
@@ -651,7 +677,7 @@ void GtkDriver::SetAttribute(IupElement* e, const char* name, const char* value)
       }
     }
   } else if (std::strcmp(name, "VISIBLE") == 0) {
-    if (n->kind != IUP_DIALOG) SetVisible(e, ReadBoolOf(value) != 0);
+    if (n->kind != IUP_DIALOG) SetVisible(e, ReadBoolOf(value) != 0 && ShownInTree(e));
   } else if (std::strcmp(name, "WINFONT") == 0 || std::strcmp(name, "FONT") == 0) {
     ApplyFontBelow(e);
   } else if (IsEdit(n->kind) && std::strcmp(name, "NC") == 0 && value != nullptr) {

@@ -96,5 +96,16 @@ end }
 confirmed, r, g, b = iup_getcolor()
 check_eq(confirmed, 1, "no arguments: the dialog on black")
 check_eq(r + g + b, 0, "black back")
+-- neither function checks its arguments: what is not a number reads as 0,
+-- a number given for a text reads as its text
+play { function() iuptest.closebox(iuptest.active()) end }
+confirmed, r, g, b = iup_getcolor("12", {}, true)
+check_eq(confirmed, -1, "odd arguments: the dialog still runs")
+check_eq(r, 12, "a numeric text reads as its number")
+check_eq(g + b, 0, "a table and a boolean read as 0")
+iuptest.cancel_file()
+name, status = MyIupFileDialog({}, 5, true)
+check_eq(iuptest.last_message(), "5", "a number as the title reads as its text")
+check_eq(status, -1, "odd arguments: cancelled as asked")
 IupSetIdle(nil)
 finish()

@@ -3,8 +3,10 @@
 dofile("harness.lua")
 dofile("xinput.lua")
 
-local first = iuplabel { title = "first page", tabtitle = "A" }
-local second = iuplabel { title = "second page", tabtitle = "Second" }
+-- pages that are boxes: hiding a page hides the controls it holds
+local first_label, second_label = iuplabel { title = "first page" }, iuplabel { title = "second page" }
+local first = iupvbox { first_label, tabtitle = "A" }
+local second = iupvbox { second_label, tabtitle = "Second" }
 local changes = {}
 local tabs = iuptabs { first, second, fontheight = 24,
                        tabchange = function(self, new_page, old_page)
@@ -21,6 +23,9 @@ local window
 xinput.steps({
   { what = "the window appears", action = function() window = xinput.window("tabs-click") end,
     done = function() return window ~= nil end },
+  { what = "only the first page's controls show", done = function()
+      return IupGetAttribute(first_label, "VISIBLE") == "YES" and IupGetAttribute(second_label, "VISIBLE") == "NO"
+    end },
   { what = "the second tab clicked",
     action = function() xinput.click(window, 40, 12) end,
     done = function() return IupGetHandle(tabs.value) == second end, retry = 3 },
@@ -28,6 +33,8 @@ xinput.steps({
   check_eq(IupGetHandle(tabs.value), second, "the click showed the second page")
   check_eq(changes[1], "A>Second", "tabchange saw the change")
   check_eq(#changes, 1, "one change for one click")
+  check_eq(IupGetAttribute(first_label, "VISIBLE"), "NO", "the first page's label is hidden")
+  check_eq(IupGetAttribute(second_label, "VISIBLE"), "YES", "the second page's label shows")
   finish()
   dlg:hide()
 end)
