@@ -582,7 +582,15 @@ void IupColorDlgOpen(void) {
 }
 
 int IupPickColor(int x, int y, unsigned char* red, unsigned char* green, unsigned char* blue) {
-  if (red == nullptr || green == nullptr || blue == nullptr) return 0;
+  // one dialog, one state: a request made while the dialog is up (from a
+  // callback or the idle function) would take the state from under the
+  // running one, so it is refused
+  static bool picking = false;
+  if (red == nullptr || green == nullptr || blue == nullptr || picking) return 0;
+  struct Running {
+    Running() { picking = true; }
+    ~Running() { picking = false; }
+  } running;
   ColourState& s = Built();
   LoadRgb(s, *red, *green, *blue);
   s.dragging_hue = s.dragging_triangle = false;

@@ -377,6 +377,22 @@ TEST_F(ColourDialog, SecondUseStartsFromTheNewColour) {
   EXPECT_FALSE(hl::Visible(Part("DIALOG")));  // hidden between uses
 }
 
+// A request while the dialog is up is refused at once; the running one
+// goes on with its own colour.
+TEST_F(ColourDialog, ARequestWhileUpIsRefused) {
+  int inner = -1;
+  unsigned char ir = 9, ig = 9, ib = 9;
+  Script() = {[&] { inner = IupPickColor(IUP_CENTER, IUP_CENTER, &ir, &ig, &ib); },
+              [] { hl::Click(Part("OK")); }};
+  unsigned char r = 10, g = 20, b = 30;
+  EXPECT_EQ(Pick(&r, &g, &b), 1);
+  EXPECT_EQ(inner, 0);
+  EXPECT_EQ(ir + ig + ib, 27);
+  EXPECT_EQ(r, 10);
+  EXPECT_EQ(g, 20);
+  EXPECT_EQ(b, 30);
+}
+
 TEST(ColourPicture, ReferencePicture) {
   const int w = 181 + 10 + 80, h = 181;
   std::vector<unsigned char> r(w * h, 255), g(r), b(r);

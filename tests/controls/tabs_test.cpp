@@ -275,6 +275,23 @@ TEST_F(Tabs, OverflowButtonsStep) {
   EXPECT_EQ(Current(), 1);
 }
 
+// A change callback that destroys the whole dialog: the click ends there.
+int DestroyingChange(IupElement* tabs, IupElement*, IupElement*) {
+  IupDestroy(IupGetDialog(tabs));
+  return IUP_DEFAULT;
+}
+
+TEST_F(Tabs, ACallbackMayDestroyTheDialog) {
+  Show();
+  IupBindAction("tabs_test_destroy", IupAsCallback(DestroyingChange));
+  IupSetAttribute(tabs_, "TABCHANGE_CB", "tabs_test_destroy");
+  const int serial = IupGetSerial(dialog_);
+  ClickTab(1);
+  EXPECT_EQ(IupFromSerial(serial), nullptr);
+  dialog_ = nullptr;
+  tabs_ = IupCreateUser();  // for TearDown
+}
+
 TEST_F(Tabs, ActionStaysTheControlsOwn) {
   IupSetAttribute(tabs_, "ACTION", "something_else");
   EXPECT_STREQ(IupGetAttribute(tabs_, "ACTION"), "iuptabs_repaint_cb");
