@@ -20,7 +20,7 @@ void (*writer_font)(cdCanvas*, int*, int*, int*) = nullptr;
 void CreateCanvas(cdCanvas* cv, void* data) {
   std::string name;
   if (!cdgdi::ParseCreation(static_cast<const char*>(data), cv, name)) return;
-  if (!cdgdi::ProbeWritable(name)) return;
+  if (!cdgdi::ProbeWritable(name, "CD_EMF")) return;
   cdgdi::Writer* w = new (std::nothrow) cdgdi::Writer;
   if (!w) return;
   w->cv = cv;

@@ -2,6 +2,7 @@
  * input and output, device-independent bitmaps and the play mapping. */
 #include "cdgdifile.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,9 +30,13 @@ bool ParseCreation(const char* data, cdCanvas* cv, std::string& name) {
   return true;
 }
 
-bool ProbeWritable(const std::string& name) {
+bool ProbeWritable(const std::string& name, const char* driver) {
   FILE* f = std::fopen(name.c_str(), "wb");
-  if (!f) return false;
+  if (!f) {
+    std::fprintf(stderr, "%s: the file \"%s\" cannot be written: %s\n", driver, name.c_str(),
+                 std::strerror(errno));
+    return false;
+  }
   std::fclose(f);
   return true;
 }

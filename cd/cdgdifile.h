@@ -19,8 +19,9 @@ namespace cdgdi {
  * canvas sizes; false for a missing name or a zero or negative size. */
 bool ParseCreation(const char* data, cdCanvas* cv, std::string& name);
 /* opens the file for writing and closes it again, so that an unwritable
- * name refuses the canvas before anything is drawn */
-bool ProbeWritable(const std::string& name);
+ * name refuses the canvas before anything is drawn (saying so on stderr,
+ * after the driver's name) */
+bool ProbeWritable(const std::string& name, const char* driver);
 bool WriteWholeFile(const std::string& name, const std::vector<uint8_t>& bytes);
 bool ReadWholeFile(const char* name, std::vector<uint8_t>& bytes);
 

@@ -10,6 +10,7 @@
 #include "cd.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -565,6 +566,8 @@ void CreateCanvas(cdCanvas* cv, void* data) {
   if (!ps) return;
   ps->file = std::fopen(o.file.c_str(), "w");
   if (!ps->file) {
+    std::fprintf(stderr, "CD_PS: the file \"%s\" cannot be written: %s\n", o.file.c_str(),
+                 std::strerror(errno));
     delete ps;
     return;
   }

@@ -22,7 +22,7 @@ void CreateCanvas(cdCanvas* cv, void* data) {
   if (!cdgdi::ParseCreation(static_cast<const char*>(data), cv, name)) return;
   /* the placeable box holds 16-bit values */
   if (cv->w > 32767 || cv->h > 32767) return;
-  if (!cdgdi::ProbeWritable(name)) return;
+  if (!cdgdi::ProbeWritable(name, "CD_WMF")) return;
   cdgdi::Writer* w = new (std::nothrow) cdgdi::Writer;
   if (!w) return;
   w->cv = cv;

@@ -429,8 +429,9 @@ void wdStipple(int w, int h, const unsigned char* stipple, double w_mm, double h
 /* ---- hardcopy ---- */
 
 int wdHardcopy(cdDriver* context, void* data, cdCanvasHandle canvas, void (*draw)(void)) {
+  /* a canvas that cannot be made is an error, never 0 (CD_OK) */
   cdCanvasHandle target = cdCreateCanvas(context, data);
-  if (!target) return 0;
+  if (!target) return CD_ERROR;
   int result = cdActivate(canvas);
   if (result != CD_OK) {
     cdKillCanvas(target);

@@ -58,8 +58,8 @@ void wdStipple(int w, int h, const unsigned char* stipple, double w_mm, double h
 
 /* Creates a canvas of `context` with `data`, fits the world window of
  * `canvas` onto it keeping the aspect ratio, calls draw and kills the new
- * canvas. Returns 0 when the canvas cannot be created, else the result of
- * the activations (CD_OK or CD_ERROR). */
+ * canvas. Returns CD_OK, or CD_ERROR when the canvas cannot be created or
+ * an activation fails (0 would read as success). */
 int wdHardcopy(cdDriver* context, void* data, cdCanvasHandle canvas, void (*draw)(void));
 
 /* the same operations under their world names */

@@ -372,7 +372,7 @@ int HardcopyBody(lua_State* L) {
   void* data = DriverData(L, 2, entry);
   cdDriver* context = entry->driver;
   if (context == nullptr) {
-    lua_pushinteger(L, 0);
+    lua_pushinteger(L, CD_ERROR);
     return 1;
   }
   lua_pushvalue(L, 4);

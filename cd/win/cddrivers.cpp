@@ -16,16 +16,16 @@ void cdOpenDrivers(void) {
   static bool opened = false;
   if (opened) return;
   opened = true;
-  cdListDriver(cdContextImage());    /* CD_IMAGE */
-  cdListDriver(cdContextImageRGB()); /* CD_IMAGERGB */
-  cdListDriver(cdContextDXF());      /* CD_DXF */
-  cdListDriver(cdContextDGN());      /* CD_DGN */
-  cdListDriver(cdContextCGM());      /* CD_CGM */
-  cdListDriver(cdContextMetafile()); /* CD_METAFILE */
-  cdListDriver(cdContextPS());       /* CD_PS */
-  cdListPlaceholder("CD_CLIPBOARD", CD_DATA_TEXT);
+  cdListDriver(cdContextImage());        /* CD_IMAGE */
+  cdListDriver(cdContextImageRGB());     /* CD_IMAGERGB */
+  cdListDriver(cdContextDXF());          /* CD_DXF */
+  cdListDriver(cdContextDGN());          /* CD_DGN */
+  cdListDriver(cdContextCGM());          /* CD_CGM */
+  cdListDriver(cdContextMetafile());     /* CD_METAFILE */
+  cdListDriver(cdContextPS());           /* CD_PS */
+  cdListDriver(cdContextClipboard());    /* CD_CLIPBOARD */
   cdListDriver(cdContextNativeWindow()); /* CD_NATIVEWINDOW */
-  cdListPlaceholder("CD_PRINTER", CD_DATA_TEXT);
-  cdListDriver(cdContextWMF()); /* CD_WMF */
-  cdListDriver(cdContextEMF()); /* CD_EMF */
+  cdListDriver(cdContextPrinter());      /* CD_PRINTER */
+  cdListDriver(cdContextWMF());          /* CD_WMF */
+  cdListDriver(cdContextEMF());          /* CD_EMF */
 }

@@ -1,7 +1,7 @@
-/* The window canvas drivers: CD_IUP (a toolkit canvas element),
- * CD_NATIVEWINDOW (a native window handle) and CD_IMAGE (a server image
- * of a window canvas). All three draw through the raster base (cdraster.h)
- * into three 8-bit planes, row 0 at the top (y_inverted is 1); the toolkit
+/* The canvas drivers bound to the toolkit's platform. The window canvas
+ * drivers: CD_IUP (a toolkit canvas element), CD_NATIVEWINDOW (a native
+ * window handle) and CD_IMAGE (a server image of a window canvas). All three draw through the
+ * raster base (cdraster.h) into three 8-bit planes, row 0 at the top (y_inverted is 1); the toolkit
  * shows the planes of a window canvas (iupcanvasfb.h). */
 #ifndef VARKO_CDWIN_H
 #define VARKO_CDWIN_H
@@ -19,6 +19,21 @@ cdDriver* cdContextImage(void);
 #define CD_IUP cdContextIup()
 #define CD_NATIVEWINDOW cdContextNativeWindow()
 #define CD_IMAGE cdContextImage()
+
+/* CD_PRINTER (cdwprn.cpp): data "document name", optionally with "-d" for
+ * the print dialog; drawn with cairo on a GTK print job. */
+cdDriver* cdContextPrinter(void);
+#define CD_PRINTER cdContextPrinter()
+/* Sets a GTK print setting (GtkPrintSettings key, e.g. "printer",
+ * "output-uri", "resolution") for every later printer canvas: the
+ * printer's part of the system's configuration (a null value removes the
+ * key). Without "-d" the printer named by "printer" is used, else the
+ * default one; with "-d" the settings are the dialog's first choice. */
+void cdPrinterSetting(const char* key, const char* value);
+
+/* CD_CLIPBOARD (cdwclp.cpp): data "%dx%d %g" with "-b" or "-m", on GTK's clipboard. */
+cdDriver* cdContextClipboard(void);
+#define CD_CLIPBOARD cdContextClipboard()
 
 namespace cdwin {
 

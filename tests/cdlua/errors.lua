@@ -75,9 +75,10 @@ local drivers = {"CD_IMAGE", "CD_IMAGERGB", "CD_DXF", "CD_DGN", "CD_CGM", "CD_ME
                  "CD_CLIPBOARD", "CD_NATIVEWINDOW", "CD_PRINTER", "CD_WMF", "CD_EMF", "CD_IUP"}
 for number, name in ipairs(drivers) do check_eq(_G[name], number - 1, name) end
 check_eq(CD_CGMBEGMTFCB, 6, "callback numbers")
-check_eq(cdCreateCanvas(CD_PRINTER, "printer"), nil, "a driver not built in gives nil")
-check_eq(cdRegisterCallback(CD_CLIPBOARD, CD_SIZECB, f), CD_ERROR, "no callbacks without the driver")
-check_eq(cdContextCaps(CD_PRINTER), 0, "no capabilities without the driver")
+check_eq(cdCreateCanvas(CD_PRINTER, "printer"), nil, "no printer without a display")
+check_eq(cdRegisterCallback(CD_PRINTER, CD_SIZECB, f), CD_ERROR, "the printer takes no callbacks")
+check_eq(cdRegisterCallback(CD_CLIPBOARD, CD_SIZECB + 1, f), CD_ERROR, "the clipboard takes only CD_SIZECB")
+check_eq(cdContextCaps(CD_PRINTER) & (CD_CAP_PLAY | CD_CAP_CLEAR), 0, "the printer neither plays nor clears")
 
 -- Canvases around the void canvas.
 check_eq(cdActivate(nil), CD_OK, "nil activates the void canvas")

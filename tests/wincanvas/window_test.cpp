@@ -522,3 +522,59 @@ TEST_F(WindowCanvas, ElementDestroyedBeforeItsCanvas) {
 }
 
 }  // namespace
+
+namespace {
+
+// On the headless toolkit there is no display: the clipboard and the
+// printer give no canvas, say why, and a play of the clipboard fails; the
+// program goes on drawing.
+TEST(PlatformDrivers, NoDisplayGivesNoCanvasAndAMessage) {
+  struct Case {
+    cdDriver* driver;
+    const char* data;
+    const char* message;
+  };
+  for (const Case& c : {Case{CD_CLIPBOARD, "100x100 -b", "CD_CLIPBOARD: no display"},
+                        Case{CD_CLIPBOARD, "100x100", "CD_CLIPBOARD: no display"},
+                        Case{CD_PRINTER, "Document", "CD_PRINTER: no display"},
+                        Case{CD_PRINTER, "Document -d", "CD_PRINTER: no display"}}) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cdCreateCanvas(c.driver, (void*)c.data), nullptr) << c.data;
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(c.message), std::string::npos) << said;
+  }
+  cdCanvasHandle rgb = cdCreateCanvas(CD_IMAGERGB, (void*)"20x20");
+  ASSERT_NE(rgb, nullptr);
+  cdActivate(rgb);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(cdPlay(CD_CLIPBOARD, 0, 0, 0, 0, nullptr), CD_ERROR);
+  testing::internal::GetCapturedStderr();
+  cdBox(0, 19, 0, 19);
+  unsigned char* r = nullptr;
+  cdImageRGBPlanes(rgb, nullptr, nullptr, &r, nullptr, nullptr);
+  EXPECT_EQ(r[0], 0);
+  cdKillCanvas(rgb);
+}
+
+// A file that cannot be written gives no canvas and names the file.
+TEST(PlatformDrivers, UnwritableFileGivesNoCanvasAndAMessage) {
+  struct Case {
+    cdDriver* driver;
+    const char* data;
+    const char* message;
+  };
+  for (const Case& c :
+       {Case{CD_EMF, "/nonexistent-dir/a.emf 100x100",
+             "CD_EMF: the file \"/nonexistent-dir/a.emf\""},
+        Case{CD_WMF, "/nonexistent-dir/a.wmf 100x100",
+             "CD_WMF: the file \"/nonexistent-dir/a.wmf\""},
+        Case{CD_PS, "/nonexistent-dir/a.ps", "CD_PS: the file \"/nonexistent-dir/a.ps\""}}) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cdCreateCanvas(c.driver, (void*)c.data), nullptr) << c.data;
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(c.message), std::string::npos) << said;
+    EXPECT_NE(said.find("cannot be written"), std::string::npos) << said;
+  }
+}
+
+}  // namespace
