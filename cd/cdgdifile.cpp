@@ -2,6 +2,7 @@
  * input and output, device-independent bitmaps and the play mapping. */
 #include "cdgdifile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -104,8 +105,12 @@ void AppendDibMap(Bytes& out, int iw, const unsigned char* index, const long* co
   int w = xmax - xmin + 1, h = ymax - ymin + 1;
   size_t stride = (size_t(w) + 3) & ~size_t(3);
   InfoHeader(out, w, h, 8, 256, uint32_t(stride * h));
+  /* the caller's table may hold only the entries its indices use: read no further */
+  int used = 0;
+  for (int y = ymin; y <= ymax; y++)
+    for (int x = xmin; x <= xmax; x++) used = std::max(used, int(index[size_t(y) * iw + x]));
   for (int i = 0; i < 256; i++) {
-    long c = colors[i];
+    long c = i <= used ? colors[i] : 0;
     out.u8(c & 0xFF);
     out.u8((c >> 8) & 0xFF);
     out.u8((c >> 16) & 0xFF);

@@ -127,8 +127,10 @@ void CreateCanvas(cdCanvas* cv, void* data) {
   try {
     records[cv] = rec;
   } catch (const std::bad_alloc&) {
-    /* the inner record cannot be released without its operations: keep it */
+    /* out of memory: no canvas (the inner record is lost rather than half-freed) */
+    if (!rec->temp.empty()) std::remove(rec->temp.c_str());
     delete rec;
+    cv->driver_data = nullptr;
     return;
   }
   cv->w = w, cv->h = h;

@@ -468,3 +468,36 @@ TEST(Emf, HostileFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+/* A map image whose colour table holds only the two entries its indices
+ * use (a table on the heap, so the address checker sees any read past it):
+ * both writers copy just those, and the file plays back in those colours
+ * only. */
+TEST(WmfEmf, MapImageWithAShortColourTable) {
+  for (cdDriver* driver : {CD_WMF, CD_EMF}) {
+    Scratch s;
+    std::string path = s.Path("map.mf"), data = path + " 20x20";
+    cdCanvasHandle cv = cdCreateCanvas(driver, (void*)data.c_str());
+    ASSERT_NE(cv, nullptr);
+    cdActivate(cv);
+    std::vector<unsigned char> index = {0, 1, 1, 0};
+    std::vector<long> colors = {cdEncodeColor(200, 0, 0), cdEncodeColor(0, 0, 200)};
+    cdPutImageRectMap(2, 2, index.data(), colors.data(), 0, 0, 20, 20, 0, 1, 0, 1);
+    cdKillCanvas(cv);
+    Rgb img(20, 20);
+    EXPECT_EQ(cdPlay(driver, 0, 19, 0, 19, (void*)path.c_str()), CD_OK);
+    int painted = 0;
+    for (size_t i = 0; i < img.r.size(); i++) {
+      bool white = img.r[i] == 255 && img.g[i] == 255 && img.b[i] == 255;
+      bool red = img.r[i] == 200 && img.g[i] == 0 && img.b[i] == 0;
+      bool blue = img.r[i] == 0 && img.g[i] == 0 && img.b[i] == 200;
+      EXPECT_TRUE(white || red || blue) << i;
+      painted += red || blue;
+    }
+    EXPECT_GT(painted, 300);
+  }
+}
+
+}  // namespace
