@@ -352,7 +352,8 @@ void OpPoly(cdCanvas* cv, int mode, cdPoint* points, int n) {
       UsePen(w, LinePen(w));
       Points(w, 0x0325, points, n, true);
       break;
-    default: /* no clip polygon in a Windows metafile */
+    default: /* the clip polygon, kept for an enhanced metafile's clip path */
+      if (w->emf) w->clip_polygon.assign(points, points + n);
       break;
   }
 }
@@ -504,6 +505,18 @@ int OpClip(cdCanvas* cv, int mode) {
     w->clip_saved = true;
     Both(w, 0x0416, {cv->clip_ymax + 1, cv->clip_xmax + 1, cv->clip_ymin, cv->clip_xmin}, 30,
          {cv->clip_xmin, cv->clip_ymin, cv->clip_xmax + 1, cv->clip_ymax + 1});
+  } else if (mode == CD_CLIPPOLYGON && w->emf && w->clip_polygon.size() >= 3) {
+    /* an enhanced metafile clips to a path: the polygon between BEGINPATH
+     * and ENDPATH, then SELECTCLIPPATH with RGN_COPY (5) */
+    Both(w, 0x001E, {}, 33, {});
+    w->clip_saved = true;
+    { Record begin(w, 59); }
+    Points(w, 0x0324, w->clip_polygon.data(), int(w->clip_polygon.size()), false);
+    { Record end(w, 60); }
+    {
+      Record select(w, 67);
+      select.out().u32(5);
+    }
   }
   return mode;
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <memory>
 #include <vector>
 
 #include "cd.h"
@@ -34,6 +35,9 @@ struct DcState {
   int bk_mode = 2, rop = 13, align = 0;
   bool clipped = false;
   double cx0 = 0, cy0 = 0, cx1 = 0, cy1 = 0; /* clip, metafile units */
+  /* a clip path, shared by the saved states (a hostile file saves up to
+   * 1000 of them); it wins over the rectangle */
+  std::shared_ptr<const std::vector<std::pair<double, double>>> clip_polygon;
 };
 
 struct Player {
@@ -86,6 +90,13 @@ bool ApplyBrush(Player& pl) {
 }
 
 void ApplyClip(Player& pl) {
+  if (pl.dc.clip_polygon) {
+    cdBegin(CD_CLIP);
+    for (const auto& v : *pl.dc.clip_polygon) cdVertex(pl.map.X(v.first), pl.map.Y(v.second));
+    cdEnd();
+    cdClip(CD_CLIPPOLYGON);
+    return;
+  }
   if (!pl.dc.clipped) {
     cdClip(CD_CLIPOFF);
     return;
@@ -698,6 +709,14 @@ void EmfRecords(Player& pl, size_t start, bool bounds, bool& have) {
         break;
       case 68: /* ABORTPATH */
         in_path = false;
+        path.clear();
+        break;
+      case 67: /* SELECTCLIPPATH: the path's first figure becomes the clip polygon */
+        if (!path.empty() && path[0].size() >= 3) {
+          pl.dc.clip_polygon = std::make_shared<const std::vector<std::pair<double, double>>>(
+              path[0].begin(), path[0].end());
+          if (!bounds) ApplyClip(pl);
+        }
         path.clear();
         break;
       case 15: /* SETPIXELV */

@@ -501,3 +501,60 @@ TEST(WmfEmf, MapImageWithAShortColourTable) {
 }
 
 }  // namespace
+
+namespace {
+
+/* A clip polygon in an enhanced metafile is a clip path: a box over the
+ * whole 100 x 100 canvas clipped to a triangle (0,0) (99,0) (0,99) plays
+ * back as the triangle, and Inkscape (an independent reader) shows the
+ * same: ink near the triangle's corner, none in the opposite corner. */
+TEST(Emf, ClipPolygonBecomesAClipPath) {
+  Scratch s;
+  std::string path = s.Path("clip.emf"), data = path + " 100x100";
+  cdCanvasHandle cv = cdCreateCanvas(CD_EMF, (void*)data.c_str());
+  ASSERT_NE(cv, nullptr);
+  cdActivate(cv);
+  cdBegin(CD_CLIP);
+  cdVertex(0, 0);
+  cdVertex(99, 0);
+  cdVertex(0, 99);
+  cdEnd();
+  cdClip(CD_CLIPPOLYGON);
+  cdForeground(cdEncodeColor(0, 0, 200));
+  cdBox(0, 99, 0, 99);
+  cdClip(CD_CLIPOFF);
+  cdKillCanvas(cv);
+  {
+    Rgb img(100, 100);
+    ASSERT_EQ(cdPlay(CD_EMF, 0, 0, 0, 0, (void*)path.c_str()), CD_OK);
+    auto blue = [&](int x, int y) { return img.b[size_t(y) * 100 + x] == 200; };
+    EXPECT_TRUE(blue(10, 10));
+    EXPECT_TRUE(blue(40, 40));
+    EXPECT_FALSE(blue(60, 60));
+    EXPECT_FALSE(blue(90, 90));
+  }
+  int status;
+  std::string out = Shell("HOME=" + s.Path("") + " timeout 120 inkscape --export-type=png " +
+                              "--export-background=white --export-filename=" + s.Path("clip.png") +
+                              " " + path + " 2>&1",
+                          &status);
+  ASSERT_TRUE(Exists(s.Path("clip.png"))) << out;
+  std::string ppm = s.Path("clip.ppm");
+  Shell(std::string(VARKO_PYTHON) + " -c \"import sys; from PIL import Image; " +
+            "Image.open(sys.argv[1]).convert('RGB').resize((100, 100)).save(sys.argv[2])\" " +
+            s.Path("clip.png") + " " + ppm,
+        &status);
+  ASSERT_EQ(status, 0);
+  std::string bytes = golden::ReadFile(ppm);
+  ASSERT_GT(bytes.size(), 30000u);
+  const unsigned char* px =
+      reinterpret_cast<const unsigned char*>(bytes.data()) + bytes.size() - 30000;
+  /* rows from the top: the triangle's corner (0,0) is the bottom left */
+  auto ink = [&](int x, int y_top) {
+    return px[(size_t(y_top) * 100 + x) * 3 + 2] > 150 && px[(size_t(y_top) * 100 + x) * 3] < 100;
+  };
+  EXPECT_TRUE(ink(10, 89));
+  EXPECT_FALSE(ink(90, 10));
+}
+
+}  // namespace
