@@ -378,7 +378,8 @@ void TextBox(cdCanvas* cv, int x, int y, const char* s, int* xmin, int* xmax, in
   int width = 0, height = 0, max_width = 0, fheight = 0, ascent = 0, descent = 0;
   if (s) cv->ops.TextSize(cv, s, &width, &height);
   cv->ops.FontDim(cv, &max_width, &fheight, &ascent, &descent);
-  int left, bottom;
+  // wide enough for a text placed at the ends of int; the box is cut there
+  long long left, bottom;
   switch (cv->text_alignment) {
     case CD_WEST:
     case CD_NORTH_WEST:
@@ -390,22 +391,22 @@ void TextBox(cdCanvas* cv, int x, int y, const char* s, int* xmin, int* xmax, in
     case CD_SOUTH:
     case CD_CENTER:
     case CD_BASE_CENTER:
-      left = x - width / 2;
+      left = static_cast<long long>(x) - width / 2;
       break;
     default:
-      left = x - width;
+      left = static_cast<long long>(x) - width;
       break;
   }
   switch (cv->text_alignment) {
     case CD_NORTH:
     case CD_NORTH_EAST:
     case CD_NORTH_WEST:
-      bottom = y - height + 1;
+      bottom = static_cast<long long>(y) - height + 1;
       break;
     case CD_EAST:
     case CD_WEST:
     case CD_CENTER:
-      bottom = y - height / 2;
+      bottom = static_cast<long long>(y) - height / 2;
       break;
     case CD_SOUTH:
     case CD_SOUTH_EAST:
@@ -413,14 +414,15 @@ void TextBox(cdCanvas* cv, int x, int y, const char* s, int* xmin, int* xmax, in
       bottom = y;
       break;
     default:
-      bottom = y - descent;
+      bottom = static_cast<long long>(y) - descent;
       break;
   }
-  int x1 = left, x2 = left + width - 1, y1 = bottom, y2 = bottom + height - 1;
+  auto cut = [](long long v) { return int(std::clamp<long long>(v, INT_MIN, INT_MAX)); };
+  int x1 = cut(left), x2 = cut(left + width - 1), y1 = cut(bottom), y2 = cut(bottom + height - 1);
   if (cv->text_orientation != 0 && std::isfinite(cv->text_orientation)) {
     double a = cv->text_orientation / CD_RAD2DEG, c = std::cos(a), sn = std::sin(a);
-    double cx[4] = {double(x1), double(x2 + 1), double(x2 + 1), double(x1)};
-    double cy[4] = {double(y1), double(y1), double(y2 + 1), double(y2 + 1)};
+    double cx[4] = {double(x1), double(x2) + 1, double(x2) + 1, double(x1)};
+    double cy[4] = {double(y1), double(y1), double(y2) + 1, double(y2) + 1};
     double lo_x = 1e300, hi_x = -1e300, lo_y = 1e300, hi_y = -1e300;
     for (int i = 0; i < 4; i++) {
       double px = x + (cx[i] - x) * c - (cy[i] - y) * sn;

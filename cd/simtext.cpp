@@ -209,14 +209,18 @@ namespace {
  * the text box's left edge and baseline */
 template <class Ink>
 void ForEachInk(const TrueTypeFont* f, const char* s, int left, int baseline, int up, Ink ink) {
-  int pen = left;
+  long long pen = left; /* a text at the ends of int: ink beyond them is dropped */
   for (const unsigned char* p = (const unsigned char*)s; *p; p++) {
     const Glyph& g = f->glyphs[*p];
     if (g.has_bitmap)
       for (int row = 0; row < g.rows; row++)
         for (int col = 0; col < g.width; col++)
-          if (g.bitmap[size_t(row) * g.width + col])
-            ink(pen + g.bearing_x + col, baseline + up * (g.bearing_y - 1 - row));
+          if (g.bitmap[size_t(row) * g.width + col]) {
+            const long long px = pen + g.bearing_x + col;
+            const long long py = baseline + (long long)up * (g.bearing_y - 1 - row);
+            if (px >= INT_MIN && px <= INT_MAX && py >= INT_MIN && py <= INT_MAX)
+              ink(int(px), int(py));
+          }
     pen += g.advance;
   }
 }
@@ -235,15 +239,15 @@ void RotatedText(cdCanvas* cv, const TrueTypeFont* f, int x, int y, const char* 
     mx0 = std::min(mx0, px), mx1 = std::max(mx1, px);
     my0 = std::min(my0, py), my1 = std::max(my1, py);
   });
-  const size_t mw = size_t(mx1 - mx0 + 1), mh = size_t(my1 - my0 + 1);
+  const size_t mw = size_t((long long)mx1 - mx0 + 1), mh = size_t((long long)my1 - my0 + 1);
   std::vector<unsigned char> mask;
   try {
     mask.assign(mw * mh, kOutside);
   } catch (const std::bad_alloc&) {
     return;
   }
-  for (int row = ymin; row <= ymax; row++)
-    for (int col = xmin; col <= xmax; col++)
+  for (long long row = ymin; row <= ymax; row++)
+    for (long long col = xmin; col <= xmax; col++)
       mask[size_t(row - my0) * mw + size_t(col - mx0)] = kBox;
   ForEachInk(f, s, xmin, baseline, up,
              [&](int px, int py) { mask[size_t(py - my0) * mw + size_t(px - mx0)] = kInk; });
@@ -254,8 +258,8 @@ void RotatedText(cdCanvas* cv, const TrueTypeFont* f, int x, int y, const char* 
   if (cv->y_inverted) sn = -sn;
   /* bounds of the turned mask */
   double lo_x = 1e300, hi_x = -1e300, lo_y = 1e300, hi_y = -1e300;
-  const double corner_x[4] = {double(mx0), double(mx1 + 1), double(mx1 + 1), double(mx0)};
-  const double corner_y[4] = {double(my0), double(my0), double(my1 + 1), double(my1 + 1)};
+  const double corner_x[4] = {double(mx0), double(mx1) + 1, double(mx1) + 1, double(mx0)};
+  const double corner_y[4] = {double(my0), double(my0), double(my1) + 1, double(my1) + 1};
   for (int i = 0; i < 4; i++) {
     double dx = corner_x[i] - cx, dy = corner_y[i] - cy;
     double px = cx + dx * c - dy * sn, py = cy + dx * sn + dy * c;
@@ -294,7 +298,7 @@ void Text(cdCanvas* cv, int x, int y, const char* s) {
   cv->text_orientation = 0;
   cdcore::TextBox(cv, x, y, s, &xmin, &xmax, &ymin, &ymax);
   cv->text_orientation = orientation;
-  int baseline = ymin + f->descent;
+  int baseline = int(std::min<long long>((long long)ymin + f->descent, INT_MAX));
   if (cv->y_inverted) {
     /* rows counted from the top: the box lies on the other side of y, so
      * that the picture is the normal one upside down */
@@ -310,9 +314,10 @@ void Text(cdCanvas* cv, int x, int y, const char* s) {
     RotatedText(cv, f, x, y, s, xmin, xmax, ymin, ymax, baseline);
     return;
   }
-  if (cv->back_opacity == CD_OPAQUE)
-    for (int row = ymin; row <= ymax; row++)
-      for (int col = xmin; col <= xmax; col++) ClippedPixel(cv, col, row, cv->background);
+  if (cv->back_opacity == CD_OPAQUE) /* only the part on the canvas */
+    for (int row = std::max(ymin, 0); row <= std::min(ymax, cv->h - 1); row++)
+      for (int col = std::max(xmin, 0); col <= std::min(xmax, cv->w - 1); col++)
+        ClippedPixel(cv, col, row, cv->background);
   ForEachInk(f, s, xmin, baseline, cv->y_inverted ? -1 : 1,
              [cv](int px, int py) { ClippedPixel(cv, px, py, cv->foreground); });
 }

@@ -34,6 +34,7 @@ int Export(lua_State* L) {
   if (lua_type(L, 1) != LUA_TSTRING) script::RaiseInvalid(kName, "filename");
   if (!script::HasArg(L, 2)) script::RaiseInvalid(kName, "image");
   script::NoArgAt(L, 3, kName);
+  CheckFileNameLength(kName, lua_tostring(L, 1));
   std::string filename = lua_tostring(L, 1);
   int map_at = 2, palette_at = 0;
   if (lua_type(L, 2) == LUA_TTABLE) {

@@ -71,6 +71,7 @@ int Export(lua_State* L) {
   if (!script::IsNilArg(L, 2) && lua_type(L, 2) != LUA_TSTRING)
     script::RaiseInvalid(kName, "format");
   script::NoArgAt(L, 3, kName);
+  CheckFileNameLength(kName, lua_tostring(L, 1));
   std::string filename = lua_tostring(L, 1);
   std::string driver_name =
       DriverFor(filename, lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr);

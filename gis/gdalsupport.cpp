@@ -3,6 +3,10 @@
 
 #include <cpl_error.h>
 
+#include <cstring>
+
+#include "script.h"
+
 namespace gis {
 namespace {
 
@@ -42,6 +46,10 @@ Srs MakeSrs(const std::string& definition) {
   if (OSRSetFromUserInput(srs.get(), definition.c_str()) != OGRERR_NONE) return nullptr;
   OSRSetAxisMappingStrategy(srs.get(), OAMS_TRADITIONAL_GIS_ORDER);
   return srs;
+}
+
+void CheckFileNameLength(const char* name, const char* filename) {
+  if (std::strlen(filename) > 4095) script::Raise(name, "the file name is too long");
 }
 
 }  // namespace gis

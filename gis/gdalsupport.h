@@ -19,6 +19,11 @@ void ClearGdalError();
 // The last failure's text, or the fallback when GDAL said nothing.
 std::string GdalError(const char* fallback);
 
+// A file name longer than the system takes (4095 bytes) is refused before
+// GDAL sees it: each driver that probes the name would copy it, and the
+// messages repeat it ("name: the file name is too long!").
+void CheckFileNameLength(const char* name, const char* filename);
+
 struct DatasetCloser {
   void operator()(void* dataset) const { GDALClose(static_cast<GDALDatasetH>(dataset)); }
 };

@@ -56,6 +56,7 @@ Request ReadRequest(lua_State* L) {
   if (!script::IsNilArg(L, 2) && lua_type(L, 2) != LUA_TTABLE)
     script::RaiseInvalid(kName, "options");
   script::NoArgAt(L, 3, kName);
+  CheckFileNameLength(kName, lua_tostring(L, 1));
   request.filename = lua_tostring(L, 1);
   if (lua_type(L, 2) != LUA_TTABLE) return request;
   script::StackMark mark(L);

@@ -17,6 +17,13 @@ constexpr int kVerticalStrong = 0x20, kVerticalWeak = 0x10;
 constexpr int kHorizontal = kHorizontalStrong | kHorizontalWeak;
 constexpr int kVertical = kVerticalStrong | kVerticalWeak;
 
+// Sizes, margins and gaps are held within the 16-bit coordinates of the
+// windowing systems, so that sums over a box's children stay inside int.
+constexpr long kMaxLayoutSize = 32767;
+int ClampSize(long n) {
+  return static_cast<int>(std::clamp(n, -kMaxLayoutSize, kMaxLayoutSize));
+}
+
 bool shrink_mode = false;
 bool own_size_first = false;  // a size was just set on a mapped dialog
 
@@ -53,12 +60,13 @@ bool SizePart(IupElement* e, const std::string& part, bool width, bool chars, in
   const long n = std::strtol(part.c_str(), &end, 10);
   if (end == part.c_str()) return false;
   if (!chars) {
-    *out = static_cast<int>(n);
+    *out = ClampSize(n);
     return true;
   }
   int cw = 0, ch = 0;
   CharSize(e, &cw, &ch);
-  *out = width ? static_cast<int>(n * cw / 4) : static_cast<int>(n * ch / 8);
+  const long units = ClampSize(n);
+  *out = ClampSize(width ? units * cw / 4 : units * ch / 8);
   return true;
 }
 
@@ -78,11 +86,16 @@ int ParseSize(IupElement* e, const char* text, bool chars, int* w, int* h) {
 void Margins(IupElement* e, int* mx, int* my) {
   *mx = *my = 0;
   const char* m = IupGetAttribute(e, "MARGIN");
-  if (m != nullptr && std::sscanf(m, "%dx%d", mx, my) < 1) *mx = *my = 0;
+  if (m == nullptr) return;
+  char* end = nullptr;
+  const long x = std::strtol(m, &end, 10);
+  if (end == m) return;
+  *mx = ClampSize(x);
+  if (*end == 'x') *my = ClampSize(std::strtol(end + 1, nullptr, 10));
 }
 
 int Gap(IupElement* e) {
-  return IupGetAttributeInt(e, "GAP");
+  return ClampSize(IupGetAttributeInt(e, "GAP"));
 }
 
 int ExpandFlags(IupElement* e) {
@@ -239,12 +252,12 @@ void FillNatural(IupElement* e) {
     const char* raster = IupGetOwnAttribute(e, "RASTERSIZE");
     const char* chars = raster == nullptr ? IupGetOwnAttribute(e, "SIZE") : nullptr;
     if (const char* text = raster != nullptr ? raster : chars) {
-      const long n = std::strtol(text, nullptr, 10);
+      const long n = ClampSize(std::strtol(text, nullptr, 10));
       int size = static_cast<int>(n);
       if (chars != nullptr) {
         int cw, ch;
         CharSize(e, &cw, &ch);
-        size = horizontal ? static_cast<int>(n * cw / 4) : static_cast<int>(n * ch / 8);
+        size = ClampSize(horizontal ? n * cw / 4 : n * ch / 8);
       }
       (horizontal ? e->natural_width : e->natural_height) = size;
     }

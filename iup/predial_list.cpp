@@ -77,7 +77,9 @@ int IupListDialog(int type, const char* title, int size, const char** items, int
     IupBindAction("iup_cb_lista", AsCallback(ListChoice));
     Last() = {};
   }
-  IupSetAttributeCopyF(list, "SIZE", "%dx%d", max_col * 5, max_lin == 1 ? 16 : max_lin * 9 + 4);
+  // wide enough for any count the script gives; the layout holds the size in range
+  IupSetAttributeCopyF(list, "SIZE", "%lldx%lld", max_col * 5LL,
+                       max_lin == 1 ? 16LL : max_lin * 9LL + 4);
 
   IupElement* inner = Hbox({Spring(), Pad(), list, Spring(), Pad()});
   IupElement* column = Vbox({Spring(), Pad(), inner, Spring(), Pad(), row, Spring(), Pad()});

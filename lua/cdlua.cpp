@@ -243,6 +243,17 @@ int OpenBody(lua_State* L) {
     lua_setglobal(L, c.name);
   }
   RegisterWorldFunctions(L);
+  // the same operations under a second name, which their messages name
+  static const char* const kAliases[][2] = {
+      {"wdActivate", "cdActivate"},
+      {"wdBegin", "cdBegin"},
+      {"wdEnd", "cdEnd"},
+      {"wdMM2Pixel", "cdMM2Pixel"},
+      {"wdPixel2MM", "cdPixel2MM"},
+      {"wdVectorFont", "cdVectorFont"},
+      {"cdScrollImage", "cdScrollArea"},
+  };
+  for (const auto& alias : kAliases) script::RegisterAlias(L, alias[0], alias[1]);
   return 0;
 }
 

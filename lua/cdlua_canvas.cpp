@@ -126,7 +126,8 @@ int CreateCanvasBody(lua_State* L) {
   const char* fn = "cdCreateCanvas";
   if (!script::IsNumberArg(L, 1)) script::Raise(fn, "invalid driver parameter");
   double number = lua_tonumber(L, 1);
-  if (number < 0 || number >= DriverCount(L)) script::Raise(fn, "unknown driver");
+  // written so that NaN fails as well
+  if (!(number >= 0 && number < DriverCount(L))) script::Raise(fn, "unknown driver");
   const cdDriverEntry* driver = DriverAt(static_cast<int>(number));
   // Only RGB images take a third value (the resolution). Counted before
   // the data conversion, which may push a value of its own.
@@ -265,7 +266,6 @@ int RestoreStateBody(lua_State* L) {
 const luaL_Reg kFunctions[] = {
     {"cdCreateCanvas", script::Guarded<CreateCanvasBody>},
     {"cdActivate", script::Guarded<ActivateBody>},
-    {"wdActivate", script::Guarded<ActivateBody>},
     {"cdActiveCanvas", script::Guarded<ActiveCanvasBody>},
     {"cdKillCanvas", script::Guarded<KillCanvasBody>},
     {"cdGetContext", script::Guarded<GetContextBody>},

@@ -19,9 +19,11 @@ int OpenElementTag(lua_State* L);  // iuplua_element.cpp
 
 namespace {
 
-// Sets the 0x100 bit of the key code's second byte.
+// Sets the 0x100 bit of the key code's second byte; a code that is not a
+// number fails as the other toolkit functions do.
 int XCode(lua_State* L) {
-  lua_pushinteger(L, static_cast<lua_Integer>(luaL_checkinteger(L, 1) | 0x100));
+  const int code = NumberArg(L, 1, "xCODE");
+  lua_pushinteger(L, static_cast<lua_Integer>(code) | 0x100);
   return 1;
 }
 
@@ -42,7 +44,7 @@ void RunChunk(lua_State* L, const char* text, const char* name, int nargs) {
 }  // namespace iuplua
 
 void iupkey_open(lua_State* L) {
-  lua_register(L, "xCODE", iuplua::XCode);
+  lua_register(L, "xCODE", script::Guarded<iuplua::XCode>);
   iuplua::RunChunk(L, chunk_iupkey, chunk_iupkey_name, 0);
 }
 

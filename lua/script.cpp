@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <limits>
 #include <new>
@@ -120,6 +121,33 @@ int RunGuarded(lua_State* L, int (*body)(lua_State*)) {
   lua_pushlstring(L, pending.data(), pending.size());
   pending.clear();
   return lua_error(L);
+}
+
+namespace {
+// upvalues: the function, its name, the alias
+int AliasCall(lua_State* L) {
+  lua_pushvalue(L, lua_upvalueindex(1));
+  lua_insert(L, 1);
+  if (lua_pcall(L, lua_gettop(L) - 1, LUA_MULTRET, 0) == LUA_OK) return lua_gettop(L);
+  size_t name_length = 0;
+  const char* name = lua_tolstring(L, lua_upvalueindex(2), &name_length);
+  const char* message = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : nullptr;
+  if (message != nullptr && std::strncmp(message, name, name_length) == 0 &&
+      message[name_length] == ':') {
+    lua_pushvalue(L, lua_upvalueindex(3));
+    lua_pushstring(L, message + name_length);
+    lua_concat(L, 2);
+  }
+  return lua_error(L);
+}
+}  // namespace
+
+void RegisterAlias(lua_State* L, const char* alias, const char* canonical) {
+  lua_getglobal(L, canonical);
+  lua_pushstring(L, canonical);
+  lua_pushstring(L, alias);
+  lua_pushcclosure(L, AliasCall, 3);
+  lua_setglobal(L, alias);
 }
 
 bool HasArg(lua_State* L, int n) {

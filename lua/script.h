@@ -45,6 +45,11 @@ int Guarded(lua_State* L) {
   return RunGuarded(L, Body);
 }
 
+// Registers the global function `canonical` again under `alias`; errors it
+// raises as "canonical: problem" read "alias: problem" when called by the
+// alias, so that every message names the function the script called.
+void RegisterAlias(lua_State* L, const char* alias, const char* canonical);
+
 // ---- arguments (1-based positions) ----
 bool HasArg(lua_State* L, int n);
 double ArgNumber(lua_State* L, int n);

@@ -179,7 +179,12 @@ function VarkoFile.read(filename)
   if not f then return nil, "cannot open " .. filename .. " (" .. tostring(problem) .. ")" end
   local text = f:read(MAX_FILE_BYTES + 1)
   f:close()
-  text = text or ""
+  return VarkoFile.readText(text or "", filename)
+end
+
+-- The project table of a file's text, or nil and a message naming the file
+-- and the line.
+function VarkoFile.readText(text, filename)
   if #text > MAX_FILE_BYTES then return nil, filename .. ": the file is too big for a project" end
   local ok, message = VarkoFile.checkTokens(text)
   if not ok then return nil, filename .. ": " .. message end

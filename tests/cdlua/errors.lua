@@ -13,6 +13,14 @@ check_errors({
   {"driver not a number", function() cdCreateCanvas("ps", "x") end, "cdCreateCanvas: invalid driver parameter!"},
   {"driver beyond the table", function() cdCreateCanvas(99, "x") end, "cdCreateCanvas: unknown driver!"},
   {"negative driver", function() cdCreateCanvas(-1, "x") end, "cdCreateCanvas: unknown driver!"},
+  {"NaN driver", function() cdCreateCanvas(0 / 0) end, "cdCreateCanvas: unknown driver!"},
+  {"driver 2^63", function() cdCreateCanvas(2 ^ 63, "x") end, "cdCreateCanvas: unknown driver!"},
+  {"driver -huge", function() cdCreateCanvas(-math.huge, "x") end, "cdCreateCanvas: unknown driver!"},
+  -- the world and second names of an operation name themselves
+  {"wdActivate names itself", function() wdActivate(3) end, "wdActivate: invalid canvas parameter!"},
+  {"wdBegin names itself", function() wdBegin("x") end, "wdBegin: invalid mode parameter!"},
+  {"wdMM2Pixel names itself", function() wdMM2Pixel("x", 1) end, "wdMM2Pixel: invalid mm_dx parameter!"},
+  {"cdScrollImage names itself", function() cdScrollImage("x") end, "cdScrollImage: invalid scroll area parameter!"},
   {"file driver without a string", function() cdCreateCanvas(CD_PS, 3) end, "cdCreateCanvas CD_PS: data should be of type string!"},
   {"native window without userdata", function() cdCreateCanvas(CD_NATIVEWINDOW, "w") end, "cdCreateCanvas CD_NATIVEWINDOW: data should be of type userdata!"},
   {"image canvas without an image", function() cdCreateCanvas(CD_IMAGERGB, map) end, "cdCreateCanvas CD_IMAGERGB: data should be of type imagergb_tag!"},
@@ -92,6 +100,8 @@ cdRestoreState(state)
 check_error(function() cdRestoreState(state) end, "cdRestoreState: attempt to restore a killed state!", "a state is restored once")
 check_error(function() cdActivate(killed) end, "cdActivate: attempt to activate a killed canvas!")
 check_eq(cdActiveCanvas(), void, "a failed activation leaves the void canvas active")
+check_eq(wdActivate(a), CD_OK, "the world name activates as cdActivate does")
+check_eq(cdActiveCanvas(), a, "and the canvas is active")
 cdActivate(a)
 cdKillCanvas(a)
 check_eq(cdActiveCanvas(), void, "killing the active canvas activates the void canvas")

@@ -51,6 +51,14 @@ cdFont(CD_HELVETICA, CD_PLAIN, MIN)
 check_eq(select(3, cdGetFont()), 12, "a size of -2^31 pixels is refused as well")
 cdText(10, 10, "Hi")
 
+-- texts placed at the ends of int, plain, on an opaque box and turned
+cdBackOpacity(CD_OPAQUE)
+for _, angle in ipairs({0, 30}) do
+  cdTextOrientation(angle)
+  cdText(MAX, 3, "TITLE"); cdText(MAX, MAX, "Hi"); cdText(MIN, MIN, "Hi"); cdText(math.huge, 2 ^ 53, "TITLE")
+  cdTextAlignment(CD_NORTH_EAST); cdText(MIN, MAX, "Hi"); cdTextAlignment(CD_BASE_LEFT)
+end
+cdTextOrientation(0); cdBackOpacity(CD_TRANSPARENT)
 cdMarkSize(MAX); cdMark(50, 50)
 cdMarkSize(10)
 clear(); cdPixel(3, 4, CD_BLACK)

@@ -333,6 +333,13 @@ check_eq(#p.Themes, before, "and its theme list")
 -- 8. Arguments are checked before anything is read.
 check_errors({
   { "no file name", function() ImportGeoRaster() end, "ImportGeoRaster: invalid filename parameter!" },
+  -- a 1 MB name went to every GDAL driver's probe and cost some 300 MB
+  { "a 1 MB file name", function() ImportGeoRaster(("x"):rep(2 ^ 20)) end,
+    "ImportGeoRaster: the file name is too long!" },
+  { "a long name to export to", function() ExportGeoRaster(("x"):rep(4096) .. ".tif", imCreateImageMap(2, 2)) end,
+    "ExportGeoRaster: the file name is too long!" },
+  { "a long name for routes", function() ExportRoutes(("x"):rep(4096) .. ".geojson") end,
+    "ExportRoutes: the file name is too long!" },
   { "options not a table", function() ImportGeoRaster("land.tif", 3) end,
     "ImportGeoRaster: invalid options parameter!" },
   { "too many", function() ImportGeoRaster("land.tif", {}, 1) end, "ImportGeoRaster: too many parameters!" },

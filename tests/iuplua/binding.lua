@@ -15,6 +15,8 @@ check_errors {
   { "append a number", function() iupappend(box, 5) end, "iupappend: incorrect arguments to function" },
   { "handle name a table", function() IupGetHandle({}) end, "IupGetHandle: incorrect arguments to function" },
   { "help needs a string", function() IupHelp(1) end, "IupHelp: incorrect arguments to function" },
+  { "key code not a number", function() xCODE("a") end, "xCODE: incorrect arguments to function" },
+  { "key code missing", function() xCODE() end, "xCODE: incorrect arguments to function" },
   { "idle a number", function() IupSetIdle(3) end, "IupSetIdle: parameter must be a function or a cfunction" },
   { "image pixel text", function() IupCreateImage(2, 1, { { 1, "x" } }) end, "IupCreateImage: incorrect value in argument" },
   { "image row not a table", function() IupCreateImage(2, 2, { { 1, 2 }, 5 }) end, "IupCreateImage: incorrect value in argument" },

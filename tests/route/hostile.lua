@@ -88,6 +88,12 @@ check_errors({
    "CopyPaths: point 3 of path 1 is missing!"},
   {"a segment of 2^32 cells", function() SegDist(-2 ^ 31, 0, 2 ^ 31 - 1, 0) end,
    "SegDist: the segment crosses too many cells!"},
+  {"Dimension 2^31 x 2^31", function() new_project(); Varko.Project.Dimension = {w = 2 ^ 31, h = 2 ^ 31}; CopyTable() end,
+   "CopyTable: the image of theme 1 is not the size of Dimension!"},
+  {"a route on that Dimension", function()
+     new_project(); InitializeCopyTable(); Varko.Project.Dimension = {w = 2 ^ 31, h = 2 ^ 31}
+     pcall(CopyTable); MinimumPath() end,
+   "MinimumPath: no project copy!"},
 })
 
 -- Metamethods that would kill the images or replace the records while a
