@@ -6,6 +6,7 @@
 #include "appfuncs.h"
 #include "costsurface.h"
 #include "datachunk.h"
+#include "datafile.h"
 #include "gis.h"
 
 void RegisterApplicationFunctions(lua_State* L) {
@@ -14,6 +15,7 @@ void RegisterApplicationFunctions(lua_State* L) {
   }
   // Beyond them: the start-up script reads project files through this.
   lua_register(L, "LoadDataChunk", LoadDataChunk);
+  lua_register(L, "ReadDataFile", ReadDataFile);
   RegisterGisFunctions(L);  // geodata in and out: ImportGeoRaster, ExportGeoRaster, ExportRoutes
   route::RegisterSurfaceFunctions(L);  // with them: CostSurface and Corridor
 }

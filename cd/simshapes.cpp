@@ -1,6 +1,7 @@
 /* Simulated marks, rectangles, boxes and polygons, drawn through the
  * canvas' slots and the span fill. */
 #include <algorithm>
+#include <climits>
 #include <utility>
 
 #include "cdpriv.h"
@@ -34,6 +35,10 @@ void Rect(cdCanvas* cv, int xmin, int xmax, int ymin, int ymax) {
 
 void Mark(cdCanvas* cv, int x, int y) {
   int s = cv->mark_size, h = s / 2;
+  // the arms' ends, held within int for a mark at its ends
+  auto at = [](long long v) { return int(std::clamp<long long>(v, INT_MIN, INT_MAX)); };
+  const int xl = at((long long)x - h), xr = at((long long)x + h);
+  const int yb = at((long long)y - h), yt = at((long long)y + h);
   int type = cv->mark_type;
   bool filled = type == CD_CIRCLE || type == CD_BOX || type == CD_DIAMOND;
   int interior = cv->interior_style, style = cv->line_style, width = cv->line_width;
@@ -46,16 +51,16 @@ void Mark(cdCanvas* cv, int x, int y) {
   cdOperations& o = cv->ops;
   switch (type) {
     case CD_STAR:
-      o.Line(cv, x - h, y - h, x + h, y + h);
-      o.Line(cv, x - h, y + h, x + h, y - h);
+      o.Line(cv, xl, yb, xr, yt);
+      o.Line(cv, xl, yt, xr, yb);
       [[fallthrough]];
     case CD_PLUS:
-      o.Line(cv, x - h, y, x + h, y);
-      o.Line(cv, x, y - h, x, y + h);
+      o.Line(cv, xl, y, xr, y);
+      o.Line(cv, x, yb, x, yt);
       break;
     case CD_X:
-      o.Line(cv, x - h, y - h, x + h, y + h);
-      o.Line(cv, x - h, y + h, x + h, y - h);
+      o.Line(cv, xl, yb, xr, yt);
+      o.Line(cv, xl, yt, xr, yb);
       break;
     case CD_CIRCLE:
       o.Sector(cv, x, y, s, s, 0, 360);
@@ -64,21 +69,21 @@ void Mark(cdCanvas* cv, int x, int y) {
       o.Arc(cv, x, y, s, s, 0, 360);
       break;
     case CD_BOX:
-      o.Box(cv, x - h, x + h, y - h, y + h);
+      o.Box(cv, xl, xr, yb, yt);
       break;
     case CD_HOLLOW_BOX:
-      o.Rect(cv, x - h, x + h, y - h, y + h);
+      o.Rect(cv, xl, xr, yb, yt);
       break;
     case CD_DIAMOND: {
-      cdPoint diamond[4] = {{x - h, y}, {x, y + h}, {x + h, y}, {x, y - h}};
+      cdPoint diamond[4] = {{xl, y}, {x, yt}, {xr, y}, {x, yb}};
       o.Poly(cv, CD_FILL, diamond, 4);
       break;
     }
     case CD_HOLLOW_DIAMOND:
-      o.Line(cv, x - h, y, x, y + h);
-      o.Line(cv, x, y + h, x + h, y);
-      o.Line(cv, x + h, y, x, y - h);
-      o.Line(cv, x, y - h, x - h, y);
+      o.Line(cv, xl, y, x, yt);
+      o.Line(cv, x, yt, xr, y);
+      o.Line(cv, xr, y, x, yb);
+      o.Line(cv, x, yb, xl, y);
       break;
     default:
       break;

@@ -3,6 +3,8 @@
 // (device pixels) or cdBegin/wdVertex/cdEnd (world units).
 #include "vectortext.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -135,19 +137,29 @@ void SetDirection(State& st, double dx, double dy) {
 
 // Pens: the integer form truncates every displacement before adding it;
 // the world form keeps doubles.
+// A pen near the ends of int stays there: sums are held within int (NaN
+// reads as 0).
+int HeldInt(double v) {
+  if (!(v == v)) return 0;
+  return static_cast<int>(std::clamp(std::trunc(v), double(INT_MIN), double(INT_MAX)));
+}
+int AddTruncated(int base, double d) {
+  return HeldInt(double(base) + HeldInt(d));
+}
+
 struct DevicePen {
   int x, y;
   void Move(const State& st, double a, double b) {
-    x += static_cast<int>(st.cos_dir * a - st.sin_dir * b);
-    y += static_cast<int>(st.sin_dir * a + st.cos_dir * b);
+    x = AddTruncated(x, st.cos_dir * a - st.sin_dir * b);
+    y = AddTruncated(y, st.sin_dir * a + st.cos_dir * b);
   }
   void Vertex(const State& st, double a, double b) const {
-    int px = x + static_cast<int>(st.cos_dir * a - st.sin_dir * b);
-    int py = y + static_cast<int>(st.sin_dir * a + st.cos_dir * b);
+    int px = AddTruncated(x, st.cos_dir * a - st.sin_dir * b);
+    int py = AddTruncated(y, st.sin_dir * a + st.cos_dir * b);
     if (st.use_matrix) {
       const double* m = st.matrix;
-      int tx = static_cast<int>(m[3] * px + m[4] * py + m[5]);
-      int ty = static_cast<int>(m[0] * px + m[1] * py + m[2]);
+      int tx = HeldInt(m[3] * px + m[4] * py + m[5]);
+      int ty = HeldInt(m[0] * px + m[1] * py + m[2]);
       px = tx;
       py = ty;
     }
@@ -359,7 +371,7 @@ int cdVectorCharSize(int size) {
   cdCanvas* cv = nullptr;
   State* st = nullptr;
   if (!Active(&cv, &st)) return 0;
-  int previous = static_cast<int>(st->font->top * st->scale_y);
+  int previous = cdvt::HeldInt(st->font->top * st->scale_y);
   if (size == CD_QUERY) return previous;
   if (st->font->top != 0) st->scale_x = st->scale_y = size / static_cast<double>(st->font->top);
   if (cv->ops.VectorCharSize != nullptr) cv->ops.VectorCharSize(cv, size);
@@ -382,8 +394,8 @@ void cdGetVectorTextSize(const char* s, int* w, int* h) {
   State* st = nullptr;
   if (!Active(&cv, &st)) return;
   long long width = s != nullptr ? cdvt::TextWidth(*st, s, std::strlen(s)) : 0;
-  if (w != nullptr) *w = static_cast<int>(static_cast<double>(width) * st->scale_x);
-  if (h != nullptr) *h = static_cast<int>(st->font->top * st->scale_y);
+  if (w != nullptr) *w = cdvt::HeldInt(static_cast<double>(width) * st->scale_x);
+  if (h != nullptr) *h = cdvt::HeldInt(st->font->top * st->scale_y);
 }
 
 void wdGetVectorTextSize(const char* s, double* w, double* h) {

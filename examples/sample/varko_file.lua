@@ -175,11 +175,10 @@ end
 -- Reads a project file as data: the table, or nil and a message naming the
 -- file and the line.
 function VarkoFile.read(filename)
-  local f, problem = io.open(filename, "rb")
-  if not f then return nil, "cannot open " .. filename .. " (" .. tostring(problem) .. ")" end
-  local text = f:read(MAX_FILE_BYTES + 1)
-  f:close()
-  return VarkoFile.readText(text or "", filename)
+  -- plain files only: opening a FIFO would wait for a writer for ever
+  local text, problem = ReadDataFile(filename, MAX_FILE_BYTES + 1)
+  if not text then return nil, "cannot open " .. filename .. " (" .. tostring(problem) .. ")" end
+  return VarkoFile.readText(text, filename)
 end
 
 -- The project table of a file's text, or nil and a message naming the file

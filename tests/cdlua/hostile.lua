@@ -61,6 +61,16 @@ end
 cdTextOrientation(0); cdBackOpacity(CD_TRANSPARENT)
 cdMarkSize(MAX); cdMark(50, 50)
 cdMarkSize(10)
+-- marks of every type centred at the ends of int
+for mark_type = CD_PLUS, CD_HOLLOW_DIAMOND do
+  cdMarkType(mark_type)
+  cdMark(MAX, MAX); cdMark(MIN, MIN); cdMark(MAX, MIN); wdMark(2 ^ 63, -1e308)
+end
+cdMarkType(CD_STAR)
+-- vector text starting at the ends of int and running past them
+cdVectorCharSize(20)
+cdVectorText(MAX, MAX, "TITLE"); cdVectorText(MIN, MIN, "TITLE"); cdVectorText(2 ^ 53, 2 ^ 63, "x")
+cdVectorTextTransform({1e300, 0, 0, 0, 1e300, 0}); cdVectorText(10, 10, "x"); cdVectorTextTransform({1, 0, 0, 0, 1, 0})
 clear(); cdPixel(3, 4, CD_BLACK)
 check(black_at(3, 4), "the canvas still draws")
 cdKillCanvas(canvas)

@@ -23,7 +23,8 @@ __attribute__((section("__libfuzzer_extra_counters"))) uint8_t g_line_pairs[1 <<
 int g_previous_line = 0;
 
 void CountLine(lua_State*, lua_Debug* ar) {
-  const unsigned pair = static_cast<unsigned>(g_previous_line) * 7919u + static_cast<unsigned>(ar->currentline);
+  const unsigned pair =
+      static_cast<unsigned>(g_previous_line) * 7919u + static_cast<unsigned>(ar->currentline);
   ++g_line_pairs[pair % sizeof g_line_pairs];
   g_previous_line = ar->currentline;
 }

@@ -50,6 +50,8 @@ check_eq(good.Unknown.kept, true, "an unknown field is read")
 local good_text = VarkoFile.text(good)
 check(good_text:find("Unknown = { kept = true }", 1, true) ~= nil, "and written back")
 
+-- files that are not plain files would block the load for ever
+check(os.execute("mkfifo fifo.vrk fifo.bmp"), "FIFOs made")
 local not_allowed = " is not allowed in a project file (only tables, strings, numbers, true and false)"
 local cases = {
   { "syntax error", project_text("  x = = 1,\n"), "bad.vrk: line 7: unexpected symbol near '='" },
@@ -63,6 +65,8 @@ local cases = {
   { "call with a string", project_text("  s = require \"os\",\n"), "bad.vrk: line 7: 'require'" .. not_allowed },
   { "missing theme image", project_text():gsub("theme.bmp", "none.bmp"),
     "bad.vrk: theme 1 (Soil): cannot read the image ./none.bmp (error " .. IM_ERR_OPEN .. ")" },
+  { "theme image a FIFO", project_text():gsub("theme.bmp", "fifo.bmp"),
+    "bad.vrk: theme 1 (Soil): cannot read the image ./fifo.bmp (error " .. IM_ERR_OPEN .. ")" },
   { "wrong image size", project_text():gsub("theme.bmp", "small.bmp"),
     "bad.vrk: theme 1 (Soil): ./small.bmp is 5 x 4 pixels, the project's raster is 6 x 4" },
   { "true-colour image", project_text():gsub("theme.bmp", "rgb.bmp"), "bad.vrk: theme 1 (Soil): ./rgb.bmp is not an 8-bit map image" },
@@ -129,6 +133,9 @@ check_eq(data.n, 2 ^ 53, "data: float")
 check_eq(select(2, pcall(LoadDataChunk, 5)), "LoadDataChunk: invalid text parameter!", "text must be a string")
 check_eq(select(2, pcall(LoadDataChunk, "return 1", "=a", 3)), "LoadDataChunk: too many parameters!", "extra argument")
 check(iuptest.last_message():find("cannot open missing.vrk", 1, true) ~= nil, "and said so")
+check_eq(select(2, VarkoActions.openFile("fifo.vrk")), "cannot open fifo.vrk (fifo.vrk: not a plain file)",
+         "a project file that is a FIFO is refused at once")
+check(Varko.Project == good, "and the open project stays")
 
 -- Text that is data survives a round trip: escapes, long strings, comments.
 write("odd.vrk", project_text("  Note = { \"tab\\tquote\\\" and\\\nnewline\", [[long\nstring]], -1.5e3, 0x10 }, --[[ a\n comment ]]\n"))
