@@ -39,7 +39,8 @@ declare -a cases=(
   "project: code behind a comment ended by CR" 'open("return { --\r x = (function() while true do end end)(), }")'
   "project: 3 GB of strings behind a CR comment" "open(\"return { --\\r a = ('x'):rep(2^30), b = ('y'):rep(2^30), c = ('z'):rep(2^30), }\")"
   "project: 1 MB of minus signs" 'open("return {" .. ("-1,"):rep(350000) .. "}")'
-  "project: 64 MB text" 'open("return {" .. ("1,"):rep(32 * 1024 * 1024) .. "}")'
+  "project: 8 MB of numbers" 'print(VarkoFile.read("numbers.vrk"))'
+  "project: 8 MB of empty tables" 'print(VarkoFile.read("tables.vrk"))'
   "project: 2000 themes of 1000 x 800" 'local t = "{ name = \"S\", map = \"s\", weight = 1, file = \"t.bmp\", Classes = { { colorindex = 1, weight = 5, description = \"a\" } } },\n"
      open("return { format = \"Varko project\", version = 1, StudyArea = { left = 0, right = 10000, bottom = 0, top = 8000 }, Scale = { sx = 10, sy = 10 }, Dimension = { w = 1000, h = 800 }, WeightLimits = { minWeight = 0, maxWeight = 100 }, i = 1, r = 1, Themes = {" .. t:rep(2000) .. "} }")'
   "project: theme file a FIFO" 'os.execute("mkfifo fifo.bmp"); print(VarkoActions.openFile and pcall(function() end)); local f = io.open("sample/sample.vrk"):read("a"):gsub("file = \"[^\"]*\"", "file = \"../fifo.bmp\"", 1); write("f.vrk", f); print(VarkoFile.read("f.vrk") ~= nil)'
@@ -63,6 +64,9 @@ declare -a cases=(
   "MinimumPath: Dimension 2^31 x 2^31" 'project(); Varko.Project.Dimension = {w = 2^31, h = 2^31}; try(CopyTable); try(MinimumPath); InitializeCopyTable(); try(CopyTable); try(MinimumPath)'
   "RASTERSIZE 2147483647x2147483647" 'local d = IupCreateDialog(IupCreateButton("b", "a")); IupSetAttribute(d, "RASTERSIZE", "2147483647x2147483647"); IupShow(d); IupSetAttribute(d, "SIZE", "2147483647x2147483647"); IupShow(d); IupHide(d)'
 )
+# big project files (the loader takes up to 64 MB), made outside varko
+(printf 'return {'; yes '1,' | tr -d '\n' | head -c $((8 * 1024 * 1024 - 16)); printf '}') >numbers.vrk
+(printf 'return {'; yes '{},' | tr -d '\n' | head -c $((8 * 1024 * 1024 - 16)); printf '}') >tables.vrk
 printf '%-62s %6s %8s %7s\n' case status peak_MB seconds
 for ((k = 0; k < ${#cases[@]}; k += 2)); do
   printf '%s\n%s\n' "$prelude" "${cases[k + 1]}" >varko.lua
