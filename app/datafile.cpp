@@ -47,13 +47,15 @@ struct Descriptor {
 };
 
 int ReadDataFileBody(lua_State* L) {
-  if (!script::HasArg(L, 1) || lua_type(L, 1) != LUA_TSTRING) script::Raise(kName, "invalid filename parameter");
+  if (!script::HasArg(L, 1) || lua_type(L, 1) != LUA_TSTRING)
+    script::Raise(kName, "invalid filename parameter");
   if (!script::IsNumberArg(L, 2)) script::Raise(kName, "invalid size parameter");
   script::NoArgAt(L, 3, kName);
   const std::string name = lua_tostring(L, 1);
   const double wanted = lua_tonumber(L, 2);
   // at most 1 GB whatever the caller asks (NaN reads as nothing)
-  const std::size_t limit = wanted >= 1 ? static_cast<std::size_t>(std::min(wanted, 1073741824.0)) : 0;
+  const std::size_t limit =
+      wanted >= 1 ? static_cast<std::size_t>(std::min(wanted, 1073741824.0)) : 0;
 
   std::string problem;
   std::vector<char> data;
@@ -62,10 +64,12 @@ int ReadDataFileBody(lua_State* L) {
     struct stat info {};
     if (file.fd < 0) {
       problem = name + ": " + std::strerror(errno);
-    } else if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(file.fd, F_SETFL, 0) != 0) {
+    } else if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+               ::fcntl(file.fd, F_SETFL, 0) != 0) {
       problem = name + ": not a plain file";
     } else {
-      data.resize(std::min<std::size_t>(limit, static_cast<std::size_t>(std::max<off_t>(info.st_size, 0))));
+      data.resize(
+          std::min<std::size_t>(limit, static_cast<std::size_t>(std::max<off_t>(info.st_size, 0))));
       std::size_t used = 0;
       while (used < data.size()) {
         const ssize_t got = ::read(file.fd, data.data() + used, data.size() - used);

@@ -17,9 +17,10 @@ namespace cdcore {
 
 namespace {
 void UpdateTransform(cdCanvas* cv) {
-  cv->wd_sx = (cv->wd_vxmax - cv->wd_vxmin) / (cv->wd_xmax - cv->wd_xmin);
+  // the viewport's corners are ints: their spans are taken in doubles
+  cv->wd_sx = (double(cv->wd_vxmax) - cv->wd_vxmin) / (cv->wd_xmax - cv->wd_xmin);
   cv->wd_tx = cv->wd_vxmin - cv->wd_xmin * cv->wd_sx;
-  cv->wd_sy = (cv->wd_vymax - cv->wd_vymin) / (cv->wd_ymax - cv->wd_ymin);
+  cv->wd_sy = (double(cv->wd_vymax) - cv->wd_vymin) / (cv->wd_ymax - cv->wd_ymin);
   cv->wd_ty = cv->wd_vymin - cv->wd_ymin * cv->wd_sy;
   cv->wd_s = std::sqrt(cv->wd_sx * cv->wd_sx + cv->wd_sy * cv->wd_sy);
 }
@@ -67,11 +68,15 @@ int Y(const cdCanvas* cv, double yw) {
   return Trunc(cv->wd_sy * yw + cv->wd_ty);
 }
 /* device length of a world distance measured from a position */
+int Span(int a, int b) { /* |a - b|, held within int */
+  const long long d = std::llabs(static_cast<long long>(a) - b);
+  return d > 2147483647LL ? 2147483647 : static_cast<int>(d);
+}
 int W(const cdCanvas* cv, double x, double w) {
-  return std::abs(Trunc((x + w) * cv->wd_sx + cv->wd_tx) - X(cv, x));
+  return Span(Trunc((x + w) * cv->wd_sx + cv->wd_tx), X(cv, x));
 }
 int H(const cdCanvas* cv, double y, double h) {
-  return std::abs(Trunc((y + h) * cv->wd_sy + cv->wd_ty) - Y(cv, y));
+  return Span(Trunc((y + h) * cv->wd_sy + cv->wd_ty), Y(cv, y));
 }
 
 bool ClipSimOn(const cdCanvas* cv) {
