@@ -40,7 +40,7 @@ Point SearchGrid::NodeOf(Point pixel) const {
 
 std::vector<Point> AllowedMoves(int radius, int limit) {
   std::vector<Point> moves;
-  const int r = std::min(radius, limit);
+  const int r = std::max(0, std::min(radius, limit));  // a negative radius allows no move
   for (int di = -r; di <= r; ++di) {
     for (int dj = -r; dj <= r; ++dj) {
       if (std::gcd(di, dj) == 1) moves.push_back({di, dj});

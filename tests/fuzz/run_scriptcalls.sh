@@ -25,6 +25,10 @@ while [ $(($(date +%s) - start)) -lt "$seconds" ]; do
     /usr/bin/time -f "%M" -o "$out/rss-$seed.txt" \
     bash "$top/tests/lua/run_lua_test.sh" "$varko" "$top/tests/fuzz/scriptcalls.lua" >"$out/run-$seed.txt" 2>&1
   status=$?
+  if grep -q "varko ended with status 12[67]" "$out/run-$seed.txt"; then
+    echo "cannot run $varko" | tee -a "$out/summary.txt"
+    exit 2
+  fi
   calls=$(grep -o '^fuzz: [0-9]*' "$out/run-$seed.txt" | grep -o '[0-9]*$')
   total_calls=$((total_calls + ${calls:-0}))
   echo "seed $seed: status $status, ${calls:-?} calls, peak $(tail -1 "$out/rss-$seed.txt") KB" >>"$out/summary.txt"

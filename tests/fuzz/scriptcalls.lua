@@ -246,7 +246,7 @@ local KEPT_TEXTS = {  -- exact texts the bindings keep although they break the p
   ["cdCreateCanvas"] = "^cdCreateCanvas CD_[%u_]+: ",
 }
 local ENDINGS = { "!$", "%?%?%?$", ":%s+incorrect arguments? to function$", ": Maximum elements=100$",
-                  "NIL image$", "killed image$", "must be a function or a cfunction$" }
+                  "NIL image$", "killed image$", "must be a function or a cfunction$", ": incorrect value in argument$" }
 local seen_messages = {}
 
 local function shape_ok(name, message)

@@ -96,6 +96,13 @@ check_errors({
    "MinimumPath: no project copy!"},
 })
 
+-- A search radius of -2^31 allows no move (its negation overflowed): no route.
+new_project(); Varko.Project.i = -2 ^ 31
+InitializeCopyTable(); CopyTable(); CopyPaths(); GenerateCombinedTheme()
+check_eq(MinimumPath(), 0, "a search radius of -2^31 finds no route")
+PathAnalysis(1)
+check(rawget(Varko.Project.Paths[1], "Analysis") ~= nil, "and the path is still analysed")
+
 -- Metamethods that would kill the images or replace the records while a
 -- function reads: the reads are raw, so they never run.
 do
