@@ -347,8 +347,8 @@ void cdOrigin(int x, int y) {
 /* The origin is taken off twice, as callers of this conversion expect. */
 int cdUpdateYAxis(int* y) {
   cdCanvas* cv = active_canvas;
-  if (cv->y_inverted) *y = cv->h - *y - 1;
-  if (cv->use_origin) *y -= 2 * cv->origin_y;
+  if (cv->y_inverted) *y = TurnedY(cv, *y);
+  if (cv->use_origin) *y = HeldCoordinate(*y - 2LL * cv->origin_y);
   return *y;
 }
 

@@ -326,8 +326,10 @@ int cdGetClipArea(int* xmin, int* xmax, int* ymin, int* ymax) {
     y1 = t;
   }
   if (cv->use_origin) {
-    x1 -= cv->origin_x, x2 -= cv->origin_x;
-    y1 -= cv->origin_y, y2 -= cv->origin_y;
+    x1 = HeldCoordinate(static_cast<long long>(x1) - cv->origin_x);
+    x2 = HeldCoordinate(static_cast<long long>(x2) - cv->origin_x);
+    y1 = HeldCoordinate(static_cast<long long>(y1) - cv->origin_y);
+    y2 = HeldCoordinate(static_cast<long long>(y2) - cv->origin_y);
   }
   if (xmin) *xmin = x1;
   if (xmax) *xmax = x2;

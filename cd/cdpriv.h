@@ -18,36 +18,48 @@ inline void SetWorldMode(cdCanvas* cv, int world) {
   }
 }
 
+/* a coordinate moved by the origin or turned over: sums near the ends of
+ * int stay at them */
+inline int HeldCoordinate(long long v) {
+  return v > 2147483647LL ? 2147483647 : v < -2147483648LL ? -2147483647 - 1 : static_cast<int>(v);
+}
+inline void Shift(int& v, int by) {
+  v = HeldCoordinate(static_cast<long long>(v) + by);
+}
+inline int TurnedY(const cdCanvas* cv, int y) {
+  return HeldCoordinate(static_cast<long long>(cv->h) - y - 1);
+}
+
 /* origin, then y conversion of a point */
 inline void ToDevice(const cdCanvas* cv, int& x, int& y) {
   if (cv->use_origin) {
-    x += cv->origin_x;
-    y += cv->origin_y;
+    Shift(x, cv->origin_x);
+    Shift(y, cv->origin_y);
   }
-  if (cv->y_inverted) y = cv->h - y - 1;
+  if (cv->y_inverted) y = TurnedY(cv, y);
 }
 
 /* origin, then y conversion of a range; min stays below max */
 inline void RangeToDevice(const cdCanvas* cv, int& xmin, int& xmax, int& ymin, int& ymax) {
   if (cv->use_origin) {
-    xmin += cv->origin_x;
-    xmax += cv->origin_x;
-    ymin += cv->origin_y;
-    ymax += cv->origin_y;
+    Shift(xmin, cv->origin_x);
+    Shift(xmax, cv->origin_x);
+    Shift(ymin, cv->origin_y);
+    Shift(ymax, cv->origin_y);
   }
   if (cv->y_inverted) {
-    int t = cv->h - ymax - 1;
-    ymax = cv->h - ymin - 1;
+    int t = TurnedY(cv, ymax);
+    ymax = TurnedY(cv, ymin);
     ymin = t;
   }
 }
 
 /* the inverse of ToDevice: y conversion first, then the origin */
 inline void FromDevice(const cdCanvas* cv, int& x, int& y) {
-  if (cv->y_inverted) y = cv->h - y - 1;
+  if (cv->y_inverted) y = TurnedY(cv, y);
   if (cv->use_origin) {
-    x -= cv->origin_x;
-    y -= cv->origin_y;
+    x = HeldCoordinate(static_cast<long long>(x) - cv->origin_x);
+    y = HeldCoordinate(static_cast<long long>(y) - cv->origin_y);
   }
 }
 

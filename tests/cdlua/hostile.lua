@@ -71,6 +71,12 @@ cdMarkType(CD_STAR)
 cdVectorCharSize(20)
 cdVectorText(MAX, MAX, "TITLE"); cdVectorText(MIN, MIN, "TITLE"); cdVectorText(2 ^ 53, 2 ^ 63, "x")
 cdVectorTextTransform({1e300, 0, 0, 0, 1e300, 0}); cdVectorText(10, 10, "x"); cdVectorTextTransform({1, 0, 0, 0, 1, 0})
+-- an origin at the ends of int moves coordinates at the other end
+cdOrigin(MAX, MIN)
+cdText(2 ^ 32, 3, "1e400"); cdLine(MAX, MIN, 0, 0); cdBox(0, MAX, MIN, 0); cdPixel(MAX, MIN, CD_BLACK)
+cdGetClipArea(); cdUpdateYAxis(MIN)
+cdOrigin(MIN, MAX); cdMark(MIN, MAX); cdText(MIN, MAX, "Hi"); cdGetClipArea(); cdUpdateYAxis(MAX)
+cdOrigin(0, 0)
 -- a viewport spanning the whole int range, and world sizes measured on it
 wdViewport(-2 ^ 63, 288, 2 ^ 31 - 1, -1)
 wdLine(0, 0, 1, 1); wdBox(0, 1, 0, 1); wdArc(0.5, 0.5, 1, 1, 0, 360); wdSector(0, 0, 1e300, 1e300, 0, 90)
