@@ -350,6 +350,40 @@ TEST_F(WindowCanvas, DrawingShowsAtTheNextLoopStep) {
   cdKillCanvas(cv);
 }
 
+// Activating a window canvas, or leaving it for another, draws nothing:
+// it reports no damage, so two canvases that activate each other from their
+// repaints do not repaint each other for ever. Drawing, even after such
+// switches, is reported once.
+TEST_F(WindowCanvas, OnlyAChangedPictureIsReportedDamaged) {
+  cdCanvasHandle cv = cdCreateCanvas(CD_IUP, canvas_);
+  ASSERT_NE(cv, nullptr);
+  char size[] = "1x1";
+  cdCanvasHandle other = cdCreateCanvas(CD_IMAGERGB, size);
+  ASSERT_NE(other, nullptr);
+  cdActivate(cv);
+  cdForeground(cdEncodeColor(10, 20, 30));
+  cdBox(0, 10, 0, 10);
+  cdFlush();
+  IupLoopStep();
+  (void)iup::canvasfb::TakeDamage();
+  for (int i = 0; i < 3; i++) {
+    cdActivate(other);
+    cdActivate(cv);
+    cdFlush();
+  }
+  EXPECT_TRUE(iup::canvasfb::TakeDamage().empty());
+  cdForeground(cdEncodeColor(200, 0, 0));
+  cdBox(20, 30, 20, 30);
+  cdActivate(other);
+  const std::vector<IupElement*> damaged = iup::canvasfb::TakeDamage();
+  ASSERT_EQ(damaged.size(), 1u);
+  EXPECT_EQ(damaged[0], canvas_);
+  cdActivate(cv);
+  EXPECT_TRUE(iup::canvasfb::TakeDamage().empty());
+  cdKillCanvas(other);
+  cdKillCanvas(cv);
+}
+
 // The ACTION callback draws; a repaint request runs it, and the window then
 // shows what it drew.
 int g_actions = 0;
