@@ -13,5 +13,10 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${IUP_DRIVER:-}"
   echo "run.sh: no display; start it from a desktop session (or under xvfb-run)" >&2
   exit 1
 fi
+# the predefined dialogs speak English unless the user's locale is Portuguese
+case "${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}" in
+  pt*) ;;
+  *) export IUP_INGLES=1 ;;
+esac
 cd examples/sample
 exec "$top/build/app/varko"

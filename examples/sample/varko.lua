@@ -8,7 +8,7 @@
 --   VarkoNoShow      true: build everything but do not show the main dialog
 VarkoDir = VarkoDir or "."
 
-for _, module in ipairs({ "varko_file.lua", "varko_project.lua", "varko_routes.lua", "varko_map.lua",
+for _, module in ipairs({ "varko_file.lua", "varko_forms.lua", "varko_project.lua", "varko_routes.lua", "varko_map.lua",
                           "varko_ui.lua", "varko_actions.lua", "varko_routeactions.lua" }) do
   dofile(VarkoDir .. "/" .. module)
 end

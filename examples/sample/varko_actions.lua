@@ -15,17 +15,37 @@ A.exportFormats = {
   { ext = "jpg", name = "JPG", label = "JPEG image" }, { ext = "pcx", name = "PCX", label = "PCX image" },
   { ext = "tga", name = "TGA", label = "Targa image" }, { ext = "rgb", name = "SGI", label = "SGI image" },
   { ext = "ras", name = "RAS", label = "Sun raster" },
+  -- drawings: the routes are vector lines
+  { ext = "eps", name = "EPS", label = "Encapsulated PostScript" }, { ext = "ps", name = "PS", label = "PostScript" },
+  { ext = "dxf", name = "DXF", label = "AutoCAD DXF" }, { ext = "dgn", name = "DGN", label = "MicroStation DGN" },
+  { ext = "cgm", name = "CGM", label = "Computer Graphics Metafile" }, { ext = "wmf", name = "WMF", label = "Windows metafile" },
+  { ext = "emf", name = "EMF", label = "Enhanced metafile" }, { ext = "mf", name = "MF", label = "CD metafile" },
 }
 
--- A file chosen with the toolkit's file dialog, or nil when cancelled.
-function A.chooseFile(kind, title, filter)
+-- The folder file dialogs start in: the open project's, else the last one
+-- a file was chosen in, else the current folder.
+function A.startFolder()
+  if ui.filename then return VarkoFile.dirname(VarkoFile.absolute(ui.filename)) end
+  return A.lastFolder or VarkoFile.dirname(VarkoFile.absolute("x"))
+end
+
+-- The open project's name without folder and extension ("untitled" when new).
+function A.projectName()
+  return ui.filename and (ui.filename:match("([^/]*)$"):gsub("%.[^.]*$", "")) or "untitled"
+end
+
+-- A file chosen with the toolkit's file dialog, or nil when cancelled; a
+-- save dialog offers the name `suggested`.
+function A.chooseFile(kind, title, filter, suggested)
   local dialog = iupfiledlg { dialogtype = kind, title = title, extfilter = filter,
-                              allownew = kind == "SAVE" and "YES" or "NO", nochangedir = "YES" }
+                              allownew = kind == "SAVE" and "YES" or "NO", nochangedir = "YES",
+                              directory = A.startFolder(), file = suggested }
   IupPopup(dialog, IUP_CENTER, IUP_CENTER)
   local status = tonumber(IupGetAttribute(dialog, "STATUS") or "-1") or -1
   local value = IupGetAttribute(dialog, "VALUE")
   IupDestroy(dialog)
   if status < 0 or value == nil or value == "" then return nil end
+  A.lastFolder = VarkoFile.dirname(VarkoFile.absolute(value))
   return value
 end
 
@@ -33,6 +53,75 @@ local function changed()
   VarkoProject.derive(Varko.Project)
   VarkoRoutes.invalidate()
   ui.setModified(true)
+end
+A.changed = changed
+
+-- ------------------------------------------------------------ undo and redo
+-- Every edit of the project records the project as it was before; undo
+-- puts it back (keeping the present for redo). Images are shared, not
+-- copied: no edit changes an image in place.
+A.undoStack, A.redoStack = {}, {}
+local UNDO_LIMIT = 100
+local NOT_RECORDED = { CombinedTheme = true, XYMark = true }
+
+local function copy_value(v, key)
+  if type(v) ~= "table" or key == "Image" then return v end
+  local out = {}
+  for k, x in pairs(v) do out[k] = copy_value(x, k) end
+  return out
+end
+
+local function snapshot(p)
+  local copy = {}
+  for k, v in pairs(p) do
+    if not NOT_RECORDED[k] then copy[k] = copy_value(v, k) end
+  end
+  return copy
+end
+
+local function restore(state)
+  local p = Varko.Project
+  for k in pairs(p) do
+    if not NOT_RECORDED[k] and state[k] == nil then p[k] = nil end
+  end
+  for k, v in pairs(state) do p[k] = copy_value(v, k) end
+  if ui.theme > #p.Themes then ui.theme = 0 end
+  if ui.path and ui.path > #p.Paths then ui.path = nil end
+  ui.class = nil
+  changed()
+  ui.refresh()
+end
+
+-- Called before an edit named what.
+function A.record(what)
+  local stack = A.undoStack
+  stack[#stack + 1] = { what = what, state = snapshot(Varko.Project) }
+  if #stack > UNDO_LIMIT then table.remove(stack, 1) end
+  A.redoStack = {}
+end
+
+function A.undo()
+  local entry = table.remove(A.undoStack)
+  if not entry then
+    ui.setStatus("Nothing to undo.")
+    return false
+  end
+  A.redoStack[#A.redoStack + 1] = { what = entry.what, state = snapshot(Varko.Project) }
+  restore(entry.state)
+  ui.setStatus("Undone: " .. entry.what)
+  return true
+end
+
+function A.redo()
+  local entry = table.remove(A.redoStack)
+  if not entry then
+    ui.setStatus("Nothing to redo.")
+    return false
+  end
+  A.undoStack[#A.undoStack + 1] = { what = entry.what, state = snapshot(Varko.Project) }
+  restore(entry.state)
+  ui.setStatus("Redone: " .. entry.what)
+  return true
 end
 
 -- ------------------------------------------------------------ projects
@@ -49,6 +138,7 @@ end
 function A.setProject(p, filename)
   Varko.Project = p
   Varko.InputPoints = { numPoints = 0, Points = {} }
+  A.undoStack, A.redoStack = {}, {}
   ui.filename = filename
   ui.theme, ui.class, ui.path = 0, nil, nil
   VarkoRoutes.invalidate()
@@ -92,7 +182,7 @@ function A.saveFile(filename)
 end
 
 function A.saveProjectAs()
-  local filename = A.chooseFile("SAVE", "Save project as", PROJECT_FILTER)
+  local filename = A.chooseFile("SAVE", "Save project as", PROJECT_FILTER, A.projectName() .. ".vrk")
   if not filename then return false end
   return A.saveFile(filename)
 end
@@ -157,6 +247,7 @@ function A.importFile(path)
     end
     image, file = converted, target
   end
+  A.record("Import theme")
   if fresh then
     p.Dimension = { w = w, h = h }
     local a = p.StudyArea
@@ -193,29 +284,15 @@ local function selected_class()
   return class
 end
 
--- Runs IupScanf and reports a field that does not read as a number.
-local function scan(format, ...)
-  local count = select(2, format:gsub("\n", "")) - 1
-  local results = table.pack(IupScanf(format, ...))
-  local result = results[1]
-  if result == -1 then return nil end
-  if result ~= count then
-    ui.message("Varko", "Field " .. (result + 1) .. " does not hold a valid value; nothing was changed.")
-    return nil
-  end
-  return table.unpack(results, 2, results.n)
-end
-
 function A.editTheme()
   local theme = selected_theme()
   if not theme then return end
-  local name, map, weight = scan("Theme\nName:%40.30%s\nMap:%40.30%s\nWeight:%20.12%lg\n",
-                                 theme.name, theme.map, theme.weight)
+  local name, map, weight = VarkoForms.ask("Theme", {
+    { label = "Name", value = theme.name, kind = "text", required = true },
+    { label = "Map", value = theme.map, kind = "text" },
+    { label = "Weight", value = theme.weight, kind = "number", min = 0 } })
   if not name then return end
-  if name == "" or weight < 0 then
-    ui.message("Theme", "A theme needs a name and a weight of 0 or more.")
-    return
-  end
+  A.record("Edit theme")
   theme.name, theme.map, theme.weight = name, map, weight
   changed()
   ui.refresh()
@@ -225,6 +302,7 @@ function A.removeTheme()
   local theme = selected_theme()
   if not theme then return end
   if IupAlarm("Remove theme", "Remove the theme " .. theme.name .. "?", "Remove", "Cancel") ~= 1 then return end
+  A.record("Remove theme")
   table.remove(Varko.Project.Themes, ui.theme)
   ui.theme = 0
   changed()
@@ -234,14 +312,11 @@ end
 function A.editClass()
   local class = selected_class()
   if not class then return end
-  local description, weight = scan("Class " .. class.colorindex ..
-                                   "\nDescription:%40.30%s\nWeight (100000 = impassable):%20.12%lg\n",
-                                   class.description, class.weight)
+  local description, weight = VarkoForms.ask("Class " .. class.colorindex, {
+    { label = "Description", value = class.description, kind = "text" },
+    { label = "Weight (100000 = impassable)", value = class.weight, kind = "number", min = 0 } })
   if not description then return end
-  if weight < 0 then
-    ui.message("Class", "A weight must be 0 or more.")
-    return
-  end
+  A.record("Edit class")
   class.description, class.weight = description, weight
   changed()
   ui.refresh()
@@ -250,6 +325,7 @@ end
 function A.toggleImpassable()
   local class = selected_class()
   if not class then return end
+  A.record("Impassable on/off")
   if VarkoProject.isImpassable(class) then
     class.weight = Varko.Project.WeightLimits.maxWeight
   else
@@ -264,15 +340,18 @@ end
 function A.editArea()
   local p = Varko.Project
   local a, s = p.StudyArea, p.Scale
-  local left, right, bottom, top, sx, sy = scan(
-    "Study area and scale\nLeft (m):%20.15%lg\nRight (m):%20.15%lg\nBottom (m):%20.15%lg\n" ..
-    "Top (m):%20.15%lg\nPixel width (m):%20.15%lg\nPixel height (m):%20.15%lg\n",
-    a.left, a.right, a.bottom, a.top, s.sx, s.sy)
+  local left, right, bottom, top, sx, sy = VarkoForms.ask("Study area and scale", {
+    { label = "Left (m)", value = a.left, kind = "number" }, { label = "Right (m)", value = a.right, kind = "number" },
+    { label = "Bottom (m)", value = a.bottom, kind = "number" }, { label = "Top (m)", value = a.top, kind = "number" },
+    { label = "Pixel width (m)", value = s.sx, kind = "number" },
+    { label = "Pixel height (m)", value = s.sy, kind = "number" } },
+    function(left, right, bottom, top, sx, sy)
+      if left >= right or bottom >= top or sx <= 0 or sy <= 0 then
+        return "Left must be below right, bottom below top, and the pixel size above 0."
+      end
+    end)
   if not left then return end
-  if left >= right or bottom >= top or sx <= 0 or sy <= 0 then
-    ui.message("Study area", "Left must be below right, bottom below top, and the pixel size above 0.")
-    return
-  end
+  A.record("Study area")
   p.StudyArea = { left = left, right = right, bottom = bottom, top = top }
   p.Scale = { sx = sx, sy = sy }
   changed()
@@ -281,24 +360,30 @@ end
 
 function A.editLimits()
   local l = Varko.Project.WeightLimits
-  local low, high = scan("Weight limits\nLowest weight:%20.12%lg\nHighest weight:%20.12%lg\n", l.minWeight, l.maxWeight)
+  local low, high = VarkoForms.ask("Weight limits", {
+    { label = "Lowest weight", value = l.minWeight, kind = "number" },
+    { label = "Highest weight", value = l.maxWeight, kind = "number" } },
+    function(low, high) if low > high then return "The lowest weight must not be above the highest." end end)
   if not low then return end
-  if low > high then
-    ui.message("Weight limits", "The lowest weight must not be above the highest.")
-    return
-  end
+  A.record("Weight limits")
   Varko.Project.WeightLimits = { minWeight = low, maxWeight = high }
   changed()
 end
 
 function A.editSearch()
   local p = Varko.Project
-  local r, i = scan("Search parameters\nGrid step r (pixels):%8.6%d\nNeighbourhood radius i (nodes):%8.6%d\n", p.r, p.i)
+  local r, i = VarkoForms.ask("Search parameters", {
+    { label = "Grid step r (pixels)", value = p.r, kind = "integer", min = 1, max = 10000 },
+    { label = "Neighbourhood radius i (nodes)", value = p.i, kind = "integer", min = 1, max = 1000 } })
   if not r then return end
-  if r < 1 or i < 1 or i > 1000 then
-    ui.message("Search parameters", "The step and the radius must be at least 1 (radius at most 1000).")
+  local work = A.searchWork(p, r, i)
+  if work > A.COSTLY_SEARCH and IupAlarm("Search parameters", string.format(
+       "With r = %d and i = %d a search on this %d x %d raster prices about %.0f million moves:\n" ..
+       "routes may take minutes. Keep these parameters?", r, i, p.Dimension.w, p.Dimension.h, work / 1e6),
+       "Keep", "Cancel") ~= 1 then
     return
   end
+  A.record("Search parameters")
   p.r, p.i = r, i
   changed()
 end
@@ -316,6 +401,7 @@ function A.useSlope(path)
     return nil
   end
   header:close()
+  A.record("Slope data")
   p.Slope = { file = path, path = path }
   p.slopeDataFormat = 0
   changed()
@@ -328,6 +414,19 @@ function A.chooseSlope()
 end
 
 function A.dropSlope()
+  if not Varko.Project.Slope then return end
+  A.record("No slope data")
   Varko.Project.Slope = nil
+  -- neither the slope image nor the raw grid: the distances are flat
+  Varko.Project.slopeDataFormat = -1
   changed()
+end
+
+-- The work of a route search in moves priced: nodes times moves a node.
+A.COSTLY_SEARCH = 2e8
+function A.searchWork(p, r, i)
+  local nodes = math.ceil(p.Dimension.w / r) * math.ceil(p.Dimension.h / r)
+  -- moves of the radius whose offsets share no factor: about 6/pi^2 of the square
+  local moves = (2 * i + 1) ^ 2 * 6 / math.pi ^ 2
+  return nodes * moves
 end

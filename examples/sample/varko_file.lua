@@ -214,6 +214,11 @@ local function number_text(n)
   if n ~= n or n == math.huge or n == -math.huge then return "0" end
   if math.type(n) == "integer" then return string.format("%d", n) end
   if n == math.floor(n) and math.abs(n) < 2 ^ 53 then return string.format("%d", math.floor(n)) end
+  -- the shortest text that reads back as n: 0.4, not 0.40000000000000002
+  for digits = 15, 17 do
+    local text = string.format("%." .. digits .. "g", n)
+    if tonumber(text) == n then return text end
+  end
   return string.format("%.17g", n)
 end
 
@@ -222,7 +227,7 @@ local FIELD_ORDER = {
   "format", "version", "name", "map", "weight", "file", "StudyArea", "left", "right", "bottom",
   "top", "Scale", "sx", "sy", "Dimension", "w", "h", "WeightLimits", "minWeight", "maxWeight",
   "i", "r", "slopeDataFormat", "Slope", "colorindex", "description", "x", "y", "Classes",
-  "Themes", "Paths", "Points",
+  "Themes", "Paths", "Points", "Clicked",
 }
 local RANK = {}
 for k, name in ipairs(FIELD_ORDER) do RANK[name] = k end

@@ -57,6 +57,14 @@ function VarkoProject.loadMapImage(path, w, h, what)
   return image, iw, ih
 end
 
+-- Without slope data the slope mode must be none (-1): slopeDataFormat 0
+-- would select the slope image a project opened before left loaded. With
+-- slope data it is 0 (the image) or 1 (the raw grid).
+function VarkoProject.settleSlopeFormat(p)
+  if not (p.Slope and p.Slope.file) then p.slopeDataFormat = -1
+  elseif p.slopeDataFormat ~= 0 and p.slopeDataFormat ~= 1 then p.slopeDataFormat = 0 end
+end
+
 -- The derived fields the route functions read: counts and ThemesNames.
 function VarkoProject.derive(p)
   p.numThemes = #p.Themes
@@ -76,7 +84,7 @@ function VarkoProject.new()
     Scale = { sx = 1, sy = 1 },
     Dimension = { w = 0, h = 0 },
     WeightLimits = { minWeight = 0, maxWeight = 100 },
-    i = 3, r = 4, slopeDataFormat = 0,
+    i = 3, r = 4, slopeDataFormat = -1,
     Themes = {}, Paths = {}, XYMark = {},
     CombinedTheme = {},
   }
@@ -137,6 +145,15 @@ local function check_paths(p)
       need_number(point.x, "point " .. n .. " of " .. what .. " x", 0, w - 1)
       need_number(point.y, "point " .. n .. " of " .. what .. " y", 0, h - 1)
     end
+    -- the points clicked for the route, kept to search it again
+    if path.Clicked ~= nil then
+      need_table(path.Clicked, what .. " Clicked")
+      for n, point in ipairs(path.Clicked) do
+        need_table(point, "clicked point " .. n .. " of " .. what)
+        need_number(point.x, "clicked point " .. n .. " of " .. what .. " x", 0, w - 1)
+        need_number(point.y, "clicked point " .. n .. " of " .. what .. " y", 0, h - 1)
+      end
+    end
   end
 end
 
@@ -177,6 +194,7 @@ function VarkoProject.fromData(data, dir)
       if not header then fail("the slope header " .. path:sub(1, -4) .. "hdr is missing") end
       header:close()
     end
+    VarkoProject.settleSlopeFormat(data)
     data.XYMark = {}
     data.CombinedTheme = { Image = VarkoProject.blankImage(w, h) }
     VarkoProject.derive(data)

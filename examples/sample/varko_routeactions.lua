@@ -17,9 +17,11 @@ function A.routeThrough(points)
   -- No loop step here: events handled inside this callback could start a
   -- second search over the first one's copies.
   ui.setStatus("Searching the route...")
+  A.record("New route")
   local k, problem = VarkoRoutes.newRoute(points)
   ui.setStatus("")
   if not k then
+    table.remove(A.undoStack)  -- nothing changed
     ui.message("New route", problem)
     ui.fillPaths()
     return nil
@@ -47,8 +49,9 @@ function A.renameRoute()
   local k = selected_path()
   if not k then return end
   local path = Varko.Project.Paths[k]
-  local result, name = IupScanf("Rename route\nName:%40.30%s\n", path.name)
-  if result ~= 1 or name == "" then return end
+  local name = VarkoForms.ask("Rename route", { { label = "Name", value = path.name, kind = "text", required = true } })
+  if not name then return end
+  A.record("Rename route")
   path.name = name
   ui.setModified(true)
   ui.fillPaths()
@@ -58,6 +61,7 @@ function A.deleteRoute()
   local k = selected_path()
   if not k then return end
   if IupAlarm("Delete route", "Delete " .. Varko.Project.Paths[k].name .. "?", "Delete", "Cancel") ~= 1 then return end
+  A.record("Delete route")
   table.remove(Varko.Project.Paths, k)
   VarkoProject.derive(Varko.Project)
   ui.path = nil
@@ -66,7 +70,8 @@ function A.deleteRoute()
 end
 
 function A.saveReport(k)
-  local filename = A.chooseFile("SAVE", "Save the analysis as CSV", "CSV files|*.csv|All files|*.*|")
+  local filename = A.chooseFile("SAVE", "Save the analysis as CSV", "CSV files|*.csv|All files|*.*|",
+                                Varko.Project.Paths[k].name:gsub("[^%w_%-]", "_") .. ".csv")
   if not filename then return end
   if not filename:match("%.[^/.]+$") then filename = filename .. ".csv" end
   local ok, problem = VarkoRoutes.saveCsv(k, filename)
@@ -81,8 +86,9 @@ function A.analysePath(k)
     return nil
   end
   if ui.report then IupDestroy(ui.report) end
-  local text = iupmultiline { value = VarkoRoutes.report(k), size = "320x160", readonly = "YES",
-                              font = "COURIER_NORMAL_10" }
+  -- the report is read only: every edit is refused (it can still be selected and copied)
+  local text = iupmultiline { value = VarkoRoutes.report(k), size = "360x160", font = "COURIER_NORMAL_10",
+                              action = function() return IUP_IGNORE end }
   ui.reportText = text
   ui.report = iupdialog {
     iupvbox {
@@ -138,8 +144,36 @@ function A.measure()
   end
   ui.setStatus("Click the two ends of the distance on the map.")
   VarkoMap.measure(function(distance)
-    if distance then ui.setStatus(string.format("Distance: %.1f m", distance)) end
+    if distance then ui.setStatus(A.distanceText(distance)) end
   end)
+end
+
+-- A measured distance as the status line gives it.
+function A.distanceText(distance)
+  if VarkoRoutes.overSlope() then return string.format("Distance: %.1f m (surface distance over the slope)", distance) end
+  return string.format("Distance: %.1f m", distance)
+end
+
+-- Searches every route again through its clicked points (after weights or
+-- settings changed); one undo step. The number of routes that could not be
+-- found again (they keep their old course).
+function A.recomputeRoutes()
+  local p = Varko.Project
+  if #p.Paths == 0 then
+    ui.message("Recompute routes", "There are no routes to recompute.")
+    return 0
+  end
+  A.record("Recompute routes")
+  local failed = {}
+  for k = 1, #p.Paths do
+    local ok, problem = VarkoRoutes.recompute(k)
+    if not ok then failed[#failed + 1] = p.Paths[k].name .. ": " .. tostring(problem) end
+  end
+  ui.setModified(true)
+  ui.fillPaths()
+  if #failed > 0 then ui.message("Recompute routes", "These routes keep their old course:\n" .. table.concat(failed, "\n")) end
+  ui.setStatus(string.format("%d route(s) recomputed.", #p.Paths - #failed))
+  return #failed
 end
 
 -- The export format for a file name, by its extension (PNG when none).
@@ -155,10 +189,10 @@ end
 function A.exportMap()
   local filters = {}
   for _, format in ipairs(A.exportFormats) do filters[#filters + 1] = format.label .. "|*." .. format.ext .. "|" end
-  local filename = A.chooseFile("SAVE", "Export the map", table.concat(filters))
+  local filename = A.chooseFile("SAVE", "Export the map", table.concat(filters), A.projectName() .. ".png")
   if not filename then return end
   local format
   format, filename = A.exportFormatOf(filename)
   local ok, problem = VarkoMap.export(filename, format)
-  if not ok then ui.message("Export map", tostring(problem)) end
+  if not ok then ui.message("Export map", tostring(problem)) else ui.setStatus("Exported " .. filename) end
 end

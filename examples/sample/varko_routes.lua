@@ -23,7 +23,9 @@ local function refresh_copies()
     InitializeCopyTable()
     copies_initialized = true
   end
-  VarkoProject.derive(Varko.Project)
+  local p = Varko.Project
+  VarkoProject.derive(p)
+  VarkoProject.settleSlopeFormat(p)
   DestroyTable()
   DestroyPaths()
   CopyTable()
@@ -84,29 +86,75 @@ local function ensure_combined()
   return VarkoRoutes.generateCombined()
 end
 
--- Routes a new path through points ({x=, y=} pixels). true and the path's
--- number, or nil and a message; a route not found leaves no path behind.
-function VarkoRoutes.newRoute(points, name)
-  if type(points) ~= "table" or #points < 2 then return nil, "A route needs at least two points." end
-  local ok, problem = ensure_combined()
+-- The clicked points without repeats of the point before (a double click
+-- gives one point), or nil and a message when fewer than two points remain
+-- or one lies off the raster.
+function VarkoRoutes.routePoints(points)
+  if type(points) ~= "table" then return nil, "A route needs at least two points." end
+  local d = Varko.Project.Dimension
+  local kept = {}
+  for _, point in ipairs(points) do
+    local x, y = point.x, point.y
+    if type(x) ~= "number" or type(y) ~= "number" or x < 0 or y < 0 or x >= d.w or y >= d.h then
+      return nil, string.format("The point %s, %s lies off the map.", tostring(x), tostring(y))
+    end
+    local last = kept[#kept]
+    if not last or last.x ~= x or last.y ~= y then kept[#kept + 1] = { x = x, y = y } end
+  end
+  if #kept < 2 then return nil, "A route needs at least two different points." end
+  return kept
+end
+
+-- Searches a route through points into path k (a new path when k is nil).
+-- A search that finds nothing or is cancelled leaves the paths as they were.
+local function search(points, k, name)
+  local clicked, problem = VarkoRoutes.routePoints(points)
+  if not clicked then return nil, problem end
+  local ok
+  ok, problem = ensure_combined()
   if not ok then return nil, problem end
   local p = Varko.Project
   return protected(function()
     local copied = {}
-    for n, point in ipairs(points) do copied[n] = { x = point.x, y = point.y } end
+    for n, point in ipairs(clicked) do copied[n] = { x = point.x, y = point.y } end
     Varko.InputPoints = { numPoints = #copied, Points = copied }
-    local k = #p.Paths + 1
-    p.Paths[k] = { name = name or ("Route " .. k), numPoints = 0, Points = {} }
-    p.numPaths = k
-    local found = MinimumPath()
-    if found ~= 1 or #p.Paths[k].Points == 0 then
-      table.remove(p.Paths, k)
+    -- the search writes into the newest path: a recomputed route is
+    -- searched there and then moved into its place
+    local previous = k and p.Paths[k]
+    local at = #p.Paths + 1
+    p.Paths[at] = { name = name or (previous and previous.name) or ("Route " .. at), numPoints = 0, Points = {},
+                    Clicked = clicked }
+    p.numPaths = at
+    -- a search past half a second shows its progress with Cancel: a cancel
+    -- gives 0 and true
+    local found, cancelled = MinimumPath()
+    local path = table.remove(p.Paths, at)
+    if found ~= 1 or #path.Points == 0 then
       refresh_paths()
+      if cancelled then return nil, "The search was cancelled; the routes are as they were." end
       return nil, "No route was found through these points: an impassable area may cut them apart."
     end
+    if k then p.Paths[k] = path else p.Paths[at] = path; k = at end
     refresh_paths()
     return k
   end)
+end
+
+-- Routes a new path through points ({x=, y=} pixels). true and the path's
+-- number, or nil and a message; a route not found leaves no path behind.
+function VarkoRoutes.newRoute(points, name) return search(points, nil, name) end
+
+-- Searches route k again through its clicked points (after weights or
+-- settings changed). The route's number, or nil and a message.
+function VarkoRoutes.recompute(k)
+  local path = Varko.Project.Paths[k]
+  if not path then return nil, "There is no route " .. tostring(k) .. "." end
+  local clicked = path.Clicked
+  if not clicked or #clicked < 2 then
+    -- a route from an older project: its ends stand for the clicks
+    clicked = { path.Points[1], path.Points[#path.Points] }
+  end
+  return search(clicked, k, path.name)
 end
 
 function VarkoRoutes.analyse(k)
@@ -149,6 +197,12 @@ function VarkoRoutes.measure(x0, y0, x1, y1)
   return protected(SegDist, x0, y0, x1, y1)
 end
 
+-- Whether distances are measured over the slope (a surface distance).
+function VarkoRoutes.overSlope()
+  local p = Varko.Project
+  return p.Slope ~= nil and p.Slope.path ~= nil
+end
+
 -- Rows of an analysis: {theme, class, length, percentage} per class.
 function VarkoRoutes.analysisRows(k)
   local p = Varko.Project
@@ -160,7 +214,11 @@ function VarkoRoutes.analysisRows(k)
     if at then
       for j, class in ipairs(theme.Classes) do
         local ac = at.Classes[j]
-        rows[#rows + 1] = { theme = theme.name, class = class.description, length = ac.length, perc = ac.perc }
+        -- a class's share of the cost: what its weight adds to the combined
+        -- cost over the length the route runs in it
+        local cost = VarkoProject.isImpassable(class) and 0 or ac.length * theme.weight * class.weight
+        rows[#rows + 1] = { theme = theme.name, class = class.description, length = ac.length, perc = ac.perc,
+                            cost = cost }
       end
     end
   end
@@ -179,26 +237,30 @@ function VarkoRoutes.report(k)
       lines[#lines + 1] = "Theme " .. row.theme
       last_theme = row.theme
     end
-    lines[#lines + 1] = string.format("  %-28s %12.1f m %7.2f %%", row.class, row.length, row.perc)
+    lines[#lines + 1] = string.format("  %-28s %12.1f m %7.2f %% %14.1f", row.class, row.length, row.perc, row.cost)
   end
   return table.concat(lines, "\n")
 end
 
+-- Numbers at one precision: lengths in metres and costs to the millimetre
+-- (three decimals), percentages to three decimals.
 local function csv_field(value)
-  if type(value) == "number" then return string.format("%.6g", value) end
+  if type(value) == "number" then return string.format("%.3f", value) end
   value = tostring(value)
   if value:find('[",\n]') then value = '"' .. value:gsub('"', '""') .. '"' end
   return value
 end
 
 function VarkoRoutes.saveCsv(k, filename)
-  local a = Varko.Project.Paths[k].Analysis
+  local path = Varko.Project.Paths[k]
+  local a = path and path.Analysis
   if not a then return nil, "The route has not been analysed." end
-  local lines = { "theme,class,length,percentage",
-                  "total,," .. csv_field(a.length) .. ",100", "cost,," .. csv_field(a.cost) .. "," }
+  local name = csv_field(path.name)
+  local lines = { "route,theme,class,length,percentage,cost",
+                  table.concat({ name, "total", "", csv_field(a.length), csv_field(100), csv_field(a.cost) }, ",") }
   for _, row in ipairs(VarkoRoutes.analysisRows(k)) do
-    lines[#lines + 1] = table.concat({ csv_field(row.theme), csv_field(row.class), csv_field(row.length),
-                                       csv_field(row.perc) }, ",")
+    lines[#lines + 1] = table.concat({ name, csv_field(row.theme), csv_field(row.class), csv_field(row.length),
+                                       csv_field(row.perc), csv_field(row.cost) }, ",")
   end
   local f, problem = io.open(filename, "w")
   if not f then return nil, "cannot write " .. filename .. " (" .. tostring(problem) .. ")" end

@@ -3,13 +3,15 @@
 VarkoUI = { items = {}, modified = false, filename = nil, theme = 0, class = nil, path = nil }
 local ui = VarkoUI
 
+ui.actions = {}
 local function item(title, action)
-  local element = iupitem { title = title, action = function()
+  local run = function()
     local result = action()
     if result == IUP_CLOSE then return IUP_CLOSE end
     return IUP_DEFAULT
-  end }
-  ui.items[title] = element
+  end
+  local element = iupitem { title = title, action = run }
+  ui.items[title], ui.actions[title] = element, run
   return element
 end
 
@@ -123,7 +125,12 @@ function VarkoUI.showMap()
   else
     local theme = p.Themes[ui.theme]
     VarkoMap.setImage(theme.Image, theme.name)
-    VarkoMap.setLegend(nil)
+    local classes = {}
+    for _, class in ipairs(theme.Classes) do
+      local ok, colour = pcall(function() return theme.Image.palette[class.colorindex] end)
+      classes[#classes + 1] = { name = class.description, colour = ok and colour or CD_BLACK }
+    end
+    VarkoMap.setClassLegend(classes)
   end
   VarkoMap.setPaths(p.Paths, ui.path)
 end
@@ -149,13 +156,66 @@ function VarkoUI.selectPath(k)
   VarkoMap.setPaths(Varko.Project.Paths, ui.path)
 end
 
+-- The shortcuts: key code -> menu item title; the titles show them after a tab.
+ui.shortcuts = {}
+local function keyed(title, key, label, action)
+  ui.shortcuts[key] = title
+  local element = item(title, action)
+  IupSetAttribute(element, "TITLE", title .. "\t" .. label)
+  return element
+end
+
+-- Runs the action of the menu item titled title (as choosing it does).
+function VarkoUI.run(title)
+  local run = ui.actions[title]
+  if run then return run() end
+end
+
+-- The main dialog's keys: the menu shortcuts and F1.
+local function dialog_key(_, key)
+  local title = ui.shortcuts[key]
+  if title then
+    if VarkoUI.run(title) == IUP_CLOSE then return IUP_CLOSE end
+    return IUP_IGNORE
+  end
+  return IUP_DEFAULT
+end
+
+local USAGE = [[
+Varko plans routes across thematic maps.
+
+Project: New, Open (Ctrl+O), Save (Ctrl+S), Save as, Export map (Ctrl+E) as an
+image (PNG, TIFF, BMP, GIF, JPEG, ...) or a drawing (PostScript, EPS, DXF, DGN,
+CGM, WMF, EMF, CD metafile) with the routes as vector lines.
+Edit: Undo (Ctrl+Z) and Redo (Ctrl+Y) of every project edit.
+Themes: import images, edit a theme or a class, impassable classes.
+Settings: study area and scale, weight limits, search parameters r and i,
+slope data.
+Routes: New route (click the points, right click or Enter ends, Esc
+cancels), Recompute routes after weights or settings changed, Rename,
+Delete, Analyse (report and CSV), Profile of the selected route, Measure.
+View: arrows pan, Home fits, + and - zoom, the wheel zooms at the pointer,
+the middle button drags the map.]]
+
+function VarkoUI.showHelp()
+  if not ui.help then
+    ui.help = iupdialog { iupvbox { iupmultiline { value = USAGE, size = "330x150", action = function() return IUP_IGNORE end },
+                                    margin = "5x5" },
+                          title = "Varko help", parentdialog = "Varko.MainDialog" }
+  end
+  IupShow(ui.help)
+end
+
 local function menus()
   local A = VarkoActions
   return iupmenu {
     { "Project", iupmenu {
-      item("New project", A.newProject), item("Open project...", A.openProject),
-      item("Save project", A.saveProject), item("Save project as...", A.saveProjectAs),
-      iupseparator {}, item("Export map...", A.exportMap), iupseparator {}, item("Exit", A.exit) } },
+      item("New project", A.newProject), keyed("Open project...", K_cO, "Ctrl+O", A.openProject),
+      keyed("Save project", K_cS, "Ctrl+S", A.saveProject), item("Save project as...", A.saveProjectAs),
+      iupseparator {}, keyed("Export map...", K_cE, "Ctrl+E", A.exportMap), iupseparator {},
+      item("Exit", A.exit) } },
+    { "Edit", iupmenu {
+      keyed("Undo", K_cZ, "Ctrl+Z", A.undo), keyed("Redo", K_cY, "Ctrl+Y", A.redo) } },
     { "Themes", iupmenu {
       item("Import theme...", A.importTheme), item("Edit theme...", A.editTheme),
       item("Remove theme", A.removeTheme), iupseparator {},
@@ -166,24 +226,32 @@ local function menus()
       item("Slope data...", A.chooseSlope), item("No slope data", A.dropSlope) } },
     { "Routes", iupmenu {
       item("New route", A.newRoute), item("Rename route...", A.renameRoute),
-      item("Delete route", A.deleteRoute), item("Analyse route", A.analyseRoute),
-      item("Route profile", A.profileRoute),
+      item("Delete route", A.deleteRoute), item("Recompute routes", A.recomputeRoutes),
+      item("Analyse route", A.analyseRoute), item("Profile...", A.profileRoute),
       iupseparator {}, item("Measure distance", A.measure) } },
     { "View", iupmenu {
-      item("Fit to window", function() VarkoMap.fit() end),
-      item("Zoom in", function() VarkoMap.zoom(2) end),
-      item("Zoom out", function() VarkoMap.zoom(0.5) end) } },
+      keyed("Fit to window", K_HOME, "Home", function() VarkoMap.fit() end),
+      item("Zoom in\t+", function() VarkoMap.zoom(2) end),
+      item("Zoom out\t-", function() VarkoMap.zoom(0.5) end) } },
+    { "Help", iupmenu { keyed("Usage", K_F1, "F1", VarkoUI.showHelp) } },
   }
 end
 
+-- Three quarters of the screen, at least 640 x 480.
+local function window_size()
+  local w, h = (IupGetGlobal("SCREENSIZE") or ""):match("^(%d+)x(%d+)$")
+  w, h = tonumber(w) or 1024, tonumber(h) or 768
+  return string.format("%dx%d", math.max(640, w * 3 // 4), math.max(480, h * 3 // 4))
+end
+
 function VarkoUI.build()
-  ui.themeList = iuplist { size = "110x80", action = function(_, _, n, state)
+  ui.themeList = iuplist { size = "150x80", action = function(_, _, n, state)
     if state == 1 then VarkoUI.selectTheme(n - 1) end
   end }
-  ui.classList = iuplist { size = "110x80", action = function(_, _, n, state)
+  ui.classList = iuplist { size = "150x100", action = function(_, _, n, state)
     if state == 1 then ui.class = n end
   end }
-  ui.pathList = iuplist { size = "110x50", action = function(_, _, n, state)
+  ui.pathList = iuplist { size = "150x50", action = function(_, _, n, state)
     if state == 1 then VarkoUI.selectPath(n) end
   end }
   ui.status = iuplabel { title = string.rep(" ", 100), expand = "HORIZONTAL" }
@@ -198,8 +266,9 @@ function VarkoUI.build()
   }
   ui.dialog = iupdialog {
     iupvbox { iuphbox { side, ui.map }, ui.status },
-    title = "Varko", menu = menus(),
+    title = "Varko", menu = menus(), rastersize = window_size(),
     close = function() return VarkoActions.exit() end,
+    k_any = dialog_key,
   }
   IupSetHandle("Varko.MainDialog", ui.dialog)
   return ui.dialog

@@ -48,8 +48,35 @@ check(report:find("Nature reserve", 1, true) ~= nil, "the report lists the class
 check(VarkoRoutes.saveCsv(1, "route.csv"), "CSV written")
 local rows = {}
 for line in io.lines("route.csv") do rows[#rows + 1] = line end
-check_eq(rows[1], "theme,class,length,percentage", "CSV header")
-check_eq(#rows, 3 + #VarkoRoutes.analysisRows(1), "one CSV row per class after the totals")
+check_eq(rows[1], "route,theme,class,length,percentage,cost", "CSV header")
+check_eq(#rows, 2 + #VarkoRoutes.analysisRows(1), "one CSV row per class after the total")
+check_eq(rows[2], string.format("Route 1,total,,%.3f,100.000,%.3f", analysis.length, analysis.cost),
+         "the total row: the route's length, 100 % and its cost in their columns")
+local named, fixed, costs = 0, 0, 0
+for n = 3, #rows do
+  local route, theme, class, length, perc, cost = rows[n]:match("^([^,]*),([^,]*),([^,]*),([^,]*),([^,]*),([^,]*)$")
+  if route == "Route 1" then named = named + 1 end
+  if length and length:match("^%d+%.%d%d%d$") and perc:match("^%d+%.%d%d%d$") and cost:match("^%d+%.%d%d%d$") then
+    fixed = fixed + 1
+  end
+  -- a class's cost is its length times its weight and its theme's
+  for t, th in ipairs(p.Themes) do
+    for j, c in ipairs(th.Classes) do
+      local expected = VarkoProject.isImpassable(c) and 0 or analysis.Themes[t].Classes[j].length * th.weight * c.weight
+      if th.name == theme and c.description == class and math.abs(tonumber(cost) - expected) < 0.001 then
+        costs = costs + 1
+      end
+    end
+  end
+end
+check_eq(named, #rows - 2, "every class row names the route")
+check_eq(fixed, #rows - 2, "every number has three decimals")
+check_eq(costs, #rows - 2, "every class row has its cost")
+-- the report is read only
+iuptest.focus(VarkoUI.reportText)
+iuptest.type("edited")
+iuptest.deliver()
+check_eq(iuptest.text(VarkoUI.reportText), report, "the report cannot be edited")
 
 -- Save, reopen, compare.
 local before = VarkoFile.text(p)
@@ -61,6 +88,8 @@ check(Varko.Project ~= p, "reopening makes a new project table")
 check_eq(VarkoFile.text(Varko.Project), VarkoFile.text(p), "the reopened project equals the saved one")
 check_eq(Varko.Project.Paths[1].numPoints, #p.Paths[1].Points, "the route's points come back")
 check_eq((before:gsub('file = "', 'file = "sample/')), VarkoFile.text(p), "saving changed only the files' folder")
+
+dofile("session_more.lua")
 
 -- Unsaved changes: Cancel keeps the dialog, Discard closes it.
 VarkoUI.setModified(true)

@@ -1,5 +1,7 @@
--- The editing dialogs, typed into while they are up: values taken over,
--- refused values and cancel leave the project unchanged.
+-- The editing forms, typed into while they are up: values taken over,
+-- refused values name their field and keep the form open, Esc and Cancel
+-- leave the project unchanged, Enter confirms, and numbers shown in a form
+-- read back exactly.
 dofile("harness.lua")
 VarkoDir = "sample"
 dofile("sample/varko.lua")
@@ -7,6 +9,7 @@ local p = Varko.Project
 
 -- Runs fn (which pops a dialog up) while the idle function performs one
 -- step per call.
+still_open = false
 local function during(steps, fn)
   local i = 0
   IupSetIdle(function()
@@ -28,7 +31,18 @@ local function typing(texts, button)
       end
     end
   end
-  steps[#steps + 1] = function() iuptest.click(IupGetHandle(button or "IupDataEntryOkButton")) end
+  if button == "Enter" then
+    steps[#steps + 1] = function() iuptest.enter() end
+  elseif button == "Esc" then
+    steps[#steps + 1] = function() iuptest.esc() end
+  else
+    steps[#steps + 1] = function() iuptest.click(IupGetHandle(button or "VarkoFormOk")) end
+  end
+  -- a refused value keeps the form up: it is still there to be cancelled
+  steps[#steps + 1] = function()
+    still_open = VarkoForms.current ~= nil
+    if still_open then iuptest.click(IupGetHandle("VarkoFormCancel")) end
+  end
   return steps
 end
 
@@ -36,14 +50,20 @@ local cases = {
   -- what, action, typed texts, button, expected field values or the message shown
   { "search parameters", VarkoActions.editSearch, { "7", "2" }, nil, function() return p.r == 7 and p.i == 2 end },
   { "search step 0 refused", VarkoActions.editSearch, { "0" }, nil,
-    "Search parameters: The step and the radius must be at least 1 (radius at most 1000)." },
-  { "a word for a number", VarkoActions.editSearch, { false, "many" }, nil,
-    "Varko: Field 2 does not hold a valid value; nothing was changed." },
-  { "search cancelled", VarkoActions.editSearch, { "9" }, "IupDataEntryCancelButton", "" },
+    "Search parameters: Grid step r (pixels) must be at least 1." },
+  { "a word for a number names the field", VarkoActions.editSearch, { false, "many" }, nil,
+    'Search parameters: Neighbourhood radius i (nodes): "many" is not a number.' },
+  { "a fraction for a whole number", VarkoActions.editSearch, { "2.5" }, nil,
+    'Search parameters: Grid step r (pixels): "2.5" is not a whole number.' },
+  { "search cancelled", VarkoActions.editSearch, { "9" }, "VarkoFormCancel", "" },
+  { "Esc cancels", VarkoActions.editSearch, { "9" }, "Esc", "" },
+  { "Enter confirms", VarkoActions.editSearch, { "5", "3" }, "Enter", function() return p.r == 5 and p.i == 3 end },
   { "study area", VarkoActions.editArea, { "1000", "26000", false, false, "30", "30" }, nil,
     function() return p.StudyArea.left == 1000 and p.StudyArea.right == 26000 and p.Scale.sx == 30 end },
+  { "seven-digit northings", VarkoActions.editArea, { false, false, "4100025", "4100025.125" }, nil,
+    function() return p.StudyArea.bottom == 4100025 and p.StudyArea.top == 4100025.125 end },
   { "area left of right", VarkoActions.editArea, { "50000", "1000" }, nil,
-    "Study area: Left must be below right, bottom below top, and the pixel size above 0." },
+    "Study area and scale: Left must be below right, bottom below top, and the pixel size above 0." },
   { "weight limits", VarkoActions.editLimits, { "1", "50" }, nil,
     function() return p.WeightLimits.minWeight == 1 and p.WeightLimits.maxWeight == 50 end },
   { "limits crossed", VarkoActions.editLimits, { "60", "50" }, nil,
@@ -55,6 +75,7 @@ for _, case in ipairs(cases) do
   local before = VarkoFile.text(p)
   VarkoUI.setModified(false)
   VarkoRoutes.combinedValid = true
+  still_open = false
   during(typing(texts, button), action)
   if type(expected) == "function" then
     check(expected(), what .. ": taken over")
@@ -63,8 +84,44 @@ for _, case in ipairs(cases) do
     check_eq(iuptest.last_message(), expected or "", what .. ": refused")
     check_eq(VarkoFile.text(p), before, what .. ": nothing changed")
     check(not VarkoUI.modified, what .. ": not marked changed")
+    check_eq(still_open, expected ~= "", what .. ": the form stays open after the message")
   end
 end
+
+-- A form confirmed unchanged changes nothing: its numbers read back exactly
+-- (a northing of seven digits and more, a weight of 0.4, a tiny and a huge
+-- number).
+local exact = {
+  { "study area", VarkoActions.editArea, function(v)
+      p.StudyArea = { left = 612345.75, right = 623456.5, bottom = 4100025, top = 4123456.0625 }
+      p.Scale = { sx = v, sy = v }
+    end, { 25, 0.1, 1 / 3, 1e-7, 123456789.123 } },
+  { "weight limits", VarkoActions.editLimits, function(v) p.WeightLimits = { minWeight = v, maxWeight = 1e6 } end,
+    { 0.4, 0.1 + 0.2, 2 ^ -30, 99999.99999 } },
+}
+for _, case in ipairs(exact) do
+  local what, action, set, values = table.unpack(case)
+  for _, v in ipairs(values) do
+    set(v)
+    local before = VarkoFile.text(p)
+    during({ function() iuptest.enter() end }, action)
+    check_eq(VarkoFile.text(p), before, what .. " confirmed unchanged keeps " .. string.format("%.17g", v))
+  end
+end
+check_eq(VarkoForms.number(4100025), "4100025", "a whole number is shown whole")
+check_eq(VarkoForms.number(0.4), "0.4", "0.4 is shown as 0.4")
+check_eq(tonumber(VarkoForms.number(0.1 + 0.2)), 0.1 + 0.2, "0.1 + 0.2 reads back exactly")
+-- weights are saved in their shortest exact form
+p.Themes[1].Classes[1].weight = 0.4
+check(VarkoFile.text(p):find("weight = 0.4,", 1, true) ~= nil, "a weight of 0.4 is saved as 0.4")
+
+-- The forms speak English.
+local titles = {}
+during({ function()
+  titles[1] = IupGetAttribute(IupGetHandle("VarkoFormOk"), "TITLE")
+  titles[2] = IupGetAttribute(IupGetHandle("VarkoFormCancel"), "TITLE")
+end, function() iuptest.esc() end }, VarkoActions.editSearch)
+check_eq(table.concat(titles, "/"), "OK/Cancel", "the buttons are OK and Cancel")
 
 -- A theme and a class edited; without a selection the user is told.
 VarkoUI.selectTheme(0)
@@ -76,6 +133,7 @@ check(p.Themes[1].name == "Cover" and p.Themes[1].weight == 4, "theme renamed an
 check_eq(p.ThemesNames[1], "Cover", "ThemesNames follows")
 VarkoUI.class = 2
 during(typing({ "Fields", "7.5" }), VarkoActions.editClass)
+check_eq(VarkoFile.text(p):find('description = "Fields"', 1, true) ~= nil, true, "the class is saved with its text")
 check(p.Themes[1].Classes[2].description == "Fields" and p.Themes[1].Classes[2].weight == 7.5, "class edited")
 VarkoActions.toggleImpassable()
 check(VarkoProject.isImpassable(p.Themes[1].Classes[2]), "class made impassable")

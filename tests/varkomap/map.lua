@@ -46,6 +46,12 @@ local function centre_pixel()
   return table.concat({ VarkoMap.canvasToImage(cw // 2, ch // 2) }, ",")
 end
 
+-- Whether canvas point (x, y) lies under the theme's legend.
+local function under_legend(x, y)
+  local x0, x1, y0, y1 = VarkoMap.legendRect()
+  return x0 ~= nil and x >= x0 and x <= x1 and y >= y0 and y <= y1
+end
+
 -- Every visible pixel of a sample shows its colour at imagetocanvas of it.
 local function check_view(what)
   local cw, ch = size()
@@ -53,7 +59,7 @@ local function check_view(what)
   for row = 0, H - 1, 3 do
     for col = 0, W - 1, 3 do
       local x, y = imagetocanvas(col, row)
-      if x >= 0 and y >= 0 and x < cw and y < ch then
+      if x >= 0 and y >= 0 and x < cw and y < ch and not under_legend(x, y) then
         seen = seen + 1
         if shown_at(x, y) ~= expected(col, row) then wrong[#wrong + 1] = col .. "," .. row end
       end
@@ -217,24 +223,36 @@ do
   check(VarkoMap.describePixel(3, 2):find("colours", 1, true) ~= nil, "naming the theme")
 end
 
--- Export: the file holds the view as drawn.
+-- Export: the file holds the part of the view the map covers, as drawn,
+-- and no grey border around it.
 local function check_export(file, format)
   local ok, problem = VarkoMap.export(file, format)
   check(ok, format .. " export: " .. tostring(problem))
+  local x0, x1, y0, y1 = VarkoMap.mapFrame()
   local fw, fh = imImageInfo(file)
-  check_eq(fw .. "x" .. fh, cw .. "x" .. ch, format .. " export has the canvas's size")
-  if fw ~= cw or fh ~= ch then return end
-  local image = imCreateImageRGB(cw, ch)
+  check_eq(fw .. "x" .. fh, (x1 - x0) .. "x" .. (y1 - y0), format .. " export has the size of the map on the canvas")
+  if fw ~= x1 - x0 or fh ~= y1 - y0 then return end
+  local image = imCreateImageRGB(fw, fh)
   check_eq(imLoadRGB(file, image), IM_ERR_NONE, format .. " export reloads")
   local wrong = {}
-  for _, at in ipairs({ { 0, 0 }, { W - 1, 0 }, { 0, H - 1 }, { W - 1, H - 1 }, { 7, 5 } }) do
+  -- pixels away from the legend (at the right) and the scale bar and north arrow (lower left)
+  local lx0 = VarkoMap.legendRect()
+  for _, at in ipairs({ { 0, H - 1 }, { 7, 5 }, { 8, 6 } }) do
     local x, y = imagetocanvas(at[1], at[2])
-    local k = x + y * cw
+    check(not lx0 or x - x0 < lx0, format .. " export: pixel " .. at[1] .. "," .. at[2] .. " is clear of the legend")
+    local k = (x - x0) + (y - y0) * fw
     if string.format("%d %d %d", image.r[k], image.g[k], image.b[k]) ~= expected(at[1], at[2]) then
       wrong[#wrong + 1] = at[1] .. "," .. at[2]
     end
   end
-  check_eq(table.concat(wrong, " "), "", format .. " export shows every pixel where the view does")
+  check_eq(table.concat(wrong, " "), "", format .. " export shows the pixels where the view does")
+  -- the corners of the file are the map's corner pixels, not the canvas's grey
+  local top = (fh - 1) * fw
+  check_eq(string.format("%d %d %d", image.r[top], image.g[top], image.b[top]), expected(0, H - 1),
+           format .. " export: the upper left corner is the map's")
+  local bottom_right = fw - 1
+  check_eq(string.format("%d %d %d", image.r[bottom_right], image.g[bottom_right], image.b[bottom_right]),
+           expected(W - 1, 0), format .. " export: the lower right corner is the map's")
 end
 check_export("view.png", "PNG")
 check_export("view.bmp", "BMP")
