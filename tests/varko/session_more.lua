@@ -95,11 +95,11 @@ local function colour_at(x, y)
   return string.format("%d %d %d", pixel.r[0], pixel.g[0], pixel.b[0])
 end
 local function shared_point()
-  -- a point both routes pass through, away from the ends
+  -- a point both routes pass through, away from the ends (and the names there)
   local on_back = {}
   for _, pt in ipairs(p.Paths[2].Points) do on_back[pt.x .. "," .. pt.y] = true end
   local points = p.Paths[1].Points
-  for n = 3, #points - 2 do
+  for n = #points // 3, 2 * #points // 3 do
     if on_back[points[n].x .. "," .. points[n].y] then return points[n] end
   end
 end
