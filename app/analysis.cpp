@@ -1,10 +1,14 @@
 // MinimumPath, PathAnalysis and SegDist over the project copies.
 #include "analysis.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "gauge.h"
 #include "minpath.h"
 #include "project.h"
 #include "rawdata.h"
@@ -31,6 +35,46 @@ Value NeedPathTable(lua_State* L, const char* name, int k) {
     Raise(name, ("Varko.Project.Paths[" + std::to_string(k) + "] is missing").c_str());
   return path;
 }
+
+// A search that runs past half a second shows its progress with Cancel. The
+// dialog's loop steps may run script code: the records stay in use (and
+// are refused to the script) while it is up.
+class TimedProgress final : public SearchProgress {
+ public:
+  explicit TimedProgress(std::size_t legs) : legs_(std::max<std::size_t>(1, legs)) {}
+  ~TimedProgress() override {
+    if (shown_) SearchDialogClose();
+  }
+  TimedProgress(const TimedProgress&) = delete;
+  TimedProgress& operator=(const TimedProgress&) = delete;
+
+  void StartLeg(std::size_t leg) { leg_ = leg; }
+  bool cancelled() const { return cancelled_; }
+
+  bool Settled(long long settled, long long nodes) override {
+    using std::chrono::steady_clock;
+    const steady_clock::time_point now = steady_clock::now();
+    if (!shown_) {
+      if (now - start_ < std::chrono::milliseconds(500)) return true;
+      in_use_.emplace();
+      shown_ = true;
+      SearchDialogOpen();
+    } else if (now - last_ < std::chrono::milliseconds(40)) {
+      return true;
+    }
+    last_ = now;
+    const double within = nodes > 0 ? std::min(1.0, static_cast<double>(settled) / nodes) : 0;
+    if (!SearchDialogUpdate((static_cast<double>(leg_) + within) / static_cast<double>(legs_)))
+      cancelled_ = true;
+    return !cancelled_;
+  }
+
+ private:
+  std::size_t legs_, leg_ = 0;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now(), last_;
+  bool shown_ = false, cancelled_ = false;
+  std::optional<RecordsInUse> in_use_;
+};
 
 }  // namespace
 
@@ -93,10 +137,21 @@ int MinimumPath(lua_State* L) {
       inputs.size() > 2 && static_cast<long long>(cost.searchRadius) * cost.searchStep >= 2);
   std::vector<std::vector<Point>> legs;
   int result = 1;
-  for (std::size_t q = 0; q + 1 < inputs.size(); ++q) {
-    legs.push_back(FindLeg(cost, inputs[q], inputs[q + 1], &cache));
-    if (legs.back().empty()) result = 0;
+  bool cancelled = false;
+  {
+    TimedProgress progress(inputs.size() > 1 ? inputs.size() - 1 : 1);
+    for (std::size_t q = 0; q + 1 < inputs.size(); ++q) {
+      progress.StartLeg(q);
+      legs.push_back(FindLeg(cost, inputs[q], inputs[q + 1], &cache, &progress));
+      if (legs.back().empty()) result = 0;
+      if (progress.cancelled()) {
+        cancelled = true;
+        break;
+      }
+    }
   }
+  // a cancelled search writes nothing
+  if (cancelled) legs.clear();
 
   // Ordinary stores, as the script expects; nothing computed above is
   // shared with the records any more, so their metamethods may run.
@@ -114,7 +169,9 @@ int MinimumPath(lua_State* L) {
   }
   if (result == 1) SetNumberField(L, path, "numPoints", static_cast<double>(written + 1));
   lua_pushnumber(L, result);
-  return 1;
+  // a second result the script may read: true when the user cancelled
+  lua_pushboolean(L, cancelled);
+  return 2;
 }
 
 int PathAnalysis(lua_State* L) {

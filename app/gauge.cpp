@@ -60,6 +60,74 @@ void GaugeClose() {
   IupDestroy(dialog);
 }
 
+namespace {
+
+struct SearchDialog {
+  IupElement* dialog = nullptr;
+  IupElement* gauge = nullptr;
+  bool cancelled = false;
+};
+SearchDialog search_dialog;
+
+int SearchCancel(IupElement*) {
+  search_dialog.cancelled = true;
+  return IUP_DEFAULT;
+}
+
+int SearchCloseBox(IupElement*) {
+  search_dialog.cancelled = true;
+  return IUP_IGNORE;
+}
+
+}  // namespace
+
+void SearchDialogOpen() {
+  SearchDialogClose();
+  IupElement* gauge = IupCreateGauge();
+  if (gauge == nullptr) return;
+  IupSetAttribute(gauge, "VALUE", "0.0");
+  IupSetAttribute(gauge, "SIZE", "200x15");
+  IupElement* cancel = IupCreateButton("Cancel", "vkSearchCancel");
+  IupSetAttribute(cancel, "SIZE", "50x");
+  IupSetHandle("VarkoSearchCancel", cancel);
+  IupElement* box = IupCreateVbox(IupCreateLabel("Searching the route..."), gauge, cancel, nullptr);
+  IupSetAttribute(box, "MARGIN", "10x10");
+  IupSetAttribute(box, "GAP", "5");
+  IupSetAttribute(box, "ALIGNMENT", "ACENTER");
+  IupElement* dialog = IupCreateDialog(box);
+  IupSetAttribute(dialog, "TITLE", "Route search");
+  IupSetAttribute(dialog, "RESIZE", "NO");
+  IupSetAttribute(dialog, "MAXBOX", "NO");
+  IupSetAttribute(dialog, "MINBOX", "NO");
+  IupSetAttribute(dialog, "PARENTDIALOG", "Varko.MainDialog");
+  IupBindAction("vkSearchCancel", IupAsCallback(SearchCancel));
+  IupBindAction("vkSearchClose", IupAsCallback(SearchCloseBox));
+  IupSetAttribute(dialog, "CLOSE_CB", "vkSearchClose");
+  IupSetAttribute(dialog, "K_ESC", "vkSearchCancel");
+  search_dialog = {dialog, gauge, false};
+  IupShowXY(dialog, IUP_CENTER, IUP_CENTER);
+  IupLoopStep();
+}
+
+bool SearchDialogUpdate(double fraction) {
+  if (search_dialog.dialog == nullptr) return true;
+  if (fraction > 1) fraction = 1;
+  if (fraction < 0) fraction = 0;
+  char text[64];
+  std::snprintf(text, sizeof text, "%.3f", fraction);
+  IupSetAttributeCopy(search_dialog.gauge, "VALUE", text);
+  IupLoopStep();
+  return !search_dialog.cancelled;
+}
+
+void SearchDialogClose() {
+  if (search_dialog.dialog == nullptr) return;
+  IupElement* dialog = search_dialog.dialog;
+  search_dialog = {};
+  IupHide(dialog);
+  IupDestroy(dialog);
+}
+
 }  // namespace route
 
 namespace {

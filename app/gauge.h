@@ -9,6 +9,14 @@ void GaugeOpen(const char* title);
 void GaugeShow();
 void GaugeSet(double fraction);
 void GaugeClose();
+
+// The route search's progress dialog ("Searching the route", a gauge and
+// Cancel; Esc and the close box cancel too), opened by a search that has run
+// for half a second. Update shows the fraction done and runs one loop step;
+// it answers false once the user cancelled.
+void SearchDialogOpen();
+bool SearchDialogUpdate(double fraction);
+void SearchDialogClose();
 }  // namespace route
 
 // The image library's progress callback (file name, 0..100, writing):

@@ -542,7 +542,7 @@ struct Sweep {
 template <typename Back>
 std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
                           const std::vector<Point>& moves, Point s, Point t, EdgeCache* cache,
-                          Sweep* sweep = nullptr) {
+                          SearchProgress* progress, Sweep* sweep = nullptr) {
   const TiledNodes layout(grid.columns, grid.rows);
   const std::size_t size = static_cast<std::size_t>(layout.size);
   NodeCosts costs(size);
@@ -594,7 +594,14 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
   }
   uint32_t current = start;
   bool reached = false;
+  // the progress is asked every few thousand settled nodes
+  constexpr long long kProgressEvery = 4096;
+  long long settled = 0;
+  const long long nodes = static_cast<long long>(grid.columns) * grid.rows;
   for (;;) {
+    if (progress != nullptr && ++settled % kProgressEvery == 0 &&
+        !progress->Settled(settled, nodes))
+      return {};
     const Point c = layout.Node(current);
     const float base = costs.Get(current);
     if (sweep != nullptr) {
@@ -697,12 +704,12 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
 // The search between nodes s and t with the moves of the context's radius;
 // none when the node ids would not fit in 32 bits (the open list keeps them so).
 std::vector<Point> SearchNodes(const CostContext& ctx, const SearchGrid& grid, Point s, Point t,
-                               EdgeCache* cache, Sweep* sweep) {
+                               EdgeCache* cache, SearchProgress* progress, Sweep* sweep) {
   if (TiledNodes(grid.columns, grid.rows).size >= (1LL << 32)) return {};
   const std::vector<Point> moves =
       AllowedMoves(ctx.searchRadius, std::max(grid.columns, grid.rows));
-  if (moves.size() < 255) return Search<uint8_t>(ctx, grid, moves, s, t, cache, sweep);
-  return Search<uint32_t>(ctx, grid, moves, s, t, cache, sweep);
+  if (moves.size() < 255) return Search<uint8_t>(ctx, grid, moves, s, t, cache, progress, sweep);
+  return Search<uint32_t>(ctx, grid, moves, s, t, cache, progress, sweep);
 }
 
 // Gives every pixel that is not a node's own the cost of the node it snaps to.
@@ -746,7 +753,7 @@ SurfaceResult ComputeCostSurface(const CostContext& ctx, const std::vector<Point
   } else {
     sweep.hasTarget = false;
   }
-  SearchNodes(ctx, grid, sweep.sources.front(), t, nullptr, &sweep);
+  SearchNodes(ctx, grid, sweep.sources.front(), t, nullptr, nullptr, &sweep);
   if (!sweep.ran) return result;
   SpreadNodeCosts(grid, ctx.width, ctx.height, surface);
   result.done = true;
@@ -754,12 +761,13 @@ SurfaceResult ComputeCostSurface(const CostContext& ctx, const std::vector<Point
   return result;
 }
 
-std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCache* cache) {
+std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCache* cache,
+                           SearchProgress* progress) {
   if (ctx.searchStep <= 0 || ctx.width <= 0 || ctx.height <= 0) return {};
   const SearchGrid grid(ctx.width, ctx.height, ctx.searchStep);
   const Point s = grid.NodeOf(from), t = grid.NodeOf(to);
   if (s == t) return {grid.Pixel(s.x, s.y)};
-  return SearchNodes(ctx, grid, s, t, cache, nullptr);
+  return SearchNodes(ctx, grid, s, t, cache, progress, nullptr);
 }
 
 }  // namespace route

@@ -53,10 +53,19 @@ class EdgeCache {
   std::vector<bool> priced_;
 };
 
+// Told now and then how many nodes a search has settled out of how many
+// there are; answering false stops the search, whose leg is then not found.
+class SearchProgress {
+ public:
+  virtual ~SearchProgress() = default;
+  virtual bool Settled(long long settled, long long nodes) = 0;
+};
+
 // One leg: the route's pixels from the target back to the start; empty when
-// there is none. Start and target on the same node give that one node.
-std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to,
-                           EdgeCache* cache = nullptr);
+// there is none (or the progress stopped it). Start and target on the same
+// node give that one node.
+std::vector<Point> FindLeg(const CostContext& ctx, Point from, Point to, EdgeCache* cache = nullptr,
+                           SearchProgress* progress = nullptr);
 
 // How far a cost surface is settled.
 struct SurfaceReach {

@@ -294,6 +294,42 @@ check_eq(Varko.Project.r .. "," .. Varko.Project.i, pr .. "," .. pi, "a costly s
 search_form("1", "20", 1)
 check_eq(Varko.Project.r .. "," .. Varko.Project.i, "1,20", "kept when the user insists")
 
+-- A long search (r = 1, i = 20) shows its progress after half a second,
+-- and Cancel stops it leaving the routes as they were.
+check(VarkoActions.openFile("sample/sample.vrk"), "the sample again")
+check(VarkoRoutes.newRoute({ { x = 150, y = 450 }, { x = 420, y = 660 } }, "North"), "with a route")
+Varko.Project.r, Varko.Project.i = 1, 20
+local before_search = VarkoFile.text(Varko.Project)
+local dialog_seen = false
+IupSetIdle(function()
+  local cancel = IupGetHandle("VarkoSearchCancel")
+  if cancel and iuptest.visible(cancel) then
+    dialog_seen = true
+    iuptest.click(cancel)
+  end
+end)
+local started = os.time()
+local k, problem = VarkoRoutes.newRoute({ { x = 150, y = 450 }, { x = 760, y = 470 }, { x = 470, y = 220 } })
+IupSetIdle(nil)
+check_eq(k, nil, "a cancelled search makes no route")
+check_eq(problem, "The search was cancelled; the routes are as they were.", "and says so")
+check(dialog_seen, "the search showed its progress with Cancel")
+check(os.time() - started < 30, "the cancel stopped the search")
+check_eq(VarkoFile.text(Varko.Project), before_search, "the routes are as they were")
+check_eq(#Varko.Project.Paths, 1, "one route still")
+check(IupGetHandle("VarkoSearchCancel") == nil or not iuptest.visible(IupGetHandle("VarkoSearchCancel")),
+      "the progress dialog is gone")
+-- a short search shows no dialog
+Varko.Project.r, Varko.Project.i = 4, 3
+dialog_seen = false
+IupSetIdle(function()
+  local cancel = IupGetHandle("VarkoSearchCancel")
+  if cancel and iuptest.visible(cancel) then dialog_seen = true end
+end)
+check(VarkoRoutes.newRoute({ { x = 150, y = 450 }, { x = 420, y = 660 } }), "a short search")
+IupSetIdle(nil)
+check(not dialog_seen, "shows no progress dialog")
+
 -- The status line: nothing off the map, cleared when the pointer leaves;
 -- the window takes three quarters of the screen.
 VarkoMap.fit()
