@@ -6,12 +6,11 @@
 --                    varko runs varko.lua from the current folder)
 --   VarkoNoAutoLoad  true: start with an empty project instead of sample.vrk
 --   VarkoNoShow      true: build everything but do not show the main dialog
-VarkoDir = VarkoDir or "."
-
-for _, module in ipairs({ "varko_file.lua", "varko_forms.lua", "varko_project.lua", "varko_routes.lua", "varko_map.lua",
-                          "varko_ui.lua", "varko_actions.lua", "varko_routeactions.lua" }) do
-  dofile(VarkoDir .. "/" .. module)
-end
+-- Only what the application relies on is global: Varko (the project and
+-- the input points), DefaultColorScale, canvas, imagetomap, imagetocanvas;
+-- the modules are loaded with require and return their tables.
+local dir = VarkoDir or "."
+package.path = dir .. "/?.lua;" .. package.path
 
 -- Low costs green, through yellow, to high costs red; impassable is white.
 DefaultColorScale = {
@@ -22,17 +21,22 @@ DefaultColorScale = {
   },
 }
 
+local VarkoProject = require("varko_project")
 Varko = { Project = VarkoProject.new(), InputPoints = { numPoints = 0, Points = {} } }
 
-local dialog = VarkoUI.build()
-VarkoUI.refresh()
+local ui = require("varko_ui")
+require("varko_actions")
+local actions = require("varko_routeactions")  -- the actions of every menu
+
+local dialog = ui.build(actions)
+ui.refresh()
 if not VarkoNoShow then IupShow(dialog) end
 
 if not VarkoNoAutoLoad then
-  local sample = VarkoDir .. "/sample.vrk"
+  local sample = dir .. "/sample.vrk"
   local f = io.open(sample, "r")
   if f then
     f:close()
-    VarkoActions.openFile(sample)
+    actions.openFile(sample)
   end
 end

@@ -1,7 +1,13 @@
 -- What the menus do: projects (new, open, save), themes and classes,
 -- settings, routes, measuring and export. Every action reports problems
 -- to the user and leaves the open project as it was when it fails.
-VarkoActions = {}
+local VarkoFile = require("varko_file")
+local VarkoForms = require("varko_forms")
+local VarkoProject = require("varko_project")
+local VarkoRoutes = require("varko_routes")
+local VarkoUI = require("varko_ui")
+
+local VarkoActions = {}
 local A = VarkoActions
 local ui = VarkoUI
 
@@ -134,16 +140,10 @@ function A.confirmDiscard()
   return answer == 2
 end
 
--- Makes p the open project and shows it.
+-- Makes p the open project and shows it (a new history of edits).
 function A.setProject(p, filename)
-  Varko.Project = p
-  Varko.InputPoints = { numPoints = 0, Points = {} }
   A.undoStack, A.redoStack = {}, {}
-  ui.filename = filename
-  ui.theme, ui.class, ui.path = 0, nil, nil
-  VarkoRoutes.invalidate()
-  ui.modified = false
-  ui.refresh()
+  ui.projectOpened(p, filename)
 end
 
 function A.newProject()
@@ -430,3 +430,5 @@ function A.searchWork(p, r, i)
   local moves = (2 * i + 1) ^ 2 * 6 / math.pi ^ 2
   return nodes * moves
 end
+
+return VarkoActions

@@ -2,7 +2,7 @@
 -- A project file is Lua table text, but it is never run as a program: its
 -- tokens are checked first, so only table constructors, strings, numbers,
 -- true and false (after one leading `return`) get to the loader.
-VarkoFile = {}
+local VarkoFile = {}
 
 local MAX_FILE_BYTES = 64 * 1024 * 1024
 
@@ -382,3 +382,5 @@ function VarkoFile.resolve(dir, file)
   if file:sub(1, 1) == "/" then return file end
   return dir .. "/" .. file
 end
+
+return VarkoFile

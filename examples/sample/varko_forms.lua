@@ -3,7 +3,7 @@
 -- shortest text that reads back as the same number, so confirming a form
 -- unchanged changes nothing. A field that does not hold a valid value is
 -- named in a message and the form stays open with every other edit.
-VarkoForms = {}
+local VarkoForms = {}
 
 -- The shortest decimal text that reads back as n.
 function VarkoForms.number(n)
@@ -64,7 +64,7 @@ function VarkoForms.ask(title, fields, check)
     for n, field in ipairs(fields) do
       local value, problem = read_field(field, IupGetAttribute(texts[n], "VALUE") or "")
       if value == nil then
-        VarkoUI.message(title, problem)
+        IupMessage(title, problem)
         IupSetFocus(texts[n])
         return IUP_DEFAULT
       end
@@ -72,7 +72,7 @@ function VarkoForms.ask(title, fields, check)
     end
     local problem = check and check(table.unpack(values, 1, #fields))
     if problem then
-      VarkoUI.message(title, problem)
+      IupMessage(title, problem)
       return IUP_DEFAULT
     end
     result = values
@@ -94,3 +94,5 @@ function VarkoForms.ask(title, fields, check)
   if not result then return nil end
   return table.unpack(result, 1, #fields)
 end
+
+return VarkoForms

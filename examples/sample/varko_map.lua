@@ -7,7 +7,10 @@
 -- the window and the zoom keys keep it; the wheel zooms around the pointer.
 -- The scrollbars run over the image and the view together, in image pixels
 -- from the image's left and top edges.
-VarkoMap = {}
+local VarkoMap = {}
+
+-- The distance between two raster pixels (the UI gives the routes' measure).
+VarkoMap.distance = function(x0, y0, x1, y1) return SegDist(x0, y0, x1, y1) end
 
 local view = { zoom = 1, cx = 0, cy = 0, w = 0, h = 0, image = nil, rgb = nil,
                paths = nil, selected = nil, legend = nil, mode = nil, points = {} }
@@ -350,7 +353,7 @@ local function add_point(x, y)
   view.points[#view.points + 1] = { x = col, y = row }
   if view.mode.kind == "measure" and #view.points == 2 then
     local a, b = view.points[1], view.points[2]
-    finish(VarkoRoutes.measure(a.x, a.y, b.x, b.y))
+    finish(VarkoMap.distance(a.x, a.y, b.x, b.y))
   else
     VarkoMap.redraw()
   end
@@ -504,3 +507,5 @@ function VarkoMap.export(filename, format)
   if err ~= IM_ERR_NONE then return nil, "the image could not be saved (error " .. tostring(err) .. ")" end
   return true
 end
+
+return VarkoMap

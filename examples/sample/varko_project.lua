@@ -1,7 +1,9 @@
 -- The project model: a fresh project, checking and loading a project file
 -- into a new table (the open project is swapped only when all went well),
 -- the derived counts the route functions read, and saving.
-VarkoProject = {}
+local VarkoFile = require("varko_file")
+
+local VarkoProject = {}
 
 local IMPASSABLE = 100000
 VarkoProject.IMPASSABLE = IMPASSABLE
@@ -248,3 +250,5 @@ function VarkoProject.colourOf(image, v)
 end
 
 function VarkoProject.isImpassable(class) return class.weight >= IMPASSABLE end
+
+return VarkoProject

@@ -1,6 +1,13 @@
 -- The Routes menu: a new route picked on the map, rename, delete, the
 -- analysis report (with CSV export), measuring, and exporting the map.
-local A = VarkoActions
+local VarkoForms = require("varko_forms")
+local VarkoMap = require("varko_map")
+local VarkoProject = require("varko_project")
+local VarkoRoutes = require("varko_routes")
+local VarkoUI = require("varko_ui")
+
+-- these actions join the others in one table
+local A = require("varko_actions")
 local ui = VarkoUI
 
 local function selected_path()
@@ -196,3 +203,5 @@ function A.exportMap()
   local ok, problem = VarkoMap.export(filename, format)
   if not ok then ui.message("Export map", tostring(problem)) else ui.setStatus("Exported " .. filename) end
 end
+
+return A

@@ -2,7 +2,10 @@
 -- the order they expect: copies, slope data, the combined theme, the route
 -- search, path analysis. Each entry returns true, or nil and a message;
 -- none raises.
-VarkoRoutes = {}
+local VarkoFile = require("varko_file")
+local VarkoProject = require("varko_project")
+
+local VarkoRoutes = {}
 
 local copies_initialized = false
 local combined_palette = nil  -- the palette the colour scale was put on
@@ -279,3 +282,5 @@ function VarkoRoutes.combinedCost(x, y)
   if v == 255 then return "impassable" end
   return ct.minValue + v * (ct.maxValue - ct.minValue) / 254
 end
+
+return VarkoRoutes

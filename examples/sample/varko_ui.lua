@@ -1,6 +1,10 @@
 -- The main dialog: menus, the theme, class and route lists beside the map,
 -- the status line, and keeping them in step with the open project.
-VarkoUI = { items = {}, modified = false, filename = nil, theme = 0, class = nil, path = nil }
+local VarkoMap = require("varko_map")
+local VarkoProject = require("varko_project")
+local VarkoRoutes = require("varko_routes")
+
+local VarkoUI = { items = {}, modified = false, filename = nil, theme = 0, class = nil, path = nil }
 local ui = VarkoUI
 
 ui.actions = {}
@@ -135,6 +139,18 @@ function VarkoUI.showMap()
   VarkoMap.setPaths(p.Paths, ui.path)
 end
 
+-- The one way a project becomes the open one: p (read from filename, nil
+-- for a new project) is shown with nothing selected and unchanged.
+function VarkoUI.projectOpened(p, filename)
+  Varko.Project = p
+  Varko.InputPoints = { numPoints = 0, Points = {} }
+  ui.filename = filename
+  ui.theme, ui.class, ui.path = 0, nil, nil
+  VarkoRoutes.invalidate()
+  ui.modified = false
+  VarkoUI.refresh()
+end
+
 -- Everything shown again from Varko.Project (after a load or a new project).
 function VarkoUI.refresh()
   if ui.theme > #Varko.Project.Themes then ui.theme = 0 end
@@ -206,8 +222,7 @@ function VarkoUI.showHelp()
   IupShow(ui.help)
 end
 
-local function menus()
-  local A = VarkoActions
+local function menus(A)
   return iupmenu {
     { "Project", iupmenu {
       item("New project", A.newProject), keyed("Open project...", K_cO, "Ctrl+O", A.openProject),
@@ -244,7 +259,10 @@ local function window_size()
   return string.format("%dx%d", math.max(640, w * 3 // 4), math.max(480, h * 3 // 4))
 end
 
-function VarkoUI.build()
+-- Builds the main dialog; actions is the table of what the menus do (the
+-- UI does not load it: the actions load the UI).
+function VarkoUI.build(actions)
+  VarkoMap.distance = VarkoRoutes.measure
   ui.themeList = iuplist { size = "150x80", action = function(_, _, n, state)
     if state == 1 then VarkoUI.selectTheme(n - 1) end
   end }
@@ -266,10 +284,12 @@ function VarkoUI.build()
   }
   ui.dialog = iupdialog {
     iupvbox { iuphbox { side, ui.map }, ui.status },
-    title = "Varko", menu = menus(), rastersize = window_size(),
-    close = function() return VarkoActions.exit() end,
+    title = "Varko", menu = menus(actions), rastersize = window_size(),
+    close = function() return actions.exit() end,
     k_any = dialog_key,
   }
   IupSetHandle("Varko.MainDialog", ui.dialog)
   return ui.dialog
 end
+
+return VarkoUI

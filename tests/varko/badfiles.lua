@@ -4,6 +4,10 @@ dofile("harness.lua")
 VarkoDir = "sample"
 VarkoNoAutoLoad = true
 dofile("sample/varko.lua")
+-- the script's modules, under the names this test uses
+VarkoUI, VarkoActions, VarkoRoutes, VarkoMap = require("varko_ui"), require("varko_actions"), require("varko_routes"),
+                                               require("varko_map")
+VarkoProject, VarkoFile, VarkoForms = require("varko_project"), require("varko_file"), require("varko_forms")
 
 -- A tiny project of its own: a 6 x 4 theme with values 1 and 2.
 local W, H = 6, 4

@@ -5,6 +5,18 @@ dofile("harness.lua")
 dofile("session_common.lua")
 VarkoDir = "sample"
 dofile("sample/varko.lua")
+-- only what the application relies on is global; the modules are not
+local leaked = {}
+for _, name in ipairs({ "VarkoUI", "VarkoActions", "VarkoRoutes", "VarkoMap", "VarkoProject", "VarkoFile", "VarkoForms" }) do
+  if rawget(_G, name) ~= nil then leaked[#leaked + 1] = name end
+end
+check_eq(table.concat(leaked, " "), "", "the script's modules are not global")
+check(type(Varko) == "table" and type(DefaultColorScale) == "table" and type(imagetomap) == "function" and
+      type(imagetocanvas) == "function" and canvas ~= nil, "the globals the application needs are there")
+-- the script's modules, under the names this test uses
+VarkoUI, VarkoActions, VarkoRoutes, VarkoMap = require("varko_ui"), require("varko_actions"), require("varko_routes"),
+                                               require("varko_map")
+VarkoProject, VarkoFile, VarkoForms = require("varko_project"), require("varko_file"), require("varko_forms")
 local p = Varko.Project
 
 check_eq(VarkoUI.filename, "sample/sample.vrk", "the sample project is opened at start")

@@ -6,6 +6,10 @@ dofile("xinput.lua")
 dofile("session_common.lua")
 VarkoDir = "sample"
 dofile("sample/varko.lua")
+-- the script's modules, under the names this test uses
+VarkoUI, VarkoActions, VarkoRoutes, VarkoMap = require("varko_ui"), require("varko_actions"), require("varko_routes"),
+                                               require("varko_map")
+VarkoProject, VarkoFile, VarkoForms = require("varko_project"), require("varko_file"), require("varko_forms")
 local p = Varko.Project
 check_eq(p.numThemes, 5, "the sample project is open")
 

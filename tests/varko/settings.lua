@@ -5,6 +5,10 @@
 dofile("harness.lua")
 VarkoDir = "sample"
 dofile("sample/varko.lua")
+-- the script's modules, under the names this test uses
+VarkoUI, VarkoActions, VarkoRoutes, VarkoMap = require("varko_ui"), require("varko_actions"), require("varko_routes"),
+                                               require("varko_map")
+VarkoProject, VarkoFile, VarkoForms = require("varko_project"), require("varko_file"), require("varko_forms")
 local p = Varko.Project
 
 -- Runs fn (which pops a dialog up) while the idle function performs one

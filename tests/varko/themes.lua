@@ -6,6 +6,10 @@ dofile("harness.lua")
 VarkoDir = "sample"
 VarkoNoAutoLoad = true
 dofile("sample/varko.lua")
+-- the script's modules, under the names this test uses
+VarkoUI, VarkoActions, VarkoRoutes, VarkoMap = require("varko_ui"), require("varko_actions"), require("varko_routes"),
+                                               require("varko_map")
+VarkoProject, VarkoFile, VarkoForms = require("varko_project"), require("varko_file"), require("varko_forms")
 
 local W, H = 8, 6
 dofile("session_common.lua")

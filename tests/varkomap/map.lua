@@ -7,6 +7,10 @@ dofile("harness.lua")
 VarkoDir = "sample"
 VarkoNoAutoLoad = true
 dofile("sample/varko.lua")
+-- the script's modules, under the names this test uses
+VarkoUI, VarkoActions, VarkoRoutes, VarkoMap = require("varko_ui"), require("varko_actions"), require("varko_routes"),
+                                               require("varko_map")
+VarkoProject, VarkoFile, VarkoForms = require("varko_project"), require("varko_file"), require("varko_forms")
 
 local W, H = 16, 12
 local function colour_of(col, row)

@@ -7,6 +7,10 @@ dofile("harness.lua")
 dofile("xinput.lua")
 VarkoDir = "sample"
 dofile("sample/varko.lua")
+-- the script's modules, under the names this test uses
+VarkoUI, VarkoActions, VarkoRoutes, VarkoMap = require("varko_ui"), require("varko_actions"), require("varko_routes"),
+                                               require("varko_map")
+VarkoProject, VarkoFile, VarkoForms = require("varko_project"), require("varko_file"), require("varko_forms")
 
 local session_points = { { x = 150, y = 450 }, { x = 420, y = 660 } }
 local object = tab_handle[canvas]

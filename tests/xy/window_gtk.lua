@@ -10,6 +10,10 @@ dofile("harness.lua")
 dofile("xinput.lua")
 VarkoDir = "sample"
 dofile("sample/varko.lua")
+-- the script's modules, under the names this test uses
+VarkoUI, VarkoActions, VarkoRoutes, VarkoMap = require("varko_ui"), require("varko_actions"), require("varko_routes"),
+                                               require("varko_map")
+VarkoProject, VarkoFile, VarkoForms = require("varko_project"), require("varko_file"), require("varko_forms")
 local p = Varko.Project
 
 p.Paths[1] = { name = "straight", numPoints = 2, Points = { { x = 150, y = 450 }, { x = 420, y = 450 } } }
