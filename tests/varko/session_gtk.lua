@@ -79,7 +79,22 @@ steps[#steps + 1] = { what = "screenshot", action = function()
   end
 end }
 
+-- Ctrl+Z and Ctrl+Y pressed on the map undo and redo the new route.
+steps[#steps + 1] = { what = "the map takes the focus", action = function()
+  local x, y = screen_point({ x = 500, y = 100 })
+  xinput.run(string.format("mousemove %d %d click 1", x, y))
+end, done = after(1) }
+steps[#steps + 1] = { what = "Ctrl+Z undoes the route", retry = 2, action = function() xinput.run("key ctrl+z") end,
+                      done = function() return #Varko.Project.Paths == 0 end }
+steps[#steps + 1] = { what = "Ctrl+Y redoes it", retry = 2, action = function() xinput.run("key ctrl+y") end,
+                      done = function() return #Varko.Project.Paths == 1 end }
+
 xinput.steps(steps, function()
+  if #Varko.Project.Paths == 1 then
+    -- the exports under GTK, checked by their readers
+    VarkoUI.selectPath(1)
+    session.checkExports(Varko.Project)
+  end
   if p.numPaths == 1 then
     session.checkRoute(p, 1, session.routePoints)
     check(VarkoActions.analysePath(1) ~= nil, "analysis made")
