@@ -185,8 +185,9 @@ end
 -- The map straight from its palette, stretched by the zoom, every pixel
 -- where imagetocanvas puts it. The stretch gives target column j the source
 -- column floor(j / zoom + 0.5), so a source pixel is centred on its corner:
--- the map is put half a pixel further right and up, after three puts that
--- fill the half pixels this leaves uncovered at the left and bottom edges.
+-- the map is put half a pixel further right and up, and three puts clipped
+-- to the strips it leaves uncovered at the left and bottom edges fill them
+-- (each put only draws within its clip, so a redraw costs about one put).
 local function put_map(image, cw, ch)
   local s = view.zoom
   local left, bottom = cw / 2 - view.cx * s, ch / 2 - view.cy * s
@@ -195,10 +196,18 @@ local function put_map(image, cw, ch)
   local bx, by = math.floor(left + s / 2 + 0.5), math.floor(bottom + s / 2 + 0.5)
   local put = function(x, y) cdPutImageMap(image.imagemap, image.palette, x, y, w, h) end
   local clip = cdClip(CD_QUERY)
-  cdClipArea(ax, ax + w - 1, ay, ay + h - 1)
-  cdClip(CD_CLIPAREA)
-  if bx ~= ax or by ~= ay then put(ax, ay); put(bx, ay); put(ax, by) end
-  put(bx, by)
+  local right, top = math.min(cw - 1, ax + w - 1), math.min(ch - 1, ay + h - 1)
+  local function put_in(x0, x1, y0, y1, x, y)
+    x0, y0 = math.max(0, x0), math.max(0, y0)
+    if x0 > x1 or y0 > y1 then return end
+    cdClipArea(x0, x1, y0, y1)
+    cdClip(CD_CLIPAREA)
+    put(x, y)
+  end
+  put_in(bx, right, by, top, bx, by)
+  put_in(ax, math.min(right, bx - 1), by, top, ax, by)
+  put_in(bx, right, ay, math.min(top, by - 1), bx, ay)
+  put_in(ax, math.min(right, bx - 1), ay, math.min(top, by - 1), ax, ay)
   cdClip(clip)
 end
 
