@@ -11,11 +11,22 @@
 namespace {
 
 TEST(ApplicationFunctions, TableFollowsTheStartUpOrder) {
-  const std::vector<std::string> expected = {
-      "MyIupFileDialog", "iup_getcolor",  "MyImageMapAccess", "CopyTable",
-      "GenerateCombinedTheme", "InitializeCopyTable", "CopyTable", "CopyPaths",
-      "DestroyPaths",    "DestroyTable",  "PathAnalysis",     "MinimumPath",
-      "MySystem",        "SegDist",       "ReadExtraData",    "XYGraphic"};
+  const std::vector<std::string> expected = {"MyIupFileDialog",
+                                             "iup_getcolor",
+                                             "MyImageMapAccess",
+                                             "CopyTable",
+                                             "GenerateCombinedTheme",
+                                             "InitializeCopyTable",
+                                             "CopyTable",
+                                             "CopyPaths",
+                                             "DestroyPaths",
+                                             "DestroyTable",
+                                             "PathAnalysis",
+                                             "MinimumPath",
+                                             "MySystem",
+                                             "SegDist",
+                                             "ReadExtraData",
+                                             "XYGraphic"};
   std::vector<std::string> names;
   for (const luaL_Reg* entry = kApplicationFunctions; entry->name != nullptr; ++entry) {
     names.push_back(entry->name);

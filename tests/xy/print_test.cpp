@@ -105,14 +105,17 @@ TEST(XYPrint, PostScriptHoldsTheGraphAndTheCanvasComesBack) {
 
     ASSERT_TRUE(fs::exists("imagem"));
     std::string out;
-    ASSERT_EQ(RunCommand("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=txtwrite -sOutputFile=- imagem", &out),
-              0)
+    ASSERT_EQ(
+        RunCommand("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=txtwrite -sOutputFile=- imagem", &out),
+        0)
         << out;
     EXPECT_NE(out.find("Elevation"), std::string::npos) << out;
     EXPECT_NE(out.find("sampled every 20 m"), std::string::npos) << out;
-    ASSERT_EQ(RunCommand("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r36 -sOutputFile=page.ppm imagem",
-                         &out),
-              0)
+    ASSERT_EQ(
+        RunCommand(
+            "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r36 -sOutputFile=page.ppm imagem",
+            &out),
+        0)
         << out;
     int w = 0, h = 0;
     std::vector<unsigned char> pixels;
