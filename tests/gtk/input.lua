@@ -58,10 +58,11 @@ xinput.steps({
   { what = "button click",
     action = function() xinput.click(win, 20, canvas_h + field_h + 10) end,
     done = function() return pressed == 1 end },
-  { what = "first close refused", retry = 3,
+  -- the window manager handles alt+F4: on a loaded machine it may take a while
+  { what = "first close refused", retry = 3, timeout = 25,
     action = function() xinput.run("windowactivate --sync " .. win .. " key alt+F4") end,
     done = function() return closes == 1 end },
-  { what = "second close hides", retry = 3,
+  { what = "second close hides", retry = 3, timeout = 25,
     action = function() xinput.run("windowactivate --sync " .. win .. " key alt+F4") end,
     done = function() return closes == 2 end },
 }, function() end)

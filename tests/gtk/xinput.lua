@@ -34,9 +34,9 @@ function xinput.after(seconds)
 end
 
 -- steps: list of { action = function, done = function -> bool, what = text,
--- retry = seconds }. Each action runs once the previous step is done (or
--- timed out, which fails it), again every retry seconds while its effect has
--- not come if retry is given; then on_end runs.
+-- retry = seconds, timeout = seconds (8 by default) }. Each action runs once
+-- the previous step is done (or timed out, which fails it), again every retry
+-- seconds while its effect has not come if retry is given; then on_end runs.
 function xinput.steps(steps, on_end)
   local index, started, acted = 0, 0, 0
   local function advance()
@@ -64,7 +64,7 @@ function xinput.steps(steps, on_end)
     local step = steps[index]
     if index == 0 or step.done == nil or step.done() then
       advance()
-    elseif os.time() - started > 8 then
+    elseif os.time() - started > (step.timeout or 8) then
       check(false, "timed out: " .. (step.what or ("step " .. index)))
       advance()
     elseif step.retry and os.time() - acted >= step.retry then
