@@ -34,10 +34,13 @@ lua_State* Reader() {
     lua_State* s = luaL_newstate();
     luaL_openlibs(s);
     lua_register(s, "LoadDataChunk", LoadDataChunk);
-    if (luaL_dofile(s, VARKO_PROJECT_READER) != LUA_OK) {
-      std::fprintf(stderr, "cannot load the reader: %s\n", lua_tostring(s, -1));
+    // the module returns its table
+    if (luaL_dofile(s, VARKO_PROJECT_READER) != LUA_OK || !lua_istable(s, -1)) {
+      std::fprintf(stderr, "cannot load the reader: %s\n", luaL_tolstring(s, -1, nullptr));
       std::abort();
     }
+    lua_setglobal(s, "VarkoFile");
+    lua_settop(s, 0);
     lua_sethook(s, CountLine, LUA_MASKLINE, 0);
     return s;
   }();
