@@ -106,29 +106,22 @@ function A.record(what)
   A.redoStack = {}
 end
 
-function A.undo()
-  local entry = table.remove(A.undoStack)
+-- Moves the latest edit of one stack onto the other: the project goes back
+-- to the state kept with it, and the state it leaves is kept instead.
+local function travel(from, to, nothing, done)
+  local entry = table.remove(from)
   if not entry then
-    ui.setStatus("Nothing to undo.")
+    ui.setStatus(nothing)
     return false
   end
-  A.redoStack[#A.redoStack + 1] = { what = entry.what, state = snapshot(Varko.Project) }
+  to[#to + 1] = { what = entry.what, state = snapshot(Varko.Project) }
   restore(entry.state)
-  ui.setStatus("Undone: " .. entry.what)
+  ui.setStatus(done .. entry.what)
   return true
 end
 
-function A.redo()
-  local entry = table.remove(A.redoStack)
-  if not entry then
-    ui.setStatus("Nothing to redo.")
-    return false
-  end
-  A.undoStack[#A.undoStack + 1] = { what = entry.what, state = snapshot(Varko.Project) }
-  restore(entry.state)
-  ui.setStatus("Redone: " .. entry.what)
-  return true
-end
+function A.undo() return travel(A.undoStack, A.redoStack, "Nothing to undo.", "Undone: ") end
+function A.redo() return travel(A.redoStack, A.undoStack, "Nothing to redo.", "Redone: ") end
 
 -- ------------------------------------------------------------ projects
 
