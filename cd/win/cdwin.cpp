@@ -107,10 +107,9 @@ struct Marking;
 template <auto Slot, typename... A>
 struct Marking<Slot, void (*)(cdCanvas*, A...)> {
   static void Call(cdCanvas* cv, A... a) {
-    WindowRecord& rec = *Win(cv);
-    if (!rec.fb.damaged) {
-      rec.fb.damaged = true;
-      if (const iup::canvasfb::Host* host = iup::canvasfb::CurrentHost()) host->Damaged(rec.serial);
+    if (!Win(cv)->fb.damaged) {
+      Win(cv)->fb.damaged = true;
+      Damage(cv);
     }
     (base_ops.*Slot)(cv, a...);
   }
