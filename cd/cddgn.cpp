@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cd.h"
+#include "cddgn.h"
 #include "cddriver.h"
 
 namespace {
@@ -811,4 +812,8 @@ cdDriver dgn_driver = {
 
 cdDriver* cdContextDGN(void) {
   return &dgn_driver;
+}
+
+long long cdDgnSeedLength(const unsigned char* data, size_t size) {
+  return SeedLength(data, size);
 }
