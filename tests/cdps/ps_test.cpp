@@ -310,8 +310,9 @@ TEST_F(Ps, WorldLineWidthIsInPixels) {
 }
 
 // The EPS box encloses the ink gs finds, within a point, in default and
-// clipped drawing; texts are measured by an estimate and only enclosed
-// loosely (see the report of BoundingBoxOfTextIsAnEstimate).
+// clipped drawing. A text's far corner is an estimate (half the widest
+// character per character), so its box is only checked to enclose the ink
+// (BoundingBoxOfTextEnclosesTheInk).
 TEST_F(Ps, EpsBoundingBoxIsTheInk) {
   struct Case {
     const char* name;
