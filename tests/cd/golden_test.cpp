@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -39,12 +40,30 @@ void Compare(const Picture& p, const std::string& name) {
 TEST(Golden, TextFacesComeFromTheCommittedFonts) {
   const char* dir = std::getenv("CDDIR");
   ASSERT_NE(dir, nullptr) << "CDDIR names the test fonts";
-  for (const char* face : {"arial.ttf", "times.ttf", "timesbd.ttf", "timesbi.ttf"}) {
-    std::string path = std::string(dir) + "/" + face;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    EXPECT_NE(f, nullptr) << path;
-    if (f) std::fclose(f);
-  }
+  EXPECT_EQ(std::filesystem::canonical(dir),
+            std::filesystem::canonical(std::string(VARKO_SOURCE_DIR) + "/tests/fonts"));
+  const std::string committed = dir;
+  auto times_text = [] {
+    Picture p(60, 30);
+    cdFont(CD_TIMES_ROMAN, CD_PLAIN, 14);
+    cdText(4, 8, "Hgw");
+    return p.Ppm();
+  };
+  std::string from_committed = times_text();
+
+  // A folder whose "times.ttf" is really the Courier face: if the faces came
+  // from the system, both pictures would show the same Times.
+  std::filesystem::path other = std::filesystem::temp_directory_path() / "varko_fonts_test";
+  std::filesystem::create_directories(other);
+  std::filesystem::copy_file(committed + "/cour.ttf", other / "times.ttf",
+                             std::filesystem::copy_options::overwrite_existing);
+  setenv("CDDIR", other.c_str(), 1);
+  std::string from_other = times_text();
+  setenv("CDDIR", committed.c_str(), 1);
+  std::filesystem::remove_all(other);
+
+  EXPECT_NE(from_committed, from_other);
+  EXPECT_EQ(from_committed, times_text());
 }
 
 // Rows: line styles at widths 1, 2 and 5; write modes over a grey band;
