@@ -12,6 +12,7 @@
 #include "minpath.h"
 #include "project.h"
 #include "rawdata.h"
+#include "timedprogress.h"
 
 namespace route {
 
@@ -35,46 +36,6 @@ Value NeedPathTable(lua_State* L, const char* name, int k) {
     Raise(name, ("Varko.Project.Paths[" + std::to_string(k) + "] is missing").c_str());
   return path;
 }
-
-// A search that runs past half a second shows its progress with Cancel. The
-// dialog's loop steps may run script code: the records stay in use (and
-// are refused to the script) while it is up.
-class TimedProgress final : public SearchProgress {
- public:
-  explicit TimedProgress(std::size_t legs) : legs_(std::max<std::size_t>(1, legs)) {}
-  ~TimedProgress() override {
-    if (shown_) SearchDialogClose();
-  }
-  TimedProgress(const TimedProgress&) = delete;
-  TimedProgress& operator=(const TimedProgress&) = delete;
-
-  void StartLeg(std::size_t leg) { leg_ = leg; }
-  bool cancelled() const { return cancelled_; }
-
-  bool Settled(long long settled, long long nodes) override {
-    using std::chrono::steady_clock;
-    const steady_clock::time_point now = steady_clock::now();
-    if (!shown_) {
-      if (now - start_ < std::chrono::milliseconds(500)) return true;
-      in_use_.emplace();
-      shown_ = true;
-      SearchDialogOpen();
-    } else if (now - last_ < std::chrono::milliseconds(40)) {
-      return true;
-    }
-    last_ = now;
-    const double within = nodes > 0 ? std::min(1.0, static_cast<double>(settled) / nodes) : 0;
-    if (!SearchDialogUpdate((static_cast<double>(leg_) + within) / static_cast<double>(legs_)))
-      cancelled_ = true;
-    return !cancelled_;
-  }
-
- private:
-  std::size_t legs_, leg_ = 0;
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now(), last_;
-  bool shown_ = false, cancelled_ = false;
-  std::optional<RecordsInUse> in_use_;
-};
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include "minpath.h"
 #include "rawdata.h"
 #include "surface.h"
+#include "timedprogress.h"
 
 namespace route {
 
@@ -95,8 +96,15 @@ int CostSurface(lua_State* L) {
   // taken again: a collection while the surface was made may have run script code
   const CostContext now = SearchContext(kName);
   if (now.width != cost.width || now.height != cost.height) Raise(kName, "the project changed");
-  if (!ComputeCostSurface(now, sources, {}, surface->values.get()).done)
-    Raise(kName, "the raster is too large for a search");
+  TimedProgress progress(1);
+  const SurfaceResult swept =
+      ComputeCostSurface(now, sources, {}, surface->values.get(), &progress);
+  if (swept.cancelled) {
+    lua_pushnil(L);
+    lua_pushboolean(L, 1);
+    return 2;
+  }
+  if (!swept.done) Raise(kName, "the raster is too large for a search");
   return 1;
 }
 
@@ -140,6 +148,52 @@ int Corridor(lua_State* L) {
   const CostContext cost = SearchContext(kName);
   const ProjectCopy& project = NeedProject(kName);
   if (cost.width != width || cost.height != height) Raise(kName, "the project changed");
+  const std::size_t pixels = static_cast<std::size_t>(cost.width) * cost.height;
+  unsigned char* inside = mask->data.get();
+  std::fill(inside, inside + pixels, 0);
+  auto fromA = Allocate<float>(kName, pixels), fromB = Allocate<float>(kName, pixels);
+  const double widening = (1 + tolerance) * (1 + kRounding);
+  double total = 0;
+  {
+    // two sweeps a leg; the dialog's loop steps may run script code, so the
+    // theme images are taken only once it is closed
+    TimedProgress progress(2 * (waypoints.size() - 1));
+    for (std::size_t q = 0; q + 1 < waypoints.size(); ++q) {
+      SurfaceReach reach;
+      reach.target = waypoints[q + 1];
+      reach.past = widening;
+      progress.StartLeg(2 * q);
+      const SurfaceResult leg =
+          ComputeCostSurface(cost, {waypoints[q]}, reach, fromA.get(), &progress);
+      if (leg.cancelled) break;
+      if (!leg.done) Raise(kName, "the raster is too large for a search");
+      if (!(leg.targetCost < kImpassable)) {
+        std::string problem = "no route leads from waypoint " + std::to_string(q + 1);
+        problem += " to waypoint " + std::to_string(q + 2);
+        Raise(kName, problem.c_str());
+      }
+      const double limit = leg.targetCost * widening;
+      SurfaceReach back;
+      back.limit = limit;
+      progress.StartLeg(2 * q + 1);
+      const SurfaceResult sweep =
+          ComputeCostSurface(cost, {waypoints[q + 1]}, back, fromB.get(), &progress);
+      if (sweep.cancelled) break;
+      if (!sweep.done) Raise(kName, "the raster is too large for a search");
+      for (std::size_t p = 0; p < pixels; ++p) {
+        const float a = fromA[p], b = fromB[p];
+        if (a < kImpassable && b < kImpassable && static_cast<double>(a) + b <= limit)
+          inside[p] = 1;
+      }
+      total += leg.targetCost;
+    }
+    if (progress.cancelled()) {
+      lua_pushnil(L);
+      lua_pushboolean(L, 1);
+      return 2;
+    }
+  }
+
   std::vector<int> themes;  // numbers of the themes with classes
   std::vector<ByteGrid> images;
   for (int t = 1; t <= project.numThemes; ++t) {
@@ -154,35 +208,6 @@ int Corridor(lua_State* L) {
     images.push_back(image);
   }
   if (themes.empty()) Raise(kName, "the project has no themes");
-
-  const std::size_t pixels = static_cast<std::size_t>(cost.width) * cost.height;
-  unsigned char* inside = mask->data.get();
-  std::fill(inside, inside + pixels, 0);
-  auto fromA = Allocate<float>(kName, pixels), fromB = Allocate<float>(kName, pixels);
-  const double widening = (1 + tolerance) * (1 + kRounding);
-  double total = 0;
-  for (std::size_t q = 0; q + 1 < waypoints.size(); ++q) {
-    SurfaceReach reach;
-    reach.target = waypoints[q + 1];
-    reach.past = widening;
-    const SurfaceResult leg = ComputeCostSurface(cost, {waypoints[q]}, reach, fromA.get());
-    if (!leg.done) Raise(kName, "the raster is too large for a search");
-    if (!(leg.targetCost < kImpassable)) {
-      std::string problem = "no route leads from waypoint " + std::to_string(q + 1);
-      problem += " to waypoint " + std::to_string(q + 2);
-      Raise(kName, problem.c_str());
-    }
-    const double limit = leg.targetCost * widening;
-    SurfaceReach back;
-    back.limit = limit;
-    if (!ComputeCostSurface(cost, {waypoints[q + 1]}, back, fromB.get()).done)
-      Raise(kName, "the raster is too large for a search");
-    for (std::size_t p = 0; p < pixels; ++p) {
-      const float a = fromA[p], b = fromB[p];
-      if (a < kImpassable && b < kImpassable && static_cast<double>(a) + b <= limit) inside[p] = 1;
-    }
-    total += leg.targetCost;
-  }
 
   // Area per class of every theme with classes; a row's cells all cover the same ground.
   std::vector<double> rowHectares(static_cast<std::size_t>(height));

@@ -12,7 +12,9 @@ namespace route {
 // holding at each pixel the cost of the route MinimumPath finds to it from
 // the nearest of the points, at the project's r and i; 100000 (its nodata)
 // where no route reaches. points: one point {x =, y =}, a list of them, or a
-// table with Points and numPoints (such as Varko.InputPoints).
+// table with Points and numPoints (such as Varko.InputPoints). A search
+// past half a second shows its progress with Cancel; cancelled, it returns
+// nil and true.
 int CostSurface(lua_State* L);
 
 // Corridor(points, tolerance): between consecutive waypoints, the pixels
@@ -24,7 +26,8 @@ int CostSurface(lua_State* L);
 // themes with classes; a pixel whose value no class lists counts in class 1,
 // as in the combined theme. Areas follow the project's CRS (Varko.Project.CRS):
 // its linear unit when projected, the cell's ground on the Earth's sphere
-// when geographic; without a CRS map units count as metres.
+// when geographic; without a CRS map units count as metres. Its progress
+// is shown as CostSurface's; cancelled, it returns nil and true.
 int Corridor(lua_State* L);
 
 // Registers both, after the geodata functions.

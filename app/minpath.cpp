@@ -534,7 +534,8 @@ struct Sweep {
   double limit = std::numeric_limits<double>::infinity();  // no node dearer than this is settled
   double past = 1;  // once the target is settled: limit = its cost * past
   float targetCost = kImpassable;
-  bool ran = false;  // false: the node arrays could not be had
+  bool ran = false;      // false: the node arrays could not be had
+  bool stopped = false;  // the progress stopped the search
 };
 
 // One search over node costs and, per node, the move it was last reached by
@@ -600,8 +601,10 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
   const long long nodes = static_cast<long long>(grid.columns) * grid.rows;
   for (;;) {
     if (progress != nullptr && ++settled % kProgressEvery == 0 &&
-        !progress->Settled(settled, nodes))
+        !progress->Settled(settled, nodes)) {
+      if (sweep != nullptr) sweep->stopped = true;
       return {};
+    }
     const Point c = layout.Node(current);
     const float base = costs.Get(current);
     if (sweep != nullptr) {
@@ -730,7 +733,8 @@ void SpreadNodeCosts(const SearchGrid& grid, int width, int height, float* surfa
 }  // namespace
 
 SurfaceResult ComputeCostSurface(const CostContext& ctx, const std::vector<Point>& sources,
-                                 const SurfaceReach& reach, float* surface) {
+                                 const SurfaceReach& reach, float* surface,
+                                 SearchProgress* progress) {
   SurfaceResult result;
   if (ctx.searchStep <= 0 || ctx.width <= 0 || ctx.height <= 0 || sources.empty()) return result;
   const SearchGrid grid(ctx.width, ctx.height, ctx.searchStep);
@@ -753,8 +757,12 @@ SurfaceResult ComputeCostSurface(const CostContext& ctx, const std::vector<Point
   } else {
     sweep.hasTarget = false;
   }
-  SearchNodes(ctx, grid, sweep.sources.front(), t, nullptr, nullptr, &sweep);
+  SearchNodes(ctx, grid, sweep.sources.front(), t, nullptr, progress, &sweep);
   if (!sweep.ran) return result;
+  if (sweep.stopped) {
+    result.cancelled = true;
+    return result;
+  }
   SpreadNodeCosts(grid, ctx.width, ctx.height, surface);
   result.done = true;
   if (reach.target) result.targetCost = sweep.targetCost;

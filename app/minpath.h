@@ -75,7 +75,8 @@ struct SurfaceReach {
   double limit = std::numeric_limits<double>::infinity();  // no node dearer than this
 };
 struct SurfaceResult {
-  bool done = false;               // false: nothing computed (no sources, no grid, no memory)
+  bool done = false;       // false: nothing computed (no sources, no grid, no memory, cancelled)
+  bool cancelled = false;  // the progress stopped the search
   float targetCost = kImpassable;  // the target's cost; kImpassable when not reached
 };
 
@@ -86,7 +87,8 @@ struct SurfaceResult {
 // context, indexed as the cost grid) gets the cost of the node it snaps to;
 // nodes not reached or beyond the reach keep kImpassable.
 SurfaceResult ComputeCostSurface(const CostContext& ctx, const std::vector<Point>& sources,
-                                 const SurfaceReach& reach, float* surface);
+                                 const SurfaceReach& reach, float* surface,
+                                 SearchProgress* progress = nullptr);
 
 }  // namespace route
 

@@ -216,6 +216,12 @@ end
 local function draw(cw, ch, exporting)
   cdBackground(CD_GRAY); cdClear()
   if view.image then put_map(view.image, cw, ch) end
+  -- something drawn over the map (the corridor), given the map's place as put_map puts it
+  if view.image and VarkoMap.overlay then
+    local s = view.zoom
+    VarkoMap.overlay(math.floor(cw / 2 - view.cx * s + s / 2 + 0.5), math.floor(ch / 2 - view.cy * s + s / 2 + 0.5),
+                     math.floor(view.w * s + 0.5), math.floor(view.h * s + 0.5))
+  end
   draw_paths()
   draw_legend(cw, ch)
   if exporting then draw_scale_and_north() end

@@ -109,6 +109,8 @@ local function check_settings(p)
   need_number(limits.maxWeight, "WeightLimits.maxWeight")
   need_integer(p.i, "i (the search radius)", 1, 1000)
   need_integer(p.r, "r (the search step)", 1, 10000)
+  -- the coordinate reference system of imported geodata, as WKT
+  if p.CRS ~= nil then need_string(p.CRS, "CRS") end
   if p.slopeDataFormat == nil then p.slopeDataFormat = 0 end
   need_integer(p.slopeDataFormat, "slopeDataFormat", -1, 1)
 end

@@ -228,6 +228,8 @@ local function menus(A)
       item("New project", A.newProject), keyed("Open project...", K_cO, "Ctrl+O", A.openProject),
       keyed("Save project", K_cS, "Ctrl+S", A.saveProject), item("Save project as...", A.saveProjectAs),
       iupseparator {}, keyed("Export map...", K_cE, "Ctrl+E", A.exportMap), iupseparator {},
+      item("Import geodata...", A.importGeodata), item("Export routes...", A.exportRoutes),
+      item("Export raster...", A.exportRaster), iupseparator {},
       item("Exit", A.exit) } },
     { "Edit", iupmenu {
       keyed("Undo", K_cZ, "Ctrl+Z", A.undo), keyed("Redo", K_cY, "Ctrl+Y", A.redo) } },
@@ -243,6 +245,7 @@ local function menus(A)
       item("New route", A.newRoute), item("Rename route...", A.renameRoute),
       item("Delete route", A.deleteRoute), item("Recompute routes", A.recomputeRoutes),
       item("Analyse route", A.analyseRoute), item("Profile...", A.profileRoute),
+      item("Corridor...", A.corridor), item("Corridor overlay on/off", A.toggleCorridor),
       iupseparator {}, item("Measure distance", A.measure) } },
     { "View", iupmenu {
       keyed("Fit to window", K_HOME, "Home", function() VarkoMap.fit() end),

@@ -2,7 +2,7 @@
 // memory file (/vsimem) and imported twice, into an empty project and onto
 // a small project grid in another CRS (the warp path). Every outcome must
 // be a result table or a script error; rasters beyond 4 million pixels are
-// left out to keep the fuzzer within its memory limit. Seeds: tests/gis/seeds
+// left out to keep the fuzzer within its memory limit. Seeds: seeds/georaster
 // (a GeoTIFF from gdal_create, an ESRI ASCII grid with nodata).
 #include <cpl_vsi.h>
 #include <gdal.h>
