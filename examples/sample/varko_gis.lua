@@ -19,6 +19,9 @@ local GEODATA_FILTER = "Rasters|*.tif;*.tiff;*.img;*.asc;*.vrt;*.gpkg;*.nc;*.hgt
 local ROUTES_FILTER = "GeoJSON|*.geojson|GeoPackage|*.gpkg|Shapefile|*.shp|"
 local RASTER_FILTER = "GeoTIFF|*.tif;*.tiff|"
 local METHODS = { equal = true, quantile = true, breaks = true }
+-- GDAL's resampling methods for a continuous band warped onto the project's grid
+local RESAMPLING = { near = true, bilinear = true, cubic = true, cubicspline = true, lanczos = true, average = true,
+                     mode = true, min = true, max = true, med = true, q1 = true, q3 = true, sum = true, rms = true }
 
 -- The message of a script error without the interpreter's position.
 local function reason(problem)
@@ -33,13 +36,19 @@ local function basename(path) return (path:match("([^/]*)$"):gsub("%.[^.]*$", ""
 -- The classification of a continuous band: asked with the defaults the
 -- import used. The options table, or nil when cancelled.
 function VarkoGis.askClassification(defaults)
-  local method, count, breaks = VarkoForms.ask("Classify " .. defaults.name, {
+  local method, count, breaks, resampling = VarkoForms.ask("Classify " .. defaults.name, {
     { label = "Method (equal, quantile or breaks)", value = "equal", kind = "text", required = true },
     { label = "Number of classes", value = defaults.classes, kind = "integer", min = 1, max = 255 },
-    { label = "Breaks (for the breaks method)", value = "", kind = "text" } },
-    function(method, _, breaks)
+    { label = "Breaks (for the breaks method)", value = "", kind = "text" },
+    { label = "Resampling when warped (bilinear, near, cubic, average, ...)", value = "bilinear", kind = "text",
+      required = true } },
+    function(method, _, breaks, resampling)
       method = method:match("^%s*(.-)%s*$")
       if not METHODS[method] then return "The method is equal, quantile or breaks." end
+      if not RESAMPLING[resampling:match("^%s*(.-)%s*$")] then
+        return "The resampling is one of GDAL's: near, bilinear, cubic, cubicspline, lanczos, average, mode, "
+               .. "min, max, med, q1, q3, sum or rms."
+      end
       if method == "breaks" then
         local last
         for word in breaks:gmatch("[^%s,;]+") do
@@ -53,7 +62,7 @@ function VarkoGis.askClassification(defaults)
     end)
   if not method then return nil end
   method = method:match("^%s*(.-)%s*$")
-  local options = { method = method, classes = count }
+  local options = { method = method, classes = count, resampling = resampling:match("^%s*(.-)%s*$") }
   if method == "breaks" then
     options.breaks = {}
     for word in breaks:gmatch("[^%s,;]+") do options.breaks[#options.breaks + 1] = tonumber(word) end

@@ -202,14 +202,17 @@ Varko plans routes across thematic maps.
 
 Project: New, Open (Ctrl+O), Save (Ctrl+S), Save as, Export map (Ctrl+E) as an
 image (PNG, TIFF, BMP, GIF, JPEG, ...) or a drawing (PostScript, EPS, DXF, DGN,
-CGM, WMF, EMF, CD metafile) with the routes as vector lines.
+CGM, WMF, EMF, CD metafile) with the routes as vector lines. Import geodata
+(any raster GDAL reads), Export routes (GeoJSON, GeoPackage, Shapefile) and
+Export raster (GeoTIFF).
 Edit: Undo (Ctrl+Z) and Redo (Ctrl+Y) of every project edit.
 Themes: import images, edit a theme or a class, impassable classes.
 Settings: study area and scale, weight limits, search parameters r and i,
 slope data.
 Routes: New route (click the points, right click or Enter ends, Esc
 cancels), Recompute routes after weights or settings changed, Rename,
-Delete, Analyse (report and CSV), Profile of the selected route, Measure.
+Delete, Analyse (report and CSV), Profile of the selected route, Measure,
+Corridor (the ground within a tolerance of the least cost, over the map).
 View: arrows pan, Home fits, + and - zoom, the wheel zooms at the pointer,
 the middle button drags the map.]]
 

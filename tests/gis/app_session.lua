@@ -167,6 +167,12 @@ during(typing({ "natural" }), function()
   VarkoUI.run("Import geodata...")
 end)
 check_eq(iuptest.last_message(), "Classify heights: The method is equal, quantile or breaks.", "an unknown method")
+during(typing({ "equal", false, false, "sharpest" }), function()
+  iuptest.answer_file("heights.tif")
+  VarkoUI.run("Import geodata...")
+end)
+check(still_open and iuptest.last_message():find("^Classify heights: The resampling is one of GDAL's: near, ") ~= nil,
+      "a resampling GDAL does not know: " .. iuptest.last_message())
 during(typing({ "breaks", false, "100, 1000" }), function()
   iuptest.answer_file("heights.tif")
   VarkoUI.run("Import geodata...")
@@ -177,6 +183,26 @@ check_eq(p.Themes[4].file, VarkoFile.absolute("heights-theme2.png"), "a second i
 VarkoUI.selectTheme(4)
 iuptest.answer_alarm(1)
 VarkoActions.removeTheme()
+-- the resampling chosen reaches the warper: nearest neighbour keeps the
+-- cells' own values, bilinear blends neighbours (255 equal classes)
+sh("gdalwarp -q -overwrite -t_srs EPSG:4326 -r near heights.tif heights_geo.tif")
+local warped_maps = {}
+for _, resampling in ipairs({ "near", "bilinear" }) do
+  during(typing({ "equal", "255", false, resampling }), function()
+    iuptest.answer_file("heights_geo.tif")
+    VarkoUI.run("Import geodata...")
+  end)
+  check_eq(#p.Themes, 4, "the warped float raster with " .. resampling)
+  warped_maps[resampling] = p.Themes[4].Image.imagemap
+  VarkoUI.selectTheme(4)
+  iuptest.answer_alarm(1)
+  VarkoActions.removeTheme()
+end
+local differ = 0
+for n = 0, W * H - 1 do
+  if warped_maps.near[n] ~= warped_maps.bilinear[n] then differ = differ + 1 end
+end
+check(differ > W * H // 10, "bilinear and nearest neighbour give other classes (" .. differ .. " cells)")
 
 -- 4. Bad input: a message, the project untouched.
 before = VarkoFile.text(p)
