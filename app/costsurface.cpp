@@ -271,6 +271,7 @@ int Corridor(lua_State* L) {
 void RegisterSurfaceFunctions(lua_State* L) {
   lua_register(L, "CostSurface", Guarded<CostSurface>);
   lua_register(L, "Corridor", Guarded<Corridor>);
+  RegisterGeodataProgress();
 }
 
 }  // namespace route

@@ -30,8 +30,10 @@ int CostSurface(lua_State* L);
 // is shown as CostSurface's; cancelled, it returns nil and true.
 int Corridor(lua_State* L);
 
-// Registers both, after the geodata functions.
+// Registers both, after the geodata functions, and shows the geodata
+// functions' progress in the search dialog (RegisterGeodataProgress).
 void RegisterSurfaceFunctions(lua_State* L);
+void RegisterGeodataProgress();
 
 }  // namespace route
 

@@ -81,7 +81,7 @@ int SearchCloseBox(IupElement*) {
 
 }  // namespace
 
-void SearchDialogOpen() {
+void SearchDialogOpen(const char* title, const char* text) {
   SearchDialogClose();
   IupElement* gauge = IupCreateGauge();
   if (gauge == nullptr) return;
@@ -90,12 +90,12 @@ void SearchDialogOpen() {
   IupElement* cancel = IupCreateButton("Cancel", "vkSearchCancel");
   IupSetAttribute(cancel, "SIZE", "50x");
   IupSetHandle("VarkoSearchCancel", cancel);
-  IupElement* box = IupCreateVbox(IupCreateLabel("Searching the route..."), gauge, cancel, nullptr);
+  IupElement* box = IupCreateVbox(IupCreateLabel(text), gauge, cancel, nullptr);
   IupSetAttribute(box, "MARGIN", "10x10");
   IupSetAttribute(box, "GAP", "5");
   IupSetAttribute(box, "ALIGNMENT", "ACENTER");
   IupElement* dialog = IupCreateDialog(box);
-  IupSetAttribute(dialog, "TITLE", "Route search");
+  IupSetAttributeCopy(dialog, "TITLE", title);
   IupSetAttribute(dialog, "RESIZE", "NO");
   IupSetAttribute(dialog, "MAXBOX", "NO");
   IupSetAttribute(dialog, "MINBOX", "NO");

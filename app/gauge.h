@@ -13,8 +13,10 @@ void GaugeClose();
 // The route search's progress dialog ("Searching the route", a gauge and
 // Cancel; Esc and the close box cancel too), opened by a search that has run
 // for half a second. Update shows the fraction done and runs one loop step;
-// it answers false once the user cancelled.
-void SearchDialogOpen();
+// it answers false once the user cancelled. Other long work gives its own
+// title and text.
+void SearchDialogOpen(const char* title = "Route search",
+                      const char* text = "Searching the route...");
 bool SearchDialogUpdate(double fraction);
 void SearchDialogClose();
 }  // namespace route

@@ -11,6 +11,7 @@ namespace gis {
 namespace {
 
 std::string last_error;
+ProgressHooks progress_hooks;
 
 void CPL_STDCALL KeepError(CPLErr level, CPLErrorNum, const char* message) {
   // warnings and debug output are dropped; failures keep their text
@@ -37,6 +38,29 @@ std::string GdalError(const char* fallback) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '.' || text.back() == ' '))
     text.pop_back();
   return text;
+}
+
+void SetProgressHooks(const ProgressHooks& hooks) {
+  progress_hooks = hooks;
+}
+
+ProgressScope::ProgressScope(const char* title, const char* text) {
+  if (progress_hooks.begin != nullptr) progress_hooks.begin(title, text);
+}
+
+ProgressScope::~ProgressScope() {
+  if (progress_hooks.end != nullptr) progress_hooks.end();
+}
+
+bool ProgressScope::Step(double fraction) {
+  if (stopped_) return false;
+  if (progress_hooks.step != nullptr && !progress_hooks.step(from_ + (to_ - from_) * fraction))
+    stopped_ = true;
+  return !stopped_;
+}
+
+int CPL_STDCALL GdalProgress(double fraction, const char*, void* scope) {
+  return static_cast<ProgressScope*>(scope)->Step(fraction) ? TRUE : FALSE;
 }
 
 Srs MakeSrs(const std::string& definition) {

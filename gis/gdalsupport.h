@@ -48,6 +48,36 @@ struct GeometryDestroyer {
 };
 using Geometry = std::unique_ptr<void, GeometryDestroyer>;
 
+// The progress of long GDAL work (reading pixels, warping), shown by the
+// host: begin(title, text) when a piece of work starts, step(fraction) as it
+// goes (false: the user stopped it), end() when it is over. The host's
+// functions may run script code (a dialog's loop steps); none by default.
+struct ProgressHooks {
+  void (*begin)(const char* title, const char* text) = nullptr;
+  bool (*step)(double fraction) = nullptr;
+  void (*end)() = nullptr;
+};
+void SetProgressHooks(const ProgressHooks& hooks);
+
+// One piece of work reporting to the hooks while it lives; GdalProgress
+// with the scope as its data is GDAL's callback for it.
+class ProgressScope {
+ public:
+  ProgressScope(const char* title, const char* text);
+  ~ProgressScope();
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+  // the fraction done of the whole, from the part running now
+  void StartPart(double from, double to) { from_ = from, to_ = to; }
+  bool stopped() const { return stopped_; }
+  bool Step(double fraction);
+
+ private:
+  double from_ = 0, to_ = 1;
+  bool stopped_ = false;
+};
+int CPL_STDCALL GdalProgress(double fraction, const char* message, void* scope);
+
 // A spatial reference from WKT (or any definition OSRSetFromUserInput
 // takes), axis order as x = easting/longitude; null when empty or unreadable.
 Srs MakeSrs(const std::string& definition);

@@ -3,7 +3,9 @@
 // class list, and for the first import into an empty project the grid
 // (Dimension, StudyArea, Scale) and the CRS. A raster on another grid or in
 // another CRS is warped onto the project's grid; a rotated one north-up.
-// The open project is only read: the script applies the result.
+// The open project is only read: the script applies the result. Reading
+// and warping report their progress to the host (a dialog with Cancel after
+// half a second); a cancel gives "ImportGeoRaster: cancelled!".
 //
 // Options (a table, all optional): band (1), categorical (true, false or
 // nil for "integer values, at most 255 distinct"), method ("equal",
@@ -135,7 +137,7 @@ bool SameCrs(const std::string& a, const std::string& b) {
 // The dataset warped onto the grid, band 1 the values and band 2 the alpha
 // that marks pixels outside the source or at nodata.
 Dataset WarpOnto(GDALDatasetH source, const std::string& source_crs, const Grid& grid,
-                 const std::string& method) {
+                 const std::string& method, ProgressScope& progress) {
   char number[4][64];
   std::snprintf(number[0], sizeof number[0], "%.17g", grid.left);
   std::snprintf(number[1], sizeof number[1], "%.17g", grid.bottom());
@@ -153,9 +155,11 @@ Dataset WarpOnto(GDALDatasetH source, const std::string& source_crs, const Grid&
   std::unique_ptr<GDALWarpAppOptions, void (*)(GDALWarpAppOptions*)> options(
       GDALWarpAppOptionsNew(const_cast<char**>(args.data()), nullptr), GDALWarpAppOptionsFree);
   if (!options) Fail("cannot set the warp up: " + GdalError("bad options"));
+  GDALWarpAppOptionsSetProgress(options.get(), GdalProgress, &progress);
   int usage_error = 0;
   GDALDatasetH sources[1] = {source};
   Dataset warped(GDALWarp("", nullptr, 1, sources, options.get(), &usage_error));
+  if (progress.stopped()) Fail("cancelled");
   if (!warped) Fail("cannot warp onto the project grid: " + GdalError("the warp failed"));
   return warped;
 }
@@ -173,11 +177,25 @@ Dataset SingleBand(GDALDatasetH source, int band) {
   return single;
 }
 
+// Reads the whole band as type into data, reporting to progress.
+void ReadBand(GDALRasterBandH band, int w, int h, void* data, GDALDataType type,
+              ProgressScope& progress) {
+  GDALRasterIOExtraArg extra;
+  INIT_RASTERIO_EXTRA_ARG(extra);
+  extra.pfnProgress = GdalProgress;
+  extra.pProgressData = &progress;
+  CPLErr status = GDALRasterIOEx(band, GF_Read, 0, 0, w, h, data, w, h, type, 0, 0, &extra);
+  if (progress.stopped()) Fail("cancelled");
+  if (status != CE_None) Fail("cannot read the pixels: " + GdalError("read error"));
+}
+
 // The band's values as doubles, NaN at nodata (and where alpha is 0).
-std::vector<double> ReadValues(GDALRasterBandH band, GDALRasterBandH alpha, int w, int h) {
+std::vector<double> ReadValues(GDALRasterBandH band, GDALRasterBandH alpha, int w, int h,
+                               ProgressScope& progress, double from) {
   std::vector<double> values(static_cast<size_t>(w) * h);
-  if (GDALRasterIO(band, GF_Read, 0, 0, w, h, values.data(), w, h, GDT_Float64, 0, 0) != CE_None)
-    Fail("cannot read the pixels: " + GdalError("read error"));
+  const double split = alpha != nullptr ? from + (1 - from) * 0.8 : 1;
+  progress.StartPart(from, split);
+  ReadBand(band, w, h, values.data(), GDT_Float64, progress);
   int has_nodata = 0;
   double nodata = GDALGetRasterNoDataValue(band, &has_nodata);
   if (has_nodata) {
@@ -186,8 +204,8 @@ std::vector<double> ReadValues(GDALRasterBandH band, GDALRasterBandH alpha, int 
   }
   if (alpha != nullptr) {
     std::vector<unsigned char> mask(values.size());
-    if (GDALRasterIO(alpha, GF_Read, 0, 0, w, h, mask.data(), w, h, GDT_Byte, 0, 0) != CE_None)
-      Fail("cannot read the pixels: " + GdalError("read error"));
+    progress.StartPart(split, 1);
+    ReadBand(alpha, w, h, mask.data(), GDT_Byte, progress);
     for (size_t i = 0; i < values.size(); ++i)
       if (mask[i] == 0) values[i] = std::nan("");
   }
@@ -231,11 +249,12 @@ struct Outcome {
 };
 
 // The byte fast path: a byte band read as it stands, values as indices.
-bool ClassifyBytes(GDALRasterBandH band, const Request& request, Outcome* out) {
+bool ClassifyBytes(GDALRasterBandH band, const Request& request, Outcome* out,
+                   ProgressScope& progress) {
   int w = out->grid.w, h = out->grid.h;
   out->bytes.resize(static_cast<size_t>(w) * h);
-  if (GDALRasterIO(band, GF_Read, 0, 0, w, h, out->bytes.data(), w, h, GDT_Byte, 0, 0) != CE_None)
-    Fail("cannot read the pixels: " + GdalError("read error"));
+  progress.StartPart(0, 1);
+  ReadBand(band, w, h, out->bytes.data(), GDT_Byte, progress);
   int has_nodata = 0;
   double nodata = GDALGetRasterNoDataValue(band, &has_nodata);
   std::optional<int> nodata_value;
@@ -260,7 +279,7 @@ bool ClassifyBytes(GDALRasterBandH band, const Request& request, Outcome* out) {
   return true;
 }
 
-Outcome Compute(const Request& request, const ProjectGrid& project) {
+Outcome Compute(const Request& request, const ProjectGrid& project, ProgressScope& progress) {
   ClearGdalError();
   Dataset file(GDALOpenEx(request.filename.c_str(), GDAL_OF_RASTER | GDAL_OF_VERBOSE_ERROR, nullptr,
                           nullptr, nullptr));
@@ -335,19 +354,20 @@ Outcome Compute(const Request& request, const ProjectGrid& project) {
       single = SingleBand(file.get(), request.band);
       source = single.get();
     }
+    progress.StartPart(0, 0.7);
     warped = WarpOnto(source, file_crs, grid,
-                      categorical_warp ? std::string("near") : request.resampling);
+                      categorical_warp ? std::string("near") : request.resampling, progress);
     band = GDALGetRasterBand(warped.get(), 1);
     alpha = GDALGetRasterBand(warped.get(), 2);
     out.warped = true;
   }
   if (type == GDT_Byte && !warp && request.categorical.value_or(true) &&
-      ClassifyBytes(band, request, &out))
+      ClassifyBytes(band, request, &out, progress))
     return out;
   out.bytes.clear();
   out.bytes.shrink_to_fit();
 
-  std::vector<double> values = ReadValues(band, alpha, grid.w, grid.h);
+  std::vector<double> values = ReadValues(band, alpha, grid.w, grid.h, progress, warp ? 0.7 : 0);
   if (warp && std::all_of(values.begin(), values.end(), [](double v) { return std::isnan(v); }))
     Fail(request.filename + " lies outside the project's study area");
   bool categorical = request.categorical.value_or(integer_type && LooksCategorical(values));
@@ -387,10 +407,26 @@ void SetTable(lua_State* L, int table, const char* name,
   for (const auto& [field, value] : fields) script::SetNumberField(L, sub, field, value);
 }
 
+// The progress dialog's loop steps may run script code: an import asked
+// for meanwhile is refused.
+bool importing = false;
+struct Importing {
+  Importing() { importing = true; }
+  ~Importing() { importing = false; }
+  Importing(const Importing&) = delete;
+  Importing& operator=(const Importing&) = delete;
+};
+
 int Import(lua_State* L) {
+  if (importing) Fail("an import is running");
   Request request = ReadRequest(L);
   ProjectGrid project = ReadProjectGrid(L);
-  Outcome out = Compute(request, project);
+  Outcome out;
+  {
+    Importing busy;
+    ProgressScope progress(kName, ("Importing " + request.filename + "...").c_str());
+    out = Compute(request, project, progress);
+  }
   const Grid& grid = out.grid;
 
   if (!lua_checkstack(L, 8)) throw script::ScriptError{"stack overflow"};

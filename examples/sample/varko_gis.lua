@@ -113,6 +113,16 @@ function A.importGeodataFile(path, options, ask)
   ui.setStatus("")
   if not ok then
     local text = reason(result)
+    -- a long import shows its progress with Cancel
+    if text == "ImportGeoRaster: cancelled!" then
+      ui.setStatus("The import was cancelled; the project is as it was.")
+      return nil, "cancelled"
+    end
+    ui.message(title, text)
+    return nil, text
+  end
+  if Varko.Project ~= p then
+    local text = "Another project was opened during the import: nothing was imported."
     ui.message(title, text)
     return nil, text
   end

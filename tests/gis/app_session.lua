@@ -405,5 +405,40 @@ check_eq(VarkoGis.corridor, nil, "no corridor is kept")
 check_eq(VarkoFile.text(p), before, "the project is as it was")
 check(IupGetHandle("VarkoSearchCancel") == nil or not iuptest.visible(IupGetHandle("VarkoSearchCancel")),
       "the progress dialog is gone")
+
+-- 10. A long import (a 3000 x 3000 float raster warped from geographic
+--     coordinates) shows its progress after half a second; Cancel stops it
+--     with the project as it was.
+iuptest.answer_alarm(2)  -- discard the changes
+VarkoActions.newProject()
+sh("gdal_create -q -of GTiff -outsize 3000 3000 -bands 1 -ot Byte -burn 1 -a_srs EPSG:32633 "
+   .. "-a_ullr 500000 4130000 530000 4100000 big.tif")
+sh("gdal_create -q -of GTiff -outsize 3000 3000 -bands 1 -ot Float32 -burn 2.5 -a_srs EPSG:4326 "
+   .. "-a_ullr 14.95 37.35 15.4 36.95 bigf.tif")
+check(VarkoActions.importGeodataFile("big.tif"), "a 3000 x 3000 project")
+p = Varko.Project
+before = VarkoFile.text(p)
+local import_dialog, nested = false, nil
+IupSetIdle(function()
+  local cancel = IupGetHandle("VarkoSearchCancel")
+  if cancel and iuptest.visible(cancel) then
+    import_dialog = true
+    -- the dialog's loop runs script code: a second import meanwhile is refused
+    nested = select(2, pcall(ImportGeoRaster, "land.tif"))
+    iuptest.click(cancel)
+  end
+end)
+started = os.time()
+local imported, import_problem = VarkoActions.importGeodataFile("bigf.tif", { resampling = "bilinear" })
+IupSetIdle(nil)
+check_eq(imported, nil, "a cancelled import gives nothing")
+check_eq(import_problem, "cancelled", "because it was cancelled")
+check(import_dialog, "the import showed its progress with Cancel")
+check_eq(nested, "ImportGeoRaster: an import is running!", "an import while one runs is refused")
+check(os.time() - started < 60, "the cancel stopped it")
+check_eq(VarkoFile.text(p), before, "the project is as it was")
+check_eq(io.open("bigf-theme.png"), nil, "no theme image written")
+check(IupGetHandle("VarkoSearchCancel") == nil or not iuptest.visible(IupGetHandle("VarkoSearchCancel")),
+      "the progress dialog is gone")
 IupHide(VarkoUI.dialog)
 finish()
