@@ -141,6 +141,11 @@ void Redraw(IupElement* e) {
   if (v == nullptr || !v->canvas.EnsureScreen(e)) return;
   cdCanvasHandle previous = nullptr;
   if (!v->canvas.Begin(&previous)) return;
+  // the travel follows the size drawn at: the first resize may come before
+  // the canvas had a screen, and the handle then stood at the start whatever
+  // the value
+  const int length = v->vertical ? v->canvas.height() : v->canvas.width();
+  v->travel = static_cast<int>(0.7 * length - 4);
   DrawValuator(*v, BackgroundOf(e), v->canvas.width(), v->canvas.height());
   v->canvas.End(previous);
 }

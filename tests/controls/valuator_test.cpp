@@ -202,6 +202,41 @@ TEST_F(Valuator, BackwardsAndEmptyRangesStayInside) {
   }
 }
 
+// A value given before the valuator is shown: the window shows the handle
+// there (the handle stood at the start when the first resize came before
+// the canvas had a screen).
+TEST_F(Valuator, AShownValuatorDrawsItsHandleAtItsValue) {
+  struct Case {
+    const char* orientation;
+    const char* value;
+    double fraction;
+  } cases[] = {{"HORIZONTAL", "0.8", 0.8}, {"HORIZONTAL", "0.25", 0.25}, {"VERTICAL", "0.6", 0.6}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.orientation) + " " + c.value);
+    IupElement* val = IupCreateVal(c.orientation);
+    IupSetAttribute(val, "VALUE", c.value);
+    dialog_ = IupCreateDialog(val);
+    IupShow(dialog_);
+    IupLoopStep();
+    int w = 0, h = 0;
+    const unsigned char *r = nullptr, *g = nullptr, *b = nullptr;
+    ASSERT_TRUE(iup::canvasfb::Shown(val, &w, &h, &r, &g, &b));
+    const bool vertical = std::string(c.orientation) == "VERTICAL";
+    const int length = vertical ? h : w;
+    // the handle's face (grey 160) along the middle line, from the start
+    int first = -1;
+    for (int along = 0; along < length && first < 0; ++along) {
+      const int x = vertical ? w / 2 : along, y = vertical ? h - 1 - along : h / 2;
+      if (r[y * w + x] == 160 && g[y * w + x] == 160) first = along;
+    }
+    const int travel = static_cast<int>(0.7 * length - 4);
+    const int expected = static_cast<int>(travel * c.fraction + 0.05 * length + 2);
+    EXPECT_NEAR(first, expected, 2);
+    IupDestroy(dialog_);
+    dialog_ = nullptr;
+  }
+}
+
 TEST_F(Valuator, ReferencePictures) {
   struct Scene {
     const char* name;
