@@ -255,13 +255,14 @@ end
 
 -- ------------------------------------------------------------ corridor
 
--- The overlay: the corridor's cells in amber, half transparent, over the map.
+-- The overlay: the corridor's cells in blue, half transparent, over the map
+-- (blue stands out on the green to red of the combined theme).
 local function overlay_image(mask, w, h)
   local rgba = cdCreateImageRGBA(w, h)
   local m, r, g, b, a = mask.imagemap, rgba.r, rgba.g, rgba.b, rgba.a
   for k = 0, w * h - 1 do
-    r[k], g[k], b[k] = 255, 192, 0
-    a[k] = m[k] == 1 and 140 or 0
+    r[k], g[k], b[k] = 30, 110, 255
+    a[k] = m[k] == 1 and 150 or 0
   end
   return rgba
 end
@@ -354,14 +355,17 @@ function A.corridor()
     ui.message("Corridor", "Select a route in the list first.")
     return
   end
+  -- the last corridor of this route gives the tolerance and the report
+  local last = VarkoGis.corridor and VarkoGis.corridor.route == k and VarkoGis.corridor or nil
   local label = iuplabel { title = "Tolerance: 10 %  ", size = "90x" }
-  local val = iupval { "HORIZONTAL", min = 0, max = 0.5, value = 0.1, size = "150x20" }
+  local val = iupval { "HORIZONTAL", min = 0, max = 0.5, value = last and math.min(0.5, last.tolerance) or 0.1,
+                       size = "150x20" }
   local function tolerance() return tonumber(IupGetAttribute(val, "VALUE")) or 0 end
   local function show_value() IupSetAttribute(label, "TITLE", string.format("Tolerance: %.1f %%", tolerance() * 100)) end
   val.mousemove = function() show_value() end
   val.buttonrelease = function() show_value() end
   local toggle = iuptoggle { title = "Show the corridor over the map", value = "ON" }
-  local report = iupmultiline { size = "220x90", readonly = "YES", value = "" }
+  local report = iupmultiline { size = "220x90", readonly = "YES", value = last and VarkoGis.report(last) or "" }
   local compute = iupbutton { title = "Compute", size = "50x", action = function()
     show_value()
     local c = A.corridorOf(k, tolerance(), IupGetAttribute(toggle, "VALUE") == "ON")
@@ -375,6 +379,7 @@ function A.corridor()
   IupSetHandle("VarkoCorridorCompute", compute)
   IupSetHandle("VarkoCorridorClose", close)
   IupSetHandle("VarkoCorridorReport", report)
+  show_value()
   local dialog = iupdialog { iupvbox { iuphbox { label, val, alignment = "ACENTER" }, toggle, report,
                                        iuphbox { iupfill {}, compute, close, gap = "5" }, margin = "10x10", gap = "5" },
                              title = "Corridor of " .. Varko.Project.Paths[k].name, resize = "NO", minbox = "NO",

@@ -341,6 +341,16 @@ during({
   function() toggled = VarkoGis.overlayShown end,
   function() iuptest.click(IupGetHandle("VarkoCorridorClose")) end,
 }, function() VarkoUI.run("Corridor...") end)
+local reopened = {}
+during({
+  function()
+    reopened.value = tonumber(IupGetAttribute(IupGetHandle("VarkoCorridorValuator"), "VALUE"))
+    reopened.report = IupGetAttribute(IupGetHandle("VarkoCorridorReport"), "VALUE")
+  end,
+  function() iuptest.click(IupGetHandle("VarkoCorridorClose")) end,
+}, function() VarkoUI.run("Corridor...") end)
+check_eq(reopened.value, 0.3, "opened again, the valuator stands at the last tolerance")
+check_eq(reopened.report, report_text, "and the report is the last one")
 check(report ~= nil, "Compute made a corridor")
 check_eq(report and report.tolerance, 0.3, "at the valuator's tolerance")
 check(report_text and report_text:find("Tolerance: 30 %", 1, true) ~= nil, "the report names it")
