@@ -6,6 +6,7 @@
 
 void iupcontrolslua_open(lua_State* L) {
   using Open = void (*)(lua_State*);
-  for (Open open : std::initializer_list<Open>{iupvallua_open, iuptabslua_open, iupgaugelua_open})
+  for (Open open : std::initializer_list<Open>{iupvallua_open, iupmatrixlua_open, iupmasklua_open,
+                                               iuptabslua_open, iupgaugelua_open})
     open(L);
 }

@@ -12,5 +12,8 @@ void iupcontrolslua_open(lua_State* L);
 void iupvallua_open(lua_State* L);
 void iuptabslua_open(lua_State* L);
 void iupgaugelua_open(lua_State* L);
+void iupmatrixlua_open(lua_State* L);
+// The text masks' functions (no object layer).
+void iupmasklua_open(lua_State* L);
 
 #endif

@@ -13,8 +13,8 @@ using ControlOpen = void (*)();
 // In the order start-up opens them: the matrix class, the tabs, the gauge,
 // then the colour dialog with the text masks; the valuator, which start-up
 // does not name, last.
-constexpr std::initializer_list<ControlOpen> kControls = {IupTabsOpen, IupGaugeOpen,
-                                                          IupColorDlgOpen, IupValOpen};
+constexpr std::initializer_list<ControlOpen> kControls = {
+    IupMatrixOpen, IupTabsOpen, IupGaugeOpen, IupColorDlgOpen, IupTextMaskOpen, IupValOpen};
 
 }  // namespace
 

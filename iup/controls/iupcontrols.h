@@ -28,6 +28,35 @@ IupElement* IupCreateVal(const char* orientation);
 // Draws the valuator as it stands on the active canvas, width x height.
 void IupValDraw(IupElement* val, int width, int height);
 
+// The text masks: a pattern (a regular expression with '/' as its escape
+// character) checked on every key of a TEXT or of a matrix cell. The set
+// operations return 1, or 0 when the pattern does not compile (the element
+// is then left as it was). The cell forms take the matrix, line and column.
+void IupTextMaskOpen(void);
+int IupTextMaskSet(IupElement* text, const char* pattern, int autofill, int ignore_case);
+int IupTextMaskSetCell(IupElement* matrix, const char* pattern, int autofill, int ignore_case,
+                       int line, int column);
+int IupTextMaskSetInteger(IupElement* text, int autofill, int min, int max);
+int IupTextMaskSetInteger(IupElement* matrix, int autofill, int min, int max, int line, int column);
+int IupTextMaskSetReal(IupElement* text, int autofill, float min, float max);
+int IupTextMaskSetReal(IupElement* matrix, int autofill, float min, float max, int line,
+                       int column);
+// 1 when the text ("VALUE", or the one given for a cell) completely matches
+// and lies in the range, or when there is no mask; else 0.
+int IupTextMaskCheck(IupElement* text);
+int IupTextMaskCheck(IupElement* matrix, const char* text, int line, int column);
+
+// The matrix (class "MATRIX", registered as "matrix"): a grid of text
+// cells drawn on a canvas, edited in place. action: the application's key
+// action name (null for none).
+void IupMatrixOpen(void);
+IupElement* IupCreateMatrix(const char* action);
+// Draws the matrix as it stands on the active canvas, width x height, as
+// its window shows it.
+void IupMatrixDraw(IupElement* matrix, int width, int height);
+// How many cells the last redraw of the window drew (the cost of a redraw).
+long IupMatrixCellsDrawn(IupElement* matrix);
+
 // The tabs (class "TABS", registered as "tabs"): a notebook of pages, one
 // visible at a time, chosen by clicking its tab ("TABTITLE" of the page).
 void IupTabsOpen(void);

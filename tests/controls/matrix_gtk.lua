@@ -1,0 +1,47 @@
+-- Under GTK with real X input: a matrix cell clicked, typed into and ended
+-- with Enter; a field with an integer mask refusing a typed letter.
+dofile("harness.lua")
+dofile("xinput.lua")
+
+local edited
+local m = iupmatrix { numlin = 3, numcol = 2, ["1:1"] = "a", ["2:2"] = "old", rastersize = "260x110",
+                      widthdef = 30, heightdef = 10,
+                      edition = function(self, lin, col, mode)
+                        if mode == 0 then edited = lin .. ":" .. col end
+                      end }
+local field = iuptext { rastersize = "120x" }
+IupTextMaskSetInteger(field, 0, 0, 999)
+local dlg = iupdialog { iupvbox { m, field }, title = "matrix-edit" }
+dlg:showxy(40, 40)
+
+local window
+local function cell_centre(lin, col)
+  local x = tonumber(m.width0) + tonumber(m.width1) * (col - 1) + tonumber(m["width" .. col]) // 2
+  local y = tonumber(m.height0) + tonumber(m.height1) * (lin - 1) + tonumber(m["height" .. lin]) // 2
+  return x, y
+end
+xinput.steps({
+  { what = "the window appears", action = function() window = xinput.window("matrix-edit") end,
+    done = function() return window ~= nil end },
+  { what = "cell 2:2 clicked", action = function()
+      local x, y = cell_centre(2, 2)
+      xinput.click(window, x, y)
+    end,
+    done = function() return m.focus_cell == "2:2" end, retry = 3 },
+  { what = "typed and Enter", action = function() xinput.run("type --delay 50 'new'") xinput.run("key Return") end,
+    done = function() return edited ~= nil end },
+  { what = "the field clicked", action = function()
+      local _, y = cell_centre(3, 1)
+      xinput.click(window, 60, tonumber(m.rastersize:match("x(%d+)")) + 12)
+    end,
+    done = xinput.after(1) },
+  { what = "digits and a letter typed", action = function() xinput.run("type --delay 50 '12x3'") end,
+    done = function() return field.value == "123" end },
+}, function()
+  check_eq(m["2:2"], "new", "the typed text replaced the cell")
+  check_eq(edited, "2:2", "the edit of 2:2 ended")
+  check_eq(m.focus_cell, "3:2", "Enter moved the focus down")
+  check_eq(field.value, "123", "the letter was refused by the mask")
+  finish()
+  dlg:hide()
+end)
