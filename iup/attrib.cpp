@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "iupcore.h"
+#include "nativemask.h"
 
 namespace iup {
 namespace {
@@ -194,6 +195,11 @@ void PassOn(IupElement* e, const char* name, const char* value) {
     if (e->kind == IUP_ZBOX) SetZboxValue(e, value);
   }
   Drv().SetAttribute(e, name, value);
+  if (!IsAlive(serial, e)) return;
+  if (e->kind == IUP_TEXT && std::strcmp(name, "MASK") == 0) {
+    nativemask::Applied(e);
+    return;
+  }
   if (IsMapped(e) && !NoDescent(name)) Propagate(e, name, value);
 }
 

@@ -5,6 +5,7 @@
 // change.
 #include "iupcore.h"
 #include "iupkey.h"
+#include "nativemask.h"
 
 namespace iup::event {
 
@@ -118,9 +119,15 @@ EditKeyOutcome EditKey(IupElement* edit, const EditState& before, int key, EditC
   const TextOutcome r = TextEdit(edit, key, after.text);
   if (!IsAlive(serial, edit)) return EditKeyOutcome::Consumed;
   switch (r.kind) {
-    case TextOutcome::Keep:
+    case TextOutcome::Keep: {
+      // a TEXT's "MASK" takes back a change that leaves no match
+      bool reached_match = false;
+      if (kind == IUP_TEXT && !nativemask::Edited(edit, key, &after, &reached_match)) break;
       control.Show(after);
+      if (reached_match && IsAlive(serial, edit))
+        if (IupCallback cb = FindCallback(edit, "MASK_CB")) As<IupCallbackI>(cb)(edit, 1);
       break;
+    }
     case TextOutcome::Replace:
       ShowReplacement(control, before, r.replacement);
       break;

@@ -294,3 +294,58 @@ TEST_F(TextMask, ABadPatternLeavesTheFieldAlone) {
 }
 
 }  // namespace
+
+// ---- the "MASK" attribute of a TEXT ---------------------------------------------
+
+int mask_calls[2];
+int OnMaskCb(IupElement*, int status) {
+  mask_calls[status ? 1 : 0]++;
+  return IUP_DEFAULT;
+}
+
+TEST_F(TextMask, TheMaskAttributeOfAText) {
+  IupBindAction("mask_test_mask_cb", IupAsCallback(OnMaskCb));
+  IupSetAttribute(text_, "MASK_CB", "mask_test_mask_cb");
+  struct Case {
+    const char* mask;
+    const char* typed;
+    const char* shown;
+    int refused, matched;  // "MASK_CB" calls with 0 and with 1
+  } cases[] = {
+      {"###", "1a23", "123", 1, 1},
+      {"###", "1234", "123", 1, 1},
+      {"##/##", "1234", "12/34", 0, 1},  // the slash comes by itself after the second digit
+      {"$##/##", "1234", "12", 2, 0},    // no completion: the 3 is refused
+      {"$##/##", "12/34", "12/34", 0, 1},
+      {"@@#", "ab1", "ab1", 0, 1},
+      {"[a-c~]x", "dx", "", 2, 0},    // the '~' after a character is one of the set
+      {"[~a-c]x", "dx", "dx", 1, 1},  // the x comes by itself: the typed one is refused
+      {"\\(2-3)#-", "12-", "12-", 0, 1},
+      {"\\3#", "1234", "123", 1, 3},  // 0 to 3 digits: complete after each
+      {"a\\*b", "a*b", "a*b", 2, 1},  // "*b" is forced after the a
+  };
+  for (const Case& c : cases) {
+    IupSetAttribute(text_, "MASK", nullptr);
+    IupSetAttribute(text_, "VALUE", "");
+    IupSetAttribute(text_, "MASK", c.mask);
+    mask_calls[0] = mask_calls[1] = 0;
+    EXPECT_EQ(Type(Keys(c.typed)), c.shown) << c.mask << " typed " << c.typed;
+    EXPECT_EQ(mask_calls[0], c.refused) << c.mask << " typed " << c.typed;
+    EXPECT_EQ(mask_calls[1], c.matched) << c.mask << " typed " << c.typed;
+  }
+  // setting the mask brings the value to a match
+  IupSetAttribute(text_, "MASK", nullptr);
+  IupSetAttribute(text_, "VALUE", "xyz");
+  IupSetAttribute(text_, "MASK", "ab#");
+  EXPECT_EQ(iup::headless::Text(text_), "ab");
+  IupSetAttribute(text_, "MASK", nullptr);
+  IupSetAttribute(text_, "VALUE", "12");
+  IupSetAttribute(text_, "MASK", "##:##");
+  EXPECT_EQ(iup::headless::Text(text_), "12:");
+  // masks that do not parse are dropped: the field keeps no mask
+  for (const char* bad : {"[0-9", "\\(2-3)", "\\(3-1)#", "\\(2#", "#]", "\\"}) {
+    IupSetAttribute(text_, "MASK", bad);
+    EXPECT_EQ(IupGetOwnAttribute(text_, "MASK"), nullptr) << bad;
+    EXPECT_EQ(Type(Keys("a1")), "a1") << bad;
+  }
+}
