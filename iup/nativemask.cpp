@@ -172,8 +172,7 @@ std::string Forced(const Mask& m, const std::string& text) {
     if (states.empty() || states.count({m.items.size(), 0})) break;
     std::bitset<256> next;
     for (const State& s : states)
-      if (s.first < m.items.size() && s.second < m.items[s.first].max)
-        next |= m.items[s.first].set;
+      if (s.first < m.items.size() && s.second < m.items[s.first].max) next |= m.items[s.first].set;
     if (next.count() != 1) break;
     int c = 0;
     while (!next.test(static_cast<size_t>(c))) c++;

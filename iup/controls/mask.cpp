@@ -73,12 +73,15 @@ class Parser {
   NodePtr Alternation() {
     if (++depth_ > kMaxDepth) ok_ = false;
     NodePtr left = Sequence();
-    while (ok_ && More() && Peek() == '|') {
-      at_++;
+    if (ok_ && More() && Peek() == '|') {
+      // one node for all the branches: a long alternation stays flat
       auto alt = std::make_unique<Node>();
       alt->kind = Node::Alt;
       alt->kids.push_back(std::move(left));
-      alt->kids.push_back(Sequence());
+      while (ok_ && More() && Peek() == '|') {
+        at_++;
+        alt->kids.push_back(Sequence());
+      }
       left = std::move(alt);
     }
     depth_--;
@@ -98,7 +101,9 @@ class Parser {
 
   NodePtr Repeated() {
     NodePtr item = Atom();
+    int operators = 0;
     while (ok_ && More() && (Peek() == '*' || Peek() == '+' || Peek() == '?')) {
+      if (++operators > kMaxDepth) return ok_ = false, nullptr;
       const char op = p_[at_++];
       item = MakeUnary(op == '*'   ? Node::Star
                        : op == '+' ? Node::Plus
@@ -144,7 +149,11 @@ class Parser {
           ok_ = false;
           return nullptr;
         }
-        return MakeUnary(Node::Not, Atom());
+        if (++depth_ > kMaxDepth) return ok_ = false, nullptr;
+        NodePtr operand = Atom();
+        depth_--;
+        if (!ok_) return nullptr;
+        return MakeUnary(Node::Not, std::move(operand));
       }
       case '/': {
         std::bitset<256> set;
@@ -336,8 +345,12 @@ class Compiler {
       case Node::Seq:
         for (auto it = n.kids.rbegin(); it != n.kids.rend(); ++it) next = Build(**it, next);
         return next;
-      case Node::Alt:
-        return New(Machine::State::Split, Build(*n.kids[0], next), Build(*n.kids[1], next));
+      case Node::Alt: {
+        int start = Build(*n.kids.back(), next);
+        for (size_t i = n.kids.size() - 1; i-- > 0;)
+          start = New(Machine::State::Split, Build(*n.kids[i], next), start);
+        return start;
+      }
       case Node::Star: {
         int split = New(Machine::State::Split, -1, next);
         m_.states_[static_cast<size_t>(split)].out = Build(*n.kids[0], split);

@@ -106,6 +106,16 @@ TEST(MaskPattern, BadPatternsDoNotCompile) {
                                         "a|*",  "+",   "?",   "[]",  "/",     "a]",
                                         "/300", "/x4", "/o9", "~",   "[z-a]", deep};
   for (const std::string& p : bad) EXPECT_EQ(mask::Machine::Compile(p), nullptr) << p;
+  // hostile lengths neither overflow the stack nor hang
+  EXPECT_EQ(mask::Machine::Compile(std::string(5000, '~') + "a"), nullptr);
+  EXPECT_EQ(mask::Machine::Compile("a" + std::string(5000, '*')), nullptr);
+  std::string branches;
+  for (int i = 0; i < 20000; i++) branches += "ab|";
+  branches += "c";
+  auto wide = mask::Machine::Compile(branches);
+  ASSERT_NE(wide, nullptr);
+  EXPECT_EQ(wide->Test("c", false), Match::Complete);
+  EXPECT_EQ(wide->Test("a", false), Match::Prefix);
   // the empty pattern is sound: it matches the empty text only
   auto empty = mask::Machine::Compile("");
   ASSERT_NE(empty, nullptr);
