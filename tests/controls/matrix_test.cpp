@@ -519,6 +519,31 @@ TEST_F(Matrix, ScrollingDrawsOnlyTheVisibleCells) {
   EXPECT_EQ(Get("ORIGIN"), "5001:1");
 }
 
+TEST_F(Matrix, ColumnsResizedByDraggingTheirTitleBorder) {
+  Fill(2, 3);
+  Show();
+  const int w1 = atoi(Get("WIDTH1").c_str());
+  const int border = atoi(Get("WIDTH0").c_str()) + w1, y = atoi(Get("HEIGHT0").c_str()) / 2;
+  auto drag = [&](int dx, int from = 0) {
+    iup::headless::MousePress(mat_, '1', border + from, y);
+    iup::headless::MouseMotion(mat_, border + from + dx, y);
+    iup::headless::MouseRelease(mat_, '1', border + from + dx, y);
+    iup::headless::DeliverNow();
+  };
+  drag(30);
+  EXPECT_EQ(atoi(Get("WIDTH1").c_str()), w1) << "RESIZEMATRIX is NO by default";
+  IupSetAttribute(mat_, "RESIZEMATRIX", "YES");
+  iup::headless::MouseMotion(mat_, border, y);
+  iup::headless::DeliverNow();
+  EXPECT_EQ(Get("CURSOR"), "RESIZE_C") << "over the border of a column title";
+  drag(30);
+  EXPECT_EQ(atoi(Get("WIDTH1").c_str()), w1 + 30);
+  drag(-5000, 30);
+  EXPECT_EQ(atoi(Get("WIDTH1").c_str()), 1) << "never narrower than a pixel";
+  IupSetAttribute(mat_, "WIDTH1", "40");
+  EXPECT_EQ(Get("WIDTH1"), "68") << "setting the width again replaces the dragged one";
+}
+
 TEST_F(Matrix, ReferencePictures) {
   struct Scene {
     const char* name;
