@@ -1,5 +1,6 @@
 -- Under GTK with real X input: a matrix cell clicked, typed into and ended
--- with Enter; a field with an integer mask refusing a typed letter.
+-- with Enter; a field with an integer mask refusing a typed letter; a field
+-- with the "MASK" "##/##" refusing a letter and putting in the slash.
 dofile("harness.lua")
 dofile("xinput.lua")
 
@@ -11,7 +12,8 @@ local m = iupmatrix { numlin = 3, numcol = 2, ["1:1"] = "a", ["2:2"] = "old", ra
                       end }
 local field = iuptext { rastersize = "120x" }
 IupTextMaskSetInteger(field, 0, 0, 999)
-local dlg = iupdialog { iupvbox { m, field }, title = "matrix-edit" }
+local dated = iuptext { rastersize = "120x", mask = "##/##" }
+local dlg = iupdialog { iupvbox { m, field, dated }, title = "matrix-edit" }
 dlg:showxy(40, 40)
 
 local window
@@ -31,17 +33,21 @@ xinput.steps({
   { what = "typed and Enter", action = function() xinput.run("type --delay 50 'new'") xinput.run("key Return") end,
     done = function() return edited ~= nil end },
   { what = "the field clicked", action = function()
-      local _, y = cell_centre(3, 1)
       xinput.click(window, 60, tonumber(m.rastersize:match("x(%d+)")) + 12)
     end,
     done = xinput.after(1) },
   { what = "digits and a letter typed", action = function() xinput.run("type --delay 50 '12x3'") end,
     done = function() return field.value == "123" end },
+  { what = "the MASK field focused", action = function() IupSetFocus(dated) end, done = xinput.after(1) },
+  { what = "digits and a letter typed into the MASK field",
+    action = function() xinput.run("type --delay 50 '12a34'") end,
+    done = function() return dated.value == "12/34" end },
 }, function()
   check_eq(m["2:2"], "new", "the typed text replaced the cell")
   check_eq(edited, "2:2", "the edit of 2:2 ended")
   check_eq(m.focus_cell, "3:2", "Enter moved the focus down")
   check_eq(field.value, "123", "the letter was refused by the mask")
+  check_eq(dated.value, "12/34", "MASK refused the letter and put the slash in by itself")
   finish()
   dlg:hide()
 end)
