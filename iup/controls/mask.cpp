@@ -486,12 +486,37 @@ Match Machine::Test(const std::string& text, bool ignore_case) const {
   return Match::None;  // only assertions that can no longer hold
 }
 
+std::vector<int> Machine::Reach(const std::string& text, bool ignore_case) const {
+  std::vector<char> seen(states_.size(), 0);
+  std::vector<int> reached{start_};
+  for (size_t i = 0; i < text.size() && !reached.empty(); i++)
+    reached = Step(reached, text, i, ignore_case, seen);
+  return reached;
+}
+
+std::vector<int> Machine::Step(const std::vector<int>& reached, const std::string& text, size_t at,
+                               bool ignore_case, std::vector<char>& seen) const {
+  StateSet current;
+  std::fill(seen.begin(), seen.end(), 0);
+  for (int r : reached) Close(current, r, text, at, seen);
+  std::vector<int> next;
+  for (int s : current)
+    if (Takes(s, static_cast<unsigned char>(text[at]), ignore_case))
+      next.push_back(states_[static_cast<size_t>(s)].out);
+  return next;
+}
+
+// Each forced character is one step from the states reached so far (a run
+// over the whole text per character cost the square of a long forced run).
 std::string Machine::Forced(const std::string& text, bool ignore_case) const {
-  std::string forced;
-  for (int guard = 0; guard < 1024; guard++) {
-    bool dead = false;
-    StateSet set = Run(text + forced, ignore_case, &dead);
-    if (dead || Accepts(set)) break;
+  std::string forced, whole = text;
+  std::vector<char> seen(states_.size(), 0);
+  std::vector<int> reached = Reach(text, ignore_case);
+  for (int guard = 0; guard < 1024 && !reached.empty(); guard++) {
+    StateSet set;
+    std::fill(seen.begin(), seen.end(), 0);
+    for (int r : reached) Close(set, r, whole, whole.size(), seen);
+    if (set.empty() || Accepts(set)) break;
     std::bitset<256> next;
     for (int s : set)
       if (states_[static_cast<size_t>(s)].kind == State::Set)
@@ -500,7 +525,11 @@ std::string Machine::Forced(const std::string& text, bool ignore_case) const {
     int c = 0;
     while (!next.test(static_cast<size_t>(c))) c++;
     if (ignore_case && std::isalpha(c)) break;  // either case would do: nothing is forced
+    whole += static_cast<char>(c);
+    std::vector<int> stepped = Step(reached, whole, whole.size() - 1, ignore_case, seen);
+    if (stepped.empty()) break;  // an assertion refuses the one candidate: nothing is forced
     forced += static_cast<char>(c);
+    reached.swap(stepped);
   }
   return forced;
 }

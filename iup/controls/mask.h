@@ -39,6 +39,11 @@ class Machine {
   void Close(StateSet& set, int state, const std::string& text, size_t at,
              std::vector<char>& seen) const;
   StateSet Run(const std::string& text, bool ignore_case, bool* dead) const;
+  // The states text leads to, before their closure at its end, and one
+  // step from such states over the character at text[at].
+  std::vector<int> Reach(const std::string& text, bool ignore_case) const;
+  std::vector<int> Step(const std::vector<int>& reached, const std::string& text, size_t at,
+                        bool ignore_case, std::vector<char>& seen) const;
   bool Accepts(const StateSet& set) const;
   bool Takes(int state, unsigned char c, bool ignore_case) const;
   std::vector<State> states_;

@@ -87,14 +87,33 @@ TEST(MaskPattern, ForcedCharacters) {
     const char* text;
     const char* forced;
   } cases[] = {
-      {"/d/d///d/d", "12", "/"}, {"/d/d///d/d", "1", ""}, {"ab-cd", "", "ab-cd"},
-      {"ab|ac", "", "a"},        {"x+", "x", ""},         {"(/d)(-)(/d)", "5", "-"},
+      {"/d/d///d/d", "12", "/"}, {"/d/d///d/d", "1", ""},
+      {"ab-cd", "", "ab-cd"},    {"ab|ac", "", "a"},
+      {"x+", "x", ""},           {"(/d)(-)(/d)", "5", "-"},
+      {"^12$", "", "12"},        {"a/b-", "a", "-"},
+      {"a/bb", "a", ""},  // the only candidate would break the word boundary
   };
   for (const Case& c : cases) {
     auto m = mask::Machine::Compile(c.pattern);
     ASSERT_NE(m, nullptr) << c.pattern;
     EXPECT_EQ(m->Forced(c.text, false), c.forced) << c.pattern << " after \"" << c.text << "\"";
   }
+}
+
+// Found by the mask fuzzer: patterns that force characters without end
+// (here a '$' in mid-pattern that no text can pass) stop after 1024 forced
+// characters, each found with one step of the machine.
+TEST(MaskPattern, EndlessForcingStopsAtItsBound) {
+  const std::string pattern = "#\v\v\xc0\xc7\xc0" + std::string(6, '\v') + "*" +
+                              std::string(13, '\v') + "+" + std::string(3, '\v') + "*" +
+                              std::string(9, '\v') + "$\v/\v#\v##";
+  auto m = mask::Machine::Compile(pattern);
+  ASSERT_NE(m, nullptr);
+  const std::string forced = m->Forced("", false);
+  ASSERT_EQ(forced.size(), 1024u);
+  EXPECT_EQ(forced.substr(0, 6), "#\v\v\xc0\xc7\xc0");
+  EXPECT_EQ(forced.find_first_not_of('\v', 6), std::string::npos);
+  EXPECT_EQ(m->Test(forced, false), mask::Match::Prefix);
 }
 
 TEST(MaskPattern, BadPatternsDoNotCompile) {
