@@ -1,5 +1,5 @@
 // Script binding of the matrix: "IupCreateMatrix", the trampolines of its
-// callbacks ("mat_action", "mat_edition" and the others, calling
+// callbacks ("mat_action", "mat_edition", "mat_field" and the others, calling
 // "default_matrix_action" and friends with the callback's arguments) and
 // its object layer ("luamatrx.lo": IUPMATRIX and iupmatrix).
 #include <cstdio>
@@ -146,6 +146,42 @@ char* Value(IupElement* e, int line, int column) {
   return answer.data();
 }
 
+// "mat_field" fills the slot with the element the script returns (nil, or
+// anything else, leaves the cell to the matrix's own editor).
+struct FieldCall {
+  IupElement* element;
+  int line, column;
+  IupElement* field = nullptr;
+};
+int DoField(lua_State* L) {
+  auto* call = static_cast<FieldCall*>(lua_touserdata(L, 1));
+  lua_settop(L, 0);
+  lua_getglobal(L, "default_matrix_field");
+  iuplua::PushElement(L, call->element);
+  lua_pushinteger(L, call->line);
+  lua_pushinteger(L, call->column);
+  lua_call(L, 3, 1);
+  if (iuplua::IsElement(L, -1)) call->field = iuplua::ToElement(L, -1);
+  return 0;
+}
+int Field(IupElement* e, IupElement** slot, int line, int column) {
+  lua_State* L = iuplua::State();
+  if (L == nullptr || slot == nullptr || !lua_checkstack(L, 4)) return IUP_IGNORE;
+  FieldCall call{e, line, column};
+  const int top = lua_gettop(L);
+  lua_pushcfunction(L, DoField);
+  lua_pushlightuserdata(L, &call);
+  const int status = lua_pcall(L, 1, 0, 0);
+  if (status != LUA_OK) {
+    const char* text = lua_tostring(L, -1);
+    std::fprintf(stderr, "%s\n", text != nullptr ? text : "(error without message)");
+  }
+  lua_settop(L, top);
+  if (status != LUA_OK || call.field == nullptr) return IUP_IGNORE;
+  *slot = call.field;
+  return IUP_DEFAULT;
+}
+
 // No arguments: a matrix whose callbacks call the script layer.
 int CreateMatrix(lua_State* L) {
   if (lua_gettop(L) > 0) iuplua::Incorrect("IupCreateMatrix");
@@ -155,6 +191,7 @@ int CreateMatrix(lua_State* L) {
                                    {"ENTERITEM_CB", "mat_enteritem"},
                                    {"DROP_CB", "mat_drop"},
                                    {"DROPSELECT_CB", "mat_dropselect"},
+                                   {"FIELD_CB", "mat_field"},
                                    {"LEAVEITEM_CB", "mat_leaveitem"},
                                    {"RIGHTCLICK_CB", "mat_rightclick"},
                                    {"SCROLL_CB", "mat_scroll"},
@@ -176,6 +213,7 @@ void iupmatrixlua_open(lua_State* L) {
   IupBindAction("mat_drop", IupAsCallback(Drop));
   IupBindAction("mat_dropselect", IupAsCallback(DropSelect));
   IupBindAction("mat_scroll", IupAsCallback(Scroll));
+  IupBindAction("mat_field", IupAsCallback(Field));
   IupBindAction("mat_value", IupAsCallback(Value));
   IupBindAction("mat_value_edit", IupAsCallback(ValueEdit));
   lua_register(L, "IupCreateMatrix", script::Guarded<CreateMatrix>);

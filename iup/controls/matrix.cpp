@@ -39,6 +39,7 @@ typedef int (*EditionCb)(IupElement* self, int line, int column, int mode);
 typedef int (*DropCb)(IupElement* self, IupElement* list, int line, int column);
 typedef int (*DropSelectCb)(IupElement* self, int line, int column, IupElement* list, char* text,
                             int item, int state);
+typedef int (*FieldCb)(IupElement* self, IupElement** slot, int line, int column);
 typedef char* (*ValueCb)(IupElement* self, int line, int column);
 typedef int (*ValueEditCb)(IupElement* self, int line, int column, char* text);
 
@@ -52,7 +53,9 @@ struct Line {
   std::vector<char> mark;         // cols + 1 entries, or empty while none is marked
 };
 
-enum class EditKind { None, Text, List };
+// Text: the matrix's own TEXT; List: its drop-down; Field: the element an
+// application gave through "FIELD_CB".
+enum class EditKind { None, Text, List, Field };
 
 struct Matrix {
   IupElement* self = nullptr;
@@ -77,6 +80,8 @@ struct Matrix {
   int list_item = 0;           // the drop-down's chosen item (from 1)
   IupElement* edit_text = nullptr;
   IupElement* edit_list = nullptr;
+  IupElement* field = nullptr;  // while editing with a "FIELD_CB" element
+  int field_serial = 0;
   // mouse
   int mark_anchor_line = 0, mark_anchor_col = 0;
   bool marking = false;
@@ -390,6 +395,29 @@ void ShowFocus(Matrix& m) {
   m.first_col = std::max(m.first_col, FirstShowing(m.col_x, m.cols, m.focus_col, view_w));
 }
 
+// ---- the editor -------------------------------------------------------------
+// The element that edits the focus cell as text: the "FIELD_CB" element
+// while it exists, else the matrix's own TEXT.
+IupElement* EditorElement(Matrix& m) {
+  if (m.editing == EditKind::Field && IupFromSerial(m.field_serial) == m.field) return m.field;
+  return m.edit_text;
+}
+bool FieldIsText(Matrix& m) {
+  return m.editing == EditKind::Field && EditorElement(m) == m.field &&
+         IupGetKind(m.field) == IUP_TEXT;
+}
+// Editing a text: in the matrix's own TEXT or in a field.
+bool EditsText(Matrix& m) {
+  return m.editing == EditKind::Text || m.editing == EditKind::Field;
+}
+// A field that is not a TEXT edits its own way: its "VALUE" is the text.
+void ReadFieldValue(Matrix& m) {
+  if (m.editing != EditKind::Field || FieldIsText(m) || EditorElement(m) != m.field) return;
+  const char* v = IupGetAttribute(m.field, "VALUE");
+  m.edit.text = v != nullptr ? v : "";
+  m.edit.caret = m.edit.start = m.edit.end = static_cast<int>(m.edit.text.size());
+}
+
 // ---- drawing -------------------------------------------------------------------
 long Colour(IupElement*, const char* value, long fallback) {
   long c = fallback;
@@ -475,6 +503,7 @@ void DrawEditor(Matrix& m, int x0, int x1, int y0, int y1, int h, long fg, long 
     return;
   }
   DrawText(m.edit.text, CD_WEST, x0, x1, y0, y1, h);
+  if (m.editing == EditKind::Field && !FieldIsText(m)) return;
   // the caret after the text drawn from the left edge (+4)
   const int cx = x0 + 4 + m.edit.caret * cw;
   if (cx < x1) LineTd(cx, y0 + 3, cx, y1 - 3, h);
@@ -619,6 +648,18 @@ bool StartEdit(Matrix& m, const std::string* initial) {
     with_list = Cast<DropCb>(cb)(m.self, m.edit_list, m.focus_line, m.focus_col) == IUP_DEFAULT;
     if (IupFromSerial(serial) != self) return false;
   }
+  IupElement* field = nullptr;
+  if (!with_list) {
+    if (IupCallback cb = Callback(m.self, "FIELD_CB")) {
+      IupElement* slot = nullptr;
+      const int r = Cast<FieldCb>(cb)(m.self, &slot, m.focus_line, m.focus_col);
+      if (IupFromSerial(serial) != self) return false;
+      // the matrix and its own editors cannot stand in for a field
+      if (r == IUP_DEFAULT && slot != nullptr && slot != m.self && slot != m.edit_list &&
+          slot != m.edit_text)
+        field = slot;
+    }
+  }
   if (with_list) {
     m.editing = EditKind::List;
     m.list_item = 1;
@@ -629,10 +670,12 @@ bool StartEdit(Matrix& m, const std::string* initial) {
       if (current == item) m.list_item = i;
     }
   } else {
-    m.editing = EditKind::Text;
+    m.editing = field != nullptr ? EditKind::Field : EditKind::Text;
+    m.field = field;
+    m.field_serial = IupGetSerial(field);
     m.edit.text = initial != nullptr ? *initial : TextOf(m, m.focus_line, m.focus_col);
     m.edit.caret = m.edit.start = m.edit.end = static_cast<int>(m.edit.text.size());
-    IupSetAttributeCopy(m.edit_text, "VALUE", m.edit.text.c_str());
+    IupSetAttributeCopy(EditorElement(m), "VALUE", m.edit.text.c_str());
   }
   ShowFocus(m);
   Redraw(m);
@@ -673,10 +716,12 @@ bool EndEdit(Matrix& m, bool cancel) {
         Store(m, text);
       }
     } else {
+      ReadFieldValue(m);
       Store(m, m.edit.text);
     }
   }
   m.editing = EditKind::None;
+  m.field = nullptr;
   Redraw(m);
   return true;
 }
@@ -774,13 +819,13 @@ class Editor : public iup::event::EditControl {
   explicit Editor(Matrix& m) : m_(m) {}
   void Show(const iup::event::EditState& state) override {
     m_.edit = state;
-    IupSetAttributeCopy(m_.edit_text, "VALUE", state.text.c_str());
+    IupSetAttributeCopy(EditorElement(m_), "VALUE", state.text.c_str());
     Redraw(m_);
   }
   int MaxChars() override {
     long n = 0;
-    return ReadInt(IupGetAttribute(m_.edit_text, "NC"), &n) && n > 0 ? static_cast<int>(n)
-                                                                     : 1 << 30;
+    return ReadInt(IupGetAttribute(EditorElement(m_), "NC"), &n) && n > 0 ? static_cast<int>(n)
+                                                                          : 1 << 30;
   }
   std::string PasteText() override { return std::string(); }
   void CutText(const std::string&) override {}
@@ -789,9 +834,51 @@ class Editor : public iup::event::EditControl {
   Matrix& m_;
 };
 
+// Whether a key leaves a "FIELD_CB" element: its "TAB_CHANGE",
+// "STAB_CHANGE", "LEFT_BORDER" or "RIGHT_BORDER" (1 or 0). Unset, Tab and
+// Shift+Tab leave (as they leave the matrix's own editor), the arrows stay.
+bool FieldLeavesOn(Matrix& m, int key) {
+  const char* name = key == K_TAB    ? "TAB_CHANGE"
+                     : key == K_sTAB ? "STAB_CHANGE"
+                     : key == K_LEFT ? "LEFT_BORDER"
+                                     : "RIGHT_BORDER";
+  long v = 0;
+  if (ReadInt(IupGetAttribute(m.field, name), &v)) return v == 1;
+  return key == K_TAB || key == K_sTAB;
+}
+
+// A key for a field that is not a TEXT: its own "K_ANY" handles it.
+void FieldKey(Matrix& m, int key) {
+  const int serial = IupGetSerial(m.self);
+  IupElement* self = m.self;
+  if (IupCallback cb = Callback(m.field, "K_ANY")) Cast<IupCallbackI>(cb)(m.field, key);
+  if (IupFromSerial(serial) != self) return;
+  ReadFieldValue(m);
+  Redraw(m);
+}
+
 void EditKey(Matrix& m, int key) {
   const int size = static_cast<int>(m.edit.text.size());
   const bool list = m.editing == EditKind::List;
+  if (m.editing == EditKind::Field) {
+    if (EditorElement(m) != m.field) {
+      // the field is gone: the cell keeps the text it had last
+      EndEdit(m, false);
+      return;
+    }
+    if ((key == K_TAB || key == K_sTAB || key == K_LEFT || key == K_RIGHT) &&
+        !FieldLeavesOn(m, key)) {
+      if (!FieldIsText(m)) return FieldKey(m, key);
+      if (key == K_TAB || key == K_sTAB) return;  // a TEXT has no use for them
+    } else if (key == K_LEFT || key == K_RIGHT) {
+      if (!EndEdit(m, false)) return;
+      MoveTo(m, m.focus_line, m.focus_col + (key == K_RIGHT ? 1 : -1));
+      return;
+    } else if (key != K_TAB && key != K_sTAB && key != K_CR && key != K_sCR && key != K_ESC &&
+               !FieldIsText(m)) {
+      return FieldKey(m, key);
+    }
+  }
   auto finish_and_move = [&](int dl, int dc, bool tab) {
     if (!EndEdit(m, false)) return;
     if (tab)
@@ -824,12 +911,13 @@ void EditKey(Matrix& m, int key) {
     Redraw(m);
     return;
   }
-  if (key == K_LEFT && m.edit.caret == 0) return finish_and_move(0, -1, false);
-  if (key == K_RIGHT && m.edit.caret >= size) return finish_and_move(0, 1, false);
+  const bool own_editor = m.editing == EditKind::Text;
+  if (own_editor && key == K_LEFT && m.edit.caret == 0) return finish_and_move(0, -1, false);
+  if (own_editor && key == K_RIGHT && m.edit.caret >= size) return finish_and_move(0, 1, false);
   Editor editor(m);
   const int serial = IupGetSerial(m.self);
   IupElement* self = m.self;
-  if (iup::event::EditKey(m.edit_text, m.edit, key, editor) !=
+  if (iup::event::EditKey(EditorElement(m), m.edit, key, editor) !=
       iup::event::EditKeyOutcome::NotAnEdit)
     return;
   if (IupFromSerial(serial) != self) return;
@@ -1361,9 +1449,10 @@ int SetAttr(IupElement* e, const char* name, const char* value) {
   } else if (std::strcmp(name, "VALUE") == 0) {
     if (m->lines > 0 && m->cols > 0) {
       const std::string text = value != nullptr ? value : "";
-      if (m->editing == EditKind::Text) {
+      if (EditsText(*m)) {
         m->edit.text = text;
         m->edit.caret = m->edit.start = m->edit.end = static_cast<int>(text.size());
+        IupSetAttributeCopy(EditorElement(*m), "VALUE", text.c_str());
       } else {
         Store(*m, text);
       }
@@ -1492,13 +1581,15 @@ const char* GetAttr(IupElement* e, const char* name) {
     return Answer(*m, text);
   }
   if (std::strcmp(name, "VALUE") == 0) {
-    if (m->editing == EditKind::Text) return Answer(*m, m->edit.text);
+    if (EditsText(*m)) {
+      ReadFieldValue(*m);
+      return Answer(*m, m->edit.text);
+    }
     if (m->lines < 1 || m->cols < 1) return nullptr;
     return Answer(*m, TextOf(*m, m->focus_line, m->focus_col));
   }
-  if (std::strcmp(name, "CARET") == 0 && m->editing == EditKind::Text)
-    return Number(*m, m->edit.caret + 1);
-  if (std::strcmp(name, "SELECTION") == 0 && m->editing == EditKind::Text) {
+  if (std::strcmp(name, "CARET") == 0 && EditsText(*m)) return Number(*m, m->edit.caret + 1);
+  if (std::strcmp(name, "SELECTION") == 0 && EditsText(*m)) {
     if (m->edit.start == m->edit.end) return nullptr;
     return Answer(*m, std::to_string(m->edit.start + 1) + ":" + std::to_string(m->edit.end + 1));
   }

@@ -1,13 +1,15 @@
 -- The matrix's object layer: the class IUPMATRIX and the constructor
 -- iupmatrix { numlin = ..., numcol = ..., ["1:1"] = ..., action = f, ... }.
 -- The methods action, edition, enteritem, leaveitem, drop, dropselect,
--- rightclick and scroll get the element and the callback's arguments; a
+-- rightclick and scroll get the element and the callback's arguments;
+-- field(self, line, column) returns the element that edits the cell (or
+-- nil for the matrix's own editor); a
 -- function given as value (and value_edit) puts the matrix in callback
 -- mode: it asks value(self, line, column) for every text it shows.
 IUPMATRIX = setmetatable({ parent = WIDGET }, getmetatable(WIDGET))
 
 local methods = { action = true, edition = true, enteritem = true, leaveitem = true, drop = true,
-                  dropselect = true, rightclick = true, scroll = true }
+                  dropselect = true, field = true, rightclick = true, scroll = true }
 local modes = { value = "VALUE_CB", value_edit = "VALUE_EDIT_CB" }
 local mode_actions = { value = "mat_value", value_edit = "mat_value_edit" }
 
@@ -63,6 +65,7 @@ default_matrix_leaveitem = dispatcher("leaveitem", IUP_DEFAULT)
 default_matrix_drop = dispatcher("drop", IUP_IGNORE)
 default_matrix_dropselect = dispatcher("dropselect", IUP_DEFAULT)
 default_matrix_rightclick = dispatcher("rightclick", IUP_DEFAULT)
+default_matrix_field = dispatcher("field", nil)
 default_matrix_scroll = dispatcher("scroll", IUP_DEFAULT)
 default_matrix_value = dispatcher("value", nil)
 default_matrix_value_edit = dispatcher("value_edit", IUP_DEFAULT)

@@ -98,4 +98,23 @@ iuptest.key(13)
 iuptest.deliver()
 check_eq(edits[1], "1:1=z", "value_edit receives the edited text")
 d2:destroy()
+
+-- the field method gives the element that edits a cell: here a field whose
+-- MASK takes digits only
+local digits = iuptext { mask = "##" }
+local fm = iupmatrix { numlin = 2, numcol = 1, rastersize = "200x100",
+                       field = function(self, lin, col) if lin == 1 then return digits end end }
+local d3 = iupdialog { fm }
+d3:show()
+iuptest.step()
+iuptest.focus(fm)
+iuptest.type("4x2")
+iuptest.key(13)
+iuptest.type("4x")
+iuptest.key(13)
+iuptest.deliver()
+check_eq(fm["1:1"], "42", "line 1 edited in the field: its mask refused the letter")
+check_eq(digits.value, "42", "the field held the text")
+check_eq(fm["2:1"], "4x", "line 2 (field returns nil) edited by the matrix's own editor")
+d3:destroy()
 finish()

@@ -5,6 +5,7 @@
 // scrolling that draws only the visible cells, and reference pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -459,6 +460,179 @@ TEST_F(Matrix, DropDownEditing) {
       "key 1:1 336 1 ",           "key 1:1 328 1 ", "key 1:1 13 1 ",  "unedit 1:1",
       "dropselect 1:1 green 2 1", "leave 1:1",      "enter 2:1"};
   EXPECT_EQ(Log(), want);
+}
+
+// "FIELD_CB": the element the application puts in the slot edits the cell.
+IupElement* field_given = nullptr;
+int field_answer = IUP_DEFAULT;
+int OnField(IupElement*, IupElement** slot, int l, int c) {
+  Log().push_back(Cell("field", l, c));
+  *slot = field_given;
+  return field_answer;
+}
+// A field that is not a TEXT: its own key handler makes its value.
+int OnFieldKey(IupElement* field, int key) {
+  IupSetAttributeCopyF(field, "VALUE", "got %c", key);
+  return IUP_DEFAULT;
+}
+
+TEST_F(Matrix, FieldCallbackEditsWithTheGivenElement) {
+  Fill(3, 3);
+  IupBindAction("mt_field", IupAsCallback(OnField));
+  IupBindAction("mt_field_key", IupAsCallback(OnFieldKey));
+  IupSetAttribute(mat_, "FIELD_CB", "mt_field");
+  Show();
+  IupElement* text = IupCreateText(nullptr);
+  IupElement* list = IupCreateList(nullptr);
+  IupSetAttribute(list, "K_ANY", "mt_field_key");
+  enum Slot { kText, kNone, kMatrix, kList };
+  struct Case {
+    const char* what;
+    int answer;
+    Slot slot;
+    const char* attribute;  // set on the field as "NAME=VALUE", or null
+    std::vector<int> keys;
+    const char* cell;   // 2:2 afterwards
+    const char* focus;  // afterwards
+    const char* field;  // the field's "VALUE" afterwards
+  } cases[] = {
+      {"the field edits", IUP_DEFAULT, kText, nullptr, {K_CR, 'x', K_CR}, "2.2x", "3:2", "2.2x"},
+      {"refused: own editor", IUP_IGNORE, kText, nullptr, {K_CR, 'x', K_CR}, "2.2x", "3:2", "-"},
+      {"empty slot: own editor",
+       IUP_DEFAULT,
+       kNone,
+       nullptr,
+       {K_CR, 'x', K_CR},
+       "2.2x",
+       "3:2",
+       "-"},
+      {"the matrix itself: own editor",
+       IUP_DEFAULT,
+       kMatrix,
+       nullptr,
+       {K_CR, 'x', K_CR},
+       "2.2x",
+       "3:2",
+       "-"},
+      {"the field's mask refuses",
+       IUP_DEFAULT,
+       kText,
+       "MASK=##",
+       {'7', 'a', '8', K_CR},
+       "78",
+       "3:2",
+       "78"},
+      {"Tab kept",
+       IUP_DEFAULT,
+       kText,
+       "TAB_CHANGE=0",
+       {K_CR, K_TAB, 'y', K_CR},
+       "2.2y",
+       "3:2",
+       "2.2y"},
+      {"Tab leaves", IUP_DEFAULT, kText, nullptr, {K_CR, 'y', K_TAB}, "2.2y", "2:3", "2.2y"},
+      {"Shift+Tab kept, Esc",
+       IUP_DEFAULT,
+       kText,
+       "STAB_CHANGE=0",
+       {K_CR, K_sTAB, 'y', K_ESC},
+       "2.2",
+       "2:2",
+       "2.2y"},
+      {"Shift+Tab leaves",
+       IUP_DEFAULT,
+       kText,
+       "STAB_CHANGE=1",
+       {K_CR, 'y', K_sTAB},
+       "2.2y",
+       "2:1",
+       "2.2y"},
+      {"Left leaves",
+       IUP_DEFAULT,
+       kText,
+       "LEFT_BORDER=1",
+       {K_CR, 'y', K_LEFT},
+       "2.2y",
+       "2:1",
+       "2.2y"},
+      {"Left moves the caret",
+       IUP_DEFAULT,
+       kText,
+       nullptr,
+       {K_CR, K_LEFT, K_LEFT, 'y', K_CR},
+       "2y.2",
+       "3:2",
+       "2y.2"},
+      {"Right leaves", IUP_DEFAULT, kText, "RIGHT_BORDER=1", {K_CR, K_RIGHT}, "2.2", "2:3", "2.2"},
+      {"Right kept at the end",
+       IUP_DEFAULT,
+       kText,
+       "RIGHT_BORDER=0",
+       {K_CR, K_RIGHT, 'y', K_CR},
+       "2.2y",
+       "3:2",
+       "2.2y"},
+      {"a field of its own kind",
+       IUP_DEFAULT,
+       kList,
+       nullptr,
+       {K_CR, 'a', K_CR},
+       "got a",
+       "3:2",
+       "got a"},
+  };
+  for (const Case& c : cases) {
+    IupSetAttribute(mat_, "2:2", "2.2");
+    IupSetAttribute(mat_, "FOCUS_CELL", "2:2");
+    for (IupElement* f : {text, list}) {
+      for (const char* a : {"MASK", "TAB_CHANGE", "STAB_CHANGE", "LEFT_BORDER", "RIGHT_BORDER"})
+        IupSetAttribute(f, a, nullptr);
+      IupSetAttribute(f, "VALUE", "-");
+    }
+    IupElement* given = c.slot == kText     ? text
+                        : c.slot == kList   ? list
+                        : c.slot == kMatrix ? mat_
+                                            : nullptr;
+    if (c.attribute != nullptr) {
+      const std::string a = c.attribute;
+      const size_t eq = a.find('=');
+      IupSetAttributeCopy(given, a.substr(0, eq).c_str(), a.substr(eq + 1).c_str());
+    }
+    field_given = given;
+    field_answer = c.answer;
+    Log().clear();
+    Keys(c.keys);
+    EXPECT_EQ(Get("EDIT_MODE"), "NO") << c.what;
+    EXPECT_EQ(Get("2:2"), c.cell) << c.what;
+    EXPECT_EQ(Get("FOCUS_CELL"), c.focus) << c.what;
+    IupElement* shown = c.slot == kList ? list : text;
+    EXPECT_STREQ(IupGetAttribute(shown, "VALUE"), c.field) << c.what;
+    EXPECT_EQ(std::count(Log().begin(), Log().end(), "field 2:2"), 1) << c.what;
+  }
+  // while the field edits, the matrix's "VALUE" is its text
+  field_given = text, field_answer = IUP_DEFAULT;
+  IupSetAttribute(mat_, "FOCUS_CELL", "1:1");
+  Keys({K_CR, 'w'});
+  EXPECT_EQ(Get("VALUE"), "1.1w");
+  Keys({K_ESC});
+  IupDestroy(text);
+  IupDestroy(list);
+}
+
+TEST_F(Matrix, AFieldDestroyedWhileEditingEndsTheEdit) {
+  Fill(2, 2);
+  IupBindAction("mt_field", IupAsCallback(OnField));
+  IupSetAttribute(mat_, "FIELD_CB", "mt_field");
+  Show();
+  field_given = IupCreateText(nullptr);
+  field_answer = IUP_DEFAULT;
+  Keys({K_CR, 'k'});
+  EXPECT_EQ(Get("EDIT_MODE"), "YES");
+  IupDestroy(field_given);
+  field_given = nullptr;
+  Keys({'z'});  // ends the edit: the key has nowhere to go
+  EXPECT_EQ(Get("EDIT_MODE"), "NO");
+  EXPECT_EQ(Get("1:1"), "1.1k") << "the cell keeps the text the field had last";
 }
 
 TEST_F(Matrix, CallbackModeAsksForTexts) {
