@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "iupcontrols.h"
@@ -402,10 +403,13 @@ int KeyAnyCb(IupElement* focused, int key) {
   return IUP_DEFAULT;
 }
 
+// The decimal number a field starts with (the fraction mask's '.' lets any
+// character through: "0x5" reads 0, not hexadecimal 5).
 double FieldNumber(IupElement* field) {
   const char* text = IupGetAttribute(field, "VALUE");
   if (text == nullptr) return 0;
-  const double x = std::strtod(text, nullptr);
+  const std::string decimal(text, std::strspn(text, "+-0123456789."));
+  const double x = std::strtod(decimal.c_str(), nullptr);
   return std::isfinite(x) ? x : 0;
 }
 
@@ -462,12 +466,19 @@ int CancelCb(IupElement*) {
 
 // ---- the dialog ---------------------------------------------------------------
 
-IupElement* Field(const char* enter, IupElement** slot) {
+// What each field may hold while typed: 0 to 255, 0 to 359, and 0, 1 or
+// a fraction with one or two decimals.
+constexpr const char* kByteMask = "/d|/d/d|1/d/d|2(0|1|2|3|4)/d|25(0|1|2|3|4|5)";
+constexpr const char* kHueMask = "/d|/d/d|(1|2)/d/d|3(0|1|2|3|4|5)/d";
+constexpr const char* kFractionMask = "0|(0./d)|(0./d/d)|1";
+
+IupElement* Field(const char* enter, const char* mask, IupElement** slot) {
   IupElement* text = IupCreateText(nullptr);
   char list[160];
   std::snprintf(list, sizeof list, "SIZE = 25x12,K_CR = %s,KILLFOCUS_CB = %s,K_ANY = do_nothing",
                 enter, enter);
   IupSetAttributeList(text, list);
+  IupTextMaskSet(text, mask, 0, 0);
   *slot = text;
   return text;
 }
@@ -493,12 +504,14 @@ void BuildDialog(ColourState& s) {
                 "MAP_CB = iup_c_map_cb",
                 kPreviewW, kPreviewH);
   IupSetAttributeList(s.preview_element, list);
-  IupElement* rgb = IupCreateVbox(Row("Red:", Field("iup_rgb_k_cr", &s.fields[0])),
-                                  Row("Green:", Field("iup_rgb_k_cr", &s.fields[1])),
-                                  Row("Blue:", Field("iup_rgb_k_cr", &s.fields[2])), nullptr);
-  IupElement* hls = IupCreateVbox(Row("Hue:", Field("iup_hls_k_cr", &s.fields[3])),
-                                  Row("Lum:", Field("iup_hls_k_cr", &s.fields[4])),
-                                  Row("Sat:", Field("iup_hls_k_cr", &s.fields[5])), nullptr);
+  IupElement* rgb =
+      IupCreateVbox(Row("Red:", Field("iup_rgb_k_cr", kByteMask, &s.fields[0])),
+                    Row("Green:", Field("iup_rgb_k_cr", kByteMask, &s.fields[1])),
+                    Row("Blue:", Field("iup_rgb_k_cr", kByteMask, &s.fields[2])), nullptr);
+  IupElement* hls =
+      IupCreateVbox(Row("Hue:", Field("iup_hls_k_cr", kHueMask, &s.fields[3])),
+                    Row("Lum:", Field("iup_hls_k_cr", kFractionMask, &s.fields[4])),
+                    Row("Sat:", Field("iup_hls_k_cr", kFractionMask, &s.fields[5])), nullptr);
   s.ok = IupCreateButton("OK", "iup_hls_ok_cb");
   IupSetAttribute(s.ok, "SIZE", "35");
   s.cancel = IupCreateButton("Cancel", "iup_hls_cancel_cb");
@@ -579,6 +592,7 @@ void IupColorDlgOpen(void) {
   IupBindAction("iup_c_map_cb", IupAsCallback(PreviewMapCb));
   IupBindAction("iup_hls_ok_cb", IupAsCallback(OkCb));
   IupBindAction("iup_hls_cancel_cb", IupAsCallback(CancelCb));
+  IupTextMaskOpen();  // the fields' masks run through the mask library's actions
 }
 
 int IupPickColor(int x, int y, unsigned char* red, unsigned char* green, unsigned char* blue) {

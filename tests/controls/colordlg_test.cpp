@@ -315,6 +315,7 @@ TEST_F(ColourDialog, TypedFieldsTable) {
       {"BLUE", "200", 10, 10, 200, "240", "0.41", "0.90"},
       {"HUE", "120", 10, 10, 10, "120", "0.04", "0.00"},  // grey stays grey
       {"LUM", "0.5", 127, 127, 127, "0", "0.5", "0.00"},  // HLS fields stay as typed
+      {"LUM", "0x5", 0, 0, 0, "0", "0x5", "0.00"},        // decimal only: 0, not hex 5
   };
   for (const Case& c : cases) {
     // the field takes the focus first (the field left runs its own update)
@@ -334,6 +335,44 @@ TEST_F(ColourDialog, TypedFieldsTable) {
     EXPECT_EQ(Field("LUM"), c.lum) << c.field << "=" << c.typed;
     EXPECT_EQ(Field("SAT"), c.sat) << c.field << "=" << c.typed;
   }
+}
+
+// Keys typed into the fields: each field's mask refuses what would leave
+// its range (the text is what the field holds after the keys).
+TEST_F(ColourDialog, FieldMasksRefuseKeys) {
+  struct Case {
+    const char* field;
+    const char* keys;
+    const char* shown;
+  } cases[] = {
+      {"RED", "255", "255"},    {"RED", "256", "25"},  {"GREEN", "2a5", "25"},
+      {"BLUE", "300", "30"},    {"BLUE", "-1", "1"},   {"HUE", "359", "359"},
+      {"HUE", "360", "36"},     {"HUE", "400", "40"},  {"LUM", "0.55", "0.55"},
+      {"LUM", "0.555", "0.55"}, {"SAT", "2", ""},      {"SAT", "1.", "1"},
+      {"SAT", "10", "1"},       {"LUM", "0,5", "0,5"},  // the pattern's '.' is any character
+  };
+  for (const Case& c : cases) {
+    std::string shown = "(not run)";
+    // the focus first: leaving the last field refreshes them all
+    Script() = {[&] { hl::Focus(Part(c.field)); },
+                [&] {
+                  IupSetAttribute(Part(c.field), "VALUE", "");
+                  for (const char* k = c.keys; *k != 0; k++) hl::TypeKey(*k);
+                },
+                [&] {
+                  shown = Field(c.field);
+                  hl::Click(Part("CANCEL"));
+                }};
+    script_at = 0;
+    unsigned char r = 10, g = 10, b = 10;
+    EXPECT_EQ(Pick(&r, &g, &b), 0);
+    EXPECT_EQ(shown, c.shown) << c.field << " typed " << c.keys;
+  }
+  // each field carries its own pattern
+  EXPECT_STREQ(IupGetAttribute(Part("RED"), "iupmaskMASK"),
+               "/d|/d/d|1/d/d|2(0|1|2|3|4)/d|25(0|1|2|3|4|5)");
+  EXPECT_STREQ(IupGetAttribute(Part("HUE"), "iupmaskMASK"), "/d|/d/d|(1|2)/d/d|3(0|1|2|3|4|5)/d");
+  EXPECT_STREQ(IupGetAttribute(Part("SAT"), "iupmaskMASK"), "0|(0./d)|(0./d/d)|1");
 }
 
 // The preview: the colour inside a sunken one-pixel bevel made from the
