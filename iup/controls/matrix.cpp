@@ -13,6 +13,7 @@
 // as running sums, so finding the cells of a scrolled view costs a binary
 // search, not a walk over the grid.
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -90,6 +91,7 @@ struct Matrix {
   int last_key = 0;
   char last_marked_form = 'C';  // LINCOL: the form of MARKED last used ('L' or 'C')
   long cells_drawn = 0;
+  bool has_picture = false;  // the off-screen image holds a whole drawing
   std::string answer;
 };
 
@@ -509,10 +511,21 @@ void DrawEditor(Matrix& m, int x0, int x1, int y0, int y1, int h, long fg, long 
   if (cx < x1) LineTd(cx, y0 + 3, cx, y1 - 3, h);
 }
 
-// Draws the visible part of the matrix on the active canvas, w x h pixels.
-void Draw(Matrix& m, int w, int h) {
+// The lines and columns a redraw covers (from 1; a title is drawn with its
+// line or column).
+struct Region {
+  int line_from = 1, line_to = INT_MAX, col_from = 1, col_to = INT_MAX;
+  bool Whole() const {
+    return line_from <= 1 && line_to == INT_MAX && col_from <= 1 && col_to == INT_MAX;
+  }
+};
+
+// Draws the visible part of the matrix on the active canvas, w x h pixels;
+// a region short of the whole grid is drawn over the picture already there.
+void Draw(Matrix& m, int w, int h, const Region& region = Region()) {
   Measure(m, w, h);
   m.cells_drawn = 0;
+  const bool whole = region.Whole();
   const long dialog_bg = Colour(m.self, IupGetAttribute(IupGetDialog(m.self), "BGCOLOR"),
                                 cdEncodeColor(192, 192, 192));
   const long default_bg =
@@ -526,7 +539,7 @@ void Draw(Matrix& m, int w, int h) {
   cdInteriorStyle(CD_SOLID);
   cdBackOpacity(CD_TRANSPARENT);
   cdBackground(dialog_bg);
-  cdClear();
+  if (whole) cdClear();
   const bool active = IupGetAttributeBool(m.self, "ACTIVE") != 0;
   // the visible columns and lines
   std::vector<int> cols, lines;
@@ -540,6 +553,8 @@ void Draw(Matrix& m, int w, int h) {
     lines.push_back(l);
     y += m.line_h[static_cast<size_t>(l)];
   }
+  auto in_lines = [&](int l) { return l >= region.line_from && l <= region.line_to; };
+  auto in_cols = [&](int c) { return c >= region.col_from && c <= region.col_to; };
   // cells
   int y = m.title_h;
   for (int l : lines) {
@@ -547,6 +562,10 @@ void Draw(Matrix& m, int w, int h) {
     int x = m.title_w;
     for (int c : cols) {
       const int cw = m.col_w[static_cast<size_t>(c)];
+      if (!in_lines(l) || !in_cols(c)) {
+        x += cw;
+        continue;
+      }
       long bg = Colour(m.self, CellColourText(m, "BGCOLOR", l, c), default_bg);
       long fg = Colour(m.self, CellColourText(m, "FGCOLOR", l, c), default_fg);
       if (Marked(m, l, c)) bg = Darker(bg, 0.7);
@@ -578,6 +597,10 @@ void Draw(Matrix& m, int w, int h) {
     int x = m.title_w;
     for (int c : cols) {
       const int x1 = x + m.col_w[static_cast<size_t>(c)] - 1;
+      if (!in_cols(c)) {
+        x = x1 + 1;
+        continue;
+      }
       DrawTitle(m, TextOf(m, 0, c), CD_CENTER, m.col_mark[static_cast<size_t>(c)] != 0, dialog_bg,
                 Own2(m.self, "BGCOLOR%d:%d", 0, c), default_fg, x, x1, 0, m.title_h - 1, h);
       x = x1 + 1;
@@ -587,23 +610,48 @@ void Draw(Matrix& m, int w, int h) {
     int yy = m.title_h;
     for (int l : lines) {
       const int y1 = yy + m.line_h[static_cast<size_t>(l)] - 1;
+      if (!in_lines(l)) {
+        yy = y1 + 1;
+        continue;
+      }
       DrawTitle(m, TextOf(m, l, 0), Alignment(m, 0), m.line_mark[static_cast<size_t>(l)] != 0,
                 dialog_bg, Own2(m.self, "BGCOLOR%d:%d", l, 0), default_fg, 0, m.title_w - 1, yy, y1,
                 h);
       yy = y1 + 1;
     }
   }
-  if (m.title_w > 0 && m.title_h > 0)
+  if (m.title_w > 0 && m.title_h > 0 && whole)
     DrawTitle(m, TextOf(m, 0, 0), CD_CENTER, false, dialog_bg, Own2(m.self, "BGCOLOR%d:%d", 0, 0),
               default_fg, 0, m.title_w - 1, 0, m.title_h - 1, h);
 }
 
-void Redraw(Matrix& m) {
+void Redraw(Matrix& m, const Region& region = Region()) {
   if (!m.canvas.EnsureScreen(m.self)) return;
   cdCanvasHandle previous = nullptr;
   if (!m.canvas.Begin(&previous)) return;
-  Draw(m, m.canvas.width(), m.canvas.height());
+  // a new image, or a picture whose geometry changed since, is drawn whole
+  const bool stale = !m.has_picture || m.dirty || m.geometry_w != m.canvas.width() ||
+                     m.geometry_h != m.canvas.height();
+  Draw(m, m.canvas.width(), m.canvas.height(), stale ? Region() : region);
+  m.has_picture = true;
   m.canvas.End(previous);
+}
+
+// "REDRAW": "L" and a line or a "%d:%d" range of lines, "C" likewise for
+// columns; anything else is the whole matrix.
+Region RegionOf(const char* value) {
+  Region r;
+  if (value == nullptr || (value[0] != 'L' && value[0] != 'C')) return r;
+  int from = 0, to = 0;
+  const int n = std::sscanf(value + 1, "%d:%d", &from, &to);
+  if (n < 1) return r;
+  if (n == 1) to = from;
+  if (from > to) std::swap(from, to);
+  if (value[0] == 'L')
+    r.line_from = from, r.line_to = to;
+  else
+    r.col_from = from, r.col_to = to;
+  return r;
 }
 
 // ---- focus and editing ----------------------------------------------------------
@@ -1184,6 +1232,7 @@ int MapCb(IupElement* e) {
     AdoptOwnCells(*m, 0, 0);
   }
   if (m->canvas.EnsureScreen(e)) m->canvas.Resize();
+  m->has_picture = false;
   m->dirty = true;
   PublishScroll(*m);
   return IUP_DEFAULT;
@@ -1193,6 +1242,7 @@ int ResizeCb(IupElement* e, int, int) {
   Matrix* m = DataOf(e);
   if (m == nullptr || !m->canvas.EnsureScreen(e)) return IUP_DEFAULT;
   m->canvas.Resize();
+  m->has_picture = false;
   m->dirty = true;
   m->first_line = std::clamp(m->first_line, 1, std::max(1, m->lines));
   PublishScroll(*m);
@@ -1267,6 +1317,7 @@ int Destroy(IupElement* e) {
 int Unmap(IupElement* e) {
   if (Matrix* m = DataOf(e)) {
     m->canvas.Release();
+    m->has_picture = false;
     m->editing = EditKind::None;
   }
   return IUP_DEFAULT;
@@ -1541,7 +1592,10 @@ int SetAttr(IupElement* e, const char* name, const char* value) {
       m->dragged_width[static_cast<size_t>(col)] = 0;
     m->dirty = true;
   } else if (std::strcmp(name, "REDRAW") == 0) {
-    forget = true;
+    const Region region = RegionOf(value);
+    IupSetOwnAttribute(e, name, nullptr);  // value may be the stored copy: read first
+    if (m->canvas.screen() != nullptr) Redraw(*m, region);
+    return IUP_DEFAULT;
   }
   // the matrix's own bookkeeping and the callbacks change nothing shown
   if (std::strcmp(name, "CURSOR") == 0 || IsPrefixed(name, "iup") || IsPrefixed(name, "IUP_") ||

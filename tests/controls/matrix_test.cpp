@@ -63,8 +63,9 @@ int OnDropSelect(IupElement*, int l, int c, IupElement*, char* text, int item, i
   return IUP_DEFAULT;
 }
 std::string value_cb_text;
+std::string value_prefix = "v";  // changed by a test behind the matrix's back
 char* OnValue(IupElement*, int l, int c) {
-  value_cb_text = "v" + std::to_string(l) + "." + std::to_string(c);
+  value_cb_text = value_prefix + std::to_string(l) + "." + std::to_string(c);
   return value_cb_text.data();
 }
 int OnValueEdit(IupElement*, int l, int c, char* text) {
@@ -651,6 +652,90 @@ TEST_F(Matrix, CallbackModeAsksForTexts) {
     if (s.rfind("key", 0) != 0) got.push_back(s);
   EXPECT_EQ(got, want);
   EXPECT_EQ(Get("1:1"), "v1.1") << "the matrix keeps no text of its own";
+}
+
+// "REDRAW" with "L" or "C" draws only those lines or columns: the texts
+// change behind the matrix (callback mode), and only the named cells show
+// the new ones; every pixel outside them stays as it was.
+TEST_F(Matrix, RedrawOfLinesOrColumnsDrawsOnlyThem) {
+  value_prefix = "v";
+  IupSetAttribute(mat_, "VALUE_CB", "mt_value");
+  IupSetAttribute(mat_, "NUMLIN", "4");
+  IupSetAttribute(mat_, "NUMCOL", "3");
+  IupSetAttribute(mat_, "WIDTHDEF", "30");
+  Show("400x200");
+  IupSetAttribute(mat_, "REDRAW", "ALL");
+  const long all = IupMatrixCellsDrawn(mat_);
+  ASSERT_EQ(all, 12) << "the test wants every cell in view";
+  // top-down pixel rows and columns of lines and columns
+  const int title_w = atoi(Get("WIDTH0").c_str()), title_h = atoi(Get("HEIGHT0").c_str());
+  auto rows_of = [&](int l0, int l1, int* y0, int* y1) {
+    *y0 = title_h;
+    for (int l = 1; l < l0; l++) *y0 += atoi(Get(("HEIGHT" + std::to_string(l)).c_str()).c_str());
+    *y1 = *y0;
+    for (int l = l0; l <= l1; l++) *y1 += atoi(Get(("HEIGHT" + std::to_string(l)).c_str()).c_str());
+  };
+  auto cols_of = [&](int c0, int c1, int* x0, int* x1) {
+    *x0 = title_w;
+    for (int c = 1; c < c0; c++) *x0 += atoi(Get(("WIDTH" + std::to_string(c)).c_str()).c_str());
+    *x1 = *x0;
+    for (int c = c0; c <= c1; c++) *x1 += atoi(Get(("WIDTH" + std::to_string(c)).c_str()).c_str());
+  };
+  auto picture = [&] {
+    iup::canvasfb::PresentDamaged();
+    int w = 0, h = 0;
+    const unsigned char *r = nullptr, *g = nullptr, *b = nullptr;
+    std::vector<long> p;
+    if (!iup::canvasfb::Shown(mat_, &w, &h, &r, &g, &b)) return p;
+    for (size_t i = 0; i < size_t(w) * size_t(h); i++) p.push_back(cdEncodeColor(r[i], g[i], b[i]));
+    return p;
+  };
+  int w = 0, h = 0;
+  const unsigned char *pr, *pg, *pb;
+  ASSERT_TRUE(iup::canvasfb::Shown(mat_, &w, &h, &pr, &pg, &pb));
+  struct Case {
+    const char* redraw;
+    bool lines;
+    int from, to;  // the lines or columns drawn
+  } cases[] = {
+      {"L2", true, 2, 2},  {"L3:4", true, 3, 4},  {"L4:3", true, 3, 4},
+      {"C3", false, 3, 3}, {"C1:2", false, 1, 2},
+  };
+  int generation = 0;
+  for (const Case& c : cases) {
+    value_prefix = "v";
+    IupSetAttribute(mat_, "REDRAW", "ALL");
+    const std::vector<long> before = picture();
+    value_prefix = std::string(1, static_cast<char>('a' + generation++));
+    IupSetAttribute(mat_, "REDRAW", c.redraw);
+    const std::vector<long> after = picture();
+    ASSERT_EQ(before.size(), after.size());
+    const int count = c.to - c.from + 1;
+    EXPECT_EQ(IupMatrixCellsDrawn(mat_), count * (c.lines ? 3 : 4)) << c.redraw;
+    int a0 = 0, a1 = 0;  // the region drawn along its axis
+    if (c.lines)
+      rows_of(c.from, c.to, &a0, &a1);
+    else
+      cols_of(c.from, c.to, &a0, &a1);
+    long changed_inside = 0, changed_outside = 0;
+    for (int y = 0; y < h; y++)
+      for (int x = 0; x < w; x++) {
+        const size_t i = size_t(y) * size_t(w) + size_t(x);
+        const int along = c.lines ? y : x;
+        if (before[i] == after[i]) continue;
+        if (along >= a0 && along < a1)
+          changed_inside++;
+        else
+          changed_outside++;
+      }
+    EXPECT_GT(changed_inside, 0) << c.redraw << ": the new texts are shown";
+    EXPECT_EQ(changed_outside, 0) << c.redraw << ": nothing else was drawn";
+  }
+  // anything else draws the whole matrix: every line shows the new texts
+  value_prefix = "z";
+  IupSetAttribute(mat_, "REDRAW", "X9");
+  EXPECT_EQ(IupMatrixCellsDrawn(mat_), all);
+  value_prefix = "v";
 }
 
 TEST_F(Matrix, AMaskOnACell) {
