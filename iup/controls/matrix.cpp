@@ -79,6 +79,10 @@ struct Matrix {
   EditKind editing = EditKind::None;
   iup::event::EditState edit;  // the editor's text, selection and caret
   int list_item = 0;           // the drop-down's chosen item (from 1)
+  // the drop-down's items shown under (or over) the cell, to be clicked:
+  // their box in top-down pixels, the item height and how many are shown
+  bool list_open = false;
+  int list_x0 = 0, list_x1 = 0, list_y0 = 0, list_item_h = 0, list_shown = 0;
   IupElement* edit_text = nullptr;
   IupElement* edit_list = nullptr;
   IupElement* field = nullptr;  // while editing with a "FIELD_CB" element
@@ -520,6 +524,33 @@ struct Region {
   }
 };
 
+// The drop-down's items, one per cell height, below the cell when they fit
+// there, else on the side with more room (as many as the canvas holds); the
+// chosen item is shown marked.
+void DrawOpenList(Matrix& m, int x0, int x1, int cell_y0, int cell_y1, int h, long fg, long bg) {
+  int count = 0;
+  while (count < 10000 && Own(m.edit_list, "%d", count + 1) != nullptr) count++;
+  const int ih = cell_y1 - cell_y0 + 1;
+  if (count == 0 || ih <= 0) return;
+  const int below = (h - 1 - cell_y1) / ih, above = cell_y0 / ih;
+  const bool down = below >= count || below >= above;
+  const int shown = std::min(count, down ? below : above);
+  if (shown <= 0) return;
+  const int y0 = down ? cell_y1 + 1 : cell_y0 - shown * ih;
+  m.list_x0 = x0, m.list_x1 = x1, m.list_y0 = y0, m.list_item_h = ih, m.list_shown = shown;
+  for (int i = 1; i <= shown; i++) {
+    const int iy0 = y0 + (i - 1) * ih, iy1 = iy0 + ih - 1;
+    const bool chosen = i == m.list_item;
+    cdForeground(chosen ? cdEncodeColor(0, 0, 128) : bg);
+    BoxTd(x0, x1, iy0, iy1, h);
+    cdForeground(chosen ? cdEncodeColor(255, 255, 255) : fg);
+    const char* item = Own(m.edit_list, "%d", i);
+    DrawText(item != nullptr ? item : "", CD_WEST, x0, x1, iy0, iy1, h);
+  }
+  cdForeground(cdEncodeColor(0, 0, 0));
+  cdRect(x0, x1, h - 1 - (y0 + shown * ih - 1), h - 1 - y0);
+}
+
 // Draws the visible part of the matrix on the active canvas, w x h pixels;
 // a region short of the whole grid is drawn over the picture already there.
 void Draw(Matrix& m, int w, int h, const Region& region = Region()) {
@@ -553,6 +584,7 @@ void Draw(Matrix& m, int w, int h, const Region& region = Region()) {
     lines.push_back(l);
     y += m.line_h[static_cast<size_t>(l)];
   }
+  int list_cell_x0 = -1, list_cell_x1 = -1, list_cell_y0 = -1, list_cell_y1 = -1;
   auto in_lines = [&](int l) { return l >= region.line_from && l <= region.line_to; };
   auto in_cols = [&](int c) { return c >= region.col_from && c <= region.col_to; };
   // cells
@@ -574,6 +606,7 @@ void Draw(Matrix& m, int w, int h, const Region& region = Region()) {
       if (m.editing != EditKind::None && l == m.focus_line && c == m.focus_col) {
         DrawEditor(m, x, x1, y, y1, h, fg,
                    Colour(m.self, CellColourText(m, "BGCOLOR", l, c), default_bg));
+        list_cell_x0 = x, list_cell_x1 = x1, list_cell_y0 = y, list_cell_y1 = y1;
       } else {
         cdForeground(bg);
         BoxTd(x, x1, y, y1, h);
@@ -623,6 +656,10 @@ void Draw(Matrix& m, int w, int h, const Region& region = Region()) {
   if (m.title_w > 0 && m.title_h > 0 && whole)
     DrawTitle(m, TextOf(m, 0, 0), CD_CENTER, false, dialog_bg, Own2(m.self, "BGCOLOR%d:%d", 0, 0),
               default_fg, 0, m.title_w - 1, 0, m.title_h - 1, h);
+  m.list_shown = 0;
+  if (m.editing == EditKind::List && m.list_open && list_cell_x0 >= 0)
+    DrawOpenList(m, list_cell_x0, list_cell_x1, list_cell_y0, list_cell_y1, h, default_fg,
+                 default_bg);
 }
 
 void Redraw(Matrix& m, const Region& region = Region()) {
@@ -630,7 +667,7 @@ void Redraw(Matrix& m, const Region& region = Region()) {
   cdCanvasHandle previous = nullptr;
   if (!m.canvas.Begin(&previous)) return;
   // a new image, or a picture whose geometry changed since, is drawn whole
-  const bool stale = !m.has_picture || m.dirty || m.geometry_w != m.canvas.width() ||
+  const bool stale = !m.has_picture || m.list_open || m.dirty || m.geometry_w != m.canvas.width() ||
                      m.geometry_h != m.canvas.height();
   Draw(m, m.canvas.width(), m.canvas.height(), stale ? Region() : region);
   m.has_picture = true;
@@ -710,6 +747,7 @@ bool StartEdit(Matrix& m, const std::string* initial) {
   }
   if (with_list) {
     m.editing = EditKind::List;
+    m.list_open = false;
     m.list_item = 1;
     const std::string current = TextOf(m, m.focus_line, m.focus_col);
     for (int i = 1; i < 10000; i++) {
@@ -770,6 +808,7 @@ bool EndEdit(Matrix& m, bool cancel) {
   }
   m.editing = EditKind::None;
   m.field = nullptr;
+  m.list_open = false;
   Redraw(m);
   return true;
 }
@@ -1087,6 +1126,30 @@ void MarkOnPress(Matrix& m, int line, int col, bool shift, bool ctrl) {
   m.marking = multiple;
 }
 
+// A left press while the drop-down edits the cell: on the cell it opens or
+// closes the items, on an item it chooses that item and ends the edit.
+// Elsewhere the items close and the press goes on (it ends the edit).
+// True when the press was the list's.
+bool ListPress(Matrix& m, int x, int y, int line, int col) {
+  if (m.list_open && m.list_shown > 0 && x >= m.list_x0 && x <= m.list_x1 && y >= m.list_y0 &&
+      y < m.list_y0 + m.list_shown * m.list_item_h) {
+    m.list_item = (y - m.list_y0) / m.list_item_h + 1;
+    m.list_open = false;
+    EndEdit(m, false);
+    return true;
+  }
+  if (line == m.focus_line && col == m.focus_col) {
+    m.list_open = !m.list_open;
+    Redraw(m);
+    return true;
+  }
+  if (m.list_open) {
+    m.list_open = false;
+    Redraw(m);
+  }
+  return false;
+}
+
 int ButtonCb(IupElement* e, int button, int pressed, int x, int y, char* status) {
   Matrix* m = DataOf(e);
   if (m == nullptr) return IUP_DEFAULT;
@@ -1115,6 +1178,7 @@ int ButtonCb(IupElement* e, int button, int pressed, int x, int y, char* status)
     }
     return IUP_DEFAULT;
   }
+  if (m->editing == EditKind::List && ListPress(*m, x, y, line, col)) return IUP_DEFAULT;
   if (line == 0 && IupGetAttributeBool(e, "RESIZEMATRIX") == 1) {
     if (int c = BorderAt(*m, x)) {
       m->resizing_col = c, m->resize_x = x;
@@ -1129,7 +1193,11 @@ int ButtonCb(IupElement* e, int button, int pressed, int x, int y, char* status)
   if (IupFromSerial(serial) != e) return IUP_DEFAULT;
   MarkOnPress(*m, line, col, shift, ctrl);
   Redraw(*m);
-  if (dbl && line > 0 && col > 0) StartEdit(*m, nullptr);
+  if (dbl && line > 0 && col > 0 && StartEdit(*m, nullptr) && IupFromSerial(serial) == e &&
+      m->editing == EditKind::List) {
+    m->list_open = true;  // edited by mouse: the items are offered at once
+    Redraw(*m);
+  }
   return IUP_DEFAULT;
 }
 
@@ -1319,6 +1387,7 @@ int Unmap(IupElement* e) {
     m->canvas.Release();
     m->has_picture = false;
     m->editing = EditKind::None;
+    m->list_open = false;
   }
   return IUP_DEFAULT;
 }

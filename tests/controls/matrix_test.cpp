@@ -636,6 +636,82 @@ TEST_F(Matrix, AFieldDestroyedWhileEditingEndsTheEdit) {
   EXPECT_EQ(Get("1:1"), "1.1k") << "the cell keeps the text the field had last";
 }
 
+// The drop-down by mouse: a double click opens the cell's items under it;
+// a click on an item chooses it; a click on the cell opens or closes them; a
+// click elsewhere closes them and ends the edit with the item shown.
+TEST_F(Matrix, DropDownChosenWithTheMouse) {
+  Fill(4, 2);
+  IupSetAttribute(mat_, "DROP_CB", "mt_drop");
+  IupSetAttribute(mat_, "DROPSELECT_CB", "mt_dropselect");
+  Show("400x200");
+  int w = 0;
+  auto shown = [&] {
+    iup::canvasfb::PresentDamaged();
+    int h = 0;
+    const unsigned char *r = nullptr, *g = nullptr, *b = nullptr;
+    std::vector<long> p;
+    if (iup::canvasfb::Shown(mat_, &w, &h, &r, &g, &b))
+      for (size_t i = 0; i < size_t(w) * size_t(h); i++)
+        p.push_back(cdEncodeColor(r[i], g[i], b[i]));
+    return p;
+  };
+  auto click_at = [&](int x, int y, bool dbl = false) {
+    if (dbl)
+      iup::headless::MouseDoubleClick(mat_, '1', x, y, 0);
+    else
+      iup::headless::MousePress(mat_, '1', x, y, 0);
+    iup::headless::MouseRelease(mat_, '1', x, y, 0);
+    iup::headless::DeliverNow();
+  };
+  // the items go one per line height under cell 1:1, over lines 2 to 4
+  int x = 0, y = 0;
+  CentreOf(1, 1, &x, &y);
+  const int item_h = atoi(Get("HEIGHT1").c_str());
+  auto item_y = [&](int i) { return y + i * item_h; };
+  const std::vector<long> closed = shown();
+  Log().clear();
+  click_at(x, y, true);
+  EXPECT_EQ(Get("EDIT_MODE"), "YES");
+  const std::vector<long> open = shown();
+  EXPECT_NE(open, closed) << "the items are drawn";
+  click_at(x, item_y(3));  // "blue"
+  EXPECT_EQ(Get("EDIT_MODE"), "NO");
+  EXPECT_EQ(Get("1:1"), "blue");
+  EXPECT_EQ(Get("FOCUS_CELL"), "1:1") << "choosing keeps the focus on the cell";
+  EXPECT_NE(std::find(Log().begin(), Log().end(), "dropselect 1:1 blue 3 1"), Log().end());
+  EXPECT_EQ(Get("2:1"), "2.1") << "the cell under the item is untouched";
+  // Enter edits with the items closed: a click on a line below is a click
+  // on that cell; a click on the cell opens them, another closes them
+  struct Case {
+    std::vector<int> clicks;  // 0: the cell itself, i: where item i shows
+    const char* cell;         // 1:1 afterwards
+    const char* edit_mode;
+    const char* focus;
+  } cases[] = {
+      {{0, 2}, "green", "NO", "1:1"},    // opened, then green chosen
+      {{0, 0, 1}, "blue", "NO", "2:1"},  // opened and closed: the click lands on 2:1
+      {{0}, "blue", "YES", "1:1"},       // still open, still editing
+  };
+  for (const Case& c : cases) {
+    IupSetAttribute(mat_, "EDIT_MODE", "NO");
+    IupSetAttribute(mat_, "1:1", "blue");
+    IupSetAttribute(mat_, "FOCUS_CELL", "1:1");
+    Keys({K_CR});
+    ASSERT_EQ(Get("EDIT_MODE"), "YES");
+    for (int i : c.clicks) click_at(x, item_y(i));
+    EXPECT_EQ(Get("1:1"), c.cell);
+    EXPECT_EQ(Get("EDIT_MODE"), c.edit_mode);
+    EXPECT_EQ(Get("FOCUS_CELL"), c.focus);
+  }
+  Keys({K_ESC});
+  EXPECT_EQ(Get("EDIT_MODE"), "NO");
+  // closed, the items leave no trace: below line 1 the picture is the first one
+  const std::vector<long> after = shown();
+  ASSERT_EQ(after.size(), closed.size());
+  const size_t from = size_t(atoi(Get("HEIGHT0").c_str()) + item_h) * size_t(w);
+  EXPECT_TRUE(std::equal(after.begin() + long(from), after.end(), closed.begin() + long(from)));
+}
+
 TEST_F(Matrix, CallbackModeAsksForTexts) {
   IupSetAttribute(mat_, "VALUE_CB", "mt_value");
   IupSetAttribute(mat_, "VALUE_EDIT_CB", "mt_value_edit");
