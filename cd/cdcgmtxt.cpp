@@ -3,6 +3,7 @@
  * comments between percent signs; an element ends at ";" or "/". The text
  * is read from a terminated copy, so no token runs past the input. */
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -90,30 +91,51 @@ size_t Normalise(const char* s, size_t n, char* out) {
 }
 
 /* The keywords in an open-addressed table by an FNV-1a hash of their
- * normalised form. */
+ * normalised form, each slot holding its word inline. */
+constexpr unsigned kFnvBasis = 2166136261u, kFnvPrime = 16777619u;
 struct KeywordTable {
   static constexpr unsigned kSlots = 512;
-  std::string words[kSlots];
-  Keyword keys[kSlots];
+  struct Slot {
+    unsigned hash = 0;
+    unsigned char length = 0; /* 0: free */
+    char word[kWordMax] = {};
+    Keyword key;
+  };
+  Slot slots[kSlots];
   static unsigned Hash(std::string_view w) {
-    unsigned h = 2166136261u;
-    for (char c : w) h = (h ^ (unsigned char)c) * 16777619u;
+    unsigned h = kFnvBasis;
+    for (char c : w) h = (h ^ (unsigned char)c) * kFnvPrime;
     return h;
   }
   KeywordTable() {
     for (const auto& k : kKeywords) {
       char buffer[kWordMax];
       std::string_view w(buffer, Normalise(k.word, std::strlen(k.word), buffer));
-      unsigned i = Hash(w) % kSlots;
-      while (!words[i].empty()) i = (i + 1) % kSlots;
-      words[i] = w;
-      keys[i] = k.k;
+      unsigned h = Hash(w), i = h % kSlots;
+      while (slots[i].length) i = (i + 1) % kSlots;
+      slots[i].hash = h;
+      slots[i].length = (unsigned char)w.size();
+      std::memcpy(slots[i].word, w.data(), w.size());
+      slots[i].key = k.k;
     }
   }
-  const Keyword* Find(std::string_view w) const {
-    if (w.empty()) return nullptr;
-    for (unsigned i = Hash(w) % kSlots; !words[i].empty(); i = (i + 1) % kSlots)
-      if (words[i] == w) return &keys[i];
+  /* w is n normalised characters whose hash is h, with zeros after them
+   * up to kShort characters (as the slots have) */
+  static constexpr size_t kShort = 16;
+  const Keyword* Find(const char* w, size_t n, unsigned h) const {
+    if (n == 0) return nullptr;
+    for (unsigned i = h % kSlots; slots[i].length; i = (i + 1) % kSlots) {
+      const Slot& slot = slots[i];
+      if (slot.hash != h || slot.length != n) continue;
+      if (n <= kShort) {
+        uint64_t a[2], b[2];
+        std::memcpy(a, slot.word, kShort);
+        std::memcpy(b, w, kShort);
+        if (a[0] == b[0] && a[1] == b[1]) return &slot.key;
+        continue;
+      }
+      if (std::memcmp(slot.word, w, n) == 0) return &slot.key;
+    }
     return nullptr;
   }
 };
@@ -126,6 +148,11 @@ const KeywordTable& Keywords() {
 /* character classes: separators (blanks and commas), brackets, element
  * ends, comment marks, quotes */
 enum : unsigned char { kSep = 1, kBracket = 2, kEnd = 4, kComment = 8, kQuote = 16 };
+/* and, for the scan of keywords: what ends one (the classes above but the
+ * single quote, and the terminating 0) and what it drops */
+enum : unsigned char { kKeywordEnd = 32, kDropped = 64 };
+/* what, after the digits of a number, makes it more than a whole number */
+enum : unsigned char { kNumberGoesOn = 128 };
 struct Classes {
   unsigned char of[256] = {};
   constexpr Classes() {
@@ -134,6 +161,14 @@ struct Classes {
     of[(unsigned char)';'] = of[(unsigned char)'/'] = kEnd;
     of[(unsigned char)'%'] = kComment;
     of[(unsigned char)'"'] = of[(unsigned char)'\''] = kQuote;
+    for (int c = 0; c < 256; c++)
+      if (of[c] & (kSep | kBracket | kEnd | kComment)) of[c] |= kKeywordEnd;
+    of[0] |= kKeywordEnd;
+    of[(unsigned char)'"'] |= kKeywordEnd;
+    of[(unsigned char)'_'] = of[(unsigned char)'$'] = kDropped;
+    for (unsigned char c :
+         {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '.', 'e', 'E', 'x', 'X'})
+      of[c] |= kNumberGoesOn;
   }
 };
 constexpr Classes kClasses;
@@ -141,9 +176,6 @@ inline unsigned char ClassOf(char c) {
   return kClasses.of[(unsigned char)c];
 }
 
-bool KeywordChar(char c) {
-  return c && !(ClassOf(c) & (kSep | kBracket | kEnd | kComment)) && c != '"';
-}
 bool WordChar(char c) {
   return c && !(ClassOf(c) & (kSep | kEnd | kComment | kQuote));
 }
@@ -154,19 +186,28 @@ struct Source {
 
   /* blanks, commas and comments from "%" to the next "%" */
   void SkipSeparators() { Skip(kSep); }
-  /* characters of the classes given, and comments */
+  /* characters of the classes given, and comments; the terminating 0 is
+   * of none of them, so the end of the text stops the loop */
   void Skip(unsigned char classes) {
-    while (pos < n) {
-      unsigned char k = ClassOf(s[pos]);
+    size_t at = pos; /* a local, which the compiler keeps in a register */
+    for (;;) {
+      unsigned char k = ClassOf(s[at]);
       if (k & classes) {
-        pos++;
-      } else if (k == kComment) {
-        const char* close = static_cast<const char*>(std::memchr(s + pos + 1, '%', n - pos - 1));
-        pos = close ? size_t(close - s) + 1 : n;
+        at++;
+      } else if (k & kComment) {
+        pos = at;
+        SkipComment();
+        at = pos;
       } else {
         break;
       }
     }
+    pos = at;
+  }
+  /* from the "%" at pos past the next one, or to the end */
+  [[gnu::noinline]] void SkipComment() {
+    const char* close = static_cast<const char*>(std::memchr(s + pos + 1, '%', n - pos - 1));
+    pos = close ? size_t(close - s) + 1 : n;
   }
   void SkipQuoted() {
     char q = s[pos++];
@@ -219,28 +260,56 @@ struct TxtParams final : Params {
     }
     /* whole numbers of up to 15 digits directly, anything else by strtod */
     const char* p = t.s + t.pos;
-    const char* q = p + (*p == '-' || *p == '+');
-    long long whole = 0;
-    int digits = 0;
-    while (*q >= '0' && *q <= '9' && digits < 15) whole = whole * 10 + (*q++ - '0'), digits++;
+    const char* first = p + (*p == '-' || *p == '+');
+    const char* q = first;
+    unsigned long long whole = 0; /* wraps harmlessly past 15 digits */
+    for (unsigned digit; (digit = unsigned((unsigned char)*q) - '0') < 10; q++)
+      whole = whole * 10 + digit;
     double v;
-    if (digits > 0 && !(*q >= '0' && *q <= '9') && *q != '.' && *q != 'e' && *q != 'E' &&
-        *q != 'x' && *q != 'X') {
-      v = double(*p == '-' ? -whole : whole);
+    if (q > first && q - first <= 15 && !(ClassOf(*q) & kNumberGoesOn)) {
+      v = double(*p == '-' ? -(long long)whole : (long long)whole);
       t.pos = size_t(q - t.s);
     } else {
-      char* end = nullptr;
-      v = std::strtod(p, &end);
-      if (end == p) {
-        bad = true;
-        return 0;
-      }
-      t.pos = size_t(end - t.s);
+      v = Parsed(p);
+      if (bad) return 0;
     }
     SkipBrackets();
     return v;
   }
+  /* the slow path of Number, kept out of line */
+  [[gnu::noinline]] double Parsed(const char* p) {
+    char* end = nullptr;
+    double v = std::strtod(p, &end);
+    if (end == p) {
+      bad = true;
+      return 0;
+    }
+    t.pos = size_t(end - t.s);
+    return v;
+  }
+  /* A whole number of up to 9 digits after blanks, commas or brackets, the
+   * common case, read past the general path: false, with nothing read, for
+   * anything else, which the caller leaves to Number. What it reads is what
+   * Number would read, to the same value. */
+  bool SmallWhole(long& out) {
+    if (bad) return false;
+    const char* s = t.s;
+    size_t at = t.pos;
+    while (ClassOf(s[at]) & (kSep | kBracket)) at++;
+    const char* p = s + at;
+    const char* first = p + (*p == '-' || *p == '+');
+    const char* q = first;
+    unsigned long v = 0; /* wraps harmlessly past 9 digits */
+    for (unsigned digit; (digit = unsigned((unsigned char)*q) - '0') < 10; q++) v = v * 10 + digit;
+    if (q == first || q - first > 9 || (ClassOf(*q) & kNumberGoesOn)) return false;
+    t.pos = size_t(q - s);
+    SkipBrackets();
+    out = *p == '-' ? -long(v) : long(v);
+    return true;
+  }
   long Whole() {
+    long small;
+    if (SmallWhole(small)) return small;
     double v = Number();
     if (!(v == v)) return 0;
     if (v > 2147483647.0) return 2147483647L;
@@ -264,6 +333,8 @@ struct TxtParams final : Params {
   double Real() override { return Number(); }
   double Factor() override { return Number(); }
   double Vdc() override {
+    long small;
+    if (SmallWhole(small)) return double(small);
     double v = Number();
     return r.vdc_type == 1 ? v : std::trunc(v);
   }
@@ -355,11 +426,33 @@ void PlayClearText(Reader& r, const unsigned char* data, size_t size, bool termi
       else
         break;
     }
-    size_t start = t.pos;
-    while (t.pos < t.n && KeywordChar(t.s[t.pos])) t.pos++;
-    char buffer[kWordMax];
-    const Keyword* found =
-        table.Find(std::string_view(buffer, Normalise(t.s + start, t.pos - start, buffer)));
+    /* the keyword normalised and hashed in one pass, as Normalise and
+     * KeywordTable::Hash would give it */
+    /* (no keyword is near kWordMax characters, so a word cut there or
+     * not matches nothing alike; the terminating 0 ends every word) */
+    const size_t start = t.pos, limit = start + kWordMax * 2 + 1;
+    size_t at = start, length = 0;
+    unsigned hash = kFnvBasis;
+    char buffer[kWordMax * 2 + 1];
+    std::memset(buffer, 0, KeywordTable::kShort);
+    for (;;) {
+      char c = t.s[at];
+      unsigned char k = ClassOf(c);
+      if (k & kKeywordEnd) break;
+      at++;
+      if (!(k & kDropped)) {
+        c = char(c + ((unsigned char)(c - 'A') < 26 ? 'a' - 'A' : 0));
+        buffer[length++] = c;
+        hash = (hash ^ (unsigned char)c) * kFnvPrime;
+      }
+      if (at == limit) { /* too long to be a keyword: to its end unread */
+        while (!(ClassOf(t.s[at]) & kKeywordEnd)) at++;
+        break;
+      }
+    }
+    t.pos = at;
+    if (at - start > kWordMax * 2) length = 0;
+    const Keyword* found = table.Find(buffer, length, hash);
     if (!found) { /* unknown: skipped with its parameters */
       t.SkipToEnd();
       continue;

@@ -64,9 +64,9 @@ TEST(CgmPlotutils, ReadsAndDrawsItsProfile) {
   Planes theirs;
   theirs.r.assign(size_t(kSide) * kSide, 0), theirs.g = theirs.r, theirs.b = theirs.r;
   std::string png = dir + "/plotutils_profile.png";
-  ASSERT_EQ(imLoadRGBSized(png.c_str(), kSide, kSide, theirs.r.data(), theirs.g.data(),
-                           theirs.b.data()),
-            IM_ERR_NONE);
+  ASSERT_EQ(
+      imLoadRGBSized(png.c_str(), kSide, kSide, theirs.r.data(), theirs.g.data(), theirs.b.data()),
+      IM_ERR_NONE);
 
   Planes ours;
   {
