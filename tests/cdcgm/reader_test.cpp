@@ -86,6 +86,24 @@ TEST_F(Player, ClearTextKeywordsNumbersAndComments) {
   EXPECT_EQ(Only("clip").back().mode, CD_CLIPOFF);
 }
 
+// Numbers in every form clear text allows, each read to its value whether
+// a short whole number or not: signs, leading zeros, reals and exponents
+// (truncated for integer VDC), comments between them, whole numbers of 9
+// and of more digits, colour components as reals.
+TEST_F(Player, ClearTextNumbersInEveryForm) {
+  std::string text =
+      "BEGMF 't'; BEGPIC 'p'; COLRMODE direct; VDCEXT (0,0) (100,100); BEGPICBODY;\n"
+      "LINECOLR 2.55e2 +0 00000000000; LINE (1.9,-0) (+3, 4e1) (05,6%c%) (0000000007, 8.0);\n"
+      "ENDPIC; BEGPIC 'q'; VDCEXT (0,0) (1000000000,1000000000); BEGPICBODY;\n"
+      "LINE (999999999,0) (0 , 0999999999) (-1,500000000); ENDPIC; ENDMF;";
+  ASSERT_EQ(Play(text), CD_OK);
+  std::vector<Call> polys = Only("poly");
+  ASSERT_EQ(polys.size(), 2u);
+  EXPECT_TRUE(Same(polys[0].points, P({1, 0, 3, 40, 5, 6, 7, 8})));
+  EXPECT_EQ(polys[0].color, 0xFF0000);
+  EXPECT_TRUE(Same(polys[1].points, P({100, 0, 0, 100, 0, 50})));
+}
+
 // A long-form element split into partitions, the first of odd length with
 // its pad byte, is one parameter list.
 TEST_F(Player, PartitionsAreOneParameterList) {
@@ -419,6 +437,12 @@ TEST_F(Player, MetricFactorInBothForms) {
     ASSERT_EQ(Play(c.bytes), CD_OK);
     EXPECT_DOUBLE_EQ(size_wmm, 25.0) << factor.size();
   }
+  // clear text has the one form, a real number
+  size_wmm = 0;
+  ASSERT_EQ(Play("BEGMF 't'; BEGPIC 'p'; SCALEMODE metric 0.25; VDCEXT (0,0) (100,100);\n"
+                 "BEGPICBODY; ENDPIC; ENDMF;"),
+            CD_OK);
+  EXPECT_DOUBLE_EQ(size_wmm, 25.0);
 }
 
 TEST_F(Player, SecondPictureFlushesAndClips) {
