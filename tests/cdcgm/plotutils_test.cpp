@@ -106,8 +106,8 @@ TEST(CgmPlotutils, ReadsAndDrawsItsProfile) {
   // plotutils draws its PNG in its own serif stroke font and turns "Height"
   // upright, while the metafile names "Helvetica", which the player's font
   // rule (upper-case names) takes as the system font, and text orientation
-  // is not applied. So the reach is wider and the thresholds lower; they
-  // still fail when a label is missing or far from its place.
+  // is not applied. So the reach is wider and the thresholds lower; without
+  // the labels plotutils' ink has ours near it for 0.65 only, which fails.
   auto ink = [](const Planes& p, int x, int y) { return p.Ink(x, y); };
   size_t our_ink = 0, their_ink = 0;
   double ink_there = Covered(ours, theirs, 2, ink, &our_ink);
