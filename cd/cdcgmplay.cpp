@@ -2,6 +2,7 @@
  * callbacks, and the element table both encodings run once their
  * parameters are framed (cdcgmbin.cpp, cdcgmtxt.cpp). */
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -574,24 +575,18 @@ int PlayFile(int xmin, int xmax, int ymin, int ymax, void* data) {
   if (!name) return CD_ERROR;
   FILE* f = std::fopen(name, "rb");
   if (!f) return CD_ERROR;
-  /* the whole file and a 0 after it, read at once */
-  std::vector<unsigned char> bytes;
+  /* the whole file and a 0 after it, read at once (into memory left
+   * uninitialised: a metafile can be tens of megabytes, and zeroing it first
+   * cost as much as the read) */
   long size = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
   std::rewind(f);
-  try {
-    if (size >= 0) bytes.resize(size_t(size) + 1);
-    size_t n = size > 0 ? std::fread(bytes.data(), 1, size_t(size), f) : 0;
-    if (size < 0 || n != size_t(size)) {
-      std::fclose(f);
-      return CD_ERROR;
-    }
-  } catch (const std::bad_alloc&) {
-    std::fclose(f);
-    return CD_ERROR;
-  }
+  std::unique_ptr<unsigned char[]> bytes;
+  if (size >= 0) bytes.reset(new (std::nothrow) unsigned char[size_t(size) + 1]);
+  size_t n = bytes && size > 0 ? std::fread(bytes.get(), 1, size_t(size), f) : 0;
   std::fclose(f);
+  if (!bytes || n != size_t(size)) return CD_ERROR;
   bytes[size_t(size)] = 0;
-  return Play(bytes.data(), size_t(size), xmin, xmax, ymin, ymax, true);
+  return Play(bytes.get(), size_t(size), xmin, xmax, ymin, ymax, true);
 }
 
 }  // namespace cdcgm
