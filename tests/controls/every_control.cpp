@@ -77,11 +77,10 @@ Dialog Build() {
   IupSetAttribute(d.matrix, "NUMCOL", "3");
   IupSetAttribute(d.matrix, "WIDTHDEF", "30");
   IupSetAttribute(d.matrix, "RASTERSIZE", "271x100");
-  const char* const cells[][2] = {{"0:1", "Name"}, {"0:2", "Cost"}, {"0:3", "Class"},
-                                  {"1:0", "A"},    {"2:0", "B"},    {"3:0", "C"},
-                                  {"1:1", "road"}, {"1:2", "1.5"},  {"1:3", "2"},
-                                  {"2:1", "river"}, {"2:2", "9"},   {"2:3", "5"},
-                                  {"3:1", "field"}, {"3:2", "3.25"}, {"3:3", "3"}};
+  const char* const cells[][2] = {
+      {"0:1", "Name"}, {"0:2", "Cost"}, {"0:3", "Class"}, {"1:0", "A"},    {"2:0", "B"},
+      {"3:0", "C"},    {"1:1", "road"}, {"1:2", "1.5"},   {"1:3", "2"},    {"2:1", "river"},
+      {"2:2", "9"},    {"2:3", "5"},    {"3:1", "field"}, {"3:2", "3.25"}, {"3:3", "3"}};
   for (const auto& c : cells) IupSetAttribute(d.matrix, c[0], c[1]);
   IupSetAttribute(d.matrix, "BGCOLOR2:2", "255 220 200");
   IupSetAttribute(d.matrix, "MARK_MODE", "CELL");

@@ -58,7 +58,8 @@ TEST(EveryControl, HeadlessPicture) {
   }
   // the dialog's background, then each picture at its place (top-down rows)
   int br = 192, bg = 192, bb = 192;
-  if (const char* c = IupGetAttribute(d.dialog, "BGCOLOR")) std::sscanf(c, "%d %d %d", &br, &bg, &bb);
+  if (const char* c = IupGetAttribute(d.dialog, "BGCOLOR"))
+    std::sscanf(c, "%d %d %d", &br, &bg, &bb);
   const size_t n = size_t(width) * size_t(height);
   std::vector<unsigned char> r(n, static_cast<unsigned char>(br)),
       g(n, static_cast<unsigned char>(bg)), b(n, static_cast<unsigned char>(bb));
