@@ -263,6 +263,22 @@ int RestoreStateBody(lua_State* L) {
   return 0;
 }
 
+// cdPrinterSetting(key, value): a print setting for later printer canvases
+// (a nil value removes it), as the C function of the same name.
+int PrinterSettingBody(lua_State* L) {
+  const char* fn = "cdPrinterSetting";
+  const char* key = script::ArgString(L, 1);
+  if (key == nullptr) script::RaiseInvalid(fn, "key");
+  const char* value = nullptr;
+  if (!script::IsNilArg(L, 2)) {
+    value = script::ArgString(L, 2);
+    if (value == nullptr) script::RaiseInvalid(fn, "value");
+  }
+  script::NoArgAt(L, 3, fn);
+  cdPrinterSetting(key, value);
+  return 0;
+}
+
 const luaL_Reg kFunctions[] = {
     {"cdCreateCanvas", script::Guarded<CreateCanvasBody>},
     {"cdActivate", script::Guarded<ActivateBody>},
@@ -270,6 +286,7 @@ const luaL_Reg kFunctions[] = {
     {"cdKillCanvas", script::Guarded<KillCanvasBody>},
     {"cdGetContext", script::Guarded<GetContextBody>},
     {"cdContextCaps", script::Guarded<ContextCapsBody>},
+    {"cdPrinterSetting", script::Guarded<PrinterSettingBody>},
     {"cdSaveState", script::Guarded<SaveStateBody>},
     {"cdRestoreState", script::Guarded<RestoreStateBody>},
     {nullptr, nullptr},

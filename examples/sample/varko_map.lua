@@ -475,6 +475,8 @@ local function draw_export(make)
   return true, w, h
 end
 
+VarkoMap.drawView = draw_export
+
 -- Vector drawing files: driver and the creation data for a w x h picture.
 local RES = 3.78  -- pixels per millimetre
 local function mm(pixels) return (pixels + 0.5) / RES end

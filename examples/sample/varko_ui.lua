@@ -202,10 +202,11 @@ Varko plans routes across thematic maps.
 
 Project: New, Open (Ctrl+O), Save (Ctrl+S), Save as, Export map (Ctrl+E) as an
 image (PNG, TIFF, BMP, GIF, JPEG, ...) or a drawing (PostScript, EPS, DXF, DGN,
-CGM, WMF, EMF, CD metafile) with the routes as vector lines. Import geodata
-(any raster GDAL reads), Export routes (GeoJSON, GeoPackage, Shapefile) and
-Export raster (GeoTIFF).
-Edit: Undo (Ctrl+Z) and Redo (Ctrl+Y) of every project edit.
+CGM, WMF, EMF, CD metafile) with the routes as vector lines; Print (Ctrl+P).
+Import geodata (any raster GDAL reads), Export routes (GeoJSON, GeoPackage,
+Shapefile) and Export raster (GeoTIFF).
+Edit: Undo (Ctrl+Z) and Redo (Ctrl+Y) of every project edit; Copy map (Ctrl+C)
+puts the view on the clipboard.
 Themes: import images, edit a theme or a class, impassable classes.
 Settings: study area and scale, weight limits, search parameters r and i,
 slope data.
@@ -230,12 +231,14 @@ local function menus(A)
     { "Project", iupmenu {
       item("New project", A.newProject), keyed("Open project...", K_cO, "Ctrl+O", A.openProject),
       keyed("Save project", K_cS, "Ctrl+S", A.saveProject), item("Save project as...", A.saveProjectAs),
-      iupseparator {}, keyed("Export map...", K_cE, "Ctrl+E", A.exportMap), iupseparator {},
+      iupseparator {}, keyed("Export map...", K_cE, "Ctrl+E", A.exportMap),
+      keyed("Print...", K_cP, "Ctrl+P", A.printMap), iupseparator {},
       item("Import geodata...", A.importGeodata), item("Export routes...", A.exportRoutes),
       item("Export raster...", A.exportRaster), iupseparator {},
       item("Exit", A.exit) } },
     { "Edit", iupmenu {
-      keyed("Undo", K_cZ, "Ctrl+Z", A.undo), keyed("Redo", K_cY, "Ctrl+Y", A.redo) } },
+      keyed("Undo", K_cZ, "Ctrl+Z", A.undo), keyed("Redo", K_cY, "Ctrl+Y", A.redo), iupseparator {},
+      keyed("Copy map", K_cC, "Ctrl+C", A.copyMap) } },
     { "Themes", iupmenu {
       item("Import theme...", A.importTheme), item("Edit theme...", A.editTheme),
       item("Remove theme", A.removeTheme), iupseparator {},

@@ -65,6 +65,9 @@ check_errors({
   {"set attributes on the void canvas", function() cdForeground(CD_RED) end, "cdlua: there is no active canvas!"},
   {"vector text on the void canvas", function() cdVectorText(0, 0, "a") end, "cdlua: there is no active canvas!"},
   {"world line on the void canvas", function() wdLine(0, 0, 1, 1) end, "cdlua: there is no active canvas!"},
+  {"printer setting without a key", function() cdPrinterSetting(nil, "x") end, "cdPrinterSetting: invalid key parameter!"},
+  {"printer setting of a table", function() cdPrinterSetting("printer", {}) end, "cdPrinterSetting: invalid value parameter!"},
+  {"printer setting with a third value", function() cdPrinterSetting("a", "b", "c") end, "cdPrinterSetting: too many parameters!"},
 })
 
 -- Globals and values.
@@ -83,7 +86,9 @@ local drivers = {"CD_IMAGE", "CD_IMAGERGB", "CD_DXF", "CD_DGN", "CD_CGM", "CD_ME
                  "CD_CLIPBOARD", "CD_NATIVEWINDOW", "CD_PRINTER", "CD_WMF", "CD_EMF", "CD_IUP"}
 for number, name in ipairs(drivers) do check_eq(_G[name], number - 1, name) end
 check_eq(CD_CGMBEGMTFCB, 6, "callback numbers")
-check_eq(cdCreateCanvas(CD_PRINTER, "printer"), nil, "no printer without a display")
+cdPrinterSetting("printer", "Print to File")
+cdPrinterSetting("printer", nil)
+check_eq(cdCreateCanvas(CD_PRINTER, "printer"), nil, "no printer without a display, whatever the settings")
 check_eq(cdRegisterCallback(CD_PRINTER, CD_SIZECB, f), CD_ERROR, "the printer takes no callbacks")
 check_eq(cdRegisterCallback(CD_CLIPBOARD, CD_SIZECB + 1, f), CD_ERROR, "the clipboard takes only CD_SIZECB")
 check_eq(cdContextCaps(CD_PRINTER) & (CD_CAP_PLAY | CD_CAP_CLEAR), 0, "the printer neither plays nor clears")
