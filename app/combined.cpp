@@ -18,6 +18,7 @@ namespace route {
 namespace {
 
 constexpr double kCeiling = 100000.0;
+constexpr int kBands = 20;  // progress is told this often per pass
 
 // Per pixel value, s becomes s * keep + add: keep 0 and add 100000 for an
 // impassable class (the sum is replaced), keep 1 and add the product
@@ -81,7 +82,7 @@ void QuantiseRow(const double* sums, int width, double minValue, double maxValue
 }  // namespace
 
 Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int height,
-                       unsigned char* out, unsigned threads) {
+                       unsigned char* out, unsigned threads, const OverlayProgress& progress) {
   std::vector<ThemeTable> tables;
   for (const OverlayTheme& theme : themes) {
     ThemeTable t{theme.image.data, theme.image.width, {}, {}};
@@ -102,8 +103,20 @@ Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int h
   const bool keep = pixels <= kKeptSums;
   std::vector<double> sums(keep ? pixels : 0);
   std::vector<double> mins(count, kCeiling), maxs(count, 0.0);
-  SplitRows(height, count, [&](unsigned k, int begin, int end) {
-    double lo = kCeiling, hi = 0.0;
+  Overlay result;
+  // bands of about a twentieth of the rows, each split across the threads
+  const int band = std::max(1, (std::max(height, 0) + kBands - 1) / kBands);
+  auto in_bands = [&](double from, auto&& work) {
+    for (int first = 0; first < height; first += band) {
+      const int last = std::min(height, first + band);
+      SplitRows(last - first, count,
+                [&](unsigned k, int begin, int end) { work(k, first + begin, first + end); });
+      if (progress && !progress(from + 0.5 * last / height)) return false;
+    }
+    return true;
+  };
+  const bool summed = in_bands(0.0, [&](unsigned k, int begin, int end) {
+    double lo = mins[k], hi = maxs[k];
     std::vector<double> row(keep ? 0 : static_cast<std::size_t>(width));
     for (int y = begin; y < end; ++y) {
       double* line = keep ? sums.data() + static_cast<std::ptrdiff_t>(y) * width : row.data();
@@ -117,12 +130,14 @@ Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int h
     mins[k] = lo;
     maxs[k] = hi;
   });
-  Overlay result;
+  if (!summed) {
+    result.cancelled = true;
+    return result;
+  }
   result.minValue = *std::min_element(mins.begin(), mins.end());
   result.maxValue = *std::max_element(maxs.begin(), maxs.end());
   result.scale = (result.maxValue - result.minValue) / 254;
-  GaugeSet(0.5);
-  SplitRows(height, count, [&](unsigned, int begin, int end) {
+  const bool quantised = in_bands(0.5, [&](unsigned, int begin, int end) {
     std::vector<double> row(keep ? 0 : static_cast<std::size_t>(width));
     for (int y = begin; y < end; ++y) {
       const double* line = sums.data() + static_cast<std::ptrdiff_t>(y) * width;
@@ -134,6 +149,7 @@ Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int h
                   out + static_cast<std::ptrdiff_t>(y) * width);
     }
   });
+  result.cancelled = !quantised;
   return result;
 }
 
@@ -174,14 +190,6 @@ int GenerateCombinedTheme(lua_State* L) {
     themes.push_back(theme);
   }
 
-  if (project.slopeDataFormat == 0 || project.slopeDataFormat == 1)
-    state.cost.slopeMode = project.slopeDataFormat;
-  SelectSlopeData(state);
-  state.cost.pixelSizeX = state.cost.pixelSizeY = static_cast<float>(project.sx);
-  if (colors) {
-    ApplyDefaultColorScale(*colors, *image);
-    state.colorScaleApplied = true;
-  }
   // From here the gauge's loop steps may run script code: the records and
   // images read above stay as they are until the result is stored.
   std::optional<RecordsInUse> in_use(std::in_place);
@@ -191,10 +199,33 @@ int GenerateCombinedTheme(lua_State* L) {
   GaugeOpen("Generating Combined Theme");
   GaugeShow();
   const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
-  const Overlay overlay = ComputeOverlay(themes, image->width, image->height, image->data, threads);
+  // Made aside and stored only when complete: a cancel through the gauge
+  // dialog leaves the image, the palette, the cost context and the range as
+  // they were.
+  const std::size_t pixels =
+      static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height);
+  std::vector<unsigned char> made(pixels);
+  const Overlay overlay = ComputeOverlay(themes, image->width, image->height, made.data(), threads,
+                                         [](double fraction) {
+                                           GaugeSet(fraction);
+                                           return !GaugeCancelled();
+                                         });
+  if (overlay.cancelled) {
+    GaugeClose();
+    lua_pushboolean(L, 0);
+    return 1;
+  }
+  std::copy(made.begin(), made.end(), image->data);
+  if (project.slopeDataFormat == 0 || project.slopeDataFormat == 1)
+    state.cost.slopeMode = project.slopeDataFormat;
+  SelectSlopeData(state);
+  state.cost.pixelSizeX = state.cost.pixelSizeY = static_cast<float>(project.sx);
+  if (colors) {
+    ApplyDefaultColorScale(*colors, *image);
+    state.colorScaleApplied = true;
+  }
   CombinedResult result;
-  result.costs.assign(image->data,
-                      image->data + static_cast<std::ptrdiff_t>(image->width) * image->height);
+  result.costs = std::move(made);
   result.width = image->width;
   result.height = image->height;
   result.minValue = overlay.minValue;
@@ -212,7 +243,8 @@ int GenerateCombinedTheme(lua_State* L) {
   SetNumberField(L, combined, "maxValue", overlay.maxValue);
   GaugeSet(1.0);
   GaugeClose();
-  return 0;
+  lua_pushboolean(L, 1);
+  return 1;
 }
 
 }  // namespace route

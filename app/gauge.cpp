@@ -17,11 +17,24 @@ namespace {
 struct GaugeDialog {
   IupElement* dialog = nullptr;
   IupElement* gauge = nullptr;
+  bool cancelled = false;
 };
 GaugeDialog gauge_dialog;
 
+int GaugeCancel(IupElement*) {
+  gauge_dialog.cancelled = true;
+  return IUP_DEFAULT;
+}
+
+int GaugeCloseBox(IupElement*) {
+  gauge_dialog.cancelled = true;
+  return IUP_IGNORE;
+}
+
 }  // namespace
 
+// The gauge in a frame, and Cancel under it (Esc and the close box cancel
+// too): a long combined theme can be given up.
 void GaugeOpen(const char* title) {
   GaugeClose();
   IupElement* gauge = IupCreateGauge();
@@ -29,12 +42,26 @@ void GaugeOpen(const char* title) {
   IupSetAttribute(gauge, "VALUE", "0.0");
   IupSetAttribute(gauge, "SIZE", "250x17");
   IupElement* box = IupCreateHbox(IupCreateFill(), gauge, IupCreateFill(), nullptr);
-  IupElement* dialog = IupCreateDialog(IupCreateFrame(box));
+  IupElement* cancel = IupCreateButton("Cancel", "vkGaugeCancel");
+  IupSetAttribute(cancel, "SIZE", "50x");
+  IupSetHandle("VarkoGaugeCancel", cancel);
+  IupElement* outer = IupCreateVbox(IupCreateFrame(box), cancel, nullptr);
+  IupSetAttribute(outer, "GAP", "5");
+  IupSetAttribute(outer, "ALIGNMENT", "ACENTER");
+  IupElement* dialog = IupCreateDialog(outer);
   IupSetAttributeCopy(dialog, "TITLE", title);
   IupSetAttribute(dialog, "RESIZE", "NO");
   IupSetAttribute(dialog, "MAXBOX", "NO");
   IupSetAttribute(dialog, "MINBOX", "NO");
-  gauge_dialog = {dialog, gauge};
+  IupBindAction("vkGaugeCancel", IupAsCallback(GaugeCancel));
+  IupBindAction("vkGaugeClose", IupAsCallback(GaugeCloseBox));
+  IupSetAttribute(dialog, "CLOSE_CB", "vkGaugeClose");
+  IupSetAttribute(dialog, "K_ESC", "vkGaugeCancel");
+  gauge_dialog = {dialog, gauge, false};
+}
+
+bool GaugeCancelled() {
+  return gauge_dialog.cancelled;
 }
 
 void GaugeShow() {

@@ -9,6 +9,8 @@ void GaugeOpen(const char* title);
 void GaugeShow();
 void GaugeSet(double fraction);
 void GaugeClose();
+// true once the user pressed the gauge dialog's Cancel (or Esc, or closed it)
+bool GaugeCancelled();
 
 // The route search's progress dialog ("Searching the route", a gauge and
 // Cancel; Esc and the close box cancel too), opened by a search that has run

@@ -71,14 +71,21 @@ end
 function VarkoRoutes.generateCombined()
   local p = Varko.Project
   if #p.Themes == 0 then return nil, "The project has no themes yet: import a theme first." end
-  return protected(function()
+  local before = p.CombinedTheme
+  local ok, problem = protected(function()
     refresh_copies()
     read_slope()
     combined_image()
-    GenerateCombinedTheme()
+    -- false: cancelled in its progress dialog, which leaves everything as it was
+    if GenerateCombinedTheme() == false then
+      return nil, "The combined theme was cancelled; the project is as it was."
+    end
     VarkoRoutes.combinedValid = true
     return true
   end)
+  -- no half-made combined theme is kept
+  if not ok then p.CombinedTheme = before end
+  return ok, problem
 end
 
 local function ensure_combined()

@@ -136,6 +136,49 @@ local function cases()
   check(titles_seen() ~= "Generating Combined Theme", "gauge: its dialog is gone")
   -- afterwards the functions work again
   check(pcall(DestroyPaths), "after: DestroyPaths works again")
+
+  -- Cancel in the gauge dialog (its button, Esc, the close box) stops the
+  -- combined theme: the image, its range and palette stay as they were, the
+  -- function answers false, and the last complete result still prices routes
+  local fresh = imCreateImageMap(w, h)
+  for _, case in ipairs {
+    { "the Cancel button", function() iuptest.click(IupGetHandle("VarkoGaugeCancel")) end },
+    { "Esc", function() iuptest.esc() end },
+    { "the close box", function(gauge) iuptest.closebox(gauge) end },
+  } do
+    local what, cancel = table.unpack(case)
+    local theme2 = imCreateImageMap(w, h)
+    for i = 0, w * h - 1 do theme2[i] = (i // w) % 2 end
+    Varko.Project.Themes[1].Image.imagemap = theme2
+    Varko.Project.Themes[1].Classes[2].weight = 9
+    for i = 0, w * h - 1 do fresh[i] = 77 end
+    local palette = imCreatePalette(256)
+    palette[3] = cdEncodeColor(1, 2, 3)
+    Varko.Project.CombinedTheme = { Image = { imagemap = fresh, palette = palette }, minValue = -5, maxValue = -4 }
+    CopyTable()
+    local pressed = false
+    during = function()
+      if pressed or titles_seen() ~= "Generating Combined Theme" then return end
+      pressed = true
+      cancel(iuptest.active())
+      iuptest.deliver()
+    end
+    local result = GenerateCombinedTheme()
+    during = nil
+    check(pressed, what .. ": the gauge was shown")
+    check_eq(result, false, what .. ": the combined theme answers cancelled")
+    local kept = 0
+    for i = 0, w * h - 1 do if fresh[i] == 77 then kept = kept + 1 end end
+    check_eq(kept, w * h, what .. ": no pixel of the combined image was written")
+    local ct = Varko.Project.CombinedTheme
+    check_eq(ct.minValue .. " " .. ct.maxValue, "-5 -4", what .. ": the range is as it was")
+    check_eq(palette[3], cdEncodeColor(1, 2, 3), what .. ": the palette is as it was")
+    check(titles_seen() ~= "Generating Combined Theme", what .. ": the dialog is gone")
+  end
+  -- uncancelled, the same call completes and writes the image
+  check_eq(GenerateCombinedTheme(), true, "not cancelled: the combined theme answers true")
+  check_eq(Varko.Project.CombinedTheme.maxValue, 9, "not cancelled: the new weights are used")
+  check_eq(fresh[w], 254, "not cancelled: the image is written")
 end
 
 local done = false

@@ -1,4 +1,5 @@
 // The threaded row-major overlay against the literal column-major loop.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -93,6 +94,43 @@ TEST(Overlay, LargeRasterSummedTwiceGivesTheSameBytes) {
   EXPECT_TRUE(got == expected);
   EXPECT_EQ(o.minValue, lit.minValue);
   EXPECT_EQ(o.maxValue, lit.maxValue);
+}
+
+// Progress is told between bands, rising to 1 in both passes; with it the
+// bytes are the same, and a false answer stops the work (in either pass)
+// with the result marked cancelled.
+TEST(Overlay, ProgressRisesToOneAndFalseStops) {
+  std::mt19937 rng(5);
+  const int w = 37, h = 83;
+  Themes t = Random(rng, w, h, 3);
+  std::vector<unsigned char> expected(static_cast<std::size_t>(w) * h), got(expected.size(), 77);
+  const Overlay lit = Literal(t.list, w, h, expected.data());
+  std::vector<double> told;
+  const Overlay o = ComputeOverlay(t.list, w, h, got.data(), 2, [&](double f) {
+    told.push_back(f);
+    return true;
+  });
+  EXPECT_FALSE(o.cancelled);
+  EXPECT_TRUE(got == expected);
+  EXPECT_EQ(o.maxValue, lit.maxValue);
+  ASSERT_GT(told.size(), 10u);
+  EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+  EXPECT_DOUBLE_EQ(told.back(), 1.0);
+  EXPECT_NE(std::find(told.begin(), told.end(), 0.5), told.end())
+      << "the first pass ends at one half";
+  for (double stop_at : {0.1, 0.5, 0.75}) {
+    std::vector<unsigned char> cut(expected.size(), 77);
+    int calls = 0;
+    const Overlay c = ComputeOverlay(t.list, w, h, cut.data(), 2, [&](double f) {
+      ++calls;
+      return f < stop_at;
+    });
+    EXPECT_TRUE(c.cancelled) << stop_at;
+    EXPECT_LT(calls, static_cast<int>(told.size())) << stop_at;
+    if (stop_at <= 0.5) {
+      EXPECT_EQ(std::count(cut.begin(), cut.end(), 77), w * h) << "nothing written";
+    }
+  }
 }
 
 // One theme over pixel values 0..3, with the given class weights.
