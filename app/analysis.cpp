@@ -98,13 +98,24 @@ int MinimumPath(lua_State* L) {
       inputs.size() > 2 && static_cast<long long>(cost.searchRadius) * cost.searchStep >= 2);
   std::vector<std::vector<Point>> legs;
   int result = 1;
-  bool cancelled = false;
+  bool cancelled = false, too_dear = false;
   {
     TimedProgress progress(inputs.size() > 1 ? inputs.size() - 1 : 1);
     for (std::size_t q = 0; q + 1 < inputs.size(); ++q) {
       progress.StartLeg(q);
       legs.push_back(FindLeg(cost, inputs[q], inputs[q + 1], &cache, &progress));
       if (legs.back().empty()) result = 0;
+      if (legs.back().empty() && !progress.cancelled()) {
+        // Unreached: cut off by impassable cells, or only by the cost
+        // ceiling? The same leg over costs a millionth as high (impassable
+        // cells stay at the ceiling) tells them apart.
+        if (!too_dear) {
+          CostContext cheap = cost;
+          cheap.costScale *= 1e-6;
+          cheap.costOffset *= 1e-6;
+          too_dear = !FindLeg(cheap, inputs[q], inputs[q + 1], nullptr, &progress).empty();
+        }
+      }
       if (progress.cancelled()) {
         cancelled = true;
         break;
@@ -130,9 +141,12 @@ int MinimumPath(lua_State* L) {
   }
   if (result == 1) SetNumberField(L, path, "numPoints", static_cast<double>(written + 1));
   lua_pushnumber(L, result);
-  // a second result the script may read: true when the user cancelled
+  // results the script may read: true when the user cancelled, and true
+  // when a leg was lost only to the cost ceiling (passable, but dearer than
+  // a search can carry)
   lua_pushboolean(L, cancelled);
-  return 2;
+  lua_pushboolean(L, too_dear && !cancelled);
+  return 3;
 }
 
 int PathAnalysis(lua_State* L) {

@@ -136,12 +136,16 @@ local function search(points, k, name)
                     Clicked = clicked }
     p.numPaths = at
     -- a search past half a second shows its progress with Cancel: a cancel
-    -- gives 0 and true
-    local found, cancelled = MinimumPath()
+    -- gives 0 and true; a way lost only to the cost ceiling gives 0, false, true
+    local found, cancelled, too_dear = MinimumPath()
     local path = table.remove(p.Paths, at)
     if found ~= 1 or #path.Points == 0 then
       refresh_paths()
       if cancelled then return nil, "The search was cancelled; the routes are as they were." end
+      if too_dear then
+        return nil, "No route was found: the way between these points costs more than 100000, the most a " ..
+                    "search can carry. Lower the weights, or split the route with points in between."
+      end
       return nil, "No route was found through these points: an impassable area may cut them apart."
     end
     if k then p.Paths[k] = path else p.Paths[at] = path; k = at end

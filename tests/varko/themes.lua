@@ -87,6 +87,28 @@ check_eq(VarkoActions.routeThrough({ { x = 1, y = 0 }, { x = 7, y = 0 } }), nil,
 check_eq(iuptest.last_message(),
          "New route: No route was found through these points: an impassable area may cut them apart.", "reported")
 check_eq(p.numPaths, 1, "and no empty path is left")
+-- On one side of the wall: a way dearer than the search's cost ceiling of
+-- 100000 is told apart from a way cut off by impassable cells.
+local dear_cases = {
+  -- class weight, route found, message
+  { 2, true, nil },
+  { 90000, false, "New route: No route was found: the way between these points costs more than 100000, the most " ..
+                  "a search can carry. Lower the weights, or split the route with points in between." },
+}
+for _, case in ipairs(dear_cases) do
+  local weight, found, message = table.unpack(case)
+  theme.Classes[1].weight = weight
+  VarkoRoutes.invalidate()
+  local paths = p.numPaths
+  local made = VarkoActions.routeThrough({ { x = 0, y = 0 }, { x = 3, y = 0 } })
+  check_eq(made ~= nil, found, "class weight " .. weight .. ": route found or not")
+  if message then
+    check_eq(iuptest.last_message(), message, "class weight " .. weight .. ": the ceiling is named")
+    check_eq(p.numPaths, paths, "class weight " .. weight .. ": no path left behind")
+  end
+end
+theme.Classes[1].weight = 2
+VarkoRoutes.invalidate()
 
 -- Saved elsewhere, the theme is found through a relative path.
 os.execute("mkdir -p saved")
