@@ -148,7 +148,11 @@ namespace event {
 // What the native control should do with a key after the key callbacks.
 enum class KeyOutcome { Pass, Drop, Closed };
 // Offers a key to the key callbacks from the focused element upwards.
-KeyOutcome Key(IupElement* focused, int code);
+// modifiers: the keys held with it, "S" (Shift), "C" (Ctrl), "A" (Alt) in
+// positions 0 to 2, blank when up. While the callbacks run, the global
+// "MODKEYSTATE" holds them: a Ctrl+Shift+letter has the Ctrl letter's code,
+// and this is how a handler tells the Shift.
+KeyOutcome Key(IupElement* focused, int code, const char* modifiers = "   ");
 // While a key callback runs: the element on whose attribute it was found (the
 // focused element or one of its ancestors); null otherwise. The callback
 // itself gets the focused element, so the script binding asks here whose

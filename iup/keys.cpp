@@ -54,8 +54,28 @@ IupElement* KeyHandlerOwner() {
   return key_handler_owner;
 }
 
-KeyOutcome Key(IupElement* focused, int code) {
+namespace {
+// "MODKEYSTATE" for the key being offered, the outer key's back after it
+// (a callback may run a nested loop that offers keys of its own)
+class ModifierState {
+ public:
+  explicit ModifierState(const char* modifiers) {
+    const char* outer = IupGetGlobal("MODKEYSTATE");
+    outer_ = outer != nullptr ? outer : "   ";
+    IupSetGlobalCopy("MODKEYSTATE", modifiers != nullptr ? modifiers : "   ");
+  }
+  ~ModifierState() { IupSetGlobalCopy("MODKEYSTATE", outer_.c_str()); }
+  ModifierState(const ModifierState&) = delete;
+  ModifierState& operator=(const ModifierState&) = delete;
+
+ private:
+  std::string outer_;
+};
+}  // namespace
+
+KeyOutcome Key(IupElement* focused, int code, const char* modifiers) {
   if (focused == nullptr) return KeyOutcome::Pass;
+  const ModifierState held(modifiers);
   const int serial = focused->serial;
   const char* name = IupKeyName(code);
   const std::string key_name = name;  // the name text is reused by the next call

@@ -62,8 +62,12 @@ int Type(lua_State* L) {
   hl::TypeText(text.c_str());
   return 0;
 }
+// iuptest.key(code [, modifiers]): modifiers as "MODKEYSTATE" shows them
 int Key(lua_State* L) {
-  hl::TypeKey(Int(L, 1));
+  if (lua_type(L, 2) == LUA_TSTRING)
+    hl::TypeKeyWith(Int(L, 1), lua_tostring(L, 2));
+  else
+    hl::TypeKey(Int(L, 1));
   return 0;
 }
 int Enter(lua_State*) {

@@ -173,9 +173,11 @@ function VarkoUI.selectPath(k)
 end
 
 -- The shortcuts: key code -> menu item title; the titles show them after a tab.
-ui.shortcuts = {}
+-- A Ctrl+Shift+letter has the Ctrl letter's code; "MODKEYSTATE" tells the
+-- Shift, and ui.shiftShortcuts names those items.
+ui.shortcuts, ui.shiftShortcuts = {}, {}
 local function keyed(title, key, label, action)
-  ui.shortcuts[key] = title
+  if label:find("Shift+", 1, true) then ui.shiftShortcuts[key] = title else ui.shortcuts[key] = title end
   local element = item(title, action)
   IupSetAttribute(element, "TITLE", title .. "\t" .. label)
   return element
@@ -189,7 +191,8 @@ end
 
 -- The main dialog's keys: the menu shortcuts and F1.
 local function dialog_key(_, key)
-  local title = ui.shortcuts[key]
+  local shifted = (IupGetGlobal("MODKEYSTATE") or ""):sub(1, 1) == "S"
+  local title = shifted and ui.shiftShortcuts[key] or ui.shortcuts[key]
   if title then
     if VarkoUI.run(title) == IUP_CLOSE then return IUP_CLOSE end
     return IUP_IGNORE
@@ -200,11 +203,11 @@ end
 local USAGE = [[
 Varko plans routes across thematic maps.
 
-Project: New, Open (Ctrl+O), Save (Ctrl+S), Save as, Export map (Ctrl+E) as an
-image (PNG, TIFF, BMP, GIF, JPEG, ...) or a drawing (PostScript, EPS, DXF, DGN,
-CGM, WMF, EMF, CD metafile) with the routes as vector lines; Print (Ctrl+P).
-Import geodata (any raster GDAL reads), Export routes (GeoJSON, GeoPackage,
-Shapefile) and Export raster (GeoTIFF).
+Project: New, Open (Ctrl+O), Save (Ctrl+S), Save as (Ctrl+Shift+S),
+Export map (Ctrl+E) as an image (PNG, TIFF, BMP, GIF, JPEG, ...) or a drawing
+(PostScript, EPS, DXF, DGN, CGM, WMF, EMF, CD metafile) with the routes as
+vector lines; Print (Ctrl+P). Import geodata (any raster GDAL reads), Export
+routes (GeoJSON, GeoPackage, Shapefile) and Export raster (GeoTIFF).
 Edit: Undo (Ctrl+Z) and Redo (Ctrl+Y) of every project edit; Copy map (Ctrl+C)
 puts the view on the clipboard.
 Themes: import images, edit a theme or a class, impassable classes.
@@ -230,7 +233,7 @@ local function menus(A)
   return iupmenu {
     { "Project", iupmenu {
       item("New project", A.newProject), keyed("Open project...", K_cO, "Ctrl+O", A.openProject),
-      keyed("Save project", K_cS, "Ctrl+S", A.saveProject), item("Save project as...", A.saveProjectAs),
+      keyed("Save project", K_cS, "Ctrl+S", A.saveProject), keyed("Save project as...", K_cS, "Ctrl+Shift+S", A.saveProjectAs),
       iupseparator {}, keyed("Export map...", K_cE, "Ctrl+E", A.exportMap),
       keyed("Print...", K_cP, "Ctrl+P", A.printMap), iupseparator {},
       item("Import geodata...", A.importGeodata), item("Export routes...", A.exportRoutes),

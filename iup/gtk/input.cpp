@@ -112,7 +112,10 @@ gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer tag) {
     event::FocusChanged(lost, target);
   }
   const int serial = IupGetSerial(target);
-  if (event::Key(target, code) != event::KeyOutcome::Pass) return TRUE;
+  const char modifiers[4] = {(event->state & GDK_SHIFT_MASK) != 0 ? 'S' : ' ',
+                             (event->state & GDK_CONTROL_MASK) != 0 ? 'C' : ' ',
+                             (event->state & GDK_MOD1_MASK) != 0 ? 'A' : ' ', '\0'};
+  if (event::Key(target, code, modifiers) != event::KeyOutcome::Pass) return TRUE;
   if (IupFromSerial(serial) != target || Find(target) == nullptr) return TRUE;
   const int kind = IupGetKind(target);
   if (IsEdit(kind) && EditKey(target, code)) return TRUE;

@@ -50,8 +50,9 @@ Widget* Find(IupElement* e);
 void Note(const std::string& line);  // transcript and stderr
 // An event can reach the element: mapped, shown, enabled with its ancestors.
 bool Reachable(IupElement* e);
-// The key goes to the focused element (or the active dialog).
-void DeliverKey(int code);
+// The key goes to the focused element (or the active dialog), with the
+// modifier keys held ("MODKEYSTATE": "S", "C", "A" or blanks).
+void DeliverKey(int code, const std::string& modifiers = "   ");
 
 }  // namespace iup::headless
 

@@ -161,6 +161,12 @@ void TypeKey(int code) {
   S().events.emplace_back([code] { DeliverKey(code); });
 }
 
+void TypeKeyWith(int code, const char* modifiers) {
+  std::string held = modifiers != nullptr ? modifiers : "";
+  held.resize(3, ' ');
+  S().events.emplace_back([code, held] { DeliverKey(code, held); });
+}
+
 void PressEnter() {
   TypeKey(K_CR);
 }

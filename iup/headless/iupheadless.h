@@ -39,6 +39,9 @@ void SelectListItem(IupElement* list, int item);
 void Focus(IupElement* element);  // the user gives the element the focus
 void TypeText(const char* text);  // each byte a typed key to the focus
 void TypeKey(int code);           // one key code to the focus
+// one key code to the focus with Shift, Ctrl, Alt held: "S", "C", "A" in
+// positions 0 to 2 ("SC " for Ctrl+Shift)
+void TypeKeyWith(int code, const char* modifiers);
 void PressEnter();
 void PressEscape();
 void CloseBox(IupElement* dialog);

@@ -83,7 +83,7 @@ bool EditKey(IupElement* e, int code) {
 
 }  // namespace
 
-void DeliverKey(int code) {
+void DeliverKey(int code, const std::string& modifiers) {
   IupElement* target = S().focus;
   if (target == nullptr) target = S().active;
   if (target == nullptr || !Reachable(target)) {
@@ -91,7 +91,7 @@ void DeliverKey(int code) {
     return;
   }
   const int serial = IupGetSerial(target);
-  if (event::Key(target, code) != event::KeyOutcome::Pass) return;
+  if (event::Key(target, code, modifiers.c_str()) != event::KeyOutcome::Pass) return;
   if (IupFromSerial(serial) != target) return;
   const int kind = IupGetKind(target);
   if ((kind == IUP_TEXT || kind == IUP_MULTILINE) && EditKey(target, code)) return;

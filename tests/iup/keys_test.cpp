@@ -91,6 +91,45 @@ TEST_F(Toolkit, KeysGoUpThroughAncestors) {
 }
 
 namespace {
+std::string modifiers_seen;
+int ModifierKey(IupElement*, int code) {
+  modifiers_seen += std::to_string(code) + "[" + IupGetGlobal("MODKEYSTATE") + "]";
+  return IUP_IGNORE;
+}
+}  // namespace
+
+// A Ctrl+Shift+letter has the Ctrl letter's code; while its callback runs,
+// "MODKEYSTATE" tells which modifiers were held, and it is blank again after.
+TEST_F(Toolkit, ModifierStateDuringTheKeyCallback) {
+  IupBindAction("t_modifier_key", IupAsCallback(ModifierKey));
+  IupElement* canvas = IupCreateCanvas(nullptr);
+  IupElement* dialog = IupCreateDialog(canvas);
+  IupSetAttribute(dialog, "K_ANY", "t_modifier_key");
+  IupShow(dialog);
+  hl::Focus(canvas);
+  struct Case {
+    int code;
+    const char* held;  // nullptr: a key typed with nothing held
+    const char* seen;
+  };
+  const Case cases[] = {{K_cS, "SC ", "19[SC ]"},   {K_cS, "C", "19[C  ]"},
+                        {K_cS, nullptr, "19[   ]"}, {K_mA, "  A", "286[  A]"},
+                        {'A', "S", "65[S  ]"},      {K_F1, "", "315[   ]"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.seen);
+    modifiers_seen.clear();
+    if (c.held != nullptr)
+      hl::TypeKeyWith(c.code, c.held);
+    else
+      hl::TypeKey(c.code);
+    hl::DeliverNow();
+    EXPECT_EQ(modifiers_seen, c.seen);
+    EXPECT_STREQ(IupGetGlobal("MODKEYSTATE"), "   ");
+  }
+  IupDestroy(dialog);
+}
+
+namespace {
 std::string seen;
 int edit_answer = IUP_DEFAULT;
 int OnEdit(IupElement* self, int key, char* after) {

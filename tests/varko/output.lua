@@ -1,6 +1,6 @@
 -- Print and Copy map without a display: each says why nothing happened,
 -- through its menu item and its key, and the session goes on; the menus
--- show the keys.
+-- show the keys. Ctrl+Shift+S and Ctrl+S.
 dofile("harness.lua")
 VarkoDir = "sample"
 dofile("sample/varko.lua")
@@ -29,6 +29,27 @@ end
 check(not VarkoUI.modified, "neither changes the project")
 check_eq(IupGetAttribute(VarkoUI.items["Print..."], "TITLE") .. "|" .. IupGetAttribute(VarkoUI.items["Copy map"], "TITLE"),
          "Print...\tCtrl+P|Copy map\tCtrl+C", "the menus show the keys")
+-- Ctrl+Shift+S saves under a new name, Ctrl+S under the current one (a
+-- Ctrl+Shift+letter has the Ctrl letter's code; the Shift is told apart)
+local save_cases = {
+  -- modifiers held, file answered in the dialog (nil: none is asked), file name after
+  { "SC ", "copy.vrk", "copy.vrk" },
+  { "C  ", nil, "copy.vrk" },
+}
+for _, case in ipairs(save_cases) do
+  local held, answer, after = table.unpack(case)
+  VarkoUI.setModified(true)
+  os.remove(after)
+  if answer then iuptest.answer_file(answer) end
+  iuptest.focus(canvas)
+  iuptest.key(K_cS, held)
+  iuptest.deliver()
+  check_eq(VarkoUI.filename, after, "[" .. held .. "]+S: the project's file")
+  check(io.open(after, "r") ~= nil, "[" .. held .. "]+S: written")
+  check(not VarkoUI.modified, "[" .. held .. "]+S: saved")
+end
+check_eq(IupGetAttribute(VarkoUI.items["Save project as..."], "TITLE"), "Save project as...\tCtrl+Shift+S",
+         "the menu shows Ctrl+Shift+S")
 -- the export the two draw still works after them
 check(VarkoMap.export("after.png", "PNG"), "the export works after the refusals")
 IupHide(VarkoUI.dialog)

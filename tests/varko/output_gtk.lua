@@ -2,9 +2,9 @@
 -- the clipboard's PNG, which Pillow finds equal to the PNG export; GTK's
 -- print-to-file printer writes a PDF that poppler reads: one page holding
 -- the map at its proportions with the red route; the print dialog's Escape
--- prints nothing and says so.
+-- prints nothing and says so. Real Ctrl+Shift+S and Ctrl+S reach Save as
+-- and Save.
 dofile("harness.lua")
-io.stdout:setvbuf("no")
 dofile("xinput.lua")
 dofile("session_common.lua")
 VarkoDir = "sample"
@@ -40,6 +40,7 @@ end
 
 local cwd = os.getenv("PWD") or "."
 local win
+local keys_seen = {}
 local after = xinput.after
 local steps = {
   { what = "main window", action = function()
@@ -56,6 +57,16 @@ local steps = {
   end, done = after(1) },
   { what = "Ctrl+C copies the map", retry = 3, action = function() xinput.run("key ctrl+c") end,
     done = function() return (IupGetAttribute(VarkoUI.status, "TITLE") or ""):find("Copied", 1, true) ~= nil end },
+  -- real Ctrl+Shift+S and Ctrl+S reach the main dialog's two items (probes
+  -- stand in for the file dialog and the save)
+  { what = "Ctrl+Shift+S is Save as", retry = 3, action = function()
+    VarkoUI.actions["Save as probe"] = function() keys_seen[#keys_seen + 1] = "save as" end
+    VarkoUI.actions["Save probe"] = function() keys_seen[#keys_seen + 1] = "save" end
+    VarkoUI.shiftShortcuts[K_cS], VarkoUI.shortcuts[K_cS] = "Save as probe", "Save probe"
+    xinput.run("key ctrl+shift+s")
+  end, done = function() return #keys_seen > 0 end },
+  { what = "Ctrl+S is Save", retry = 3, action = function() xinput.run("key ctrl+s") end,
+    done = function() return #keys_seen > 1 end },
   { what = "xclip reads the PNG", action = function()
     check(VarkoMap.export("view.png", "PNG"), "the view exported for comparison")
     os.execute("(timeout 30 xclip -selection clipboard -t image/png -o > clip.png; echo $? > clip.done) &")
@@ -73,6 +84,7 @@ local steps = {
 }
 
 xinput.steps(steps, function()
+  check_eq(table.concat(keys_seen, ","), "save as,save", "Ctrl+Shift+S saves as, Ctrl+S saves")
   -- the clipboard
   check_eq(read_all("clip.done"):match("%d+"), "0", "xclip got the clipboard's PNG")
   check(shell_ok("/usr/bin/python3 -c \"import sys; from PIL import Image, ImageChops; " ..
