@@ -27,6 +27,7 @@ Varko = { Project = VarkoProject.new(), InputPoints = { numPoints = 0, Points = 
 local ui = require("varko_ui")
 require("varko_actions")
 require("varko_output")  -- Print and Copy map
+require("varko_colours")  -- class colours
 local actions = require("varko_routeactions")  -- the actions of every menu
 require("varko_gis")  -- with the geodata actions
 

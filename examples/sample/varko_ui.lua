@@ -210,7 +210,8 @@ vector lines; Print (Ctrl+P). Import geodata (any raster GDAL reads), Export
 routes (GeoJSON, GeoPackage, Shapefile) and Export raster (GeoTIFF).
 Edit: Undo (Ctrl+Z) and Redo (Ctrl+Y) of every project edit; Copy map (Ctrl+C)
 puts the view on the clipboard.
-Themes: import images, edit a theme or a class, impassable classes.
+Themes: import images, edit a theme or a class, a class's colour,
+impassable classes.
 Settings: study area and scale, weight limits, search parameters r and i,
 slope data.
 Routes: New route (click the points, right click or Enter ends, Esc
@@ -245,7 +246,8 @@ local function menus(A)
     { "Themes", iupmenu {
       item("Import theme...", A.importTheme), item("Edit theme...", A.editTheme),
       item("Remove theme", A.removeTheme), iupseparator {},
-      item("Edit class...", A.editClass), item("Impassable on/off", A.toggleImpassable) } },
+      item("Edit class...", A.editClass), item("Class colour...", A.editClassColour),
+      item("Impassable on/off", A.toggleImpassable) } },
     { "Settings", iupmenu {
       item("Study area and scale...", A.editArea), item("Weight limits...", A.editLimits),
       item("Search parameters...", A.editSearch), iupseparator {},
