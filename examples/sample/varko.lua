@@ -28,6 +28,7 @@ local ui = require("varko_ui")
 require("varko_actions")
 require("varko_output")  -- Print and Copy map
 require("varko_colours")  -- class colours
+require("varko_settings")  -- the settings in tabs
 local actions = require("varko_routeactions")  -- the actions of every menu
 require("varko_gis")  -- with the geodata actions
 

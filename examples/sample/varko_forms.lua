@@ -48,14 +48,37 @@ end
 VarkoForms.current = nil
 
 -- Shows a form of fields { label =, value =, kind = "text" | "number" |
--- "integer", min =, max =, required = } and, when given, check(values)
+-- "integer", min =, max =, required =, page = } (fields with a page are
+-- shown on that page's tab) and, when given, check(values)
 -- returning a message for a combination the form refuses. Returns the
 -- values in field order, or nil when cancelled.
 function VarkoForms.ask(title, fields, check)
   local texts, rows = {}, {}
+  -- fields with a page go on tabs, one tab per page in order of first use
+  local pages, page_rows, page_of = {}, {}, {}
   for n, field in ipairs(fields) do
     texts[n] = iuptext { value = shown(field), size = field.kind == "text" and "140x" or "90x", expand = "HORIZONTAL" }
-    rows[#rows + 1] = iuphbox { iuplabel { title = field.label .. ":", size = "90x" }, texts[n], alignment = "ACENTER" }
+    local row = iuphbox { iuplabel { title = field.label .. ":", size = "90x" }, texts[n], alignment = "ACENTER" }
+    if field.page then
+      if not page_rows[field.page] then
+        pages[#pages + 1] = field.page
+        page_rows[field.page] = { margin = "5x5", gap = "5", tabtitle = field.page }
+      end
+      table.insert(page_rows[field.page], row)
+      page_of[n] = #pages
+    else
+      rows[#rows + 1] = row
+    end
+  end
+  local tabs
+  if #pages > 0 then
+    local boxes = {}
+    for k, page in ipairs(pages) do
+      boxes[k] = iupvbox(page_rows[page])
+      IupSetHandle("VarkoFormPage" .. k, boxes[k])
+    end
+    tabs = iuptabs(boxes)
+    rows[#rows + 1] = tabs
   end
   local result = nil
   local form
@@ -65,6 +88,8 @@ function VarkoForms.ask(title, fields, check)
       local value, problem = read_field(field, IupGetAttribute(texts[n], "VALUE") or "")
       if value == nil then
         IupMessage(title, problem)
+        -- the tab of the field first, so that it can take the focus
+        if page_of[n] then IupSetAttribute(tabs, "VALUE", "VarkoFormPage" .. page_of[n]) end
         IupSetFocus(texts[n])
         return IUP_DEFAULT
       end
@@ -87,7 +112,7 @@ function VarkoForms.ask(title, fields, check)
                      defaultenter = "VarkoFormOk", defaultesc = "VarkoFormCancel",
                      parentdialog = "Varko.MainDialog" }
   local outer = VarkoForms.current
-  VarkoForms.current = { dialog = form, texts = texts, ok = ok, cancel = cancel }
+  VarkoForms.current = { dialog = form, texts = texts, ok = ok, cancel = cancel, tabs = tabs }
   IupPopup(form, IUP_CENTER, IUP_CENTER)
   VarkoForms.current = outer
   IupDestroy(form)

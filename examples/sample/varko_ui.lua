@@ -212,8 +212,8 @@ Edit: Undo (Ctrl+Z) and Redo (Ctrl+Y) of every project edit; Copy map (Ctrl+C)
 puts the view on the clipboard.
 Themes: import images, edit a theme or a class, a class's colour,
 impassable classes.
-Settings: study area and scale, weight limits, search parameters r and i,
-slope data.
+Settings: study area and scale, weight limits, search parameters r and i
+(also together, a tab each, in All settings), slope data.
 Routes: New route (click the points, right click or Enter ends, Esc
 cancels), Recompute routes after weights or settings changed, Rename,
 Delete, Analyse (report and CSV), Profile of the selected route, Measure,
@@ -249,7 +249,7 @@ local function menus(A)
       item("Edit class...", A.editClass), item("Class colour...", A.editClassColour),
       item("Impassable on/off", A.toggleImpassable) } },
     { "Settings", iupmenu {
-      item("Study area and scale...", A.editArea), item("Weight limits...", A.editLimits),
+      item("All settings...", A.editSettings), iupseparator {}, item("Study area and scale...", A.editArea), item("Weight limits...", A.editLimits),
       item("Search parameters...", A.editSearch), iupseparator {},
       item("Slope data...", A.chooseSlope), item("No slope data", A.dropSlope) } },
     { "Routes", iupmenu {

@@ -119,6 +119,67 @@ check_eq(tonumber(VarkoForms.number(0.1 + 0.2)), 0.1 + 0.2, "0.1 + 0.2 reads bac
 p.Themes[1].Classes[1].weight = 0.4
 check(VarkoFile.text(p):find("weight = 0.4,", 1, true) ~= nil, "a weight of 0.4 is saved as 0.4")
 
+-- All settings: one form, a tab each for the study area, the weights and the
+-- search; the values typed on any tab taken together as one edit (one undo
+-- step); a bad field brings its tab up with the focus on it.
+local function fill(values)
+  return function()
+    for n, text in pairs(values) do IupSetAttribute(VarkoForms.current.texts[n], "VALUE", text) end
+  end
+end
+local seen_tab, seen_focus, page_titles
+local tab_cases = {
+  -- what, field texts by number, expected values or the message, the tab a refusal shows
+  { "every tab taken", { [1] = "500", [2] = "24500", [7] = "2", [8] = "80", [9] = "3", [10] = "2" },
+    function() return p.StudyArea.left == 500 and p.StudyArea.right == 24500 and p.WeightLimits.minWeight == 2 and
+                      p.WeightLimits.maxWeight == 80 and p.r == 3 and p.i == 2 end },
+  { "a bad field on the last tab", { [1] = "700", [9] = "0" },
+    "Settings: Grid step r (pixels) must be at least 1.", "VarkoFormPage3" },
+  { "a word on the second tab", { [8] = "lots" }, 'Settings: Highest weight: "lots" is not a number.', "VarkoFormPage2" },
+  { "crossed limits", { [7] = "90", [8] = "10" }, "Settings: Weights: the lowest weight must not be above the highest." },
+  { "area left of right", { [1] = "9e9" },
+    "Settings: Study area: left must be below right, bottom below top, and the pixel size above 0." },
+}
+for _, case in ipairs(tab_cases) do
+  local what, values, expected, tab = table.unpack(case, 1, 4)
+  iuptest.reset()
+  local before = VarkoFile.text(p)
+  local undo_depth = #VarkoActions.undoStack
+  VarkoUI.setModified(false)
+  still_open, seen_tab, seen_focus = false, nil, nil
+  during({ function()
+    local tabs = VarkoForms.current.tabs
+    page_titles = {}
+    for k = 1, 3 do page_titles[k] = IupGetAttribute(IupGetHandle("VarkoFormPage" .. k), "TABTITLE") end
+    fill(values)()
+  end, function() iuptest.click(IupGetHandle("VarkoFormOk")) end, function()
+    still_open = VarkoForms.current ~= nil
+    if still_open then
+      seen_tab = IupGetAttribute(VarkoForms.current.tabs, "VALUE")
+      for n, text in ipairs(VarkoForms.current.texts) do if text == IupGetFocus() then seen_focus = n end end
+      iuptest.click(IupGetHandle("VarkoFormCancel"))
+    end
+  end }, VarkoActions.editSettings)
+  check_eq(table.concat(page_titles, "|"), "Study area|Weights|Search", what .. ": the three tabs")
+  if type(expected) == "function" then
+    check(expected(), what .. ": taken over")
+    check_eq(#VarkoActions.undoStack, undo_depth + 1, what .. ": one undo step")
+    VarkoActions.undo()
+    check_eq(VarkoFile.text(p), before, what .. ": one undo puts every tab back")
+  else
+    check_eq(iuptest.last_message(), expected, what .. ": refused")
+    check_eq(VarkoFile.text(p), before, what .. ": nothing changed")
+    check(still_open, what .. ": the form stays open")
+    if tab then
+      -- (a page may carry more than one name: compared as elements)
+      check(seen_tab and IupGetHandle(seen_tab) == IupGetHandle(tab), what .. ": its tab is shown")
+      local bad
+      for n in pairs(values) do if not bad or n > bad then bad = n end end
+      check_eq(seen_focus, bad, what .. ": the bad field has the focus")
+    end
+  end
+end
+
 -- The forms speak English.
 local titles = {}
 during({ function()
