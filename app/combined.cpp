@@ -104,8 +104,10 @@ Overlay ComputeOverlay(const std::vector<OverlayTheme>& themes, int width, int h
   std::vector<double> sums(keep ? pixels : 0);
   std::vector<double> mins(count, kCeiling), maxs(count, 0.0);
   Overlay result;
-  // bands of about a twentieth of the rows, each split across the threads
-  const int band = std::max(1, (std::max(height, 0) + kBands - 1) / kBands);
+  // with progress, bands of about a twentieth of the rows, each split across
+  // the threads; without, one band
+  const int band =
+      progress ? std::max(1, (std::max(height, 0) + kBands - 1) / kBands) : std::max(1, height);
   auto in_bands = [&](double from, auto&& work) {
     for (int first = 0; first < height; first += band) {
       const int last = std::min(height, first + band);
