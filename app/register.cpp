@@ -7,6 +7,7 @@
 #include "costsurface.h"
 #include "datachunk.h"
 #include "datafile.h"
+#include "datatokens.h"
 #include "gis.h"
 
 void RegisterApplicationFunctions(lua_State* L) {
@@ -16,6 +17,7 @@ void RegisterApplicationFunctions(lua_State* L) {
   // Beyond them: the start-up script reads project files through this.
   lua_register(L, "LoadDataChunk", LoadDataChunk);
   lua_register(L, "ReadDataFile", ReadDataFile);
+  lua_register(L, "CheckProjectTokens", CheckProjectTokens);
   RegisterGisFunctions(L);  // geodata in and out: ImportGeoRaster, ExportGeoRaster, ExportRoutes
   route::RegisterSurfaceFunctions(L);  // with them: CostSurface and Corridor
 }

@@ -1,6 +1,6 @@
 // libFuzzer target for project files: the bytes are the text of a file read
-// by the start-up script's reader (VarkoFile.readText: the token check, then
-// LoadDataChunk's bounded interpreter), from memory. The reader must come
+// by the start-up script's reader (VarkoFile.readText: the token check of
+// CheckProjectTokens, then LoadDataChunk's bounded interpreter), from memory. The reader must come
 // back with a table, or with nil and a message naming the file; a script
 // error, a crash, a hang or a memory blow-up is a finding.
 #include <cstddef>
@@ -12,6 +12,7 @@
 #include <lua.hpp>
 
 #include "datachunk.h"
+#include "datatokens.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ lua_State* Reader() {
     lua_State* s = luaL_newstate();
     luaL_openlibs(s);
     lua_register(s, "LoadDataChunk", LoadDataChunk);
+    lua_register(s, "CheckProjectTokens", CheckProjectTokens);
     // the module returns its table
     if (luaL_dofile(s, VARKO_PROJECT_READER) != LUA_OK || !lua_istable(s, -1)) {
       std::fprintf(stderr, "cannot load the reader: %s\n", luaL_tolstring(s, -1, nullptr));
