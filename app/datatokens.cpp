@@ -11,14 +11,28 @@
 namespace datatokens {
 namespace {
 
-bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+bool IsLineEnd(char c) {
+  return c == '\n' || c == '\r';
+}
 // White space between tokens that is not a line end.
-bool IsBlank(char c) { return c == ' ' || c == '\f' || c == '\t' || c == '\v'; }
-bool IsSpace(char c) { return IsBlank(c) || IsLineEnd(c); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-bool IsWordChar(char c) { return IsLetter(c) || IsDigit(c); }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\f' || c == '\t' || c == '\v';
+}
+bool IsSpace(char c) {
+  return IsBlank(c) || IsLineEnd(c);
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsHexDigit(char c) {
+  return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+bool IsLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+bool IsWordChar(char c) {
+  return IsLetter(c) || IsDigit(c);
+}
 int HexValue(char c) {
   if (IsDigit(c)) return c - '0';
   return (c | 0x20) - 'a' + 10;
@@ -95,10 +109,19 @@ std::size_t Scanner::SkipLongString(std::size_t i, long long level) {
 std::size_t Scanner::SkipEscape(std::size_t i) {
   const char c = At(i);
   switch (c) {
-    case 'a': case 'b': case 'f': case 'n': case 'r': case 't': case 'v':
-    case '\\': case '"': case '\'':
+    case 'a':
+    case 'b':
+    case 'f':
+    case 'n':
+    case 'r':
+    case 't':
+    case 'v':
+    case '\\':
+    case '"':
+    case '\'':
       return i + 1;
-    case '\n': case '\r':
+    case '\n':
+    case '\r':
       return SkipLineEnd(i);
     case 'x':
       if (!IsHexDigit(At(i + 1)) || !IsHexDigit(At(i + 2))) {
@@ -239,7 +262,8 @@ Verdict Scanner::Run() {
         const long long level = BracketLevel(i);
         if (level >= 0) {
           i = SkipLongString(i + static_cast<std::size_t>(level) + 2, level);
-          if (i == std::string_view::npos) return Verdict{false, token_line, "unfinished long comment"};
+          if (i == std::string_view::npos)
+            return Verdict{false, token_line, "unfinished long comment"};
           continue;
         }
       }
@@ -300,9 +324,9 @@ Verdict Scanner::Run() {
       }
       if (tokens == 2 && c != '{') return Fail(starts);
       ++i;
-      kind = c == '{'                ? Kind::kOpenBrace
-             : c == ',' || c == ';'  ? Kind::kSeparator
-                                     : Kind::kPunctuation;
+      kind = c == '{'               ? Kind::kOpenBrace
+             : c == ',' || c == ';' ? Kind::kSeparator
+                                    : Kind::kPunctuation;
     } else {
       // a byte that does not print is shown by its code, as Lua's messages do
       const unsigned char byte = static_cast<unsigned char>(c);
@@ -328,7 +352,9 @@ Verdict Scanner::Run() {
 
 }  // namespace
 
-Verdict Check(lua_State* L, std::string_view text) { return Scanner(L, text).Run(); }
+Verdict Check(lua_State* L, std::string_view text) {
+  return Scanner(L, text).Run();
+}
 
 }  // namespace datatokens
 

@@ -1,6 +1,6 @@
 -- Run by varko as varko.lua (bench/project_tokens.sh) beside the sample
 -- script: the token check of project files (VarkoFile.checkTokens) on
--- project texts of the sizes in PROJECT_TOKENS_MB (1 and 64 by default),
+-- project texts of the sizes in PROJECT_TOKENS_MB (1, 16 and 64 by default),
 -- against Lua's own compiler (`load` of the same text, in text mode) measured
 -- in the same run. CPU seconds (os.clock), best of PROJECT_TOKENS_RUNS runs.
 VarkoDir = "sample"
@@ -33,7 +33,7 @@ local function best(fn)
 end
 
 print(string.format("%-8s %12s %12s %12s %12s %8s", "size", "check s", "check MB/s", "load s", "load MB/s", "ratio"))
-for word in (os.getenv("PROJECT_TOKENS_MB") or "1 64"):gmatch("%S+") do
+for word in (os.getenv("PROJECT_TOKENS_MB") or "1 16 64"):gmatch("%S+") do
   local text = project_text(tonumber(word))
   local mb = #text / (1024 * 1024)
   local check_ok, check_problem

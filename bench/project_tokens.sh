@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # project_tokens.sh [BUILD_DIR]: speed of the project files' token check
 # against Lua's own `load` of the same texts (bench/project_tokens.lua), on
-# texts of 1 and 64 MB (PROJECT_TOKENS_MB="1 64" chooses others).
+# texts of 1, 16 (the largest project file) and 64 MB (PROJECT_TOKENS_MB="1 64"
+# chooses others).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 varko=$(cd "${1:-$top/build}" && pwd)/app/varko

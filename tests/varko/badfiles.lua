@@ -95,6 +95,11 @@ local cases = {
   { "LFCR line ends", project_text("  w = width,\n"):gsub("\n", "\n\r"), "bad.vrk: line 7: 'width'" .. not_allowed },
   { "CR line ends", project_text("  w = width,\n"):gsub("\n", "\r"), "bad.vrk: line 7: 'width'" .. not_allowed },
   { "CR inside a string", project_text("  s = \"a\rb\",\n"), "bad.vrk: line 7: unfinished string" },
+  -- the reader takes 8 MB of text at most: one byte more is refused unread
+  { "one byte over 8 MB", "return {" .. (" "):rep(8 * 1024 * 1024 - 8) .. "}",
+    "bad.vrk: the file is too big for a project (more than 8 MB)" },
+  { "8 MB is read", "return {" .. (" "):rep(8 * 1024 * 1024 - 9) .. "}",
+    "bad.vrk: StudyArea is missing (a table is expected)" },
   { "too many themes for memory", huge_project_text(2000, 1000, 800),
     "bad.vrk: its 2000 themes of 1000 x 800 pixels need about 1527 MB, more than the 1024 MB a project may use" },
 }
