@@ -1,13 +1,15 @@
 // libFuzzer target for project files: the bytes are the text of a file read
 // by the start-up script's reader (VarkoFile.readText: the token check of
-// CheckProjectTokens, then LoadDataChunk's bounded interpreter), from memory. The reader must come
-// back with a table, or with nil and a message naming the file; a script
-// error, a crash, a hang or a memory blow-up is a finding.
+// CheckProjectTokens, then LoadDataChunk's bounded interpreter), from
+// memory. The reader must come back with a table, or with nil and a message naming the file; a
+// script error, a crash, a hang, a memory blow-up, or code run behind a text the token check passed
+// is a finding.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include <lua.hpp>
 
@@ -67,6 +69,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!table && !message) {
     std::fprintf(stderr, "neither a table nor a message naming the file\n");
     std::abort();
+  }
+  // A text the token check passes holds nothing but data: running it may
+  // fail to parse or need too much memory, but it never runs code (a loop,
+  // a global, a function or a shared table would mean the check let code by).
+  if (message &&
+      datatokens::Check(L, std::string_view(reinterpret_cast<const char*>(data), size)).ok) {
+    const char* text = lua_tostring(L, -1);
+    for (const char* sign : {"runs too long", "attempt to", "holds a", "stored twice"}) {
+      if (std::strstr(text, sign) != nullptr) {
+        std::fprintf(stderr, "code passed the token check: %s\n", text);
+        std::abort();
+      }
+    }
   }
   lua_settop(L, 0);
   lua_gc(L, LUA_GCSTEP, 64);
