@@ -38,7 +38,19 @@ int HexValue(char c) {
   return (c | 0x20) - 'a' + 10;
 }
 
-enum class Kind { kNone, kReturn, kValue, kMinus, kKey, kOpenBrace, kPunctuation, kSeparator };
+// kValueStart: '[' and '=', after which a value (or a key) starts;
+// kPunctuation: ']' and '}', after which none does.
+enum class Kind {
+  kNone,
+  kReturn,
+  kValue,
+  kMinus,
+  kKey,
+  kOpenBrace,
+  kValueStart,
+  kPunctuation,
+  kSeparator
+};
 
 struct Failure {
   long long line;
@@ -289,7 +301,11 @@ Verdict Scanner::Run() {
       i = SkipNumeral(i);
       if (!problem_.empty()) return Fail(problem_);
     } else if (c == '-') {
-      // a minus sign only before a number
+      // a minus sign only before a number, and only where a value starts:
+      // after a value it would subtract ({} -1 is arithmetic, not data)
+      if (previous != Kind::kOpenBrace && previous != Kind::kSeparator &&
+          previous != Kind::kValueStart)
+        return Fail("unexpected '-'");
       std::size_t j = i + 1;
       while (Has(j) && IsSpace(text_[j])) ++j;
       if (At(j) == '.') ++j;
@@ -326,6 +342,7 @@ Verdict Scanner::Run() {
       ++i;
       kind = c == '{'               ? Kind::kOpenBrace
              : c == ',' || c == ';' ? Kind::kSeparator
+             : c == '[' || c == '=' ? Kind::kValueStart
                                     : Kind::kPunctuation;
     } else {
       // a byte that does not print is shown by its code, as Lua's messages do

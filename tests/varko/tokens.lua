@@ -125,6 +125,12 @@ local REFUSED = {
   { "method call on a string", "return { ('x'):rep(9) }", "line 1: '(' is not allowed in a project file" },
   { "length", "return { #'x' }", "line 1: '#' is not allowed in a project file" },
   { "minus before a name", "return { - x }", "line 1: unexpected '-'" },
+  -- a minus after a value subtracts: Lua runs it (found by the project-file fuzzer)
+  { "table minus a number", "return { {} -.5 }", "line 1: unexpected '-'" },
+  { "number minus a number", "return { a = 1 -1 }", "line 1: unexpected '-'" },
+  { "string minus a number", "return { '9' - 1 }", "line 1: unexpected '-'" },
+  { "table minus across a comment and a line end", "return { {} --[[ c ]]\r\n- 1 }", "line 2: unexpected '-'" },
+  { "index minus a number", "return { [1] -1 }", "line 1: unexpected '-'" },
   { "equality", "return { a == 1 }", "line 1: 'a' is not allowed in a project file (only tables, strings, numbers, true and false)" },
   { "key after a value", "return { 1 x = 2 }", "line 1: 'x' is not allowed in a project file (only tables, strings, numbers, true and false)" },
   { "second table", "return { } { }", "line 1: text after the end of the project table" },
@@ -144,6 +150,8 @@ for _, case in ipairs(REFUSED) do
 end
 check_eq(CheckProjectTokens("return {} -- end\r"), true, "a comment after the table")
 check_eq(CheckProjectTokens("return{[ [[k]] ]=[=[v]=];[1]=-.5,}"), true, "brackets, keys and separators packed")
+check_eq(CheckProjectTokens("return { -1, [-2] = - 3; -\n.5, x = -0x10 }"), true,
+         "a minus where a value starts: first, after a separator, as a key, after '='")
 
 check_errors({
   { "a number is no text", function() return CheckProjectTokens(5) end, "CheckProjectTokens: invalid text parameter!" },
