@@ -75,9 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // a global, a function or a shared table would mean the check let code by).
   if (message &&
       datatokens::Check(L, std::string_view(reinterpret_cast<const char*>(data), size)).ok) {
+    // syntax errors quote the text "near" where they stop: any words may follow
     const char* text = lua_tostring(L, -1);
+    const bool syntax_error = std::strstr(text, " near ") != nullptr;
     for (const char* sign : {"runs too long", "attempt to", "holds a", "stored twice"}) {
-      if (std::strstr(text, sign) != nullptr) {
+      if (!syntax_error && std::strstr(text, sign) != nullptr) {
         std::fprintf(stderr, "code passed the token check: %s\n", text);
         std::abort();
       }
