@@ -120,8 +120,19 @@ void CopyValue(lua_State* from, lua_State* to, int depth) {
   lua_pushlightuserdata(to, address);
   lua_pushboolean(to, 1);
   lua_rawset(to, 2);
-  lua_newtable(to);
   if (!lua_checkstack(from, 4)) luaL_error(to, "the data is nested too deep");
+  // The copy is made at its final size (growing it by doubling held the old
+  // and the new parts at once): as many array slots as the table's length,
+  // but never more than it has entries, so a sparse length costs nothing.
+  lua_Unsigned entries = 0;
+  lua_pushnil(from);
+  while (lua_next(from, -2) != 0) {
+    ++entries;
+    lua_pop(from, 1);
+  }
+  const lua_Unsigned length = lua_rawlen(from, -1);
+  const lua_Unsigned slots = length < entries ? length : entries;
+  lua_createtable(to, slots < INT_MAX ? static_cast<int>(slots) : INT_MAX, 0);
   lua_pushnil(from);
   while (lua_next(from, -2) != 0) {  // from: table, key, value
     const int key_type = lua_type(from, -2);
@@ -185,6 +196,8 @@ int LoadDataChunkBody(lua_State* L) {
         const char* problem = lua_tostring(S, -1);
         message = problem != nullptr ? problem : "the text cannot be read as data";
       }
+    } else {
+      lua_gc(S, LUA_GCCOLLECT);  // the compiled text is garbage now: freed before the copy
     }
   }
   Outcome outcome{sandbox.get(), message.empty() ? nullptr : &message};

@@ -139,6 +139,16 @@ check_eq(data[2], "a", "data: string")
 check_eq(data[3].b, true, "data: nested boolean")
 check_eq(data[3][2.5], -0.5, "data: number key and value")
 check_eq(data.n, 2 ^ 53, "data: float")
+-- a table whose length reads 2^40 with 41 entries is copied at the size of its entries
+local keys = {}
+for k = 0, 40 do keys[#keys + 1] = string.format("[%d] = %d", 1 << k, k) end
+local sparse, sparse_problem = LoadDataChunk("return { " .. table.concat(keys, ", ") .. " }")
+check_eq(sparse_problem, nil, "sparse keys: no problem")
+check_eq(sparse and sparse[1 << 40], 40, "sparse keys: the last key")
+check_eq(sparse and sparse[1 << 39], 39, "sparse keys: the one before")
+local dense = LoadDataChunk("return { " .. ("7, "):rep(100000) .. "8 }")
+check_eq(dense and #dense, 100001, "a long array is copied whole")
+check_eq(dense and dense[100001], 8, "to its last element")
 check_eq(select(2, pcall(LoadDataChunk, 5)), "LoadDataChunk: invalid text parameter!", "text must be a string")
 check_eq(select(2, pcall(LoadDataChunk, "return 1", "=a", 3)), "LoadDataChunk: too many parameters!", "extra argument")
 check(iuptest.last_message():find("cannot open missing.vrk", 1, true) ~= nil, "and said so")
