@@ -71,7 +71,10 @@ local NUMBERS = { 0, 1, -1, 0.5, 2, 3, 7, 13, 255, 256, 1000, 0 / 0, math.huge, 
 local STRINGS = { "", "x", BIG, "10", "100x100", "2147483647x2147483647", "-2147483648x-2147483648", "RASTERSIZE",
                   "SIZE", "TITLE", "VALUE", "FULLxFULL", "%s%s%n", "a\0b", "YES", "NO", "EXPAND", "MARGIN", "GAP",
                   "99999999999999999999", "nan", "inf", "1e400", "ACTIVE", "VISIBLE", "FONT", "BGCOLOR",
-                  "255 0 0", "1", "2", "3", "fuzz.out", "fuzz.bmp 100x100", "fuzz.mf 2147483647x2147483647" }
+                  "255 0 0", "1", "2", "3", "fuzz.out", "fuzz.bmp 100x100", "fuzz.mf 2147483647x2147483647",
+                  -- data texts for the project reader's functions
+                  "return { a = 1, [2] = -0x1p4, 'b\z\r\n c' }", "return { --\r x = (function() while true do end end)() }",
+                  "return { {} -.5 }", "return { s = [==[\n\r]] ]==] }", "return { --[[" }
 
 local pending_call  -- set below: one random call, used by re-entering callbacks
 local depth = 0
