@@ -29,6 +29,7 @@ require("varko_actions")
 require("varko_output")  -- Print and Copy map
 require("varko_colours")  -- class colours
 require("varko_settings")  -- the settings in tabs
+require("varko_table")  -- themes and classes in a matrix
 local actions = require("varko_routeactions")  -- the actions of every menu
 require("varko_gis")  -- with the geodata actions
 

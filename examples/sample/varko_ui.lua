@@ -247,7 +247,7 @@ local function menus(A)
       item("Import theme...", A.importTheme), item("Edit theme...", A.editTheme),
       item("Remove theme", A.removeTheme), iupseparator {},
       item("Edit class...", A.editClass), item("Class colour...", A.editClassColour),
-      item("Impassable on/off", A.toggleImpassable) } },
+      item("Impassable on/off", A.toggleImpassable), item("Edit in a table...", A.editTable) } },
     { "Settings", iupmenu {
       item("All settings...", A.editSettings), iupseparator {}, item("Study area and scale...", A.editArea), item("Weight limits...", A.editLimits),
       item("Search parameters...", A.editSearch), iupseparator {},
