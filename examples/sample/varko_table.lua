@@ -48,8 +48,8 @@ end
 local function shown_colour(row, text)
   local r, g, b = VarkoColours.parse(text)
   if r then return r, g, b end
-  local ok, colour = pcall(function() return row.theme.Image.palette[row.class.colorindex] end)
-  if ok and type(colour) == "number" then return cdDecodeColor(colour) end
+  local ok, r2, g2, b2 = pcall(function() return cdDecodeColor(row.theme.Image.palette[row.class.colorindex]) end)
+  if ok and type(r2) == "number" then return r2, g2, b2 end
   return nil
 end
 
@@ -170,7 +170,8 @@ function A.editTable()
   local limits = p.WeightLimits
   local rows = table_rows(p)
   local definition = { numlin = #rows, numcol = 4, numlin_visible = tostring(math.min(#rows, 15)), numcol_visible = "4",
-                       widthdef = "60", width1 = "100", expand = "YES" }
+                       width1 = "160", width2 = "50", width3 = "76", width4 = "64", alignment1 = "ALEFT",
+                       expand = "YES" }
   for col, title in ipairs(COLUMN_TITLES) do definition["0:" .. col] = title end
   for line, row in ipairs(rows) do
     row.texts = cell_texts(row)
