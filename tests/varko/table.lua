@@ -103,6 +103,19 @@ for _, case in ipairs(flags) do
   during(steps)
   check_eq(got, expected, "typing " .. typed .. " into the impassable flag")
 end
+-- a theme's line has no flag and no colour: keys there open nothing
+for _, col in ipairs { IMPASSABLE, COLOUR } do
+  local got, active
+  local steps = {}
+  typing(steps, 1, col, "y")
+  steps[#steps + 1] = function()
+    got, active = cell(1, col) or "", IupGetAttribute(iuptest.active(), "TITLE")
+    iuptest.click(VarkoTable.current.cancel)
+  end
+  during(steps)
+  check_eq(got, "", "a theme's line takes nothing in column " .. col)
+  check_eq(active, VarkoTable.TITLE, "no dialog opened from a theme's column " .. col)
+end
 check_eq(VarkoFile.text(Varko.Project), original, "the keystroke cases changed nothing")
 
 -- bad cells are named, the table stays open on them, nothing changes
