@@ -116,6 +116,31 @@ for _, col in ipairs { IMPASSABLE, COLOUR } do
   check_eq(got, "", "a theme's line takes nothing in column " .. col)
   check_eq(active, VarkoTable.TITLE, "no dialog opened from a theme's column " .. col)
 end
+-- a double click on a class's colour cell opens the colour dialog; closing
+-- it keeps the cell as it was
+do
+  local opened, before, after_close
+  during {
+    function()
+      local m = matrix()
+      local function size(name) return tonumber(IupGetAttribute(m, name)) or 0 end
+      local x = size("WIDTH0") + size("WIDTH1") + size("WIDTH2") + size("WIDTH3") + size("WIDTH4") // 2
+      local y = size("HEIGHT0") + size("HEIGHT1") + size("HEIGHT2") // 2
+      before = cell(class_line(1), COLOUR) or ""
+      iuptest.doubleclick(m, IUP_BUTTON1, x, y)
+    end,
+    function()
+      opened = IupGetAttribute(iuptest.active(), "TITLE")
+      if opened ~= VarkoTable.TITLE then iuptest.closebox(iuptest.active()) end
+    end,
+    function()
+      after_close = cell(class_line(1), COLOUR) or ""
+      iuptest.click(VarkoTable.current.cancel)
+    end,
+  }
+  check(opened ~= nil and opened ~= VarkoTable.TITLE, "a double click on a colour cell opened " .. tostring(opened))
+  check_eq(after_close, before, "the colour dialog closed: the cell is as it was")
+end
 check_eq(VarkoFile.text(Varko.Project), original, "the keystroke cases changed nothing")
 
 -- bad cells are named, the table stays open on them, nothing changes
