@@ -100,6 +100,8 @@ local function read_table(matrix, rows, limits)
     elseif weight_text:match("^%s*$") and row.texts[WEIGHT] == "" then
       return refuse(WEIGHT, "a passable class needs a weight.")
     else
+      -- a weight typed on a line left impassable would be lost: say so
+      if v.impassable then return refuse(WEIGHT, 'an impassable class takes no weight: set "Impassable" to "No".') end
       local weight, problem = read_weight(weight_text, limits)
       if not weight then return refuse(WEIGHT, problem) end
       if row.class and not v.impassable and weight >= VarkoProject.IMPASSABLE then

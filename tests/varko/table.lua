@@ -156,6 +156,8 @@ local refusals = {
   { "a passable class of the impassable weight", class_line(1), WEIGHT, "100000",
     'Weight: a passable class weighs less than 100000: set "Impassable" to "Yes" instead.',
     function() limits.maxWeight = 100000 end },
+  { "a weight typed on an impassable line", class_line(3), WEIGHT, "5",
+    'Weight: an impassable class takes no weight: set "Impassable" to "No".' },
   { "a passable class left without weight", class_line(3), IMPASSABLE, "No",
     "Weight: a passable class needs a weight.", nil, WEIGHT },
   { "a colour out of range", class_line(2), COLOUR, "300 0 0", 'Colour: a colour is written "r g b", each from 0 to 255.' },
