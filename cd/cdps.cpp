@@ -951,6 +951,30 @@ void Text(cdCanvas* cv, int x, int y, const char* s) {
   BBoxText(ps, x, y, s);
 }
 
+/* One line of hexadecimal RGB (two lower-case digits per byte, six per
+ * pixel), filled in memory and written in one piece: images run to
+ * millions of pixels, too many for a formatted write each. */
+class HexRows {
+ public:
+  HexRows(PsCanvas* ps, int cols) : file_(ps->file), line_(size_t(cols) * 6 + 1, '\n') {}
+  static void Digits(char* out, unsigned char r, unsigned char g, unsigned char b) {
+    static constexpr char kDigit[] = "0123456789abcdef";
+    out[0] = kDigit[r >> 4], out[1] = kDigit[r & 15];
+    out[2] = kDigit[g >> 4], out[3] = kDigit[g & 15];
+    out[4] = kDigit[b >> 4], out[5] = kDigit[b & 15];
+  }
+  void Put(int col, unsigned char r, unsigned char g, unsigned char b) {
+    Digits(&line_[size_t(col) * 6], r, g, b);
+  }
+  void Copy(int col, const char* digits) { std::memcpy(&line_[size_t(col) * 6], digits, 6); }
+  /* the line and its newline */
+  void Write() { std::fwrite(line_.data(), 1, line_.size(), file_); }
+
+ private:
+  FILE* file_;
+  std::vector<char> line_;
+};
+
 /* image header and footer around rows of hexadecimal RGB */
 void ImageHeader(PsCanvas* ps, int x, int y, int w, int h, int cols, int rows) {
   Put(ps, "[0 0 0 0 0 0] currentmatrix");
@@ -972,12 +996,11 @@ void PutImageRectRGB(cdCanvas* cv, int iw, int, const unsigned char* r, const un
                      int ymin, int ymax) {
   PsCanvas* ps = Rec(cv);
   ImageHeader(ps, x, y, w, h, xmax - xmin + 1, ymax - ymin + 1);
+  HexRows line(ps, xmax - xmin + 1);
   for (int row = ymin; row <= ymax; row++) {
-    for (int col = xmin; col <= xmax; col++) {
-      size_t i = size_t(row) * size_t(iw) + size_t(col);
-      std::fprintf(ps->file, "%02x%02x%02x", r[i], g[i], b[i]);
-    }
-    std::fputc('\n', ps->file);
+    size_t i = size_t(row) * size_t(iw) + size_t(xmin);
+    for (int col = 0; col <= xmax - xmin; col++, i++) line.Put(col, r[i], g[i], b[i]);
+    line.Write();
   }
   Put(ps, "setmatrix");
 }
@@ -986,13 +1009,23 @@ void PutImageRectMap(cdCanvas* cv, int iw, int, const unsigned char* index, cons
                      int x, int y, int w, int h, int xmin, int xmax, int ymin, int ymax) {
   PsCanvas* ps = Rec(cv);
   ImageHeader(ps, x, y, w, h, xmax - xmin + 1, ymax - ymin + 1);
+  HexRows line(ps, xmax - xmin + 1);
+  /* each palette entry's six digits, made when first met */
+  char digits[256][6];
+  bool known[256] = {};
   for (int row = ymin; row <= ymax; row++) {
-    for (int col = xmin; col <= xmax; col++) {
-      unsigned char cr, cg, cb;
-      cdDecodeColor(colors[index[size_t(row) * size_t(iw) + size_t(col)]], &cr, &cg, &cb);
-      std::fprintf(ps->file, "%02x%02x%02x", cr, cg, cb);
+    const unsigned char* in = index + size_t(row) * size_t(iw) + size_t(xmin);
+    for (int col = 0; col <= xmax - xmin; col++) {
+      unsigned char k = in[col];
+      if (!known[k]) {
+        unsigned char cr, cg, cb;
+        cdDecodeColor(colors[k], &cr, &cg, &cb);
+        HexRows::Digits(digits[k], cr, cg, cb);
+        known[k] = true;
+      }
+      line.Copy(col, digits[k]);
     }
-    std::fputc('\n', ps->file);
+    line.Write();
   }
   Put(ps, "setmatrix");
 }
@@ -1033,13 +1066,14 @@ void DefineTile(PsCanvas* ps, int w, int h, const std::vector<long>& cells) {
   DeviceUnits device(ps);
   Put(ps, "/cd_pattern");
   Putf(ps, "currentfile %d string readhexstring", w * h * 3);
+  HexRows line(ps, w);
   for (int row = 0; row < h; row++) {
     for (int col = 0; col < w; col++) {
       unsigned char r, g, b;
       cdDecodeColor(cells[size_t(row) * w + col], &r, &g, &b);
-      std::fprintf(ps->file, "%02x%02x%02x", r, g, b);
+      line.Put(col, r, g, b);
     }
-    std::fputc('\n', ps->file);
+    line.Write();
   }
   for (const char* line :
        {"pop", "/Pat exch def", "<<", "  /PaintType 1", "  /PatternType 1  /TilingType 1"})

@@ -630,4 +630,46 @@ TEST_F(Ps, GoldenFiles) {
   }
 }
 
+// An image's rows are six lower-case hexadecimal digits per pixel, one line
+// per row, bottom row first; a map put writes the very bytes of an RGB put
+// of its decoded colours, part rectangles included.
+TEST_F(Ps, ImageRowsAreHexOfTheChosenPixels) {
+  const int iw = 5, ih = 3;
+  const long palette[4] = {cdEncodeColor(0x0a, 0xf0, 0x9b), cdEncodeColor(0, 0, 0),
+                           cdEncodeColor(255, 255, 255), cdEncodeColor(0x12, 0xc3, 0x7e)};
+  const unsigned char index[iw * ih] = {0, 1, 2, 3, 0, 3, 2, 1, 0, 3, 1, 1, 3, 2, 0};
+  unsigned char r[iw * ih], g[iw * ih], b[iw * ih];
+  for (int i = 0; i < iw * ih; i++) cdDecodeColor(palette[index[i]], &r[i], &g[i], &b[i]);
+  std::string expected;  // columns 1..3 of rows 1..2
+  for (int row = 1; row <= 2; row++) {
+    for (int col = 1; col <= 3; col++) {
+      char hex[8];
+      int i = row * iw + col;
+      std::snprintf(hex, sizeof hex, "%02x%02x%02x", r[i], g[i], b[i]);
+      expected += hex;
+    }
+    expected += "\n";
+  }
+  std::string written[2];
+  for (int map = 0; map < 2; map++) {
+    std::string file = Path(map ? "map.ps" : "rgb.ps"),
+                data = file + " -w30 -h30 -l0 -r0 -b0 -t0 -s72";
+    cdCanvasHandle cv = cdCreateCanvas(CD_PS, (void*)data.c_str());
+    ASSERT_NE(cv, nullptr);
+    cdActivate(cv);
+    if (map)
+      cdPutImageRectMap(iw, ih, index, palette, 10, 10, 30, 20, 1, 3, 1, 2);
+    else
+      cdPutImageRectRGB(iw, ih, r, g, b, 10, 10, 30, 20, 1, 3, 1, 2);
+    cdKillCanvas(cv);
+    written[map] = MaskDate(ReadFile(file));
+    std::string messages;
+    EXPECT_EQ(Gs("-sDEVICE=nullpage", file, &messages), 0) << messages;
+  }
+  size_t at = written[0].rfind("colorimage\n");  // the last: the prologue has one
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(written[0].substr(at + 11, expected.size() + 9), expected + "setmatrix");
+  EXPECT_EQ(written[1], written[0]);
+}
+
 }  // namespace
