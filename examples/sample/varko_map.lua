@@ -211,11 +211,27 @@ local function put_map(image, cw, ch)
   cdClip(clip)
 end
 
+-- A drawing file gets a map that the view shrinks at the size shown, drawn
+-- as a picture export draws it: the whole map would hold many times the
+-- pixels (a 4000 x 4000 map in a 600-pixel view, 44 times).
+local function put_map_shown(image, cw, ch)
+  local target, out = cdActiveCanvas(), imCreateImageRGB(cw, ch)
+  local raster = cdCreateCanvas(CD_IMAGERGB, out)
+  if not raster then return put_map(image, cw, ch) end
+  cdActivate(raster)
+  cdBackground(CD_GRAY); cdClear()
+  put_map(image, cw, ch)
+  cdKillCanvas(raster)
+  cdActivate(target)
+  cdPutImageRGB(out, 0, 0, cw, ch)
+end
+
 -- Draws the whole view on the active canvas of size cw x ch; an export
 -- adds the scale bar and the north arrow.
 local function draw(cw, ch, exporting)
   cdBackground(CD_GRAY); cdClear()
-  if view.image then put_map(view.image, cw, ch) end
+  if view.image and exporting == "vector" and view.zoom < 1 then put_map_shown(view.image, cw, ch)
+  elseif view.image then put_map(view.image, cw, ch) end
   -- something drawn over the map (the corridor), given the map's place as put_map puts it
   if view.image and VarkoMap.overlay then
     local s = view.zoom
@@ -453,7 +469,7 @@ VarkoMap.mapFrame = map_frame
 -- Draws what the view shows of the map, and only that (no grey border),
 -- on the canvas that make(w, h) creates: the map, the routes, the legend, a
 -- scale bar and a north arrow. true, or nil and a message.
-local function draw_export(make)
+local function draw_export(make, vector)
   if not view.image then return nil, "there is no map to export" end
   local x0, x1, y0, y1 = map_frame()
   if not x0 then return nil, "the map is out of sight: fit it to the window first" end
@@ -467,7 +483,7 @@ local function draw_export(make)
   view.cy = view.cy + ((y0 + y1) / 2 - ch / 2) / view.zoom
   view.frame = { w = w, h = h }
   cdActivate(target)
-  local ok, err = pcall(draw, w, h, true)
+  local ok, err = pcall(draw, w, h, vector and "vector" or true)
   view.frame, view.cx, view.cy = nil, saved.cx, saved.cy
   cdKillCanvas(target)
   if view.cd then cdActivate(view.cd) end
@@ -504,7 +520,7 @@ function VarkoMap.export(filename, format)
       local target = cdCreateCanvas(driver, data)
       if not target then return nil, "cannot write " .. filename end
       return target
-    end)
+    end, true)
   end
   local fmt = _G["IM_" .. format]
   if not fmt then return nil, "unknown format " .. tostring(format) end

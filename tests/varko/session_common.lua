@@ -126,6 +126,11 @@ function session.checkExports(p)
     check(ok, format .. " export: " .. tostring(problem))
     check(shows(read_all(file)), format .. " export holds the drawing")
   end
+  -- the map goes into the EPS as one image: at the size shown when the view
+  -- shrinks it (the whole map would be many times larger), else whole
+  local cols, rows = read_all("view.eps"):match("\n(%d+) (%d+) 8\n%[")
+  local expected = VarkoMap.state().zoom < 1 and fw .. "x" .. fh or p.Dimension.w .. "x" .. p.Dimension.h
+  check_eq(tostring(cols) .. "x" .. tostring(rows), expected, "the EPS holds the map at the size it needs")
   -- the independent readers: Ghostscript draws the EPS, ezdxf reads the DXF
   -- with the route's polyline, libwmf converts the WMF with its lines
   check(os.execute("gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=bbox view.eps > gs.txt 2>&1"), "Ghostscript reads the EPS")
