@@ -1505,14 +1505,14 @@ const char* GetMarked(Matrix& m) {
               : ModeIs(m, "LINCOL") ? m.last_marked_form
                                     : 0;
   if (form == 'L') {
-    out = "L";
+    out.push_back('L');  // a literal assigned here raises a false -Wrestrict at -O3
     for (int l = 1; l <= m.lines; l++) {
       const bool on = m.line_mark[static_cast<size_t>(l)] != 0;
       out += on ? '1' : '0';
       any |= on;
     }
   } else if (form == 'C') {
-    out = "C";
+    out.push_back('C');
     for (int c = 1; c <= m.cols; c++) {
       const bool on = m.col_mark[static_cast<size_t>(c)] != 0;
       out += on ? '1' : '0';
