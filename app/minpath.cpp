@@ -49,6 +49,20 @@ std::vector<Point> AllowedMoves(int radius, int limit) {
   return moves;
 }
 
+namespace {
+
+// Huge pages where the system allows them over the whole 2 MiB pages of a
+// block: far fewer page faults on a large grid or edge table.
+void AdviseHugePages(void* block, std::size_t bytes) {
+  constexpr std::uintptr_t kHuge = 2u << 20;
+  const auto begin = reinterpret_cast<std::uintptr_t>(block);
+  const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1),
+                       end = (begin + bytes) & ~(kHuge - 1);
+  if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+}
+
+}  // namespace
+
 EdgeCache::EdgeCache(long long nodes, std::size_t moves, bool wanted)
     : wanted_(wanted && nodes > 0 && moves > 0) {}
 
@@ -68,6 +82,7 @@ float* EdgeCache::Table(std::size_t count) {
       wanted_ = false;
       return nullptr;
     }
+    AdviseHugePages(costs_.get(), count * sizeof(float));
     count_ = count;
   }
   return count == count_ ? costs_.get() : nullptr;
@@ -101,14 +116,7 @@ template <typename T>
 ZeroedArray<T> AllocateZeroed(std::size_t count) {
   static_assert(std::is_trivial_v<T>);
   ZeroedArray<T> array(static_cast<T*>(std::calloc(count, sizeof(T))));
-  if (array) {
-    // huge pages where the system allows them: far fewer page faults on a large grid
-    constexpr std::uintptr_t kHuge = 2u << 20;
-    const auto begin = reinterpret_cast<std::uintptr_t>(array.get());
-    const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1),
-                         end = (begin + count * sizeof(T)) & ~(kHuge - 1);
-    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-  }
+  if (array) AdviseHugePages(array.get(), count * sizeof(T));
   return array;
 }
 
@@ -562,18 +570,33 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
     wanted[m] = edges != nullptr || !plans.priced || !plans.walks[m].usable;
   MovePrices prices(ctx, grid, moves, wanted);
   if (!prices.HasAll()) edges = nullptr;
-  std::vector<float> row(static_cast<std::size_t>(grid.columns));
+  // A band's moves are priced row by row and move by move into `rows`, then
+  // copied to the table in the order of node ids, which is the order of its
+  // memory: the nodes of a band of four rows hold one stretch of the table.
+  const std::size_t columns = static_cast<std::size_t>(grid.columns);
+  std::vector<float> rows(edges != nullptr ? 4 * count * columns : 0);
   const auto priceBand = [&](int band) {
     prices.LoadBand(band * 4, band * 4 + 3);
-    for (int j = band * 4; j < std::min(grid.rows, band * 4 + 4); ++j) {
+    const int j0 = band * 4, j1 = std::min(grid.rows, j0 + 4);
+    for (int j = j0; j < j1; ++j) {
       for (std::size_t m = 0; m < count; ++m) {
         const Point move = moves[m];
         const int first = std::max(0, -move.x),
                   last = std::min(grid.columns, grid.columns - move.x);
+        // the entries of moves off the grid are never read
         if (first >= last || j + move.y < 0 || j + move.y >= grid.rows) continue;
-        prices.PriceRow(m, first + move.x, j + move.y, last - first, row.data());
-        for (int i = first; i < last; ++i)
-          edges[layout.Id(i, j) * count + m] = row[static_cast<std::size_t>(i - first)];
+        float* out = &rows[(static_cast<std::size_t>(j - j0) * count + m) * columns];
+        prices.PriceRow(m, first + move.x, j + move.y, last - first, out + first);
+      }
+    }
+    for (int i0 = 0; i0 < grid.columns; i0 += 4) {
+      for (int j = j0; j < j1; ++j) {
+        const float* in = &rows[static_cast<std::size_t>(j - j0) * count * columns];
+        for (int i = i0; i < std::min(grid.columns, i0 + 4); ++i) {
+          float* out = &edges[layout.Id(i, j) * count];
+          for (std::size_t m = 0; m < count; ++m)
+            out[m] = in[m * columns + static_cast<std::size_t>(i)];
+        }
       }
     }
   };
