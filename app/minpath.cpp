@@ -385,6 +385,30 @@ struct TiledNodes {
   }
 };
 
+// Sums `steps` prices per move, staged step by step across `count` moves,
+// into e with the float operations of AddCrossedPrice in order: eight moves
+// at a time with AVX2 (the caller checks for it).
+__attribute__((target("avx2"))) void SumSteps(const float* stage, std::size_t steps,
+                                              std::size_t count, float* e) {
+  const __m256 ceiling = _mm256_set1_ps(kImpassable);
+  std::size_t m = 0;
+  for (; m + 8 <= count; m += 8) {
+    __m256 total = _mm256_setzero_ps();
+    for (std::size_t k = 0; k < steps; ++k) {
+      const __m256 price = _mm256_loadu_ps(stage + k * count + m);
+      const __m256 adds = _mm256_and_ps(_mm256_cmp_ps(price, ceiling, _CMP_LT_OQ),
+                                        _mm256_cmp_ps(total, ceiling, _CMP_LT_OQ));
+      total = _mm256_blendv_ps(ceiling, _mm256_add_ps(total, price), adds);
+    }
+    _mm256_storeu_ps(e + m, total);
+  }
+  for (; m < count; ++m) {
+    float total = 0.0f;
+    for (std::size_t k = 0; k < steps; ++k) AddCrossedPrice(total, stage[k * count + m]);
+    e[m] = total;
+  }
+}
+
 // Moves from the nodes at least a move's reach from the border: a neighbour
 // is found by an id offset. At step 1 over flat terrain a recorded move's
 // crossed cells are read from a copy of the cost grid laid out as the nodes
@@ -415,6 +439,8 @@ class TiledMoves {
     for (std::size_t m = 0; m < moves_; ++m) {
       const Point move = moves[m];
       walked_[m] = !plans.walks[m].usable;
+      recorded_ = recorded_ && !walked_[m];
+      padSteps_ = std::max<std::size_t>(padSteps_, plans.first[m + 1] - plans.first[m]);
       // the walk runs from the neighbour back to this node
       for (uint32_t k = plans.first[m]; k < plans.first[m + 1]; ++k) {
         const WalkStep& step = plans.walks[m].steps[k - plans.first[m]];
@@ -424,6 +450,11 @@ class TiledMoves {
               layout.Offset(local, move.x + step.dcol, move.y + step.drow)};
         }
       }
+    }
+    slot_.resize(cells_);
+    for (std::size_t m = 0; m < moves_; ++m) {
+      for (uint32_t k = plans.first[m]; k < plans.first[m + 1]; ++k)
+        slot_[k] = (k - plans.first[m]) * moves_ + m;
     }
     values_ = AllocateZeroed<unsigned char>(static_cast<std::size_t>(layout.size));
     if (!values_) return;
@@ -473,6 +504,21 @@ class TiledMoves {
   }
   // Whether move m is walked cell by cell rather than recorded.
   bool Walked(std::size_t m) const { return walked_[m]; }
+  // Floats of the staging area CostAll asks for, to be zero at first.
+  std::size_t StageSize() const { return padSteps_ * moves_; }
+  // Cost of every move back to node n, all recorded, into e: the crossed
+  // cells' prices are staged step by step across the moves (a move with fewer
+  // steps adds zeros, which leave its total as it is), then summed eight
+  // moves at a time with the same float operations as Cost.
+  void CostAll(uint32_t n, float* stage, float* e) const {
+    const Crossing* crossed = &crossed_[(n & 15) * cells_];
+    const unsigned char* at = &values_[n];
+    for (std::size_t k = 0; k < cells_; ++k)
+      stage[slot_[k]] = crossed[k].prices[at[crossed[k].offset]];
+    SumSteps(stage, padSteps_, moves_, e);
+  }
+  // Whether every move is recorded, so that all are cheap to price.
+  bool Recorded() const { return active() && recorded_; }
   // Cost of recorded move m from its neighbour back to node n.
   float Cost(std::size_t m, uint32_t n) const {
     const Crossing* crossed = &crossed_[(n & 15) * cells_];
@@ -486,7 +532,9 @@ class TiledMoves {
  private:
   std::size_t moves_ = 0, cells_ = 0;
   int reach_ = 0, columns_ = 0, rows_ = 0;
-  bool king_ = false;
+  bool king_ = false, recorded_ = true;
+  std::size_t padSteps_ = 0;       // the most priced steps of a move
+  std::vector<std::size_t> slot_;  // by priced step: its place in CostAll's staging area
   std::array<const float*, 8> there_{}, here_{};
   struct Crossing {
     const float* prices;    // by cost value, for the length crossed
@@ -604,6 +652,8 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
   // an id no node has (ids stay below 2^32 - 16) when the sweep has no target
   const uint32_t target = sweep != nullptr && !sweep->hasTarget ? UINT32_MAX : layout.Id(t.x, t.y);
   const bool wide = __builtin_cpu_supports("avx2");
+  // a node's move prices at step 1, and the crossed cells' prices staged for their sums
+  std::vector<float> stepOne(tiled.Recorded() ? count : 0), stage(tiled.StageSize());
   OpenList open(costs);
   if (edges != nullptr) open.PrefetchAlso(edges, count * sizeof(float));
   costs.Set(start, 0.0f);
@@ -646,6 +696,20 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
         open.Place(n, previous, entering);
       }
     };
+    // a lowering touches only its own neighbour: the marks stay true while the moves are taken in
+    // order
+    const auto relaxLowering = [&](const float* e, const int32_t* offsets) {
+      for (std::size_t m0 = 0; m0 < count; m0 += 64) {
+        const std::size_t group = std::min<std::size_t>(64, count - m0);
+        for (uint64_t marks =
+                 LoweringMoves(costs.Words(), current, offsets + m0, e + m0, group, base);
+             marks != 0; marks &= marks - 1) {
+          const std::size_t m = m0 + static_cast<std::size_t>(std::countr_zero(marks));
+          const uint32_t n = tiled.Neighbour(current, m);
+          relax(n, m, e[m], costs.Get(n));
+        }
+      }
+    };
     const Point here = grid.Pixel(c.x, c.y);
     const auto walked = [&](std::size_t m, int i, int j) {
       return prices.Has(m) ? prices.Cost(m, i, j) : plans.Cost(ctx, m, grid.Pixel(i, j), here);
@@ -660,6 +724,11 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
         if (!(base < previous)) continue;
         relax(n, m, tiled.KingCost(m, tiled.Value(n), value), previous);
       }
+    } else if (tiled.Covers(c) && tiled.Recorded() && wide &&
+               tiled.NarrowNeighbours(current) != nullptr) {
+      // every move priced from the tiled costs, then the lowering ones found as from the table
+      tiled.CostAll(current, stage.data(), stepOne.data());
+      relaxLowering(stepOne.data(), tiled.NarrowNeighbours(current));
     } else if (tiled.Covers(c)) {
       for (std::size_t m = 0; m < moves.size(); ++m) {
         const uint32_t n = tiled.Neighbour(current, m);
@@ -674,18 +743,7 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
       const float* e = &edges[current * count];
       const int32_t* offsets = wide ? tiled.NarrowNeighbours(current) : nullptr;
       if (offsets != nullptr) {
-        // a lowering touches only its own neighbour: the marks stay true while the moves are taken
-        // in order
-        for (std::size_t m0 = 0; m0 < count; m0 += 64) {
-          const std::size_t group = std::min<std::size_t>(64, count - m0);
-          for (uint64_t marks =
-                   LoweringMoves(costs.Words(), current, offsets + m0, e + m0, group, base);
-               marks != 0; marks &= marks - 1) {
-            const std::size_t m = m0 + static_cast<std::size_t>(std::countr_zero(marks));
-            const uint32_t n = tiled.Neighbour(current, m);
-            relax(n, m, e[m], costs.Get(n));
-          }
-        }
+        relaxLowering(e, offsets);
       } else {
         for (std::size_t m = 0; m < count; ++m) {
           const uint32_t n = tiled.Neighbour(current, m);
