@@ -135,11 +135,7 @@ char* Value(IupElement* e, int line, int column) {
   const int top = lua_gettop(L);
   lua_pushcfunction(L, DoValue);
   lua_pushlightuserdata(L, &call);
-  const int status = lua_pcall(L, 1, 0, 0);
-  if (status != LUA_OK) {
-    const char* text = lua_tostring(L, -1);
-    std::fprintf(stderr, "%s\n", text != nullptr ? text : "(error without message)");
-  }
+  const int status = script::ReportingCall(L, 1, 0);
   lua_settop(L, top);
   if (status != LUA_OK || !call.has_text) return nullptr;
   answer = call.text;
@@ -171,11 +167,7 @@ int Field(IupElement* e, IupElement** slot, int line, int column) {
   const int top = lua_gettop(L);
   lua_pushcfunction(L, DoField);
   lua_pushlightuserdata(L, &call);
-  const int status = lua_pcall(L, 1, 0, 0);
-  if (status != LUA_OK) {
-    const char* text = lua_tostring(L, -1);
-    std::fprintf(stderr, "%s\n", text != nullptr ? text : "(error without message)");
-  }
+  const int status = script::ReportingCall(L, 1, 0);
   lua_settop(L, top);
   if (status != LUA_OK || call.field == nullptr) return IUP_IGNORE;
   *slot = call.field;
