@@ -241,33 +241,36 @@ check(VarkoActions.openFile("sample/sample.vrk"), "the sample again")
 check(VarkoRoutes.newRoute({ { x = 150, y = 450 }, { x = 420, y = 660 } }, "North"), "with a route")
 Varko.Project.r, Varko.Project.i = 1, 20
 local before_search = VarkoFile.text(Varko.Project)
-local dialog_seen = false
+-- the time is taken from the click: how soon the dialog comes depends on
+-- the build and the machine's load, how soon a cancel is obeyed does not
+local dialog_seen, clicked_at = false, nil
 IupSetIdle(function()
   local cancel = IupGetHandle("VarkoSearchCancel")
   if cancel and iuptest.visible(cancel) then
-    dialog_seen = true
+    dialog_seen, clicked_at = true, clicked_at or os.time()
     iuptest.click(cancel)
   end
 end)
-local started = os.time()
 local k, problem = VarkoRoutes.newRoute({ { x = 150, y = 450 }, { x = 760, y = 470 }, { x = 470, y = 220 } })
 IupSetIdle(nil)
 check_eq(k, nil, "a cancelled search makes no route")
 check_eq(problem, "The search was cancelled; the routes are as they were.", "and says so")
 check(dialog_seen, "the search showed its progress with Cancel")
-check(os.time() - started < 30, "the cancel stopped the search")
+check(clicked_at and os.time() - clicked_at < 30, "the cancel stopped the search")
 check_eq(VarkoFile.text(Varko.Project), before_search, "the routes are as they were")
 check_eq(#Varko.Project.Paths, 1, "one route still")
 check(IupGetHandle("VarkoSearchCancel") == nil or not iuptest.visible(IupGetHandle("VarkoSearchCancel")),
       "the progress dialog is gone")
--- a short search shows no dialog
+-- a short search shows no dialog: the search asks its progress only every
+-- few thousand settled nodes, and this one settles far fewer, however slow
+-- the build or the machine
 Varko.Project.r, Varko.Project.i = 4, 3
 dialog_seen = false
 IupSetIdle(function()
   local cancel = IupGetHandle("VarkoSearchCancel")
   if cancel and iuptest.visible(cancel) then dialog_seen = true end
 end)
-check(VarkoRoutes.newRoute({ { x = 150, y = 450 }, { x = 420, y = 660 } }), "a short search")
+check(VarkoRoutes.newRoute({ { x = 150, y = 450 }, { x = 175, y = 470 } }), "a short search")
 IupSetIdle(nil)
 check(not dialog_seen, "shows no progress dialog")
 
