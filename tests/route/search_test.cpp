@@ -383,5 +383,38 @@ TEST(Search, EdgeCases) {
   EXPECT_EQ(FindLeg(longer.ctx, {0, 1}, {11999, 1}).size(), 12000u) << "routes beyond 10000 nodes";
 }
 
+// A lowering that rounds up to exactly the ceiling places a node that then
+// reads as never reached, and the node is lowered again later: it must be
+// counted once in the open list, or the search never finds the list empty.
+// On a row of five nodes, the sources at both ends reach the middle node
+// (the only dear one) from either side with sums a hair below 100000.
+TEST(Search, LoweringRoundedToTheCeilingIsCountedOnce) {
+  Uniform u(5, 1, 1);
+  u.costs[2] = 1;
+  u.ctx.costScale = 199996;
+  u.ctx.costOffset = 1 - 1.0 / 1024;  // the cheap nodes cost a fraction, whose bits survive
+  const float cheap = SegmentCost(u.ctx, 0, 0, 1, 0, nullptr),
+              dear = SegmentCost(u.ctx, 1, 0, 2, 0, nullptr);
+  const double sum = static_cast<double>(dear) + cheap;
+  ASSERT_LT(sum, kImpassable);
+  ASSERT_EQ(static_cast<float>(sum), kImpassable) << "the fixture must round to the ceiling";
+  ASSERT_EQ(SegmentCost(u.ctx, 3, 0, 2, 0, nullptr), dear);
+  const std::vector<Point> sources{{0, 0}, {4, 0}};
+  std::vector<float> expected;
+  LiteralLeg(u.ctx, sources[0], {5, 1}, &expected, {sources[1]});
+  ASSERT_EQ(expected[2], kImpassable);
+  std::vector<float> surface(5, -1.0f);
+  ASSERT_TRUE(ComputeCostSurface(u.ctx, sources, {}, surface.data()).done);
+  EXPECT_EQ(surface, expected);
+  // a node placed at the ceiling and never lowered again still leaves the open list: a leg
+  // toward a node behind a wall runs until the list is empty
+  Uniform walled(7, 1, 1);
+  walled.ctx.costScale = u.ctx.costScale;
+  walled.ctx.costOffset = u.ctx.costOffset;
+  walled.costs[2] = 1;
+  walled.costs[5] = 255;
+  EXPECT_TRUE(FindLeg(walled.ctx, {0, 0}, {6, 0}).empty());
+}
+
 }  // namespace
 }  // namespace route
