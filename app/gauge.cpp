@@ -14,21 +14,50 @@
 namespace route {
 namespace {
 
-struct GaugeDialog {
+// A progress dialog with a gauge and Cancel: Cancel, Esc and the close box
+// all give the work up.
+struct CancelDialog {
   IupElement* dialog = nullptr;
   IupElement* gauge = nullptr;
   bool cancelled = false;
 };
-GaugeDialog gauge_dialog;
+CancelDialog gauge_dialog, search_dialog;
 
-int GaugeCancel(IupElement*) {
-  gauge_dialog.cancelled = true;
+template <CancelDialog* d>
+int CancelPressed(IupElement*) {
+  d->cancelled = true;
   return IUP_DEFAULT;
 }
 
-int GaugeCloseBox(IupElement*) {
-  gauge_dialog.cancelled = true;
+template <CancelDialog* d>
+int CloseBoxPressed(IupElement*) {
+  d->cancelled = true;
   return IUP_IGNORE;
+}
+
+// The fixed-size dialog around `body`, whose Cancel button calls the action
+// named `cancel_action`; Esc calls it too and the close box cancels as well.
+template <CancelDialog* d>
+IupElement* MakeCancelDialog(IupElement* body, const char* title, const char* cancel_action,
+                             const char* close_action) {
+  IupElement* dialog = IupCreateDialog(body);
+  IupSetAttributeCopy(dialog, "TITLE", title);
+  IupSetAttribute(dialog, "RESIZE", "NO");
+  IupSetAttribute(dialog, "MAXBOX", "NO");
+  IupSetAttribute(dialog, "MINBOX", "NO");
+  IupBindAction(cancel_action, IupAsCallback(CancelPressed<d>));
+  IupBindAction(close_action, IupAsCallback(CloseBoxPressed<d>));
+  IupSetAttribute(dialog, "CLOSE_CB", close_action);
+  IupSetAttribute(dialog, "K_ESC", cancel_action);
+  return dialog;
+}
+
+void CloseCancelDialog(CancelDialog& d) {
+  if (d.dialog == nullptr) return;
+  IupElement* dialog = d.dialog;
+  d = {};
+  IupHide(dialog);
+  IupDestroy(dialog);
 }
 
 }  // namespace
@@ -48,15 +77,8 @@ void GaugeOpen(const char* title) {
   IupElement* outer = IupCreateVbox(IupCreateFrame(box), cancel, nullptr);
   IupSetAttribute(outer, "GAP", "5");
   IupSetAttribute(outer, "ALIGNMENT", "ACENTER");
-  IupElement* dialog = IupCreateDialog(outer);
-  IupSetAttributeCopy(dialog, "TITLE", title);
-  IupSetAttribute(dialog, "RESIZE", "NO");
-  IupSetAttribute(dialog, "MAXBOX", "NO");
-  IupSetAttribute(dialog, "MINBOX", "NO");
-  IupBindAction("vkGaugeCancel", IupAsCallback(GaugeCancel));
-  IupBindAction("vkGaugeClose", IupAsCallback(GaugeCloseBox));
-  IupSetAttribute(dialog, "CLOSE_CB", "vkGaugeClose");
-  IupSetAttribute(dialog, "K_ESC", "vkGaugeCancel");
+  IupElement* dialog =
+      MakeCancelDialog<&gauge_dialog>(outer, title, "vkGaugeCancel", "vkGaugeClose");
   gauge_dialog = {dialog, gauge, false};
 }
 
@@ -80,33 +102,8 @@ void GaugeSet(double fraction) {
 }
 
 void GaugeClose() {
-  if (gauge_dialog.dialog == nullptr) return;
-  IupElement* dialog = gauge_dialog.dialog;
-  gauge_dialog = {};
-  IupHide(dialog);
-  IupDestroy(dialog);
+  CloseCancelDialog(gauge_dialog);
 }
-
-namespace {
-
-struct SearchDialog {
-  IupElement* dialog = nullptr;
-  IupElement* gauge = nullptr;
-  bool cancelled = false;
-};
-SearchDialog search_dialog;
-
-int SearchCancel(IupElement*) {
-  search_dialog.cancelled = true;
-  return IUP_DEFAULT;
-}
-
-int SearchCloseBox(IupElement*) {
-  search_dialog.cancelled = true;
-  return IUP_IGNORE;
-}
-
-}  // namespace
 
 void SearchDialogOpen(const char* title, const char* text) {
   SearchDialogClose();
@@ -121,16 +118,9 @@ void SearchDialogOpen(const char* title, const char* text) {
   IupSetAttribute(box, "MARGIN", "10x10");
   IupSetAttribute(box, "GAP", "5");
   IupSetAttribute(box, "ALIGNMENT", "ACENTER");
-  IupElement* dialog = IupCreateDialog(box);
-  IupSetAttributeCopy(dialog, "TITLE", title);
-  IupSetAttribute(dialog, "RESIZE", "NO");
-  IupSetAttribute(dialog, "MAXBOX", "NO");
-  IupSetAttribute(dialog, "MINBOX", "NO");
+  IupElement* dialog =
+      MakeCancelDialog<&search_dialog>(box, title, "vkSearchCancel", "vkSearchClose");
   IupSetAttribute(dialog, "PARENTDIALOG", "Varko.MainDialog");
-  IupBindAction("vkSearchCancel", IupAsCallback(SearchCancel));
-  IupBindAction("vkSearchClose", IupAsCallback(SearchCloseBox));
-  IupSetAttribute(dialog, "CLOSE_CB", "vkSearchClose");
-  IupSetAttribute(dialog, "K_ESC", "vkSearchCancel");
   search_dialog = {dialog, gauge, false};
   IupShowXY(dialog, IUP_CENTER, IUP_CENTER);
   IupLoopStep();
@@ -148,11 +138,7 @@ bool SearchDialogUpdate(double fraction) {
 }
 
 void SearchDialogClose() {
-  if (search_dialog.dialog == nullptr) return;
-  IupElement* dialog = search_dialog.dialog;
-  search_dialog = {};
-  IupHide(dialog);
-  IupDestroy(dialog);
+  CloseCancelDialog(search_dialog);
 }
 
 }  // namespace route
