@@ -116,10 +116,16 @@ xinput.steps({
       check(win ~= nil and menu_win ~= nil, "both windows found")
     end },
   { what = "typing into the field",
+    -- keys typed before the window manager has made the window active go
+    -- elsewhere: the window is activated first, and the keys are typed again
+    -- while none of them has come
     action = function()
+      if #keys > 0 or field.value ~= "" then return end
+      xinput.run("windowactivate --sync " .. win)
       xinput.click(win, 20, field_h // 2)
       xinput.run("type --delay 60 'aqb'")
     end,
+    retry = 3, timeout = 15,
     done = function() return #keys >= 3 and field.value == "ab" end },
   { what = "clicking the canvas moves the focus",
     action = function() xinput.click(win, 60, field_h + 30) end,
