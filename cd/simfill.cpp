@@ -52,11 +52,59 @@ void SortKeys(long long* key, size_t count) {
   }
 }
 
+/* Where a fill's spans go: straight into the raster when the fill is
+ * solid, else through Span. */
+struct SpanTarget {
+  cdCanvas* cv;
+  SolidSpans direct;
+  bool is_direct;
+  explicit SpanTarget(cdCanvas* canvas) : cv(canvas), is_direct(DirectSolidSpans(canvas, direct)) {}
+  /* the rows from ymax down to ymin that can show a span */
+  void Rows(int ymin, int ymax, int& first, int& last) const {
+    first = std::min(ymax, cv->h - 1), last = std::max(ymin, 0);
+    if (is_direct) { /* rows outside the clip draw nothing */
+      first = std::min(first, direct.ymax);
+      last = std::max(last, direct.ymin);
+    }
+  }
+  void Put(int x0, int x1, int y) const {
+    if (is_direct)
+      PutSolidSpan(direct, x0, x1, y);
+    else
+      Span(cv, x0, x1, y);
+  }
+};
+
+/* A rectangle with its sides along the axes, neither side of length 0
+ * (a metafile's boxes come back as such polygons): the scan below fills
+ * each of its rows from its left to its right side, which is done here
+ * without the edge table. */
+bool UprightRectangle(const cdPoint* p, int n, int& xmin, int& xmax, int& ymin, int& ymax) {
+  if (n != 4) return false;
+  bool across_first = p[0].y == p[1].y && p[1].x == p[2].x && p[2].y == p[3].y && p[3].x == p[0].x;
+  bool down_first = p[0].x == p[1].x && p[1].y == p[2].y && p[2].x == p[3].x && p[3].y == p[0].y;
+  if (!across_first && !down_first) return false;
+  xmin = std::min(p[0].x, p[2].x), xmax = std::max(p[0].x, p[2].x);
+  ymin = std::min(p[0].y, p[2].y), ymax = std::max(p[0].y, p[2].y);
+  return xmin < xmax && ymin < ymax;
+}
+
 }  // namespace
 
 void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
   if (n < 3) return;
   SimState* s = cv->sim;
+  int left, right, bottom, top;
+  if (UprightRectangle(points, n, left, right, bottom, top)) {
+    const SpanTarget target(cv);
+    int first, last;
+    target.Rows(bottom, top, first, last);
+    bool saved_filling = s->filling;
+    s->filling = true;
+    for (int y = first; y >= last; y--) target.Put(left, right, y);
+    s->filling = saved_filling;
+    return;
+  }
   std::vector<FillEdge>& edges = s->edges;
   std::vector<int>& xs = s->fill_crossings;
   std::vector<int>& active = s->active_edges;
@@ -87,24 +135,15 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
    * of edges with the same top does not matter, their crossings are sorted */
   std::sort(edges.begin(), edges.end(),
             [](const FillEdge& a, const FillEdge& b) { return a.top > b.top; });
-  SolidSpans direct;
-  const bool is_direct = DirectSolidSpans(cv, direct);
-  int first = std::min(ymax, cv->h - 1), last = std::max(ymin, 0);
-  if (is_direct) { /* rows outside the clip draw nothing */
-    first = std::min(first, direct.ymax);
-    last = std::max(last, direct.ymin);
-  }
+  const SpanTarget target(cv);
+  int first, last;
+  target.Rows(ymin, ymax, first, last);
   size_t next = 0;
   bool saved_filling = s->filling;
   s->filling = true;
   const FillEdge* edge = edges.data();
   const double top_row = ymax;
-  auto put = [&](int x0, int x1, int y) {
-    if (is_direct)
-      PutSolidSpan(direct, x0, x1, y);
-    else
-      Span(cv, x0, x1, y);
-  };
+  auto put = [&](int x0, int x1, int y) { target.Put(x0, x1, y); };
   for (int y = first; y >= last; y--) {
     const double row = y;
     if (active.size() == 2) { /* a stretch of two edges (convex shapes, thick lines) */

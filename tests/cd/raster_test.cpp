@@ -134,6 +134,58 @@ TEST_F(Rgb, BoxAndPolygonCoverage) {
   EXPECT_EQ(CountBlack(), 11 * 11);
 }
 
+// An upright rectangle takes a short way through the polygon fill; the same
+// corners with the first one repeated go the general way (the repeat adds no
+// edge), and both must colour the same pixels whatever the fill, write mode
+// and clip.
+TEST_F(Rgb, UprightRectangleFillsAsTheGeneralScan) {
+  struct Case {
+    int x1, y1, x2, y2;
+  } rects[] = {{3, 4, 17, 12}, {17, 12, 3, 4},   {-5, -6, 8, 9},        {30, 20, 55, 41},
+               {0, 0, 39, 29}, {10, 10, 11, 11}, {5, 5, 5, 20},         {5, 5, 20, 5},
+               {-9, 3, -2, 8}, {12, 31, 20, 40}, {-100, -100, 200, 200}};
+  auto draw = [&](const Case& c, bool across_first, bool general) {
+    cdBegin(CD_FILL);
+    if (across_first)
+      cdVertex(c.x1, c.y1), cdVertex(c.x2, c.y1), cdVertex(c.x2, c.y2), cdVertex(c.x1, c.y2);
+    else
+      cdVertex(c.x1, c.y1), cdVertex(c.x1, c.y2), cdVertex(c.x2, c.y2), cdVertex(c.x2, c.y1);
+    if (general) cdVertex(c.x1, c.y1);
+    cdEnd();
+  };
+  const long pattern[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0x000000};
+  const std::vector<unsigned char> white(r.size(), 255);
+  int setups = 0, painted = 0;
+  for (int fill = 0; fill < 3; fill++)
+    for (int mode : {CD_REPLACE, CD_XOR})
+      for (bool clipped : {false, true}) {
+        setups++;
+        if (fill == 0) cdInteriorStyle(CD_SOLID);
+        if (fill == 1) cdHatch(CD_DIAGCROSS);
+        if (fill == 2) cdPattern(2, 2, pattern);
+        cdWriteMode(mode);
+        cdClip(clipped ? CD_CLIPAREA : CD_CLIPOFF);
+        cdClipArea(6, 25, 7, 22);
+        for (const Case& c : rects)
+          for (bool across_first : {true, false}) {
+            cdClear();
+            cdForeground(0x336699);
+            draw(c, across_first, false);
+            std::vector<unsigned char> r4 = r, g4 = g, b4 = b;
+            painted += r4 != white || g4 != white || b4 != white;
+            cdClear();
+            draw(c, across_first, true);
+            EXPECT_TRUE(r == r4 && g == g4 && b == b4)
+                << c.x1 << "," << c.y1 << " " << c.x2 << "," << c.y2 << " fill " << fill << " mode "
+                << mode << " clipped " << clipped << " across " << across_first;
+          }
+      }
+  cdWriteMode(CD_REPLACE);
+  cdClip(CD_CLIPOFF);
+  cdInteriorStyle(CD_SOLID);
+  EXPECT_GT(painted, setups * 8);  // most rectangles are on the canvas
+}
+
 TEST_F(Rgb, ArcsFullTurnAndEqualAngles) {
   cdArc(20, 15, 20, 20, 90, 90);
   EXPECT_EQ(CountBlack(), 0);
