@@ -176,6 +176,54 @@ inline unsigned char ClassOf(char c) {
   return kClasses.of[(unsigned char)c];
 }
 
+/* Keywords as the text spells them. A metafile repeats a few spellings
+ * ("LINE_COLR", "POLYGON"), so most keywords are found here by their raw
+ * bytes instead of being normalised and hashed one character after
+ * another. An entry is found by the first eight bytes at the keyword (the
+ * spelling, and for a short one the end after it) and holds a spelling of
+ * up to 15 characters that the full lookup found: where the same bytes
+ * are followed by an end again, the full lookup would find the same. */
+class SpellingCache {
+ public:
+  /* The keyword spelled at s, of which 16 bytes can be read, and the
+   * length of its spelling; null when that spelling is not held. */
+  const Keyword* Find(const char* s, size_t& length) const {
+    uint64_t head, tail;
+    std::memcpy(&head, s, 8);
+    std::memcpy(&tail, s + 8, 8);
+    const Entry& e = entries_[Slot(head)];
+    if (e.length == 0 || head != e.head || (tail & e.tail_mask) != e.tail ||
+        !(ClassOf(s[e.length]) & kKeywordEnd))
+      return nullptr;
+    length = e.length;
+    return &e.key;
+  }
+  /* keeps the spelling of the n characters at s (16 of them readable) */
+  void Keep(const char* s, size_t n, const Keyword& k) {
+    if (n == 0 || n > 15) return;
+    uint64_t head, tail;
+    std::memcpy(&head, s, 8);
+    std::memcpy(&tail, s + 8, 8);
+    Entry& e = entries_[Slot(head)];
+    e.head = head;
+    e.tail_mask = n > 8 ? ~uint64_t(0) >> (8 * (16 - n)) : 0;
+    e.tail = tail & e.tail_mask;
+    e.length = unsigned(n);
+    e.key = k;
+  }
+
+ private:
+  struct Entry {
+    uint64_t head = 0, tail = 0, tail_mask = 0; /* the bytes of the spelling past the eighth */
+    unsigned length = 0;                        /* 0: free */
+    Keyword key{};
+  };
+  static constexpr unsigned kEntries = 256;
+  Entry entries_[kEntries];
+
+  static unsigned Slot(uint64_t head) { return unsigned((head * 0x9E3779B97F4A7C15ull) >> 56); }
+};
+
 bool WordChar(char c) {
   return c && !(ClassOf(c) & (kSep | kEnd | kComment | kQuote));
 }
@@ -400,6 +448,36 @@ struct TxtParams final : Params {
   int Defaults(Reader&) override { return 0; }
 };
 
+/* The keyword at t's position, normalised and hashed in one pass, as
+ * Normalise and KeywordTable::Hash would give it; t is left after it. No
+ * keyword is near kWordMax characters, so a word cut there or not matches
+ * nothing alike; the terminating 0 ends every word. */
+const Keyword* ScanKeyword(const KeywordTable& table, Source& t) {
+  const size_t start = t.pos, limit = start + kWordMax * 2 + 1;
+  size_t at = start, length = 0;
+  unsigned hash = kFnvBasis;
+  char buffer[kWordMax * 2 + 1];
+  std::memset(buffer, 0, KeywordTable::kShort);
+  for (;;) {
+    char c = t.s[at];
+    unsigned char k = ClassOf(c);
+    if (k & kKeywordEnd) break;
+    at++;
+    if (!(k & kDropped)) {
+      c = char(c + ((unsigned char)(c - 'A') < 26 ? 'a' - 'A' : 0));
+      buffer[length++] = c;
+      hash = (hash ^ (unsigned char)c) * kFnvPrime;
+    }
+    if (at == limit) { /* too long to be a keyword: to its end unread */
+      while (!(ClassOf(t.s[at]) & kKeywordEnd)) at++;
+      break;
+    }
+  }
+  t.pos = at;
+  if (at - start > kWordMax * 2) length = 0;
+  return table.Find(buffer, length, hash);
+}
+
 }  // namespace
 
 void PlayClearText(Reader& r, const unsigned char* data, size_t size, bool terminated) {
@@ -413,6 +491,7 @@ void PlayClearText(Reader& r, const unsigned char* data, size_t size, bool termi
   }
   Source t{terminated ? reinterpret_cast<const char*>(data) : copy.c_str(), size};
   const KeywordTable& table = Keywords();
+  SpellingCache spellings;
   for (;;) {
     /* stray terminators, brackets and strings between elements */
     for (;;) {
@@ -426,36 +505,18 @@ void PlayClearText(Reader& r, const unsigned char* data, size_t size, bool termi
       else
         break;
     }
-    /* the keyword normalised and hashed in one pass, as Normalise and
-     * KeywordTable::Hash would give it */
-    /* (no keyword is near kWordMax characters, so a word cut there or
-     * not matches nothing alike; the terminating 0 ends every word) */
-    const size_t start = t.pos, limit = start + kWordMax * 2 + 1;
-    size_t at = start, length = 0;
-    unsigned hash = kFnvBasis;
-    char buffer[kWordMax * 2 + 1];
-    std::memset(buffer, 0, KeywordTable::kShort);
-    for (;;) {
-      char c = t.s[at];
-      unsigned char k = ClassOf(c);
-      if (k & kKeywordEnd) break;
-      at++;
-      if (!(k & kDropped)) {
-        c = char(c + ((unsigned char)(c - 'A') < 26 ? 'a' - 'A' : 0));
-        buffer[length++] = c;
-        hash = (hash ^ (unsigned char)c) * kFnvPrime;
+    const size_t start = t.pos;
+    size_t spelled = 0;
+    const Keyword* found = t.n - start >= 16 ? spellings.Find(t.s + start, spelled) : nullptr;
+    if (found) {
+      t.pos += spelled;
+    } else {
+      found = ScanKeyword(table, t);
+      if (!found) { /* unknown: skipped with its parameters */
+        t.SkipToEnd();
+        continue;
       }
-      if (at == limit) { /* too long to be a keyword: to its end unread */
-        while (!(ClassOf(t.s[at]) & kKeywordEnd)) at++;
-        break;
-      }
-    }
-    t.pos = at;
-    if (at - start > kWordMax * 2) length = 0;
-    const Keyword* found = table.Find(buffer, length, hash);
-    if (!found) { /* unknown: skipped with its parameters */
-      t.SkipToEnd();
-      continue;
+      if (t.n - start >= 16) spellings.Keep(t.s + start, t.pos - start, *found);
     }
     const Keyword& k = *found;
     TxtParams p(r, t);

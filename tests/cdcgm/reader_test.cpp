@@ -104,6 +104,33 @@ TEST_F(Player, ClearTextNumbersInEveryForm) {
   EXPECT_TRUE(Same(polys[1].points, P({100, 0, 0, 100, 0, 50})));
 }
 
+// Keywords seen before are found again by their spelling; a spelling that
+// only begins like one seen before is not that keyword, and neither case,
+// underscores nor a comment right after it change what is read.
+TEST_F(Player, ClearTextSpellingsSeenBeforeAndAlike) {
+  std::string text =
+      "BEGMF 't'; BEGPIC 'p'; COLR_MODE direct; VDC_EXT (0,0) (100,100); BEG_PIC_BODY;\n"
+      "LINE_COLR 255 0 0; LINE (1,1) (2,2);\n"
+      "LINE_COLRS 0 255 0; LINE_COLX 255 255 255; LINE (3,3) (4,4);\n"
+      "LINE_COLR 0 0 255; LINE_COLOUR 0 255 0; LINEX (5,5) (6,6); LINE (7,7) (8,8);\n"
+      "Line_Colr 0 255 0; LINE (9,9) (10,10);\n"
+      "LINE_CXLR 255 255 255; LINE_COLR%c% 255 255 0; LINE (11,11) (12,12);\n"
+      "LINE_ (13,13) (14,14); ENDPIC; ENDMF;";
+  ASSERT_EQ(Play(text), CD_OK);
+  std::vector<Call> polys = Only("poly");
+  ASSERT_EQ(polys.size(), 6u);
+  const struct {
+    std::vector<cdPoint> points;
+    long colour;
+  } expected[] = {{P({1, 1, 2, 2}), 0xFF0000},     {P({3, 3, 4, 4}), 0xFF0000},
+                  {P({7, 7, 8, 8}), 0x0000FF},     {P({9, 9, 10, 10}), 0x00FF00},
+                  {P({11, 11, 12, 12}), 0xFFFF00}, {P({13, 13, 14, 14}), 0xFFFF00}};
+  for (size_t i = 0; i < polys.size(); i++) {
+    EXPECT_TRUE(Same(polys[i].points, expected[i].points)) << i;
+    EXPECT_EQ(polys[i].color, expected[i].colour) << i;
+  }
+}
+
 // A long-form element split into partitions, the first of odd length with
 // its pad byte, is one parameter list.
 TEST_F(Player, PartitionsAreOneParameterList) {
