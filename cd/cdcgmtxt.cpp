@@ -335,14 +335,15 @@ struct TxtParams final : Params {
     t.pos = size_t(end - t.s);
     return v;
   }
-  /* A whole number of up to 9 digits after blanks, commas or brackets, the
-   * common case, read past the general path: false, with nothing read, for
-   * anything else, which the caller leaves to Number. What it reads is what
-   * Number would read, to the same value. */
-  bool SmallWhole(long& out) {
-    if (bad) return false;
+  /* A whole number of up to 9 digits at `at_io` after blanks, commas or
+   * brackets, and the blanks, commas and brackets after it: the common
+   * case, read past the general path with the position in a register.
+   * False, with `at_io` as it was, for anything else (a comment among the
+   * blanks after it included), which the caller leaves to Number. What it
+   * reads is what Number would read, to the same value. */
+  bool SmallWholeAt(size_t& at_io, long& out) const {
     const char* s = t.s;
-    size_t at = t.pos;
+    size_t at = at_io;
     while (ClassOf(s[at]) & (kSep | kBracket)) at++;
     const char* p = s + at;
     const char* first = p + (*p == '-' || *p == '+');
@@ -350,11 +351,15 @@ struct TxtParams final : Params {
     unsigned long v = 0; /* wraps harmlessly past 9 digits */
     for (unsigned digit; (digit = unsigned((unsigned char)*q) - '0') < 10; q++) v = v * 10 + digit;
     if (q == first || q - first > 9 || (ClassOf(*q) & kNumberGoesOn)) return false;
-    t.pos = size_t(q - s);
-    SkipBrackets();
+    at = size_t(q - s);
+    unsigned char k;
+    while ((k = ClassOf(s[at])) & (kSep | kBracket)) at++;
+    if (k & kComment) return false;
+    at_io = at;
     out = *p == '-' ? -long(v) : long(v);
     return true;
   }
+  bool SmallWhole(long& out) { return !bad && SmallWholeAt(t.pos, out); }
   long Whole() {
     long small;
     if (SmallWhole(small)) return small;
@@ -388,6 +393,11 @@ struct TxtParams final : Params {
   }
   Rgb Direct() override {
     Rgb c;
+    size_t at = t.pos; /* the three at once, the position kept in a register */
+    if (!bad && SmallWholeAt(at, c.r) && SmallWholeAt(at, c.g) && SmallWholeAt(at, c.b)) {
+      t.pos = at;
+      return c;
+    }
     c.r = Whole(), c.g = Whole(), c.b = Whole();
     return c;
   }

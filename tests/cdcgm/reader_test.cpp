@@ -104,6 +104,24 @@ TEST_F(Player, ClearTextNumbersInEveryForm) {
   EXPECT_TRUE(Same(polys[1].points, P({100, 0, 0, 100, 0, 50})));
 }
 
+// A direct colour of three short whole numbers is read in one go; a
+// comment, a real or a long number among them sends all three the general
+// way, to the same colour.
+TEST_F(Player, ClearTextColoursReadTogetherOrOneByOne) {
+  std::string text =
+      "BEGMF 't'; BEGPIC 'p'; COLR_MODE direct; VDC_EXT (0,0) (100,100); BEG_PIC_BODY;\n"
+      "LINE_COLR 255 0 0; LINE (1,1) (2,2);\n"
+      "LINE_COLR 0 %c% 255 0; LINE (3,3) (4,4);\n"
+      "LINE_COLR 0 0 255.0; LINE (5,5) (6,6);\n"
+      "LINE_COLR (255, 255,0000000000); LINE (7,7) (8,8);\n"
+      "LINE_COLR 255 255 -7 ; LINE (9,9) (10,10); ENDPIC; ENDMF;";
+  ASSERT_EQ(Play(text), CD_OK);
+  std::vector<Call> polys = Only("poly");
+  ASSERT_EQ(polys.size(), 5u);
+  const long expected[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFFFF00};
+  for (size_t i = 0; i < polys.size(); i++) EXPECT_EQ(polys[i].color, expected[i]) << i;
+}
+
 // Keywords seen before are found again by their spelling; a spelling that
 // only begins like one seen before is not that keyword, and neither case,
 // underscores nor a comment right after it change what is read.
