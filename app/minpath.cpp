@@ -63,36 +63,59 @@ void AdviseHugePages(void* block, std::size_t bytes) {
 
 }  // namespace
 
-EdgeCache::EdgeCache(long long nodes, std::size_t moves, bool wanted)
-    : wanted_(wanted && nodes > 0 && moves > 0) {}
+EdgeCache::EdgeCache(long long nodes, std::size_t moves, bool wanted, long long wholeBytes)
+    : wanted_(wanted && nodes > 0 && moves > 0), wholeBytes_(wholeBytes) {}
 
 void EdgeCache::FreeMemory::operator()(void* p) const {
   std::free(p);
 }
 
-float* EdgeCache::Table(std::size_t count) {
-  if (!wanted_ || count == 0 || count > static_cast<std::size_t>(kBudgetBytes) / sizeof(float))
-    return nullptr;
-  if (costs_ == nullptr) {
-    // every band is priced before it is read: the table needs no filling
-    // (plain malloc: an aligned block stayed in the heap after a route, and
-    // the next route's table came on top of it)
-    costs_.reset(static_cast<float*>(std::malloc(count * sizeof(float))));
-    if (costs_ == nullptr) {
-      wanted_ = false;
-      return nullptr;
-    }
-    AdviseHugePages(costs_.get(), count * sizeof(float));
-    count_ = count;
+bool EdgeCache::Use(std::size_t nodes, std::size_t bandIds, std::size_t moves) {
+  if (!wanted_ || nodes == 0 || moves == 0 ||
+      moves > static_cast<std::size_t>(kBudgetBytes) / sizeof(float) / nodes)
+    return false;
+  if (blocks_.empty()) {
+    nodes_ = nodes;
+    moves_ = moves;
+    reuses_ = static_cast<long long>(nodes * moves * sizeof(float)) > wholeBytes_;
+    // 256 ids, 16 tiles of 4 x 4 nodes, where blocks are given back
+    blockBits_ =
+        reuses_ ? 8 : static_cast<unsigned>(std::bit_width(std::max<std::size_t>(bandIds, 2) - 1));
+    blocks_.assign((nodes + BlockIds() - 1) >> blockBits_, nullptr);
   }
-  return count == count_ ? costs_.get() : nullptr;
+  return nodes == nodes_ && moves == moves_;
 }
 
-bool EdgeCache::Priced(std::size_t band) {
-  if (band >= priced_.size()) priced_.resize(band + 1);
-  const bool was = priced_[band];
-  priced_[band] = true;
-  return was;
+float* EdgeCache::Claim(std::size_t b) {
+  if (!reuses_) {
+    // one table in the order of node ids, each block priced before it is read: it needs no filling
+    if (whole_ == nullptr) {
+      whole_.reset(static_cast<float*>(std::malloc(nodes_ * moves_ * sizeof(float))));
+      if (whole_ == nullptr) return nullptr;
+      AdviseHugePages(whole_.get(), nodes_ * moves_ * sizeof(float));
+    }
+    blocks_[b] = whole_.get() + b * BlockIds() * moves_;
+    return blocks_[b];
+  }
+  if (spare_.empty()) {
+    // blocks are priced before they are read: they need no filling; a few
+    // MiB at a time, so that most of it can be had as huge pages
+    const std::size_t bytes = BlockIds() * moves_ * sizeof(float);
+    const std::size_t count = std::max<std::size_t>(1, (std::size_t{8} << 20) / bytes);
+    std::unique_ptr<float[], FreeMemory> memory(static_cast<float*>(std::malloc(count * bytes)));
+    if (memory == nullptr) return nullptr;
+    AdviseHugePages(memory.get(), count * bytes);
+    for (std::size_t k = count; k-- > 0;) spare_.push_back(memory.get() + k * BlockIds() * moves_);
+    owned_.push_back(std::move(memory));
+  }
+  blocks_[b] = spare_.back();
+  spare_.pop_back();
+  return blocks_[b];
+}
+
+void EdgeCache::Release(std::size_t b) {
+  spare_.push_back(blocks_[b]);
+  blocks_[b] = nullptr;
 }
 
 namespace {
@@ -151,10 +174,10 @@ class NodeCosts {
 class OpenList {
  public:
   explicit OpenList(const NodeCosts& costs) : costs_(costs) {}
-  // Also fetches `bytes` per node from `table` (a node's edge costs) for the next node to come out.
-  void PrefetchAlso(const void* table, std::size_t bytes) {
-    also_ = static_cast<const char*>(table);
-    alsoBytes_ = bytes;
+  // Also fetches the edge costs kept in `cache` of the next nodes to come out.
+  void PrefetchAlso(const EdgeCache* cache, std::size_t moves) {
+    also_ = cache;
+    alsoBytes_ = moves * sizeof(float);
   }
   bool empty() const { return live_ == 0; }
 
@@ -190,7 +213,8 @@ class OpenList {
         // the edge costs of the next few nodes, which wait longest for memory
         const std::size_t ahead = std::min(next.entries.size(), next.taken + kAhead);
         for (std::size_t k = next.taken; also_ != nullptr && k < ahead; ++k) {
-          const char* line = also_ + next.entries[k].node * alsoBytes_;
+          const char* line = reinterpret_cast<const char*>(also_->Edges(next.entries[k].node));
+          if (line == nullptr) continue;
           for (std::size_t b = 0; b < alsoBytes_; b += 64) __builtin_prefetch(line + b);
           __builtin_prefetch(line + alsoBytes_ - 1);  // the costs need not start a line
         }
@@ -284,7 +308,7 @@ class OpenList {
   std::array<std::vector<Entry>, 33 - kLowBits> buckets_;  // [0] unused: those are the lowest
   uint32_t last_ = 0;
   std::size_t live_ = 0, entries_ = 0;
-  const char* also_ = nullptr;
+  const EdgeCache* also_ = nullptr;
   std::size_t alsoBytes_ = 0;
 };
 
@@ -608,44 +632,96 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
   if (sweep != nullptr) sweep->ran = true;
   const MovePlans plans(ctx, grid, moves);
   const TiledMoves tiled(ctx, grid, moves, plans, layout);
-  // Off step 1 over flat terrain the moves are priced a band of node rows at
-  // a time into the shared table where there is one; else one by one where
+  // Off step 1 over flat terrain the moves are priced a block of node ids at
+  // a time into the shared cache where there is one; else one by one where
   // the search asks for them.
   const std::size_t count = moves.size();
-  float* edges = cache != nullptr && !tiled.active() ? cache->Table(size * count) : nullptr;
+  bool cached = cache != nullptr && !tiled.active() && cache->Use(size, layout.tilesX * 16, count);
   std::vector<bool> wanted(count);
   for (std::size_t m = 0; m < count; ++m)
-    wanted[m] = edges != nullptr || !plans.priced || !plans.walks[m].usable;
+    wanted[m] = cached || !plans.priced || !plans.walks[m].usable;
   MovePrices prices(ctx, grid, moves, wanted);
-  if (!prices.HasAll()) edges = nullptr;
-  // A band's moves are priced row by row and move by move into `rows`, then
-  // copied to the table in the order of node ids, which is the order of its
-  // memory: the nodes of a band of four rows hold one stretch of the table.
-  const std::size_t columns = static_cast<std::size_t>(grid.columns);
-  std::vector<float> rows(edges != nullptr ? 4 * count * columns : 0);
-  const auto priceBand = [&](int band) {
-    prices.LoadBand(band * 4, band * 4 + 3);
+  cached = cached && prices.HasAll();
+  // Small blocks are priced in the order the search comes to them, from
+  // anywhere on the grid: from one copy of its pixel rows. Larger ones load
+  // the rows of a band at a time.
+  const bool reuses = cached && cache->Reuses();
+  if (reuses) prices.LoadBand(0, grid.rows - 1);
+  // Nodes of each block that this leg may still settle: a block is given
+  // back once they are all settled. A node on an impassable pixel is never
+  // reached (should one be settled all the same, as a start, its block is
+  // priced again where needed and given back after).
+  std::vector<uint16_t> unsettled;
+  if (reuses) {
+    unsettled.resize((size + cache->BlockIds() - 1) / cache->BlockIds());
+    for (int j = 0; j < grid.rows; ++j) {
+      for (int i = 0; i < grid.columns; ++i) {
+        const Point pixel = grid.Pixel(i, j);
+        if (ctx.costGrid.At(pixel.x, pixel.y) != 255) ++unsettled[cache->BlockOf(layout.Id(i, j))];
+      }
+    }
+  }
+  // A block's tiles lie along one or more bands of four node rows. Its
+  // moves are priced a band at a time, row by row and move by move into
+  // `rows`, then copied to the block in the order of node ids, the order of
+  // its memory. A row of prices takes a few more floats, so that the prices
+  // of a node's moves do not all fall on the same few sets of the cache.
+  const std::size_t rowFloats =
+      cached ? std::min<std::size_t>(cache->BlockIds() / 4, grid.columns) + 16 : 0;
+  std::vector<float> rows(4 * count * rowFloats);
+  const auto priceRun = [&](float* block, int band, int c0, int c1) {
     const int j0 = band * 4, j1 = std::min(grid.rows, j0 + 4);
+    if (!reuses) prices.LoadBand(j0, j1 - 1);
     for (int j = j0; j < j1; ++j) {
       for (std::size_t m = 0; m < count; ++m) {
         const Point move = moves[m];
-        const int first = std::max(0, -move.x),
-                  last = std::min(grid.columns, grid.columns - move.x);
-        // the entries of moves off the grid are never read
+        const int first = std::max(c0, -move.x), last = std::min(c1, grid.columns - move.x);
+        // the costs of moves off the grid are never read
         if (first >= last || j + move.y < 0 || j + move.y >= grid.rows) continue;
-        float* out = &rows[(static_cast<std::size_t>(j - j0) * count + m) * columns];
-        prices.PriceRow(m, first + move.x, j + move.y, last - first, out + first);
+        float* out = &rows[(static_cast<std::size_t>(j - j0) * count + m) * rowFloats];
+        prices.PriceRow(m, first + move.x, j + move.y, last - first, out + (first - c0));
       }
     }
-    for (int i0 = 0; i0 < grid.columns; i0 += 4) {
+    const uint32_t mask = static_cast<uint32_t>(cache->BlockIds() - 1);
+    for (int i0 = c0; i0 < c1; i0 += 4) {
       for (int j = j0; j < j1; ++j) {
-        const float* in = &rows[static_cast<std::size_t>(j - j0) * count * columns];
-        for (int i = i0; i < std::min(grid.columns, i0 + 4); ++i) {
-          float* out = &edges[layout.Id(i, j) * count];
+        const float* in = &rows[static_cast<std::size_t>(j - j0) * count * rowFloats];
+        for (int i = i0; i < std::min(c1, i0 + 4); ++i) {
+          float* out = block + (layout.Id(i, j) & mask) * count;
           for (std::size_t m = 0; m < count; ++m)
-            out[m] = in[m * columns + static_cast<std::size_t>(i)];
+            out[m] = in[m * rowFloats + static_cast<std::size_t>(i - c0)];
         }
       }
+    }
+  };
+  // The costs of node n's moves, its block priced first if need be; null
+  // when no memory could be had for it.
+  const auto edgesOf = [&](uint32_t n) -> const float* {
+    if (const float* e = cache->Edges(n)) return e;
+    const std::size_t b = cache->BlockOf(n);
+    float* block = cache->Claim(b);
+    if (block == nullptr) return nullptr;
+    const uint32_t tiles = static_cast<uint32_t>(cache->BlockIds() / 16),
+                   firstTile = static_cast<uint32_t>(b) * tiles;
+    for (uint32_t tile = firstTile; tile < firstTile + tiles;) {
+      const uint32_t band = tile / layout.tilesX, x0 = tile % layout.tilesX;
+      const uint32_t x1 = std::min(layout.tilesX, x0 + (firstTile + tiles - tile));
+      if (static_cast<int>(band) * 4 >= grid.rows) break;
+      priceRun(block, static_cast<int>(band), static_cast<int>(x0) * 4,
+               std::min(grid.columns, static_cast<int>(x1) * 4));
+      tile += x1 - x0;
+    }
+    return cache->Edges(n);
+  };
+  // after node n's moves: its block is given back once the leg has settled all its nodes
+  const auto settledIn = [&](uint32_t n) {
+    if (!reuses) return;
+    uint16_t& left = unsettled[cache->BlockOf(n)];
+    if (left > 1) {
+      --left;
+    } else {
+      left = 0;
+      cache->Release(cache->BlockOf(n));
     }
   };
   const uint32_t start = layout.Id(s.x, s.y);
@@ -655,7 +731,7 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
   // a node's move prices at step 1, and the crossed cells' prices staged for their sums
   std::vector<float> stepOne(tiled.Recorded() ? count : 0), stage(tiled.StageSize());
   OpenList open(costs);
-  if (edges != nullptr) open.PrefetchAlso(edges, count * sizeof(float));
+  if (cached) open.PrefetchAlso(cache, count);
   costs.Set(start, 0.0f);
   if (sweep != nullptr) {
     // the other sources wait in the open list at cost 0, behind the first
@@ -738,9 +814,8 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
                                         : tiled.Cost(m, current);
         relax(n, m, e, previous);
       }
-    } else if (edges != nullptr && tiled.Inner(c)) {
-      if (!cache->Priced(static_cast<std::size_t>(c.y >> 2))) priceBand(c.y >> 2);
-      const float* e = &edges[current * count];
+    } else if (const float* e = cached ? edgesOf(current) : nullptr;
+               e != nullptr && tiled.Inner(c)) {
       const int32_t* offsets = wide ? tiled.NarrowNeighbours(current) : nullptr;
       if (offsets != nullptr) {
         relaxLowering(e, offsets);
@@ -752,17 +827,17 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
           relax(n, m, e[m], previous);
         }
       }
+      settledIn(current);
     } else {
-      if (edges != nullptr && !cache->Priced(static_cast<std::size_t>(c.y >> 2)))
-        priceBand(c.y >> 2);
       for (std::size_t m = 0; m < count; ++m) {
         const int i = c.x + moves[m].x, j = c.y + moves[m].y;
         if (i < 0 || j < 0 || i >= grid.columns || j >= grid.rows) continue;
         const uint32_t n = layout.Id(i, j);
         const float previous = costs.Get(n);
         if (!(base < previous)) continue;
-        relax(n, m, edges != nullptr ? edges[current * count + m] : walked(m, i, j), previous);
+        relax(n, m, e != nullptr ? e[m] : walked(m, i, j), previous);
       }
+      if (e != nullptr) settledIn(current);
     }
     if (open.empty()) break;
     current = open.PopMin();

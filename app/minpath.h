@@ -27,30 +27,56 @@ struct SearchGrid {
 std::vector<Point> AllowedMoves(int radius, int limit);
 
 // Edge costs shared by the legs of one search call: the cost of every move
-// at every node, priced a band of four node rows at a time when the search
-// first settles a node there. The table is allocated by the first leg that
-// prices moves cell by cell (not at step 1 over flat terrain, where a move
-// is a few table reads), and only within a memory budget.
+// at every node, priced a block of node ids at a time when the search first
+// settles a node there. Kept only within a memory budget for the whole
+// table, and not at step 1 over flat terrain, where a move is a few table
+// reads. A small table is kept whole, in blocks of at least a band of four
+// node rows. A large one is split into small blocks, and a block whose nodes
+// a leg has all settled gives its memory to the next block priced (a later
+// leg prices it again if it goes there): the memory held then follows the
+// search front rather than the grid, and far less of it is new to the
+// process, which is dearer than pricing again.
 class EdgeCache {
  public:
-  // `wanted` false, or no moves: nothing is ever kept.
-  EdgeCache(long long nodes, std::size_t moves, bool wanted);
-  // The table of `count` costs, allocated on the first call; null when not
-  // wanted, over the budget, or not the size it was first allocated with.
-  float* Table(std::size_t count);
-  // Whether band b has been priced; marks it priced.
-  bool Priced(std::size_t band);
-
   static constexpr long long kBudgetBytes = 768LL << 20;
+  // a table this large takes longer to come from the system than its blocks take to price again
+  static constexpr long long kWholeBytes = 128LL << 20;
+
+  // `wanted` false, or no moves: nothing is ever kept. Tables of up to
+  // `wholeBytes` are kept whole.
+  EdgeCache(long long nodes, std::size_t moves, bool wanted, long long wholeBytes = kWholeBytes);
+  // Whether a search of `nodes` node ids, `bandIds` of them to a band, and
+  // `moves` moves keeps its costs here: wanted, within the budget, and the
+  // size of the first one.
+  bool Use(std::size_t nodes, std::size_t bandIds, std::size_t moves);
+  // Node ids to a block: a power of two.
+  std::size_t BlockIds() const { return std::size_t{1} << blockBits_; }
+  std::size_t BlockOf(uint32_t n) const { return n >> blockBits_; }
+  // Whether blocks give their memory back once settled (see Release).
+  bool Reuses() const { return reuses_; }
+  // The costs of node n's moves; null while its block is not priced.
+  float* Edges(uint32_t n) const {
+    float* block = blocks_[n >> blockBits_];
+    return block == nullptr ? nullptr : block + (n & (BlockIds() - 1)) * moves_;
+  }
+  // Memory for the costs of block b, which the caller then prices; null
+  // when none can be had.
+  float* Claim(std::size_t b);
+  // Gives the memory of block b back.
+  void Release(std::size_t b);
 
  private:
   struct FreeMemory {
     void operator()(void* p) const;
   };
-  bool wanted_;
-  std::size_t count_ = 0;
-  std::unique_ptr<float[], FreeMemory> costs_;
-  std::vector<bool> priced_;
+  bool wanted_, reuses_ = false;
+  long long wholeBytes_;
+  unsigned blockBits_ = 0;
+  std::size_t nodes_ = 0, moves_ = 0;
+  std::vector<float*> blocks_;  // by block: its costs, or null
+  std::vector<float*> spare_;   // memory not holding a block's costs
+  std::vector<std::unique_ptr<float[], FreeMemory>> owned_;
+  std::unique_ptr<float[], FreeMemory> whole_;  // the table kept whole
 };
 
 // Told now and then how many nodes a search has settled out of how many

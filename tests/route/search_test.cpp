@@ -155,11 +155,12 @@ TEST(Search, MatchesTheLiteralSortedListOnRandomGrids) {
     std::vector<Point> pts;
     for (int k = 0; k < 3; ++k)
       pts.push_back({static_cast<int>(rng() % (w + 4)) - 2, static_cast<int>(rng() % (h + 4)) - 2});
-    // shared cache across the legs, as MinimumPath does
+    // shared cache across the legs, as MinimumPath does: none, the table kept whole, or blocks
+    // given back once settled and priced again by the next leg
     const SearchGrid g(w, h, f.ctx.searchStep);
     EdgeCache cache(static_cast<long long>(g.columns) * g.rows,
                     AllowedMoves(f.ctx.searchRadius, std::max(g.columns, g.rows)).size(),
-                    trial % 3 != 0);
+                    trial % 3 != 0, trial % 3 == 2 ? 0 : EdgeCache::kWholeBytes);
     for (int leg = 0; leg < 2; ++leg) {
       const Point a = pts[static_cast<std::size_t>(leg)],
                   b = pts[static_cast<std::size_t>(leg + 1)];
@@ -233,7 +234,8 @@ TEST(Search, MatchesTheLiteralSortedListOverSlopeGrids) {
     f.ctx.searchStep = 1 + static_cast<int>(rng() % 5);
     const SearchGrid g(w, h, f.ctx.searchStep);
     EdgeCache cache(static_cast<long long>(g.columns) * g.rows,
-                    AllowedMoves(f.ctx.searchRadius, std::max(g.columns, g.rows)).size(), true);
+                    AllowedMoves(f.ctx.searchRadius, std::max(g.columns, g.rows)).size(), true,
+                    trial % 2 == 0 ? 0 : EdgeCache::kWholeBytes);
     Point a{static_cast<int>(rng() % w), static_cast<int>(rng() % h)};
     for (int leg = 0; leg < 3; ++leg) {
       const Point b{static_cast<int>(rng() % w), static_cast<int>(rng() % h)};
@@ -327,6 +329,32 @@ struct Uniform {
     ctx.searchRadius = radius;
   }
 };
+
+// A cache split into blocks that are given back once a leg has settled
+// them: along a strip the search front leaves blocks behind as it goes, and
+// the legs back over the same ground price them again, in memory that
+// other blocks held in between.
+TEST(Search, BlocksGivenBackArePricedAgain) {
+  std::mt19937 rng(2024);
+  int found = 0;
+  for (int trial = 0; trial < 4; ++trial) {
+    const int w = 700 + static_cast<int>(rng() % 40), h = 24 + static_cast<int>(rng() % 16);
+    Fixture f = RandomGrid(rng, w, h, trial % 2 == 1);
+    f.ctx.searchStep = 1 + trial % 2;  // step 1 with slope data keeps no table of its own
+    f.ctx.searchRadius = 2 + trial / 2;
+    const SearchGrid g(w, h, f.ctx.searchStep);
+    EdgeCache cache(static_cast<long long>(g.columns) * g.rows,
+                    AllowedMoves(f.ctx.searchRadius, std::max(g.columns, g.rows)).size(), true, 0);
+    const std::vector<Point> points{{1, 2}, {w - 2, h - 3}, {w / 2, 1}, {3, h - 2}, {w - 1, h / 2}};
+    for (std::size_t leg = 0; leg + 1 < points.size(); ++leg) {
+      const auto expected = LiteralLeg(f.ctx, points[leg], points[leg + 1]);
+      EXPECT_EQ(FindLeg(f.ctx, points[leg], points[leg + 1], &cache), expected)
+          << "trial " << trial << " leg " << leg;
+      found += expected.size() > 1;
+    }
+  }
+  EXPECT_GT(found, 8);
+}
 
 // From radius 10 on there are 256 moves and more, past what a byte holds.
 TEST(Search, MatchesTheLiteralSortedListAtWideRadii) {
