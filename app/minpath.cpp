@@ -18,7 +18,6 @@
 #include <type_traits>
 
 #include <immintrin.h>
-#include <sys/mman.h>
 
 #include "moveprices.h"
 
@@ -48,20 +47,6 @@ std::vector<Point> AllowedMoves(int radius, int limit) {
   }
   return moves;
 }
-
-namespace {
-
-// Huge pages where the system allows them over the whole 2 MiB pages of a
-// block: far fewer page faults on a large grid or edge table.
-void AdviseHugePages(void* block, std::size_t bytes) {
-  constexpr std::uintptr_t kHuge = 2u << 20;
-  const auto begin = reinterpret_cast<std::uintptr_t>(block);
-  const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1),
-                       end = (begin + bytes) & ~(kHuge - 1);
-  if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-}
-
-}  // namespace
 
 EdgeCache::EdgeCache(long long nodes, std::size_t moves, bool wanted, long long wholeBytes)
     : wanted_(wanted && nodes > 0 && moves > 0), wholeBytes_(wholeBytes) {}

@@ -9,6 +9,7 @@
 #include <map>
 
 #include <immintrin.h>
+#include <sys/mman.h>
 
 namespace route {
 
@@ -38,6 +39,14 @@ bool Covers(const GridView<T>& g, const CostContext& ctx) {
 }
 
 }  // namespace
+
+void AdviseHugePages(void* block, std::size_t bytes) {
+  constexpr std::uintptr_t kHuge = 2u << 20;
+  const auto begin = reinterpret_cast<std::uintptr_t>(block);
+  const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1),
+                       end = (begin + bytes) & ~(kHuge - 1);
+  if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+}
 
 MovePrices::MovePrices(const CostContext& ctx, const SearchGrid& grid,
                        const std::vector<Point>& moves, const std::vector<bool>& wanted)
@@ -198,6 +207,12 @@ void MovePrices::LoadBand(int first, int last) {
   band_.rows = std::max(0, y1 - y0 + 1);
   const std::size_t size = band_.rowSize * static_cast<std::size_t>(band_.rows);
   const auto split = [&](auto& out, const auto& grid) {
+    if (out.capacity() < size) {
+      // as large as the grid where blocks of nodes are priced in the order the search goes
+      out = {};
+      out.reserve(size);
+      AdviseHugePages(out.data(), size * sizeof(out[0]));
+    }
     out.resize(size);
     for (int y = y0; y <= y1; ++y) {
       const auto* in = grid.data + static_cast<std::ptrdiff_t>(y) * grid.width;
