@@ -590,6 +590,40 @@ __attribute__((target("avx2"))) uint64_t LoweringMoves(const uint32_t* words, ui
   return marks;
 }
 
+// Copies the prices of `count` moves at eight nodes side by side along a
+// row, laid out move by move (`stride` floats from one move to the next),
+// to each node's list of its moves' prices: eight moves at a time, turned
+// through an 8 x 8 transposition.
+__attribute__((target("avx2"))) void CopyToNodes(const float* in, std::size_t stride,
+                                                 std::size_t count, float* const* out) {
+  std::size_t m = 0;
+  for (; m + 8 <= count; m += 8) {
+    __m256 r[8];
+    for (std::size_t k = 0; k < 8; ++k) r[k] = _mm256_loadu_ps(in + (m + k) * stride);
+    // pairs, then quadruples, of moves interleaved node by node
+    const __m256 a0 = _mm256_unpacklo_ps(r[0], r[1]), a1 = _mm256_unpackhi_ps(r[0], r[1]);
+    const __m256 a2 = _mm256_unpacklo_ps(r[2], r[3]), a3 = _mm256_unpackhi_ps(r[2], r[3]);
+    const __m256 a4 = _mm256_unpacklo_ps(r[4], r[5]), a5 = _mm256_unpackhi_ps(r[4], r[5]);
+    const __m256 a6 = _mm256_unpacklo_ps(r[6], r[7]), a7 = _mm256_unpackhi_ps(r[6], r[7]);
+    const __m256 b0 = _mm256_shuffle_ps(a0, a2, 0x44), b1 = _mm256_shuffle_ps(a0, a2, 0xee);
+    const __m256 b2 = _mm256_shuffle_ps(a1, a3, 0x44), b3 = _mm256_shuffle_ps(a1, a3, 0xee);
+    const __m256 b4 = _mm256_shuffle_ps(a4, a6, 0x44), b5 = _mm256_shuffle_ps(a4, a6, 0xee);
+    const __m256 b6 = _mm256_shuffle_ps(a5, a7, 0x44), b7 = _mm256_shuffle_ps(a5, a7, 0xee);
+    // nodes 0 to 3 from the low halves, 4 to 7 from the high ones
+    _mm256_storeu_ps(out[0] + m, _mm256_permute2f128_ps(b0, b4, 0x20));
+    _mm256_storeu_ps(out[1] + m, _mm256_permute2f128_ps(b1, b5, 0x20));
+    _mm256_storeu_ps(out[2] + m, _mm256_permute2f128_ps(b2, b6, 0x20));
+    _mm256_storeu_ps(out[3] + m, _mm256_permute2f128_ps(b3, b7, 0x20));
+    _mm256_storeu_ps(out[4] + m, _mm256_permute2f128_ps(b0, b4, 0x31));
+    _mm256_storeu_ps(out[5] + m, _mm256_permute2f128_ps(b1, b5, 0x31));
+    _mm256_storeu_ps(out[6] + m, _mm256_permute2f128_ps(b2, b6, 0x31));
+    _mm256_storeu_ps(out[7] + m, _mm256_permute2f128_ps(b3, b7, 0x31));
+  }
+  for (; m < count; ++m) {
+    for (std::size_t c = 0; c < 8; ++c) out[c][m] = in[m * stride + c];
+  }
+}
+
 // What a search records beyond its route: the settled costs, and how far it
 // settles (FindLeg stops at the target).
 struct Sweep {
@@ -621,6 +655,7 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
   // a time into the shared cache where there is one; else one by one where
   // the search asks for them.
   const std::size_t count = moves.size();
+  const bool wide = __builtin_cpu_supports("avx2");
   bool cached = cache != nullptr && !tiled.active() && cache->Use(size, layout.tilesX * 16, count);
   std::vector<bool> wanted(count);
   for (std::size_t m = 0; m < count; ++m)
@@ -668,14 +703,17 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
       }
     }
     const uint32_t mask = static_cast<uint32_t>(cache->BlockIds() - 1);
-    for (int i0 = c0; i0 < c1; i0 += 4) {
-      for (int j = j0; j < j1; ++j) {
-        const float* in = &rows[static_cast<std::size_t>(j - j0) * count * rowFloats];
-        for (int i = i0; i < std::min(c1, i0 + 4); ++i) {
-          float* out = block + (layout.Id(i, j) & mask) * count;
-          for (std::size_t m = 0; m < count; ++m)
-            out[m] = in[m * rowFloats + static_cast<std::size_t>(i - c0)];
-        }
+    for (int j = j0; j < j1; ++j) {
+      const float* in = &rows[static_cast<std::size_t>(j - j0) * count * rowFloats];
+      int i = c0;
+      for (std::array<float*, 8> out; wide && i + 8 <= c1; i += 8) {
+        for (int k = 0; k < 8; ++k) out[k] = block + (layout.Id(i + k, j) & mask) * count;
+        CopyToNodes(in + (i - c0), rowFloats, count, out.data());
+      }
+      for (; i < c1; ++i) {
+        float* out = block + (layout.Id(i, j) & mask) * count;
+        for (std::size_t m = 0; m < count; ++m)
+          out[m] = in[m * rowFloats + static_cast<std::size_t>(i - c0)];
       }
     }
   };
@@ -712,7 +750,6 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
   const uint32_t start = layout.Id(s.x, s.y);
   // an id no node has (ids stay below 2^32 - 16) when the sweep has no target
   const uint32_t target = sweep != nullptr && !sweep->hasTarget ? UINT32_MAX : layout.Id(t.x, t.y);
-  const bool wide = __builtin_cpu_supports("avx2");
   // a node's move prices at step 1, and the crossed cells' prices staged for their sums
   std::vector<float> stepOne(tiled.Recorded() ? count : 0), stage(tiled.StageSize());
   OpenList open(costs);
