@@ -244,7 +244,7 @@ template <MovePrices::Slope kind>
 __attribute__((target("avx2"))) int MovePrices::WideRunSums(const Walk& w, const double* len,
                                                             std::ptrdiff_t at, int count,
                                                             float* totals) const {
-  const __m256i impassable = _mm256_set1_epi32(255), other = _mm256_set1_epi32(90);
+  const __m256i impassable = _mm256_set1_epi32(255);
   const __m256d scale = _mm256_set1_pd(ctx_.costScale), offset = _mm256_set1_pd(ctx_.costOffset);
   const __m256 ceiling = _mm256_set1_ps(kImpassable), zero = _mm256_setzero_ps();
   int t = 0;
@@ -256,18 +256,10 @@ __attribute__((target("avx2"))) int MovePrices::WideRunSums(const Walk& w, const
           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&band_.cost[cell])));
       __m256d low = _mm256_set1_pd(len[k]), high = low;
       if constexpr (kind != Slope::kNone) {
-        __m256 f;
-        if constexpr (kind == Slope::kImage) {
-          const __m128i s =
-              _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&band_.slopeImage[cell]));
-          f = _mm256_i32gather_ps(imageFactor_.data(), _mm256_cvtepu8_epi32(s), 4);
-        } else {
-          // whole degrees 0 .. 89 index themselves; every other value, negative ones too, the last
-          // entry
-          const __m256i d =
-              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(&band_.slopeGrid[cell]));
-          f = _mm256_i32gather_ps(gridFactor_.data(), _mm256_min_epu32(d, other), 4);
-        }
+        // eight loads rather than a gather, which is slow on some processors
+        const auto factor = [&](int k) { return BandFactor<kind>(cell + k); };
+        const __m256 f = _mm256_setr_ps(factor(0), factor(1), factor(2), factor(3), factor(4),
+                                        factor(5), factor(6), factor(7));
         // the slope-lengthened length, rounded to float as the cell cost takes it
         const __m128 lowLength =
             _mm256_cvtpd_ps(_mm256_mul_pd(low, _mm256_cvtps_pd(_mm256_castps256_ps128(f))));
