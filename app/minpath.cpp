@@ -98,6 +98,13 @@ float* EdgeCache::Claim(std::size_t b) {
   return blocks_[b];
 }
 
+bool EdgeCache::Priced(std::size_t band) {
+  if (band >= priced_.size()) priced_.resize(band + 1);
+  const bool was = priced_[band];
+  priced_[band] = true;
+  return was;
+}
+
 void EdgeCache::Release(std::size_t b) {
   spare_.push_back(blocks_[b]);
   blocks_[b] = nullptr;
@@ -688,10 +695,11 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
   // `rows`, then copied to the block in the order of node ids, the order of
   // its memory. A row of prices takes a few more floats, so that the prices
   // of a node's moves do not all fall on the same few sets of the cache.
-  const std::size_t rowFloats =
-      cached ? std::min<std::size_t>(cache->BlockIds() / 4, grid.columns) + 16 : 0;
-  std::vector<float> rows(4 * count * rowFloats);
-  const auto priceRun = [&](float* block, int band, int c0, int c1) {
+  const std::size_t columns = static_cast<std::size_t>(grid.columns);
+  const std::size_t rowFloats = (reuses ? std::min(cache->BlockIds() / 4, columns) : columns) + 16;
+  std::vector<float> rows(cached ? 4 * count * rowFloats : 0);
+  // node n's costs go to costs + (n & mask) * count
+  const auto priceRun = [&](float* costs, uint32_t mask, int band, int c0, int c1) {
     const int j0 = band * 4, j1 = std::min(grid.rows, j0 + 4);
     if (!reuses) prices.LoadBand(j0, j1 - 1);
     for (int j = j0; j < j1; ++j) {
@@ -704,23 +712,23 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
         prices.PriceRow(m, first + move.x, j + move.y, last - first, out + (first - c0));
       }
     }
-    const uint32_t mask = static_cast<uint32_t>(cache->BlockIds() - 1);
     for (int j = j0; j < j1; ++j) {
       const float* in = &rows[static_cast<std::size_t>(j - j0) * count * rowFloats];
       int i = c0;
       for (std::array<float*, 8> out; wide && i + 8 <= c1; i += 8) {
-        for (int k = 0; k < 8; ++k) out[k] = block + (layout.Id(i + k, j) & mask) * count;
+        for (int k = 0; k < 8; ++k) out[k] = costs + (layout.Id(i + k, j) & mask) * count;
         CopyToNodes(in + (i - c0), rowFloats, count, out.data());
       }
       for (; i < c1; ++i) {
-        float* out = block + (layout.Id(i, j) & mask) * count;
+        float* out = costs + (layout.Id(i, j) & mask) * count;
         for (std::size_t m = 0; m < count; ++m)
           out[m] = in[m * rowFloats + static_cast<std::size_t>(i - c0)];
       }
     }
   };
-  // The costs of node n's moves, its block priced first if need be; null
-  // when no memory could be had for it.
+  // The costs of node n's moves, its block priced first if need be: its own
+  // stretches of bands where blocks are given back, else every band it
+  // touches that is not priced yet, whole. Null when no memory could be had.
   const auto edgesOf = [&](uint32_t n) -> const float* {
     if (const float* e = cache->Edges(n)) return e;
     const std::size_t b = cache->BlockOf(n);
@@ -732,8 +740,12 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
       const uint32_t band = tile / layout.tilesX, x0 = tile % layout.tilesX;
       const uint32_t x1 = std::min(layout.tilesX, x0 + (firstTile + tiles - tile));
       if (static_cast<int>(band) * 4 >= grid.rows) break;
-      priceRun(block, static_cast<int>(band), static_cast<int>(x0) * 4,
-               std::min(grid.columns, static_cast<int>(x1) * 4));
+      if (reuses) {
+        priceRun(block, static_cast<uint32_t>(cache->BlockIds() - 1), static_cast<int>(band),
+                 static_cast<int>(x0) * 4, std::min(grid.columns, static_cast<int>(x1) * 4));
+      } else if (!cache->Priced(band)) {
+        priceRun(cache->Whole(), UINT32_MAX, static_cast<int>(band), 0, grid.columns);
+      }
       tile += x1 - x0;
     }
     return cache->Edges(n);

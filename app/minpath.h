@@ -64,6 +64,11 @@ class EdgeCache {
   float* Claim(std::size_t b);
   // Gives the memory of block b back.
   void Release(std::size_t b);
+  // Where the table is kept whole: the costs of node 0, those of node n
+  // lying n * moves floats on; and whether band b of four node rows has
+  // been priced, marking it priced.
+  float* Whole() const { return whole_.get(); }
+  bool Priced(std::size_t band);
 
  private:
   struct FreeMemory {
@@ -77,6 +82,7 @@ class EdgeCache {
   std::vector<float*> spare_;   // memory not holding a block's costs
   std::vector<std::unique_ptr<float[], FreeMemory>> owned_;
   std::unique_ptr<float[], FreeMemory> whole_;  // the table kept whole
+  std::vector<bool> priced_;                    // by band, where it is kept whole
 };
 
 // Told now and then how many nodes a search has settled out of how many
