@@ -166,6 +166,11 @@ MovePrices::AxisClasses MovePrices::Classes(int count, int step, int offset, int
     }
     classes.classOf[static_cast<std::size_t>(n)] = static_cast<uint8_t>(id);
   }
+  for (int n = 1; n < count; ++n) {
+    if (classes.classOf[static_cast<std::size_t>(n)] !=
+        classes.classOf[static_cast<std::size_t>(n - 1)])
+      classes.changes.push_back(n);
+  }
   if (classes.count == 1) classes.classOf = {};  // every start in one class: nothing to look up
   return classes;
 }
@@ -313,8 +318,7 @@ void MovePrices::PriceRow(std::size_t m, int i, int j, int count, float* out) co
                                   static_cast<std::ptrdiff_t>(band_.rowSize);
   for (int t0 = 0; t0 < count;) {
     const uint32_t columnClass = w.columns.Of(i + t0);
-    int t1 = t0 + 1;
-    while (t1 < count && w.columns.Of(i + t1) == columnClass) ++t1;
+    const int t1 = static_cast<int>(std::min<long long>(count, w.columns.RunEnd(i + t0) - i));
     const double* len =
         &w.lengths[(static_cast<std::size_t>(columnClass) * w.rows.count + rowClass) * w.steps];
     const std::ptrdiff_t at = rowStart + i + t0;

@@ -7,7 +7,9 @@
 #ifndef VARKO_APP_MOVEPRICES_H
 #define VARKO_APP_MOVEPRICES_H
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -47,6 +49,12 @@ class MovePrices {
   struct AxisClasses {
     std::vector<uint8_t> classOf;  // by node column (or row); empty: all in class 0
     uint32_t Of(int n) const { return classOf.empty() ? 0 : classOf[static_cast<std::size_t>(n)]; }
+    std::vector<int> changes;  // the columns (or rows) whose class is not the one before's
+    // The first column (or row) past n of another class than n's; INT_MAX if none.
+    int RunEnd(int n) const {
+      const auto next = std::upper_bound(changes.begin(), changes.end(), n);
+      return next == changes.end() ? INT_MAX : *next;
+    }
     std::vector<float> terms;  // by class, then step
     uint32_t count = 0;
   };
