@@ -39,7 +39,8 @@ std::vector<Point> AllowedMoves(int radius, int limit);
 class EdgeCache {
  public:
   static constexpr long long kBudgetBytes = 768LL << 20;
-  // a table this large takes longer to come from the system than its blocks take to price again
+  // Past this size a table is split into blocks that are given back: new
+  // memory for the whole of it would take longer than pricing blocks again.
   static constexpr long long kWholeBytes = 128LL << 20;
 
   // `wanted` false, or no moves: nothing is ever kept. Tables of up to
