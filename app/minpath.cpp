@@ -172,6 +172,12 @@ class OpenList {
     alsoBytes_ = moves * sizeof(float);
   }
   bool empty() const { return live_ == 0; }
+  // The node due to come out next unless it proves stale; UINT32_MAX when none is known cheaply.
+  uint32_t Next() const {
+    if (words_ == 0) return UINT32_MAX;
+    const KeyBucket& next = lowest_[Least()];
+    return next.entries[next.taken].node;
+  }
 
   // A node entering, or lowered from `previous`, goes behind all nodes of
   // equal cost. A lowering that rounds to the same stored cost leaves the
@@ -433,7 +439,7 @@ class TiledMoves {
  public:
   TiledMoves(const CostContext& ctx, const SearchGrid& grid, const std::vector<Point>& moves,
              const MovePlans& plans, const TiledNodes& layout)
-      : moves_(moves.size()), columns_(grid.columns), rows_(grid.rows) {
+      : moves_(moves.size()), columns_(grid.columns), rows_(grid.rows), layout_(layout) {
     neighbours_.resize(16 * moves_);
     for (std::size_t m = 0; m < moves_; ++m) {
       const Point move = moves[m];
@@ -508,6 +514,18 @@ class TiledMoves {
     return node.x >= reach_ && node.y >= reach_ && node.x < columns_ - reach_ &&
            node.y < rows_ - reach_;
   }
+  // Fetches the lines of node costs that the moves of node n reach: with
+  // tiles four nodes wide, nodes at most four apart from -reach to reach
+  // across and down lie in every tile between.
+  void PrefetchAround(const uint32_t* words, uint32_t n) const {
+    for (int dy = -reach_;; dy = std::min(dy + 4, reach_)) {
+      for (int dx = -reach_;; dx = std::min(dx + 4, reach_)) {
+        __builtin_prefetch(words + static_cast<std::ptrdiff_t>(n) + layout_.Offset(n & 15, dx, dy));
+        if (dx == reach_) break;
+      }
+      if (dy == reach_) break;
+    }
+  }
   // Whether it is also priced from the copy of the cost grid.
   bool Covers(Point node) const { return values_ && Inner(node); }
   uint32_t Neighbour(uint32_t n, std::size_t m) const {
@@ -561,6 +579,7 @@ class TiledMoves {
   std::vector<Crossing> crossed_;           // by place in the tile, then priced step
   std::vector<uint32_t> first_;             // priced steps of move m: first_[m] .. first_[m + 1]
   std::vector<bool> walked_;
+  TiledNodes layout_;
   ZeroedArray<unsigned char> values_;
 };
 
@@ -853,6 +872,9 @@ std::vector<Point> Search(const CostContext& ctx, const SearchGrid& grid,
     } else if (const float* e = cached ? edgesOf(current) : nullptr;
                e != nullptr && tiled.Inner(c)) {
       const int32_t* offsets = wide ? tiled.NarrowNeighbours(current) : nullptr;
+      // the next node's neighbours, whose costs its lowering test waits for
+      if (const uint32_t next = open.Next(); next != UINT32_MAX && tiled.Inner(layout.Node(next)))
+        tiled.PrefetchAround(costs.Words(), next);
       if (offsets != nullptr) {
         relaxLowering(e, offsets);
       } else {
