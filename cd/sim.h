@@ -36,7 +36,6 @@ struct SimState {
   Target target{};
   bool raster_native = false; /* the driver is a raster of ours: it clips by itself */
   Raster* raster = nullptr;
-  bool filling = false;
   std::vector<cdPoint> clip_poly; /* the simulated clip polygon */
   /* buffers of the polygon fill, kept at the largest size seen: edges by
    * top, edges crossing this row, its crossings (apart from `crossings`,

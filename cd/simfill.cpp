@@ -99,10 +99,7 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
     const SpanTarget target(cv);
     int first, last;
     target.Rows(bottom, top, first, last);
-    bool saved_filling = s->filling;
-    s->filling = true;
     for (int y = first; y >= last; y--) target.Put(left, right, y);
-    s->filling = saved_filling;
     return;
   }
   std::vector<FillEdge>& edges = s->edges;
@@ -139,11 +136,8 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
   int first, last;
   target.Rows(ymin, ymax, first, last);
   size_t next = 0;
-  bool saved_filling = s->filling;
-  s->filling = true;
   const FillEdge* edge = edges.data();
   const double top_row = ymax;
-  auto put = [&](int x0, int x1, int y) { target.Put(x0, x1, y); };
   for (int y = first; y >= last; y--) {
     const double row = y;
     if (active.size() == 2) { /* a stretch of two edges (convex shapes, thick lines) */
@@ -160,7 +154,7 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
           int xa = Floor(a.x + (a.top - r) * a.dx + 0.5),
               xb = Floor(b.x + (b.top - r) * b.dx + 0.5);
           if (xa > xb) std::swap(xa, xb);
-          if (xb > xa) put(xa, xb, y);
+          if (xb > xa) target.Put(xa, xb, y);
         }
         y = stop; /* the loop steps on to the row below the stretch */
         continue;
@@ -186,9 +180,8 @@ void FillPolygon(cdCanvas* cv, const cdPoint* points, int n) {
     }
     active.resize(kept);
     for (size_t i = 0; i + 1 < count; i += 2)
-      if (x[i + 1] > x[i]) put(x[i], x[i + 1], y);
+      if (x[i + 1] > x[i]) target.Put(x[i], x[i + 1], y);
   }
-  s->filling = saved_filling;
 }
 
 }  // namespace cdsim
