@@ -88,14 +88,9 @@ int MinimumPath(lua_State* L) {
 
   CostContext& cost = state.cost;
   PrepareSearch(kName, cost, project, combined);
-  const SearchGrid grid(cost.width, cost.height, cost.searchStep);
-  const long long nodes = static_cast<long long>(grid.columns) * grid.rows;
-  const std::size_t moves =
-      AllowedMoves(cost.searchRadius, std::max(grid.columns, grid.rows)).size();
   // Sharing pays when several legs cross the same nodes and a move walks more than a cell or two.
-  EdgeCache cache(
-      nodes, moves,
-      inputs.size() > 2 && static_cast<long long>(cost.searchRadius) * cost.searchStep >= 2);
+  EdgeCache cache = EdgeCache::For(
+      cost, inputs.size() > 2 && static_cast<long long>(cost.searchRadius) * cost.searchStep >= 2);
   std::vector<std::vector<Point>> legs;
   int result = 1;
   bool cancelled = false, too_dear = false;

@@ -51,6 +51,13 @@ std::vector<Point> AllowedMoves(int radius, int limit) {
 EdgeCache::EdgeCache(long long nodes, std::size_t moves, bool wanted, long long wholeBytes)
     : wanted_(wanted && nodes > 0 && moves > 0), wholeBytes_(wholeBytes) {}
 
+EdgeCache EdgeCache::For(const CostContext& ctx, bool wanted, long long wholeBytes) {
+  const SearchGrid grid(ctx.width, ctx.height, ctx.searchStep);
+  return EdgeCache(static_cast<long long>(grid.columns) * grid.rows,
+                   AllowedMoves(ctx.searchRadius, std::max(grid.columns, grid.rows)).size(), wanted,
+                   wholeBytes);
+}
+
 void EdgeCache::FreeMemory::operator()(void* p) const {
   std::free(p);
 }

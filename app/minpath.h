@@ -46,6 +46,8 @@ class EdgeCache {
   // `wanted` false, or no moves: nothing is ever kept. Tables of up to
   // `wholeBytes` are kept whole.
   EdgeCache(long long nodes, std::size_t moves, bool wanted, long long wholeBytes = kWholeBytes);
+  // The cache for the searches over ctx's grid at its step and radius.
+  static EdgeCache For(const CostContext& ctx, bool wanted, long long wholeBytes = kWholeBytes);
   // Whether a search of `nodes` node ids, `bandIds` of them to a band, and
   // `moves` moves keeps its costs here: wanted, within the budget, and the
   // size of the first one.

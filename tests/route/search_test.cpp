@@ -157,10 +157,8 @@ TEST(Search, MatchesTheLiteralSortedListOnRandomGrids) {
       pts.push_back({static_cast<int>(rng() % (w + 4)) - 2, static_cast<int>(rng() % (h + 4)) - 2});
     // shared cache across the legs, as MinimumPath does: none, the table kept whole, or blocks
     // given back once settled and priced again by the next leg
-    const SearchGrid g(w, h, f.ctx.searchStep);
-    EdgeCache cache(static_cast<long long>(g.columns) * g.rows,
-                    AllowedMoves(f.ctx.searchRadius, std::max(g.columns, g.rows)).size(),
-                    trial % 3 != 0, trial % 3 == 2 ? 0 : EdgeCache::kWholeBytes);
+    EdgeCache cache =
+        EdgeCache::For(f.ctx, trial % 3 != 0, trial % 3 == 2 ? 0 : EdgeCache::kWholeBytes);
     for (int leg = 0; leg < 2; ++leg) {
       const Point a = pts[static_cast<std::size_t>(leg)],
                   b = pts[static_cast<std::size_t>(leg + 1)];
@@ -198,8 +196,7 @@ TEST(Search, MatchesTheLiteralSortedListAtStepOne) {
     f.ctx.pixelSizeY = k.pixelY;
     f.ctx.searchRadius = 1 + trial / 3 % 3;
     f.ctx.searchStep = 1;
-    EdgeCache cache(static_cast<long long>(w) * h,
-                    AllowedMoves(f.ctx.searchRadius, std::max(w, h)).size(), trial % 2 == 0);
+    EdgeCache cache = EdgeCache::For(f.ctx, trial % 2 == 0);
     Point a{static_cast<int>(rng() % (w + 4)) - 2, static_cast<int>(rng() % (h + 4)) - 2};
     for (int leg = 0; leg < 2; ++leg) {
       const Point b{static_cast<int>(rng() % (w + 4)) - 2, static_cast<int>(rng() % (h + 4)) - 2};
@@ -232,10 +229,7 @@ TEST(Search, MatchesTheLiteralSortedListOverSlopeGrids) {
     }
     f.ctx.searchRadius = 1 + static_cast<int>(rng() % 3);
     f.ctx.searchStep = 1 + static_cast<int>(rng() % 5);
-    const SearchGrid g(w, h, f.ctx.searchStep);
-    EdgeCache cache(static_cast<long long>(g.columns) * g.rows,
-                    AllowedMoves(f.ctx.searchRadius, std::max(g.columns, g.rows)).size(), true,
-                    trial % 2 == 0 ? 0 : EdgeCache::kWholeBytes);
+    EdgeCache cache = EdgeCache::For(f.ctx, true, trial % 2 == 0 ? 0 : EdgeCache::kWholeBytes);
     Point a{static_cast<int>(rng() % w), static_cast<int>(rng() % h)};
     for (int leg = 0; leg < 3; ++leg) {
       const Point b{static_cast<int>(rng() % w), static_cast<int>(rng() % h)};
@@ -342,9 +336,7 @@ TEST(Search, BlocksGivenBackArePricedAgain) {
     Fixture f = RandomGrid(rng, w, h, trial % 2 == 1);
     f.ctx.searchStep = 1 + trial % 2;  // step 1 with slope data keeps no table of its own
     f.ctx.searchRadius = 2 + trial / 2;
-    const SearchGrid g(w, h, f.ctx.searchStep);
-    EdgeCache cache(static_cast<long long>(g.columns) * g.rows,
-                    AllowedMoves(f.ctx.searchRadius, std::max(g.columns, g.rows)).size(), true, 0);
+    EdgeCache cache = EdgeCache::For(f.ctx, true, 0);
     const std::vector<Point> points{{1, 2}, {w - 2, h - 3}, {w / 2, 1}, {3, h - 2}, {w - 1, h / 2}};
     for (std::size_t leg = 0; leg + 1 < points.size(); ++leg) {
       const auto expected = LiteralLeg(f.ctx, points[leg], points[leg + 1]);
