@@ -47,9 +47,16 @@ Step Write(GtkWindow** window, const char* text) {
   return {std::string("type ") + text, [=] { EXPECT_TRUE(gtkprobe::Type(*window, text)); },
           nullptr};
 }
-Step CloseBox(GtkWindow** window, const std::string& title) {
-  return {"close box", [=] { gtkprobe::Keys(*window, "alt+F4"); },
+// Keys that end the dialog: pressed again while it stays up, since a key
+// can be lost while the focus moves; the step ends when the dialog is gone.
+Step PressToClose(GtkWindow** window, const char* keys, const std::string& title,
+                  const char* what = nullptr) {
+  return {what != nullptr ? what : std::string("keys ") + keys,
+          [=] { gtkprobe::Keys(*window, keys); },
           [=] { return gtkprobe::Toplevel(title) == nullptr; }, 3};
+}
+Step CloseBox(GtkWindow** window, const std::string& title) {
+  return PressToClose(window, "alt+F4", title, "close box");
 }
 // Clicks row (from 0) of the window's list, count times, with keys held.
 Step ClickRow(GtkWindow** window, int row, int count, const char* keys = nullptr) {
@@ -120,7 +127,7 @@ TEST_F(Predial, AlarmAnswersTheButtonTheUserChose) {
     if (std::strcmp(c.what, "close") == 0)
       steps.push_back(CloseBox(&window_, "Q"));
     else if (std::strcmp(c.what, "Return") == 0)
-      steps.push_back(Press(&window_, "Return"));
+      steps.push_back(PressToClose(&window_, "Return", "Q"));
     else
       steps.push_back(ClickButton(&window_, c.what));
     int answer = 0;
@@ -149,12 +156,12 @@ TEST_F(Predial, ListDialogSingleChoice) {
       {"a click on item 3, then Ok", 1, {ClickRow(&window_, 2, 1), ClickButton(&window_, "Ok")}, 2},
       {"a click on item 2, then Return",
        1,
-       {ClickRow(&window_, 1, 1), Press(&window_, "Return")},
+       {ClickRow(&window_, 1, 1), PressToClose(&window_, "Return", "Pick")},
        1},
       {"a double click on item 4", 1, {ClickRow(&window_, 3, 2)}, 3},
       {"a double click on the selected item", 2, {ClickRow(&window_, 1, 2)}, 1},
       {"cancel", 2, {ClickButton(&window_, "Cancel")}, -1},
-      {"Escape", 2, {Press(&window_, "Escape")}, -1},
+      {"Escape", 2, {PressToClose(&window_, "Escape", "Pick")}, -1},
       {"close box", 3, {CloseBox(&window_, "Pick")}, -1},
   };
   for (const Case& c : cases) {
@@ -180,7 +187,7 @@ TEST_F(Predial, ListDialogMultipleChoiceReadsTheMarksBack) {
        0,
        {1, 1, 1, 0}},
       {"item 1 unmarked, confirmed with Return",
-       {ClickRow(&window_, 0, 1, "ctrl"), Press(&window_, "Return")},
+       {ClickRow(&window_, 0, 1, "ctrl"), PressToClose(&window_, "Return", "Marks")},
        0,
        {0, 0, 1, 0}},
       {"item 2 marked, cancelled",
